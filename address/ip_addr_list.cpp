@@ -1,0 +1,55 @@
+#include "address/ip_addr_list.h"
+
+#include "common/text.h"
+
+namespace korrin {
+
+void TIPAddrList::CheckIndex(int index, int limit) const {
+  if (index < 0 || index > limit) throw EIPAddrListError(Format("List index out of bounds (%d)", index));
+}
+
+void TIPAddrList::SetCapacity(int capacity) {
+  if (capacity < FCount) throw EIPAddrListError(Format("List capacity out of bounds (%d)", capacity));
+  FList.resize(static_cast<size_t>(capacity));
+  FList.shrink_to_fit();
+  FCapacity = capacity;
+}
+
+void TIPAddrList::Grow() { SetCapacity(FCapacity + ListGrowDelta(FCapacity)); }
+
+int TIPAddrList::Add(const TIPAddr& value) {
+  if (FCount == FCapacity) Grow();
+  FList[FCount] = value;
+  return FCount++;
+}
+
+void TIPAddrList::Insert(int index, const TIPAddr& value) {
+  CheckIndex(index, FCount);
+  if (FCount == FCapacity) Grow();
+  for (int i = FCount; i > index; --i) FList[i] = FList[i - 1];
+  FList[index] = value;
+  ++FCount;
+}
+
+void TIPAddrList::Delete(int index) {
+  CheckIndex(index, FCount - 1);
+  for (int i = index; i + 1 < FCount; ++i) FList[i] = FList[i + 1];
+  --FCount;
+}
+
+void TIPAddrList::Clear() {
+  FCount = 0;
+  SetCapacity(0);
+}
+
+const TIPAddr& TIPAddrList::GetIPAddress(int index) const {
+  CheckIndex(index, FCount - 1);
+  return FList[index];
+}
+
+void TIPAddrList::SetIPAddress(int index, const TIPAddr& value) {
+  CheckIndex(index, FCount - 1);
+  FList[index] = value;
+}
+
+}  // namespace korrin

@@ -1,0 +1,15 @@
+#pragma once
+// The subcommands of korrin-cli: each file under cli/ registers one on the application.
+#include <CLI/CLI.hpp>
+
+namespace korrin::cli {
+
+// Exit statuses shared by every subcommand.
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;  // the operation failed; its message went to standard error
+constexpr int kExitUsage = 2;    // the command line was wrong
+
+// Each registration adds its subcommand; the callback stores the exit status in `status`.
+
+
+}  // namespace korrin::cli

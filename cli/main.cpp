@@ -1,0 +1,26 @@
+#include <cstdio>
+#include <iostream>
+
+#include "cli/commands.h"
+
+int main(int argc, char** argv) {
+  using namespace korrin::cli;
+  CLI::App app{"korrin-cli: IP address lists from range lines, on the command line"};
+  app.set_version_flag("--version", "korrin-cli " KORRIN_VERSION);
+  app.require_subcommand(1);
+  int status = kExitOk;
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    app.exit(e);
+    return kExitUsage;
+  }
+  return status;
+}

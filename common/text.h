@@ -1,0 +1,30 @@
+#pragma once
+// Text helpers shared by every subsystem: the one integer-text conversion used for every number a
+// user types or a file holds, trimming, and counts formatted for people.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace korrin {
+
+// Leading blanks, optional sign, then decimal digits or hex digits after "$", "x", "X", "0x" or
+// "0X"; the value must fit a signed 32-bit integer and nothing may follow the digits.
+std::optional<int32_t> TryStrToInt(std::string_view text);
+int32_t StrToIntDef(std::string_view text, int32_t fallback);
+
+// Removes characters with a code of 32 or less at both ends.
+std::string_view Trim(std::string_view text);
+
+// "1,234,567": counts shown to the user carry thousands separators.
+std::string FormatCount(int64_t value);
+
+// printf-style formatting into a std::string, for the messages of the system.
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// Replaces every occurrence of `from` in one left-to-right pass, never rescanning inserted text.
+std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to);
+
+bool EndsWithNoCase(std::string_view text, std::string_view suffix);
+
+}  // namespace korrin

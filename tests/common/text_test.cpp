@@ -1,0 +1,43 @@
+#include "common/text.h"
+
+#include <gtest/gtest.h>
+
+namespace korrin {
+namespace {
+
+TEST(IntegerText, ReadsDecimalHexAndRejectsTheRest) {
+  struct Case {
+    const char* text;
+    std::optional<int32_t> value;
+  } cases[] = {
+      {"0", 0},           {"  42", 42},        {"+7", 7},          {"-7", -7},
+      {"$ff", 255},       {"x1F", 31},         {"X1f", 31},        {"0x10", 16},
+      {"0X10", 16},       {"-$10", -16},       {"2147483647", INT32_MAX},
+      {"-2147483648", INT32_MIN},              {"$FFFFFFFF", -1},  {"2147483648", std::nullopt},
+      {"", std::nullopt}, {" ", std::nullopt}, {"1 ", std::nullopt}, {"1a", std::nullopt},
+      {"$", std::nullopt}, {"0x", std::nullopt}, {"$100000000", std::nullopt}, {"--1", std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(TryStrToInt(c.text), c.value) << '"' << c.text << '"';
+  EXPECT_EQ(StrToIntDef("x", -1), -1);
+}
+
+TEST(Text, TrimRemovesControlAndBlankAtBothEnds) {
+  EXPECT_EQ(Trim(" \t a b \r\n"), "a b");
+  EXPECT_EQ(Trim("   "), "");
+}
+
+TEST(Text, FormatCountUsesThousandsSeparators) {
+  EXPECT_EQ(FormatCount(0), "0");
+  EXPECT_EQ(FormatCount(999), "999");
+  EXPECT_EQ(FormatCount(1000), "1,000");
+  EXPECT_EQ(FormatCount(1234567), "1,234,567");
+  EXPECT_EQ(FormatCount(-1000), "-1,000");
+}
+
+TEST(Text, ReplaceAllDoesNotRescanInsertedText) {
+  EXPECT_EQ(ReplaceAll("a#b#", "#", "#1"), "a#1b#1");
+  EXPECT_EQ(ReplaceAll("abc", "", "x"), "abc");
+}
+
+}  // namespace
+}  // namespace korrin
