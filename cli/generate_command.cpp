@@ -105,19 +105,9 @@ void Configure(TKorrinUtils& engine, const GenerateOptions& o) {
   }
 }
 
-void WriteToStdout(const std::vector<std::string>& lines) {
-  std::string buffer;
-  buffer.reserve(1 << 20);
-  for (const auto& line : lines) {
-    buffer += line;
-    buffer += '\n';
-    if (buffer.size() >= (1 << 20) - 256) {
-      if (std::fwrite(buffer.data(), 1, buffer.size(), stdout) != buffer.size()) break;
-      buffer.clear();
-    }
-  }
-  std::fwrite(buffer.data(), 1, buffer.size(), stdout);
-  if (std::fflush(stdout) != 0 || std::ferror(stdout))
+void WriteToStdout(const TTextLines& lines) {
+  const std::string_view text = lines.Text();
+  if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
     throw Exception(Format("Cannot write to standard output: %s", std::strerror(errno)));
 }
 
