@@ -38,7 +38,7 @@ struct TRangeEntry {
 };
 
 // One run of the engine: owns every list it builds, so an exception releases them all.
-// Candidates are indexes of collected addresses; their texts are written once, into the lines.
+// Candidates are collected addresses; their texts are written once, straight into the lines.
 class TGenerationRun {
  public:
   TGenerationRun(TKorrinUtils& engine, IProgressSink* progress) : E(engine), FProgress(progress) {}
@@ -121,24 +121,23 @@ class TGenerationRun {
     if (!E.Append()) ipList.clear();
     if (FRanges.empty()) return;
     FRandom.seed(E.RandomSeed() ? *E.RandomSeed() : FreshSeed());
+    FNeedOrigins = E.GenerateNames() || E.ResolveIPCountry();
     const int reserve = static_cast<int>(std::clamp<int64_t>(FTotal, 0, kMaxReserve));
     FAddresses.SetCapacity(reserve);
-    FRangeIndexes.SetCapacity(reserve);
-    FCandidates.reserve(static_cast<size_t>(reserve));
+    if (FNeedOrigins) FRangeIndexes.SetCapacity(reserve);
 
     const bool inOrderCount = !E.RandomOrder() && FCountMode != TGenerateCounts::gcAllCount;
     for (int i = 0; i < static_cast<int>(FRanges.size()) && !Terminated(); ++i) {
       Walk(i, inOrderCount);
       if (FCountMode == TGenerateCounts::gcForEach) {
         Select(FCount);
-        FCandidates.clear();
-      } else if (inOrderCount && static_cast<int64_t>(FCandidates.size()) >= FCount) {
+        FFirstCandidate = FAddresses.Count();
+      } else if (inOrderCount && CandidateCount() >= FCount) {
         break;
       }
     }
-    if (FCountMode == TGenerateCounts::gcAllCount) Select(static_cast<int64_t>(FCandidates.size()));
+    if (FCountMode == TGenerateCounts::gcAllCount) Select(CandidateCount());
     else if (FCountMode == TGenerateCounts::gcTotalCount) Select(FCount);
-    std::vector<int>().swap(FCandidates);
 
     if (E.GenerateNames()) PutNamesInFront();
     if (ipList.empty()) ipList.swap(FLines);
@@ -167,7 +166,7 @@ class TGenerationRun {
     for (TIPAddr current = start; SameMaskedIPAddr(current, start, range.Mask);) {
       if (Terminated()) break;  // keep what was collected
       TIPAddr v = current;
-      RandomizeIPAddrBits(v, range.StepPosition - range.RandomBits, range.RandomBits, FRandom);
+      if (range.RandomBits > 0) RandomizeIPAddrBits(v, range.StepPosition - range.RandomBits, range.RandomBits, FRandom);
       bool take = !(usable && (SameIPAddr(v, start) || SameIPAddr(v, end)));
       if (take && excluding) {
         text.clear();
@@ -175,10 +174,10 @@ class TGenerationRun {
         take = !FExcludes.AnyMatches(text);
       }
       if (take) {
-        FCandidates.push_back(FAddresses.Add(v));
-        FRangeIndexes.Add(rangeIndex);
+        FAddresses.Add(v);
+        if (FNeedOrigins) FRangeIndexes.Add(rangeIndex);
         if (++unreported == kProgressBatch) flush();
-        if (inOrderCount && static_cast<int64_t>(FCandidates.size()) >= FCount) break;
+        if (inOrderCount && CandidateCount() >= FCount) break;
       }
       IncIPAddr(current, range.StepPosition);
       if (SameIPAddr(current, start)) break;
@@ -186,35 +185,40 @@ class TGenerationRun {
     flush();
   }
 
+  // The candidates are the addresses collected since FFirstCandidate.
+  int64_t CandidateCount() const { return FAddresses.Count() - FFirstCandidate; }
+
   void Select(int64_t k) {
-    k = std::min<int64_t>(k, static_cast<int64_t>(FCandidates.size()));
+    k = std::min<int64_t>(k, CandidateCount());
     if (k <= 0) return;
     FLines.reserve(FLines.size() + static_cast<size_t>(k) * (FPorts ? FPorts->size() : 1),
                    FLines.Text().size() + static_cast<size_t>(k) * 16);
     if (!E.RandomOrder()) {
-      for (int64_t j = 0; j < k; ++j) Emit(FCandidates[static_cast<size_t>(j)]);
+      for (int64_t j = 0; j < k; ++j) Emit(FFirstCandidate + static_cast<int>(j));
       return;
     }
+    std::vector<int> candidates(static_cast<size_t>(CandidateCount()));
+    for (size_t i = 0; i < candidates.size(); ++i) candidates[i] = FFirstCandidate + static_cast<int>(i);
     // The draws depend only on how many are left, so they are made ahead and their candidates
     // and addresses fetched into the cache before they are needed: random picks out of a million
     // would otherwise wait on memory twice each.
     constexpr int64_t kAhead = 16;
     size_t draws[kAhead];
-    const size_t count = FCandidates.size();
+    const size_t count = candidates.size();
     auto draw = [&](int64_t t) { draws[t % kAhead] = static_cast<size_t>(RandomBelow(FRandom, count - t)); };
     for (int64_t t = 0; t < std::min(k, kAhead); ++t) draw(t);
     for (int64_t taken = 0; taken < k; ++taken) {
       if (taken + kAhead / 2 < k) {
         const size_t ahead = draws[(taken + kAhead / 2) % kAhead];
-        __builtin_prefetch(&FAddresses.IPAddress(FCandidates[ahead]));
+        __builtin_prefetch(&FAddresses.IPAddress(candidates[ahead]));
       }
       const size_t j = draws[taken % kAhead];
       const size_t left = count - static_cast<size_t>(taken);
-      Emit(FCandidates[j]);
-      if (j < left - 1) FCandidates[j] = FCandidates[left - 1];
+      Emit(candidates[j]);
+      if (j < left - 1) candidates[j] = candidates[left - 1];
       if (taken + kAhead < k) {
         draw(taken + kAhead);
-        __builtin_prefetch(&FCandidates[draws[(taken + kAhead) % kAhead]]);
+        __builtin_prefetch(&candidates[draws[(taken + kAhead) % kAhead]]);
       }
     }
   }
@@ -226,7 +230,7 @@ class TGenerationRun {
     if (!FPorts) {
       AppendIPAddrText(FLines.BeginLine(), address, escape);
       FLines.EndLine();
-      FLineIndexes.push_back(index);
+      if (FNeedOrigins) FLineIndexes.push_back(index);
       return;
     }
     for (const auto& suffix : *FPorts) {
@@ -234,7 +238,7 @@ class TGenerationRun {
       AppendIPAddrText(line, address, escape);
       line += suffix;
       FLines.EndLine();
-      FLineIndexes.push_back(index);
+      if (FNeedOrigins) FLineIndexes.push_back(index);
     }
   }
 
@@ -265,10 +269,12 @@ class TGenerationRun {
   TExcludeList FExcludes;
   TRandom FRandom;
   TIPAddrList FAddresses;
-  TIntList FRangeIndexes;    // the range of each collected address
-  std::vector<int> FCandidates;
-  TTextLines FLines;
+  int FFirstCandidate = 0;
+  // Where each line came from, kept only for the names and the country column.
+  bool FNeedOrigins = false;
+  TIntList FRangeIndexes;         // the range of each collected address
   std::vector<int> FLineIndexes;  // the collected address of each line
+  TTextLines FLines;
 };
 
 }  // namespace
