@@ -26,8 +26,8 @@ struct GenerateOptions {
   std::string rangesFile;
   bool example = false;
   bool all = false;
-  int32_t total = 0;
-  int32_t each = 0;
+  std::optional<int32_t> total;
+  std::optional<int32_t> each;
   bool random = false;
   std::optional<uint64_t> seed;
   bool usable = false;
@@ -75,9 +75,9 @@ void Configure(TKorrinUtils& engine, const GenerateOptions& o) {
   else if (!o.rangesFile.empty()) engine.IPRanges() = ReadLinesFromFile(o.rangesFile);
   else engine.IPRanges() = ReadLines(std::cin);
 
-  if (o.total != 0 || o.each != 0) {
-    engine.SetGenerateCountMode(o.total != 0 ? TGenerateCounts::gcTotalCount : TGenerateCounts::gcForEach);
-    engine.SetGenerateCount(o.total != 0 ? o.total : o.each);
+  if (o.total || o.each) {
+    engine.SetGenerateCountMode(o.total ? TGenerateCounts::gcTotalCount : TGenerateCounts::gcForEach);
+    engine.SetGenerateCount(o.total ? *o.total : *o.each);
   }
   engine.SetRandomOrder(o.random);
   engine.SetRandomSeed(o.seed);

@@ -82,6 +82,8 @@ TEST(GenerateCommand, FailuresAndUsage) {
       {{"generate", "10.0.0.0/8"}, 1, "Too many IPs (2^24)\r\nMax. IP count: 1000000\n"},
       {{"generate", "10.0.0.0/24", "--exclude", "[1-"}, 1, "'[1-' is an invalid mask at (4)\n"},
       {{"generate", "10.0.0.0/24", "--ranges", "/nonexistent"}, 0, nullptr},
+      {{"generate", "10.0.0.0/8", "--total", "0"}, 0, "0 IPs generated.\n"},
+      {{"generate", "10.0.0.0/8", "--each", "-1"}, 0, "0 IPs generated.\n"},
       {{"generate", "--ranges", "/nonexistent/r.txt"}, 1, "Cannot open file \"/nonexistent/r.txt\".\n"},
       {{"generate", "--bogus"}, 2, nullptr},
       {{"generate", "--total", "x"}, 2, nullptr},
