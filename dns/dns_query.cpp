@@ -1,5 +1,7 @@
 #include "dns/dns_query.h"
 
+#include <algorithm>
+
 #include "common/text.h"
 #include "dns/dns_error.h"
 #include "dns/dns_record.h"
@@ -106,7 +108,7 @@ std::vector<uint8_t> ReverseQueryName(std::string_view domain) {
     labels.push_back("ip6");
   } else {
     labels = SplitAtDots(domain, 3);
-    labels.assign(labels.rbegin(), labels.rend());
+    std::reverse(labels.begin(), labels.end());
     labels.push_back("in-addr");
   }
   labels.push_back("arpa");

@@ -77,7 +77,7 @@ std::vector<uint8_t> ExchangeDatagram(const std::string& host, uint16_t port, TI
   const auto deadline = Clock::now() + std::chrono::milliseconds(waitMs < 0 ? 0 : waitMs);
   pollfd fd{socket.Fd(), POLLIN, 0};
   while (true) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
     const int ready = poll(&fd, 1, left > 0 ? static_cast<int>(left) : 0);
     if (ready > 0) break;
     if (ready == 0) return {};
