@@ -27,6 +27,16 @@ constexpr int kExecFailed = 127;
 TDnsmasqProcess::TDnsmasqProcess(const std::vector<std::string>& records) {
   char dirTemplate[] = "/tmp/korrin-dnsmasq-XXXXXX";
   FDir = mkdtemp(dirTemplate) != nullptr ? dirTemplate : "/tmp";
+  // Another test of the same run may still hold the port for a moment: wait for it to go.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!Start(records) && FProblem.find("Address already in use") != std::string::npos &&
+         std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+}
+
+bool TDnsmasqProcess::Start(const std::vector<std::string>& records) {
+  FUnavailable = false;
+  FProblem.clear();
   std::vector<std::string> args = {"dnsmasq",
                                    "--keep-in-foreground",
                                    "--conf-file=/dev/null",
@@ -56,9 +66,10 @@ TDnsmasqProcess::TDnsmasqProcess(const std::vector<std::string>& records) {
     FPid = -1;
     FUnavailable = true;
     FProblem = "dnsmasq is not installed (scripts/install-deps installs it)";
-    return;
+    return false;
   }
   FReady = WaitUntilAnswering();
+  return FReady;
 }
 
 TDnsmasqProcess::~TDnsmasqProcess() {

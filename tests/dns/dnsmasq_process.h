@@ -25,6 +25,7 @@ class TDnsmasqProcess {
   const std::string& Problem() const { return FProblem; }
 
  private:
+  bool Start(const std::vector<std::string>& records);
   bool WaitUntilAnswering();
   std::string Log() const;
 
