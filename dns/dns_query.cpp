@@ -53,14 +53,14 @@ std::vector<std::string_view> SplitAtDots(std::string_view text, size_t maxCuts)
 
 std::vector<uint8_t> EncodeName(const std::vector<std::string_view>& labels, std::string_view domain) {
   std::vector<uint8_t> wire;
+  bool valid = true;
   for (std::string_view label : labels) {
-    if (label.empty() || label.size() > kMaxLabel)
-      throw EDnsError(Format("Invalid DNS query name. %.*s", int(domain.size()), domain.data()));
+    valid = valid && !label.empty() && label.size() <= kMaxLabel;
     wire.push_back(static_cast<uint8_t>(label.size()));
     wire.insert(wire.end(), label.begin(), label.end());
   }
   wire.push_back(0);
-  if (wire.size() > kMaxName)
+  if (!valid || wire.size() > kMaxName)
     throw EDnsError(Format("Invalid DNS query name. %.*s", int(domain.size()), domain.data()));
   return wire;
 }

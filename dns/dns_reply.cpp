@@ -68,7 +68,7 @@ std::string DecodeDnsName(std::span<const uint8_t> message, size_t& pos) {
   int hops = 0;
   for (uint8_t length; (length = ByteAt(message, at, "name runs past the end")) != 0;) {
     if (length >= 192) {
-      const size_t target = (size_t{length} & 63) << 8 | ByteAt(message, at + 1, "pointer runs past the end");
+      const size_t target = ((size_t{length} & 63) << 8) | ByteAt(message, at + 1, "pointer runs past the end");
       if (resume == 0) resume = at + 2;
       if (++hops > kMaxPointerHops) Malformed("compression pointers loop");
       if (target >= message.size()) Malformed("compression pointer outside the reply");

@@ -38,7 +38,7 @@ std::string TReverseLookup::HostNameOf(const std::string& address, const std::st
     FResolver.SetHost(target.Host);
     FResolver.SetPort(target.Port);
     FResolver.Resolve(address);
-  } catch (const Exception&) {
+  } catch (const std::exception&) {  // whatever went wrong, the address stays unresolved
     return {};
   }
   for (const TDnsRecord& record : FResolver.QueryResult())
