@@ -30,6 +30,7 @@ void TReverseLookup::ResolveIPList(const std::vector<std::string>& addresses, co
     if (FEvents.OnProgress) FEvents.OnProgress(i + 1, total);
     if (FEvents.OnProcessEvents) FEvents.OnProcessEvents();
   }
+  FResolver.CloseChannels();
 }
 
 std::string TReverseLookup::HostNameOf(const std::string& address, const std::string& server) {

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <memory>
+#include <thread>
 
 #include "dns/dns_error.h"
 #include "tests/dns/fake_dns_server.h"
@@ -221,6 +222,29 @@ TEST(ReverseResolver, WaitsTheConfiguredTimeAndDrawsNewIds) {
   // Four draws from 65535 ids: all alike would mean the generator is not used.
   EXPECT_FALSE(QueryId(queries[0]) == QueryId(queries[1]) && QueryId(queries[1]) == QueryId(queries[2]) &&
                QueryId(queries[2]) == QueryId(queries[3]));
+}
+
+TEST(ReverseResolver, NeverTakesALateReplyForTheNextQuery) {
+  int answered = 0;
+  TFakeDnsServer server([&answered](const TBytes& q) {
+    // The first reply comes after the client has given up, with another host name.
+    if (answered++ == 0) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(kShortWait * 3 / 2));
+      return One(Cat({Reply(q, 0x8180, 1), Record(kToQuestion, kDnsTypePTR, WireName("late.example"))}));
+    }
+    return One(GoodReply(q));
+  });
+  TReverseResolver resolver;
+  resolver.SetHost("127.0.0.1");
+  resolver.SetPort(server.Port());
+  resolver.SetWaitingTime(kShortWait);
+  EXPECT_THROW(resolver.Resolve("192.0.2.7"), EDnsError);
+  resolver.SetWaitingTime(kShortWait * 4);
+  resolver.Resolve("192.0.2.8");
+  EXPECT_EQ(resolver.QueryResult().at(0).HostName, "host.example");
+  // A kept socket serves the next queries.
+  for (int i = 0; i < 3; ++i) resolver.Resolve("192.0.2.9");
+  EXPECT_EQ(resolver.QueryResult().at(0).HostName, "host.example");
 }
 
 TEST(ReverseResolver, SendsNothingForAnInvalidAddress) {

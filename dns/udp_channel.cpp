@@ -1,4 +1,4 @@
-#include "dns/udp_exchange.h"
+#include "dns/udp_channel.h"
 
 #include <netdb.h>
 #include <poll.h>
@@ -24,20 +24,6 @@ struct TAddrInfoFree {
 };
 using TAddrInfoList = std::unique_ptr<addrinfo, TAddrInfoFree>;
 
-class TSocket {
- public:
-  explicit TSocket(int fd) : FFd(fd) {}
-  TSocket(const TSocket&) = delete;
-  TSocket& operator=(const TSocket&) = delete;
-  ~TSocket() {
-    if (FFd >= 0) close(FFd);
-  }
-  int Fd() const { return FFd; }
-
- private:
-  int FFd;
-};
-
 TAddrInfoList ResolveServer(const std::string& host, uint16_t port) {
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
@@ -57,38 +43,48 @@ const addrinfo* PickAddress(const addrinfo* list, TIPAddrFamily preferred) {
   return list;
 }
 
-[[noreturn]] void SocketFailure(const char* what, const std::string& host) {
-  throw EDnsError(Format("%s DNS server %s: %s", what, host.c_str(), std::strerror(errno)));
-}
-
 }  // namespace
 
-std::vector<uint8_t> ExchangeDatagram(const std::string& host, uint16_t port, TIPAddrFamily preferred,
-                                      std::span<const uint8_t> datagram, int32_t waitMs) {
+TUdpChannel::TUdpChannel(const std::string& host, uint16_t port, TIPAddrFamily preferred) : FHost(host) {
   const TAddrInfoList list = ResolveServer(host, port);
   const addrinfo* server = PickAddress(list.get(), preferred);
-  const TSocket socket(::socket(server->ai_family, SOCK_DGRAM | SOCK_CLOEXEC, 0));
-  if (socket.Fd() < 0) SocketFailure("Cannot open a socket for", host);
-  if (connect(socket.Fd(), server->ai_addr, server->ai_addrlen) != 0) SocketFailure("Cannot reach", host);
-  if (send(socket.Fd(), datagram.data(), datagram.size(), 0) != static_cast<ssize_t>(datagram.size()))
-    SocketFailure("Cannot send the query to", host);
+  FFd = socket(server->ai_family, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  if (FFd < 0) Failure("Cannot open a socket for");
+  if (connect(FFd, server->ai_addr, server->ai_addrlen) != 0) {
+    const int error = errno;
+    close(FFd);
+    errno = error;
+    Failure("Cannot reach");
+  }
+}
+
+TUdpChannel::~TUdpChannel() { close(FFd); }
+
+void TUdpChannel::Failure(const char* what) const {
+  throw EDnsError(Format("%s DNS server %s: %s", what, FHost.c_str(), std::strerror(errno)));
+}
+
+std::vector<uint8_t> TUdpChannel::Exchange(std::span<const uint8_t> datagram, int32_t waitMs) {
+  std::vector<uint8_t> reply(kReceiveBufferSize);
+  while (recv(FFd, reply.data(), reply.size(), MSG_DONTWAIT) >= 0) continue;
+  if (send(FFd, datagram.data(), datagram.size(), 0) != static_cast<ssize_t>(datagram.size()))
+    Failure("Cannot send the query to");
 
   using Clock = std::chrono::steady_clock;
   const auto deadline = Clock::now() + std::chrono::milliseconds(waitMs < 0 ? 0 : waitMs);
-  pollfd fd{socket.Fd(), POLLIN, 0};
+  pollfd fd{FFd, POLLIN, 0};
   while (true) {
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
     const int ready = poll(&fd, 1, left > 0 ? static_cast<int>(left) : 0);
     if (ready > 0) break;
     if (ready == 0) return {};
-    if (errno != EINTR) SocketFailure("Cannot wait for", host);
+    if (errno != EINTR) Failure("Cannot wait for");
   }
-  std::vector<uint8_t> reply(kReceiveBufferSize);
   ssize_t received;
   do {
-    received = recv(socket.Fd(), reply.data(), reply.size(), 0);
+    received = recv(FFd, reply.data(), reply.size(), 0);
   } while (received < 0 && errno == EINTR);
-  if (received < 0) SocketFailure("No reply from", host);
+  if (received < 0) Failure("No reply from");
   reply.resize(static_cast<size_t>(received));
   return reply;
 }
