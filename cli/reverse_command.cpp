@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -42,13 +43,17 @@ std::vector<std::string> InputLines(const std::string& path) {
   return ReadLines(in);
 }
 
-// The "done of total" line, redrawn in place on a terminal; other output clears it first.
+// The "done of total" line on a terminal, redrawn in place at most ten times a second; other
+// output to the terminal clears it first and puts it back after.
 class TProgressLine {
  public:
   explicit TProgressLine(bool shown) : FShown(shown) {}
   void Show(int done, int total) {
     if (!FShown) return;
     FText = FormatCount(done) + " / " + FormatCount(total);
+    const auto now = std::chrono::steady_clock::now();
+    if (done != total && done != 0 && now - FLastShown < std::chrono::milliseconds(100)) return;
+    FLastShown = now;
     std::cerr << "\r\x1b[K" << FText << std::flush;
   }
   void Clear() {
@@ -61,10 +66,12 @@ class TProgressLine {
  private:
   bool FShown;
   std::string FText;
+  std::chrono::steady_clock::time_point FLastShown;
 };
 
 void RunReverse(const TReverseOptions& options) {
   for (const std::string& server : options.Servers) {
+    if (server.empty()) continue;  // left out like an empty line of the server list
     try {
       SplitServerText(server);
     } catch (const EDnsError& e) {
@@ -80,12 +87,21 @@ void RunReverse(const TReverseOptions& options) {
   }
   std::ostream& unresolved = unresolvedFile ? *unresolvedFile : std::cerr;
   TProgressLine progress(isatty(STDERR_FILENO) != 0);
+  const bool resultsOnTerminal = isatty(STDOUT_FILENO) != 0;
 
   TReverseLookup batch;
   batch.Resolver().SetWaitingTime(options.Timeout);
   TReverseLookupEvents events;
   events.OnProgress = [&](int done, int total) { progress.Show(done, total); };
-  events.OnResolved = [](const std::string& line) { std::cout << line << '\n'; };
+  events.OnResolved = [&](const std::string& line) {
+    if (!resultsOnTerminal) {
+      std::cout << line << '\n';
+      return;
+    }
+    progress.Clear();
+    std::cout << line << std::endl;
+    progress.Restore();
+  };
   events.OnUnresolved = [&](const std::string& address) {
     if (!unresolvedFile) progress.Clear();
     unresolved << address << '\n';
