@@ -20,6 +20,7 @@ struct TReverseLookupEvents {
 class TReverseLookup {
  public:
   TReverseResolver& Resolver() { return FResolver; }
+  // Set before a batch, never from inside one of its callbacks.
   void SetEvents(TReverseLookupEvents events) { FEvents = std::move(events); }
 
   // Reseeds the query ids, takes the addresses of `outputLines` and the servers of `serverLines`
