@@ -3,7 +3,11 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstring>
 #include <memory>
+
+#include "common/exception.h"
+#include "common/text.h"
 
 namespace korrin {
 
@@ -32,6 +36,25 @@ bool LoadStoredSettings(const TStoredSettingsList& Stored, std::string_view Name
   if (!set) return false;
   LoadSettingsFromList(set->Settings(), Settings);
   return true;
+}
+
+void LoadExistingSettings(const std::string& FileName, TKorrinSettings& Settings,
+                          TStoredSettingsList& Stored) {
+  if (!LoadSettings(FileName, Settings, Stored))
+    throw Exception(Format("Cannot open file \"%s\". %s", FileName.c_str(), std::strerror(ENOENT)));
+}
+
+TKorrinSettings LoadChoicesFromFile(const std::string& FileName, std::string_view StoredName) {
+  TKorrinSettings settings;
+  TStoredSettingsList stored;
+  LoadExistingSettings(FileName, settings, stored);
+  if (!StoredName.empty() && !LoadStoredSettings(stored, StoredName, settings))
+    throw Exception(SettingsNotFoundMessage(StoredName));
+  return settings;
+}
+
+std::string SettingsNotFoundMessage(std::string_view Name) {
+  return "Settings \"" + std::string(Name) + "\" not found";
 }
 
 void StoreSettings(TStoredSettingsList& Stored, std::string_view Name, const TKorrinSettings& Settings) {
