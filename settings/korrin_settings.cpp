@@ -50,68 +50,90 @@ void LoadIndex(const TVHashedStringList& list, std::string_view key, int32_t ite
   if (value >= 0 && value < item_count) index = value;
 }
 
+enum class TKeyKind { Flag, Text, TextIfPresent, Count, Lines, Mode, Index };
+
+// One key of the settings file and the field it holds; exactly one member pointer is set.
+struct TKeyRule {
+  const char* Key;
+  TKeyKind Kind;
+  bool TKorrinSettings::*Flag = nullptr;
+  std::string TKorrinSettings::*Text = nullptr;
+  std::vector<std::string> TKorrinSettings::*Lines = nullptr;
+  int32_t TKorrinSettings::*Index = nullptr;
+  int32_t ItemCount = 0;
+};
+
+using S = TKorrinSettings;
+using K = TKeyKind;
+
+// The keys in the order in which the file holds them; saving and loading both walk this table.
+const TKeyRule kKeyRules[] = {
+    {.Key = "ResolveCountry", .Kind = K::Flag, .Flag = &S::ResolveCountry},
+    {.Key = "MMDBFilePath", .Kind = K::Text, .Text = &S::MMDBFilePath},
+    {.Key = "Append", .Kind = K::Flag, .Flag = &S::Append},
+    {.Key = "IPRange", .Kind = K::Lines, .Lines = &S::IPRanges},
+    {.Key = "UsableHostIPAddresses", .Kind = K::Flag, .Flag = &S::UsableHostIPAddresses},
+    {.Key = "Exclude", .Kind = K::Flag, .Flag = &S::Exclude},
+    {.Key = "Exclude", .Kind = K::Lines, .Lines = &S::ExcludeMasks},
+    {.Key = "DNS", .Kind = K::Lines, .Lines = &S::DNSServers},
+    {.Key = "Mode", .Kind = K::Mode},
+    {.Key = "TotalCount", .Kind = K::Count, .Text = &S::TotalCount},
+    {.Key = "EachCount", .Kind = K::Count, .Text = &S::EachCount},
+    {.Key = "Random", .Kind = K::Flag, .Flag = &S::RandomOrder},
+    {.Key = "EscapeIPv6", .Kind = K::Flag, .Flag = &S::EscapeIPv6},
+    {.Key = "AddPort", .Kind = K::Flag, .Flag = &S::AddPort},
+    {.Key = "Ports", .Kind = K::TextIfPresent, .Text = &S::Ports},
+    {.Key = "GenerateNames", .Kind = K::Flag, .Flag = &S::GenerateNames},
+    {.Key = "NameTemplate", .Kind = K::TextIfPresent, .Text = &S::NameTemplate},
+    {.Key = "CounterSymbol", .Kind = K::TextIfPresent, .Text = &S::CounterSymbol},
+    {.Key = "FirstCounter", .Kind = K::TextIfPresent, .Text = &S::FirstCounter},
+    {.Key = "CounterStep", .Kind = K::TextIfPresent, .Text = &S::CounterStep},
+    {.Key = "CounterDigits", .Kind = K::TextIfPresent, .Text = &S::CounterDigits},
+    {.Key = "NameDelimiter", .Kind = K::Index, .Index = &S::NameDelimiter, .ItemCount = kNameDelimiterCount},
+    {.Key = "NameCustomDelimiter", .Kind = K::TextIfPresent, .Text = &S::NameCustomDelimiter},
+    {.Key = "IPDelimiter", .Kind = K::Index, .Index = &S::IPDelimiter, .ItemCount = kListDelimiterCount},
+    {.Key = "ResolvedDelimiter", .Kind = K::Index, .Index = &S::ResolvedDelimiter,
+     .ItemCount = kListDelimiterCount},
+    {.Key = "UnresolvedDelimiter", .Kind = K::Index, .Index = &S::UnresolvedDelimiter,
+     .ItemCount = kListDelimiterCount},
+};
+
+TCountChoice CountChoiceOf(int32_t value) {
+  switch (value) {
+    case 1: return TCountChoice::TotalCount;
+    case 2: return TCountChoice::ForEachRange;
+    default: return TCountChoice::AllIPs;
+  }
+}
+
 }  // namespace
 
 void SaveSettingsToList(const TKorrinSettings& Settings, TVHashedStringList& List) {
-  SaveFlag(List, "ResolveCountry", Settings.ResolveCountry);
-  List.SetValues("MMDBFilePath", Settings.MMDBFilePath);
-  SaveFlag(List, "Append", Settings.Append);
-  SaveLines(List, "IPRange", Settings.IPRanges);
-  SaveFlag(List, "UsableHostIPAddresses", Settings.UsableHostIPAddresses);
-  SaveFlag(List, "Exclude", Settings.Exclude);
-  SaveLines(List, "Exclude", Settings.ExcludeMasks);
-  SaveLines(List, "DNS", Settings.DNSServers);
-  List.SetValues("Mode", std::to_string(static_cast<int32_t>(Settings.Mode)));
-  List.SetValues("TotalCount", Settings.TotalCount);
-  List.SetValues("EachCount", Settings.EachCount);
-  SaveFlag(List, "Random", Settings.RandomOrder);
-  SaveFlag(List, "EscapeIPv6", Settings.EscapeIPv6);
-  SaveFlag(List, "AddPort", Settings.AddPort);
-  List.SetValues("Ports", Settings.Ports);
-  SaveFlag(List, "GenerateNames", Settings.GenerateNames);
-  List.SetValues("NameTemplate", Settings.NameTemplate);
-  List.SetValues("CounterSymbol", Settings.CounterSymbol);
-  List.SetValues("FirstCounter", Settings.FirstCounter);
-  List.SetValues("CounterStep", Settings.CounterStep);
-  List.SetValues("CounterDigits", Settings.CounterDigits);
-  List.SetValues("NameDelimiter", std::to_string(Settings.NameDelimiter));
-  List.SetValues("NameCustomDelimiter", Settings.NameCustomDelimiter);
-  List.SetValues("IPDelimiter", std::to_string(Settings.IPDelimiter));
-  List.SetValues("ResolvedDelimiter", std::to_string(Settings.ResolvedDelimiter));
-  List.SetValues("UnresolvedDelimiter", std::to_string(Settings.UnresolvedDelimiter));
+  for (const TKeyRule& rule : kKeyRules) {
+    switch (rule.Kind) {
+      case K::Flag: SaveFlag(List, rule.Key, Settings.*rule.Flag); break;
+      case K::Text:
+      case K::TextIfPresent:
+      case K::Count: List.SetValues(rule.Key, Settings.*rule.Text); break;
+      case K::Lines: SaveLines(List, rule.Key, Settings.*rule.Lines); break;
+      case K::Mode: List.SetValues(rule.Key, std::to_string(static_cast<int32_t>(Settings.Mode))); break;
+      case K::Index: List.SetValues(rule.Key, std::to_string(Settings.*rule.Index)); break;
+    }
+  }
 }
 
 void LoadSettingsFromList(const TVHashedStringList& List, TKorrinSettings& Settings) {
-  LoadFlag(List, "ResolveCountry", Settings.ResolveCountry);
-  Settings.MMDBFilePath = List.Values("MMDBFilePath");
-  LoadFlag(List, "Append", Settings.Append);
-  LoadLines(List, "IPRange", Settings.IPRanges);
-  LoadFlag(List, "UsableHostIPAddresses", Settings.UsableHostIPAddresses);
-  LoadFlag(List, "Exclude", Settings.Exclude);
-  LoadLines(List, "Exclude", Settings.ExcludeMasks);
-  LoadLines(List, "DNS", Settings.DNSServers);
-  switch (StrToIntDef(List.Values("Mode"), 0)) {
-    case 1: Settings.Mode = TCountChoice::TotalCount; break;
-    case 2: Settings.Mode = TCountChoice::ForEachRange; break;
-    default: Settings.Mode = TCountChoice::AllIPs; break;
+  for (const TKeyRule& rule : kKeyRules) {
+    switch (rule.Kind) {
+      case K::Flag: LoadFlag(List, rule.Key, Settings.*rule.Flag); break;
+      case K::Text: Settings.*rule.Text = List.Values(rule.Key); break;
+      case K::TextIfPresent: LoadIfPresent(List, rule.Key, Settings.*rule.Text); break;
+      case K::Count: Settings.*rule.Text = LoadCount(List, rule.Key); break;
+      case K::Lines: LoadLines(List, rule.Key, Settings.*rule.Lines); break;
+      case K::Mode: Settings.Mode = CountChoiceOf(StrToIntDef(List.Values(rule.Key), 0)); break;
+      case K::Index: LoadIndex(List, rule.Key, rule.ItemCount, Settings.*rule.Index); break;
+    }
   }
-  Settings.TotalCount = LoadCount(List, "TotalCount");
-  Settings.EachCount = LoadCount(List, "EachCount");
-  LoadFlag(List, "Random", Settings.RandomOrder);
-  LoadFlag(List, "EscapeIPv6", Settings.EscapeIPv6);
-  LoadFlag(List, "AddPort", Settings.AddPort);
-  LoadIfPresent(List, "Ports", Settings.Ports);
-  LoadFlag(List, "GenerateNames", Settings.GenerateNames);
-  LoadIfPresent(List, "NameTemplate", Settings.NameTemplate);
-  LoadIfPresent(List, "CounterSymbol", Settings.CounterSymbol);
-  LoadIfPresent(List, "FirstCounter", Settings.FirstCounter);
-  LoadIfPresent(List, "CounterStep", Settings.CounterStep);
-  LoadIfPresent(List, "CounterDigits", Settings.CounterDigits);
-  LoadIndex(List, "NameDelimiter", kNameDelimiterCount, Settings.NameDelimiter);
-  LoadIfPresent(List, "NameCustomDelimiter", Settings.NameCustomDelimiter);
-  LoadIndex(List, "IPDelimiter", kListDelimiterCount, Settings.IPDelimiter);
-  LoadIndex(List, "ResolvedDelimiter", kListDelimiterCount, Settings.ResolvedDelimiter);
-  LoadIndex(List, "UnresolvedDelimiter", kListDelimiterCount, Settings.UnresolvedDelimiter);
 }
 
 }  // namespace korrin

@@ -7,12 +7,6 @@
 namespace korrin {
 namespace {
 
-TVHashedStringList ListOf(const std::string& text) {
-  TVHashedStringList list;
-  list.SetText(text);
-  return list;
-}
-
 TEST(KorrinSettings, WritesEveryKeyInTheFileOrder) {
   TKorrinSettings s;
   s.IPRanges = {"10.0.0.0/8", "", "B=::1/128"};
@@ -111,7 +105,7 @@ TEST(KorrinSettings, LoadAppliesTheRulesOfEachKey) {
     s.TotalCount = "99";
     s.IPDelimiter = s.ResolvedDelimiter = 1;
     s.NameDelimiter = 2;
-    LoadSettingsFromList(ListOf(c.file), s);
+    LoadSettingsFromList(test::ListOf(c.file), s);
     c.expect(s);
   }
 }

@@ -1,6 +1,8 @@
 #pragma once
-// Sample choices shared by the settings tests.
+// Sample choices and lists shared by the settings tests.
 #include "settings/korrin_settings.h"
+
+#include <string>
 
 namespace korrin::test {
 
@@ -34,6 +36,12 @@ inline TKorrinSettings EveryFieldChanged() {
   s.ResolvedDelimiter = 2;
   s.UnresolvedDelimiter = 1;
   return s;
+}
+
+inline TVHashedStringList ListOf(const std::string& text) {
+  TVHashedStringList list;
+  list.SetText(text);
+  return list;
 }
 
 }  // namespace korrin::test

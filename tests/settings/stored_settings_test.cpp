@@ -9,12 +9,6 @@
 namespace korrin {
 namespace {
 
-TVHashedStringList ListOf(const std::string& text) {
-  TVHashedStringList list;
-  list.SetText(text);
-  return list;
-}
-
 TEST(StoredSettings, SavedChangedAndLoadedBackRestoresTheChoices) {
   TKorrinSettings window = test::EveryFieldChanged();
   window.Ports = "";  // empty when saved, so not stored
@@ -87,7 +81,7 @@ TEST(StoredSettings, LoadingFromAListFollowsItsCountsAndNames) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
     TStoredSettingsList stored;
-    stored.LoadFromList(ListOf(c.file), "StoredList", "Setting");
+    stored.LoadFromList(test::ListOf(c.file), "StoredList", "Setting");
     std::string sets;
     for (int32_t i = 0; i < stored.Count(); ++i) {
       if (i > 0) sets += " | ";
@@ -108,6 +102,31 @@ TEST(StoredSettings, PositionalAccessChecksIndexes) {
   EXPECT_THROW(stored.GetSettings(1), Exception);
   stored.Delete(0);
   EXPECT_EQ(stored.Count(), 0);
+}
+
+// Writing appends and replaces lines, which keeps the name table valid; a load leaves it invalid
+// once, so the reading that follows builds it in one pass, not once per look-up.
+TEST(StoredSettings, ManySetsBuildTheNameTableOnceWhenSavedAndOnceWhenLoaded) {
+  TStoredSettingsList stored;
+  TKorrinSettings choices = test::EveryFieldChanged();
+  for (int i = 0; i < 300; ++i) {
+    choices.TotalCount = std::to_string(i);
+    StoreSettings(stored, "Set " + std::to_string(i), choices);
+  }
+  TVHashedStringList file;
+  SaveSettingsToList(choices, file);
+  stored.SaveToList(file, "StoredList", "Setting");
+  EXPECT_EQ(file.HashRebuilds(), 1);
+
+  TVHashedStringList reread;
+  reread.SetText(file.Text());
+  TKorrinSettings loaded;
+  TStoredSettingsList loaded_stored;
+  LoadSettingsFromList(reread, loaded);
+  loaded_stored.LoadFromList(reread, "StoredList", "Setting");
+  EXPECT_EQ(reread.HashRebuilds(), 1);
+  EXPECT_EQ(loaded_stored.Count(), 300);
+  EXPECT_EQ(loaded_stored.GetSettings(299).Settings().Values("TotalCount"), "299");
 }
 
 }  // namespace
