@@ -1,5 +1,6 @@
 #include "address/ip_types.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "common/text.h"
@@ -300,19 +301,15 @@ void IncIPAddr(TIPAddr& a, int bit) {
 }
 
 void RandomizeIPAddrBits(TIPAddr& a, int bit, int count, TRandom& rng) {
-  if (count <= 0 || bit < 0) return;
   const int w = FamilyWidth(a.ip_family);
-  if (a.ip_family == TIPAddrFamily::IPv4) {
-    for (int k = bit; k < bit + count; ++k) {
-      const bool one = RandomBelow(rng, 2) == 1;  // drawn even where it changes nothing
-      if (one && k < w) a.ipv4.Value |= uint32_t{1} << k;
-    }
-    return;
-  }
-  U128 v = ToU128(a.ipv6);
-  for (int k = bit; k < bit + count && k < w; ++k)
-    if (RandomBelow(rng, 2) == 1) v |= U128{1} << k;
-  a.ipv6 = FromU128(v);
+  if (count <= 0 || bit < 0 || bit >= w) return;
+  // Each position gets its own fair random bit; 64 of them come from one draw.
+  const int n = std::min(count, w - bit);
+  U128 bits = rng();
+  if (n > 64) bits |= U128{rng()} << 64;
+  if (n < 128) bits &= (U128{1} << n) - 1;
+  if (a.ip_family == TIPAddrFamily::IPv4) a.ipv4.Value |= static_cast<uint32_t>(bits << bit);
+  else a.ipv6 = FromU128(ToU128(a.ipv6) | (bits << bit));
 }
 
 }  // namespace korrin

@@ -57,7 +57,7 @@ int Run(Action action) {
 
 }  // namespace
 
-void RegisterSettingsCommand(CLI::App& app, int& status) {
+void AddSettingsCommand(CLI::App& app, int& status) {
   auto* settings = app.add_subcommand("settings", "Show what a settings file holds (never writes one)");
   settings->require_subcommand(1);
 

@@ -1,0 +1,21 @@
+#pragma once
+// One range line as the user types it: [name "="] address ["/" prefix ["/" suffix start]].
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "address/ip_types.h"
+
+namespace korrin {
+
+struct TRangeLine {
+  std::string Name;  // the text before "=", untrimmed; the whole trimmed line when there is none
+  TIPAddr Base;
+  int Prefix = 0;       // p: the top p bits are the fixed network
+  int SuffixStart = 0;  // s: the lowest W - s bits are a fixed suffix; bits between vary
+};
+
+// Empty when the line is to be skipped: blank, a ";" comment, or any part that does not read.
+std::optional<TRangeLine> ReadRangeLine(std::string_view line);
+
+}  // namespace korrin
