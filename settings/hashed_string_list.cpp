@@ -1,5 +1,7 @@
 #include "settings/hashed_string_list.h"
 
+#include <algorithm>
+#include <iterator>
 #include <optional>
 
 #include "common/exception.h"
@@ -12,6 +14,24 @@ namespace korrin {
 namespace {
 
 constexpr char kSeparator = '=';
+
+// The bucket count given at construction serves small lists; a larger table grows with its items
+// so that chains stay short. The grown sizes are primes: the hash rotates by two bits per code
+// unit, so its low bits depend only on the last few characters, and a power of two as the bucket
+// count would put StoredList1.Setting7 and StoredList2.Setting7 into the same chain.
+int32_t BucketsFor(int64_t items, int32_t floor) {
+  static constexpr int32_t kPrimes[] = {1021,    4093,    16381,    65521,    262139,
+                                        1048573, 4194301, 16777213, 67108859, 268435399};
+  if (items <= 2 * int64_t{std::max(floor, 1)}) return std::max(floor, 1);
+  for (const int32_t size : kPrimes)
+    if (size > floor && items <= 2 * int64_t{size}) return size;
+  return kPrimes[std::size(kPrimes) - 1];
+}
+
+void EnsureBuckets(TVStringHash& hash, int64_t items) {
+  const int32_t size = BucketsFor(items, hash.BucketCount());
+  if (size > hash.BucketCount()) hash.Resize(size);
+}
 
 std::optional<std::string_view> NameOfLine(std::string_view line) {
   const size_t at = line.find(kSeparator);
@@ -62,9 +82,13 @@ void TVHashedStringList::Insert(int32_t Index, std::string S) {
   const bool maintain = FAutoUpdateHash && Index == Count();
   FLines.insert(FLines.begin() + Index, std::move(S));
   const std::string& line = FLines[Index];
-  if (maintain && FValueHashValid) FValueHash->Add(NormalisedKey(line), Index);
+  if (maintain && FValueHashValid) {
+    FValueHash->Add(NormalisedKey(line), Index);
+    EnsureBuckets(*FValueHash, FValueHash->ItemCount());
+  }
   if (maintain && FNameHashValid) {
     if (const auto name = NameOfLine(line)) FNameHash->Add(NormalisedKey(*name), Index);
+    EnsureBuckets(*FNameHash, FNameHash->ItemCount());
   }
   Changed(maintain, maintain);
 }
@@ -159,6 +183,7 @@ void TVHashedStringList::UpdateValueHash() const {
   if (FValueHashValid) return;
   if (FValueHash) FValueHash->Clear();
   else FValueHash = NewHash();
+  EnsureBuckets(*FValueHash, Count());
   for (int32_t i = 0; i < Count(); ++i) FValueHash->Add(NormalisedKey(FLines[i]), i);
   FValueHashValid = true;
   ++FHashRebuilds;
@@ -168,6 +193,7 @@ void TVHashedStringList::UpdateNameHash() const {
   if (FNameHashValid) return;
   if (FNameHash) FNameHash->Clear();
   else FNameHash = NewHash();
+  EnsureBuckets(*FNameHash, Count());
   for (int32_t i = 0; i < Count(); ++i)
     if (const auto name = NameOfLine(FLines[i])) FNameHash->Add(NormalisedKey(*name), i);
   FNameHashValid = true;

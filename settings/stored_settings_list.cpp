@@ -66,7 +66,8 @@ void TStoredSettingsList::Delete(int32_t Index) {
 void TStoredSettingsList::SaveToList(TVHashedStringList& lst, std::string_view AStoredSettingsName,
                                      std::string_view ASettingName) const {
   const std::string S(AStoredSettingsName);
-  const std::string T = "." + std::string(ASettingName);
+  std::string T = ".";
+  T += ASettingName;
   lst.SetValues(S + "N", std::to_string(Count()));
   for (int32_t i = 1; i <= Count(); ++i) {
     const TVHashedStringList& lines = FItems[i - 1]->Settings();
@@ -82,7 +83,8 @@ void TStoredSettingsList::LoadFromList(const TVHashedStringList& lst,
                                        std::string_view AStoredSettingsName,
                                        std::string_view ASettingName) {
   const std::string S(AStoredSettingsName);
-  const std::string T = "." + std::string(ASettingName);
+  std::string T = ".";
+  T += ASettingName;
   const int32_t n = StrToIntDef(lst.Values(S + "N"), -1);
   if (n <= 0) return;
   for (const int32_t i : PresentNumberedKeys(lst, S, ".Name", n)) {

@@ -40,6 +40,7 @@ void TVStringHash::Add(std::string_view Key, int32_t Value) {
   item->Value = Value;
   item->Next = std::move(head);
   head = std::move(item);
+  ++FItemCount;
 }
 
 int32_t TVStringHash::ValueOf(std::string_view Key) const {
@@ -52,6 +53,7 @@ bool TVStringHash::Delete(std::string_view Key, int32_t Value) {
   for (std::unique_ptr<TVHashItem>* link = &BucketOf(Key); *link; link = &(*link)->Next) {
     if ((*link)->Key == Key && (*link)->Value == Value) {
       *link = std::move((*link)->Next);
+      --FItemCount;
       return true;
     }
   }
@@ -68,6 +70,24 @@ void TVStringHash::Clear() {
   // Unlinks iteratively: a long chain freed recursively could exhaust the stack.
   for (auto& head : FBuckets)
     while (head) head = std::move(head->Next);
+  FItemCount = 0;
+}
+
+void TVStringHash::Resize(int32_t Size) {
+  std::vector<std::unique_ptr<TVHashItem>> old = std::move(FBuckets);
+  FBuckets = std::vector<std::unique_ptr<TVHashItem>>(static_cast<size_t>(std::max(Size, 1)));
+  std::vector<std::unique_ptr<TVHashItem>*> tails(FBuckets.size());
+  for (size_t b = 0; b < FBuckets.size(); ++b) tails[b] = &FBuckets[b];
+  // Appending at the tails keeps each chain's order among the items that stay together.
+  for (auto& head : old) {
+    while (head) {
+      std::unique_ptr<TVHashItem> item = std::move(head);
+      head = std::move(item->Next);
+      auto*& tail = tails[HashOf(item->Key) % FBuckets.size()];
+      *tail = std::move(item);
+      tail = &(*tail)->Next;
+    }
+  }
 }
 
 }  // namespace korrin

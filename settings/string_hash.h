@@ -33,12 +33,16 @@ class TVStringHash {
   void DecValues(int32_t Value);  // every value above `Value` moves down by one
   void Clear();
   int32_t BucketCount() const { return static_cast<int32_t>(FBuckets.size()); }
+  int32_t ItemCount() const { return FItemCount; }
+  // Spreads the items over `Size` buckets; equal keys keep their order, so look-ups are unchanged.
+  void Resize(int32_t Size);
 
  private:
   std::unique_ptr<TVHashItem>& BucketOf(std::string_view Key);
   const std::unique_ptr<TVHashItem>& BucketOf(std::string_view Key) const;
 
   std::vector<std::unique_ptr<TVHashItem>> FBuckets;
+  int32_t FItemCount = 0;
 };
 
 // Stands for a class reference: creates a table of the given size, possibly with another hash.

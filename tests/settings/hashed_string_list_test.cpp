@@ -37,9 +37,13 @@ TEST(VStringHash, EqualKeysCoexistAndDeleteRemovesTheOneWithTheValue) {
   hash.DecValues(1);
   EXPECT_EQ(hash.ValueOf("K"), 1);
   EXPECT_EQ(hash.ValueOf("L"), 6);
+  hash.Add("K", 3);
+  hash.Resize(64);  // equal keys keep their order
+  EXPECT_EQ(hash.ValueOf("K"), 3);
+  EXPECT_EQ(hash.ItemCount(), 3);
   hash.Clear();
   EXPECT_EQ(hash.ValueOf("L"), -1);
-  EXPECT_EQ(hash.BucketCount(), 1);
+  EXPECT_EQ(hash.BucketCount(), 64);
 }
 
 TEST(VStringHash, ClearsALongChainWithoutRecursion) {
