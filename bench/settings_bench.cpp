@@ -14,7 +14,7 @@ constexpr int kSets = 1000;
 
 // 1,000 stored sets of 40 lines each, beside the window's own choices.
 void MakeSettings(TKorrinSettings& choices, TStoredSettingsList& stored) {
-  for (int i = 0; i < 11; ++i) choices.IPRanges.push_back("10." + std::to_string(i) + ".0.0/16");
+  for (int i = 0; i < 13; ++i) choices.IPRanges.push_back("10." + std::to_string(i) + ".0.0/16");
   for (int i = 0; i < kSets; ++i) {
     choices.TotalCount = std::to_string(i);
     StoreSettings(stored, "Set " + std::to_string(i), choices);
