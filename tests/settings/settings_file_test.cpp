@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -108,6 +109,37 @@ TEST(SettingsFile, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
   int entries = 0;
   for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(folder.Path())) ++entries;
   EXPECT_EQ(entries, 2);
+}
+
+// A file-size limit makes the write fail part-way, as a full disk does, without needing one.
+TEST(SettingsFile, AWriteFailingPartWayLeavesTheOldFileWhole) {
+  test::TTempFolder folder;
+  const std::string file = folder / "korrin2.ini";
+  const std::string old_text = "Mode=1\r\n";
+  WriteBytes(file, old_text);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{4096, 4096};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    TKorrinSettings s = test::EveryFieldChanged();
+    s.IPRanges.assign(2000, "10.0.0.0/8");
+    try {
+      SaveSettings(file, s, TStoredSettingsList());
+    } catch (const Exception& e) {
+      ::_exit(std::string(e.what()).starts_with("Cannot write file \"" + file + "\". ") ? 0 : 2);
+    }
+    ::_exit(1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: no error raised, 2: another message";
+  EXPECT_EQ(ReadBytes(file), old_text);
+  int entries = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(folder.Path())) ++entries;
+  EXPECT_EQ(entries, 1);  // the temporary file is gone
 }
 
 TEST(SettingsFile, SavingThroughASymbolicLinkReplacesItsTarget) {
