@@ -39,6 +39,17 @@ std::optional<std::string_view> NameOfLine(std::string_view line) {
   return line.substr(0, at);
 }
 
+// Swaps the entry of one line for another; keeps the newest duplicate first, or reports that the
+// table must be rebuilt because the new entry belongs behind an equal key of a later line.
+bool ReplaceEntry(TVStringHash& hash, const std::optional<std::string>& old_key,
+                  const std::optional<std::string>& new_key, int32_t index) {
+  if (old_key) hash.Delete(*old_key, index);
+  if (!new_key) return true;
+  if (hash.ValueOf(*new_key) > index) return false;
+  hash.Add(*new_key, index);
+  return true;
+}
+
 }  // namespace
 
 TVHashedStringList::TVHashedStringList(int32_t BucketsSize)
@@ -92,21 +103,6 @@ void TVHashedStringList::Insert(int32_t Index, std::string S) {
   }
   Changed(maintain, maintain);
 }
-
-namespace {
-
-// Swaps the entry of one line for another; keeps the newest duplicate first, or reports that the
-// table must be rebuilt because the new entry belongs behind an equal key of a later line.
-bool ReplaceEntry(TVStringHash& hash, const std::optional<std::string>& old_key,
-                  const std::optional<std::string>& new_key, int32_t index) {
-  if (old_key) hash.Delete(*old_key, index);
-  if (!new_key) return true;
-  if (hash.ValueOf(*new_key) > index) return false;
-  hash.Add(*new_key, index);
-  return true;
-}
-
-}  // namespace
 
 void TVHashedStringList::Put(int32_t Index, std::string S) {
   CheckIndex(Index);

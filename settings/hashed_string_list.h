@@ -2,7 +2,8 @@
 // An ordered list of text lines with constant-time look-up of whole lines and of name=value names;
 // it holds the settings file and every stored set of settings. Its two tables are built on the
 // first look-up and kept up to date by the common changes (append, replace, delete), so that
-// writing many values by name never rebuilds them.
+// writing many values by name never rebuilds them. Look-ups build the tables, so even const use
+// belongs to one thread at a time.
 #include <cstdint>
 #include <functional>
 #include <memory>

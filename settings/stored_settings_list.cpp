@@ -1,5 +1,7 @@
 #include "settings/stored_settings_list.h"
 
+#include <algorithm>
+
 #include "common/exception.h"
 #include "common/text.h"
 #include "settings/numbered_keys.h"
@@ -87,6 +89,7 @@ void TStoredSettingsList::LoadFromList(const TVHashedStringList& lst,
   T += ASettingName;
   const int32_t n = StrToIntDef(lst.Values(S + "N"), -1);
   if (n <= 0) return;
+  const auto lines = PresentNumberedKeyPairs(lst, S, T);
   for (const int32_t i : PresentNumberedKeys(lst, S, ".Name", n)) {
     const std::string name = lst.Values(NumberedKey(S, i, ".Name"));
     if (name.empty()) continue;
@@ -95,8 +98,9 @@ void TStoredSettingsList::LoadFromList(const TVHashedStringList& lst,
     else set = &Add(std::make_unique<TStoredSettings>(name));
     const int32_t count = StrToIntDef(lst.Values(NumberedKey(S, i, ".Count")), -1);
     const std::string prefix = NumberedKey(S, i, T);
-    for (const int32_t j : PresentNumberedKeys(lst, prefix, "", count)) {
-      std::string line = lst.Values(NumberedKey(prefix, j));
+    for (auto it = std::lower_bound(lines.begin(), lines.end(), std::pair{i, 1});
+         it != lines.end() && it->first == i && it->second <= count; ++it) {
+      std::string line = lst.Values(NumberedKey(prefix, it->second));
       if (!line.empty()) set->Settings().Add(std::move(line));
     }
   }

@@ -93,6 +93,21 @@ TEST(StoredSettings, LoadingFromAListFollowsItsCountsAndNames) {
   }
 }
 
+// Each set claiming the largest count costs nothing beyond the lines present: reading every
+// claimed number would take 5,000 x 15,000 look-ups here.
+TEST(StoredSettings, ManySetsWithAbsurdCountsReadOnlyTheirLines) {
+  std::string file = "StoredListN=2000000000\n";
+  for (int i = 1; i <= 5000; ++i) {
+    const std::string set = "StoredList" + std::to_string(i);
+    file += set + ".Name=S" + std::to_string(i) + "\n" + set + ".Count=2147483647\n" + set +
+            ".Setting" + std::to_string(i) + "=Mode=1\n";
+  }
+  TStoredSettingsList stored;
+  stored.LoadFromList(test::ListOf(file), "StoredList", "Setting");
+  ASSERT_EQ(stored.Count(), 5000);
+  EXPECT_EQ(stored.GetSettings(4999).Settings().Text(), "Mode=1\r\n");
+}
+
 TEST(StoredSettings, PositionalAccessChecksIndexes) {
   TStoredSettingsList stored;
   stored.Add(std::make_unique<TStoredSettings>("a"));
