@@ -10,6 +10,8 @@ constexpr int kExitFailure = 1;  // the operation failed; its message went to st
 constexpr int kExitUsage = 2;    // the command line was wrong
 
 // Each registration adds its subcommand; the callback stores the exit status in `status`.
+void RegisterCountCommand(CLI::App& app, int& status);
+void RegisterPreviewCommand(CLI::App& app, int& status);
 
 
 }  // namespace korrin::cli
