@@ -185,18 +185,29 @@ std::u16string_view TCSVParser::LineJoint() const {
 int32_t TCSVParser::ReadParseLine(TLineReader& Reader, std::u16string& S, TCSVParseFlags Flags) {
   S = Reader.ReadLine();
   int32_t result = ParseLine(S, Flags);
-  // Text without a quote character cannot close the open value, so such lines are only joined;
-  // the record is parsed again when a quote arrives or the record is complete.
+  // Lines that cannot close the open value are only joined, so that a long quoted cell costs one
+  // parse of the whole record instead of one per line.
   bool stale = false;
   while (FCellLineBreaks && FFormatError == TCSVFormatError::csvNoCloseQuote && S.size() < kMaxRecordLength &&
          !Reader.EndOfLines()) {
     const size_t joined = S.size();
     S += LineJoint();
     S += Reader.ReadLine();
-    stale = S.find(FQuoteChar, joined) == std::u16string::npos;
+    stale = !ClosesOpenQuote(S, joined);
     if (!stale) result = ParseLine(S, Flags);
   }
   return stale ? ParseLine(S, Flags) : result;
+}
+
+bool TCSVParser::ClosesOpenQuote(std::u16string_view S, size_t From) const {
+  // A backslash that ended the text escapes a quote that now follows it.
+  if (FBackslashEscapes && From > 0 && S[From - 1] == u'\\') --From;
+  for (size_t j = From; j < S.size(); ++j) {
+    const char16_t c = S[j];
+    if ((c == FQuoteChar || (FBackslashEscapes && c == u'\\')) && j + 1 < S.size() && S[j + 1] == FQuoteChar) ++j;
+    else if (c == FQuoteChar) return true;
+  }
+  return false;
 }
 
 std::u16string TCSVParser::ColumnValue(int32_t Index) const {

@@ -87,6 +87,8 @@ class TCSVParser {
  private:
   class TScan;
   std::u16string DetectedValue(int32_t Index) const;
+  // Whether the text from From on, read inside an open quoted value, contains its closing quote.
+  bool ClosesOpenQuote(std::u16string_view S, size_t From) const;
   void ClearDetections();
 
   int32_t FMaxColumns;
