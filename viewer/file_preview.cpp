@@ -2,10 +2,14 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include "common/exception.h"
 #include "common/text.h"
 #include "viewer/cached_file_line_reader.h"
+#include "viewer/cached_file_stream.h"
 #include "viewer/fixed_utf8_encoding.h"
+#include "viewer/utf8_line_counter.h"
 
 namespace korrin {
 
@@ -20,8 +24,12 @@ bool FileExists(const std::string& name) {
 
 TFilePreview::TFilePreview() = default;
 
+bool TFilePreview::ReadsFiles() const {
+  return !FLineReaderClass || FLineReaderClass == &TCachedFileLineReader::Class();
+}
+
 std::unique_ptr<TLineReader> TFilePreview::CreateLineReader(const std::string& FileName) const {
-  if (!FLineReaderClass || FLineReaderClass == &TCachedFileLineReader::Class())
+  if (ReadsFiles())
     return std::make_unique<TCachedFileLineReader>(FileName, FReadBufferSize, FLineBufferSize);
   return FLineReaderClass->Create(FileName, TLineReader::kDefaultBufferSize);
 }
@@ -100,7 +108,33 @@ std::u16string TFilePreview::RowText(int32_t Row) const {
 
 int32_t TFilePreview::ParseRow(int32_t Row) { return FCSVParser.ParseLine(RowText(Row)); }
 
+bool TFilePreview::CountUTF8Lines(const std::string& FileName, const TCountProgress& Progress, int64_t& Lines) const {
+  TReadOnlyCachedFileStream stream(FileName, FReadBufferSize);
+  uint8_t mark[3];
+  const int32_t marked = stream.Read(mark, 3);
+  if (marked >= 2 && ((mark[0] == 0xFF && mark[1] == 0xFE) || (mark[0] == 0xFE && mark[1] == 0xFF))) return false;
+  stream.SetPosition(marked == 3 && mark[0] == 0xEF && mark[1] == 0xBB && mark[2] == 0xBF ? 3 : 0);
+  // Large reads straight into one block; the cache would only add a copy.
+  stream.DisableStreamReadCache();
+  const int64_t size = stream.Size();
+  TUTF8LineCounter counter;
+  std::vector<uint8_t> block(1 << 20);
+  for (int32_t n; (n = stream.Read(block.data(), static_cast<int32_t>(block.size()))) > 0;) {
+    counter.Add({block.data(), static_cast<size_t>(n)});
+    if (Progress && Progress(stream.Position(), size, counter.Lines())) {
+      Lines = -1;
+      return true;
+    }
+  }
+  Lines = counter.Finish();
+  return true;
+}
+
 int64_t TFilePreview::CountRows(const std::string& FileName, bool NoHeader, const TCountProgress& Progress) {
+  int64_t lines;
+  if (ReadsFiles() && CountUTF8Lines(FileName, Progress, lines))
+    return lines < 0 ? -1 : NoHeader ? lines : std::max<int64_t>(lines - 1, 0);
+
   const std::unique_ptr<TLineReader> reader = CreateLineReader(FileName);
   const int64_t size = reader->StreamSize();
   bool skipHeader = !NoHeader;

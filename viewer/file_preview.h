@@ -54,6 +54,10 @@ class TFilePreview {
 
  private:
   std::unique_ptr<TLineReader> CreateLineReader(const std::string& FileName) const;
+  bool ReadsFiles() const;
+  // Counts the lines of a UTF-8 file from its bytes; false for a UTF-16 file, which the
+  // line reader must decode.
+  bool CountUTF8Lines(const std::string& FileName, const TCountProgress& Progress, int64_t& Lines) const;
   void ReadLines(TLineReader& Reader, bool NoHeader);
 
   int32_t FPreviewMaxLines = kDefaultPreviewMaxLines;

@@ -72,22 +72,27 @@ TEST(FilePreviewTest, CountFollowsTheLineRulesAndCanBeAborted) {
       {"header\n", false, 0}, {"h\r\na\rb\n\nc", false, 4},
       {std::string("h\na\0\0b", 6), false, 3},
       {std::string(70000, 'x'), true, 2},
+      {"\xEF\xBB\xBF" "h\n1\n", false, 1},
+      {std::string("\xFF\xFE" "h\0\n\0" "1\0", 8), false, 1},
   };
   TFilePreview preview;
   for (const Case& c : cases) {
     TTempFile file(c.Bytes);
     EXPECT_EQ(preview.CountRows(file.Name(), c.NoHeader, nullptr), c.Rows) << c.Bytes.substr(0, 20);
   }
-  TTempFile file(NumberedLines(5000, false));
-  int64_t lastPosition = 0, lastSize = 0;
-  const int64_t aborted = preview.CountRows(file.Name(), true, [&](int64_t position, int64_t size, int64_t rows) {
-    lastPosition = position;
-    lastSize = size;
-    return rows == 3000;
-  });
-  EXPECT_EQ(aborted, -1);
-  EXPECT_GT(lastPosition, 0);
-  EXPECT_LE(lastPosition, lastSize);
+  // Both ways of counting, from the bytes (UTF-8) and through the decoder (UTF-16), can be aborted.
+  for (const std::string& bytes : {NumberedLines(5000, false), std::string("\xFF\xFE" "a\0\n\0", 6)}) {
+    TTempFile file(bytes);
+    int64_t lastPosition = 0, lastSize = 0;
+    const int64_t aborted = preview.CountRows(file.Name(), true, [&](int64_t position, int64_t size, int64_t) {
+      lastPosition = position;
+      lastSize = size;
+      return true;
+    });
+    EXPECT_EQ(aborted, -1);
+    EXPECT_GT(lastPosition, 0);
+    EXPECT_EQ(lastSize, static_cast<int64_t>(bytes.size()));
+  }
   EXPECT_THROW(preview.CountRows("/tmp/korrin-missing.csv", false, nullptr), Exception);
 }
 

@@ -149,23 +149,10 @@ TEST(StreamReaderExTest, EveryBufferSizeGivesTheSameLines) {
   }
 }
 
-// Bytes drawn mostly from the values that matter to the decoder and the line rules.
-std::string RandomBytes(std::mt19937& rng) {
-  static const uint8_t interesting[] = {'\n', '\r', 0, 'a', ',', '"', 0x80, 0xBF, 0xC3, 0xE2, 0xED, 0xEF, 0xBB,
-                                        0xF0, 0xF4, 0x9F, 0xFF, 0xFE};
-  std::string bytes(std::uniform_int_distribution<size_t>(0, 3000)(rng), '\0');
-  for (char& b : bytes) {
-    const auto pick = rng() % 4;
-    b = static_cast<char>(pick == 0 ? rng() % 256 : interesting[rng() % sizeof interesting]);
-  }
-  if (rng() % 4 == 0) bytes.insert(0, rng() % 2 ? "\xFF\xFE" : "\xEF\xBB\xBF");
-  return bytes;
-}
-
 TEST(StreamReaderExTest, RandomBytesReadTheSameWithAnyBufferSize) {
   std::mt19937 rng(20261210);
   for (int round = 0; round < 300; ++round) {
-    const std::string bytes = RandomBytes(rng);
+    const std::string bytes = test::RandomBytes(rng);
     const Lines expected = ReadAll(bytes, 1 << 20);
     for (int k = 0; k < 4; ++k) {
       const auto size = static_cast<int32_t>(std::uniform_int_distribution<int>(1, 1100)(rng));

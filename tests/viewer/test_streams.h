@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <random>
 #include <string>
 
 #include "common/exception.h"
@@ -60,5 +61,18 @@ class TTempFile {
  private:
   std::string FName;
 };
+
+// Bytes drawn mostly from the values that matter to the decoder and the line rules.
+inline std::string RandomBytes(std::mt19937& rng) {
+  static const uint8_t interesting[] = {'\n', '\r', 0, 'a', ',', '"', 0x80, 0xBF, 0xC3, 0xE2, 0xED, 0xEF, 0xBB,
+                                        0xF0, 0xF4, 0x9F, 0xFF, 0xFE};
+  std::string bytes(std::uniform_int_distribution<size_t>(0, 3000)(rng), '\0');
+  for (char& b : bytes) {
+    const auto pick = rng() % 4;
+    b = static_cast<char>(pick == 0 ? rng() % 256 : interesting[rng() % sizeof interesting]);
+  }
+  if (rng() % 4 == 0) bytes.insert(0, rng() % 2 ? "\xFF\xFE" : "\xEF\xBB\xBF");
+  return bytes;
+}
 
 }  // namespace korrin::test
