@@ -1,4 +1,6 @@
 // korrin-cli count: the row count of the viewer's "Count Rows...".
+#include <unistd.h>
+
 #include <iostream>
 #include <memory>
 
@@ -10,8 +12,10 @@ namespace korrin::cli {
 
 namespace {
 
-// Files below this size count too fast for a progress line to help.
+// Files below this size count too fast for a progress line to help; a log gets none.
 constexpr int64_t kProgressMinSize = 64 << 20;
+
+bool ShowsProgress(int64_t size) { return size >= kProgressMinSize && ::isatty(STDERR_FILENO); }
 
 }  // namespace
 
@@ -23,8 +27,10 @@ void RegisterCountCommand(CLI::App& app, int& status) {
   command->add_flag("--no-header", *noHeader, "Count the first line as a row too");
   command->callback([&status, file, noHeader] {
     int shownPercent = -1;
-    auto progress = [&shownPercent](int64_t position, int64_t size, int64_t) {
-      if (size < kProgressMinSize) return false;
+    int shows = -1;
+    auto progress = [&shownPercent, &shows](int64_t position, int64_t size, int64_t) {
+      if (shows < 0) shows = ShowsProgress(size);
+      if (!shows) return false;
       const int percent = static_cast<int>(position * 100 / size);
       if (percent != shownPercent) {
         shownPercent = percent;

@@ -1,5 +1,8 @@
 #include "viewer/utf8_line_counter.h"
 
+#include <string.h>
+
+#include <algorithm>
 #include <cstring>
 
 #include "viewer/fixed_utf8_encoding.h"
@@ -19,6 +22,22 @@ const uint8_t* FindBreak(const uint8_t* p, const uint8_t* end, bool mayHoldCR) {
   for (; p < end; ++p)
     if (*p == '\n' || *p == '\r') return p;
   return nullptr;
+}
+
+// Counts the LFs of [p, end), which ends in one, when every window of half the cap holds one:
+// then no two neighbouring LFs are a cap apart, so each ends exactly one short line. -1 otherwise.
+int64_t CountShortLines(const uint8_t* p, const uint8_t* end) {
+  constexpr size_t kWindow = kShortLine / 2 + 1;
+  int64_t lines = 0;
+  while (p < end) {
+    const size_t n = std::min(kWindow, static_cast<size_t>(end - p));
+    uint32_t inWindow = 0;
+    for (size_t i = 0; i < n; ++i) inWindow += p[i] == '\n';
+    if (inWindow == 0) return -1;
+    lines += inWindow;
+    p += n;
+  }
+  return lines;
 }
 
 }  // namespace
@@ -60,6 +79,23 @@ int64_t TUTF8LineCounter::TLongLine::End(bool Broken) {
   return lines;
 }
 
+const uint8_t* TUTF8LineCounter::EndLine(const uint8_t* p, const uint8_t* brk, const uint8_t* end, bool mayHoldNul) {
+  const size_t length = static_cast<size_t>(brk - p);
+  if (!FInLine && length <= kShortLine && !(mayHoldNul && std::memchr(p, '\0', length))) {
+    ++FLines;
+  } else {
+    FLongLine.Feed({p, length});
+    FLines += FLongLine.End(true);
+    FInLine = false;
+  }
+  p = brk + 1;
+  if (*brk == '\r') {
+    if (p == end) FPendingCR = true;
+    else if (*p == '\n') ++p;
+  }
+  return p;
+}
+
 void TUTF8LineCounter::Add(std::span<const uint8_t> Bytes) {
   const uint8_t* p = Bytes.data();
   const uint8_t* const end = p + Bytes.size();
@@ -69,6 +105,19 @@ void TUTF8LineCounter::Add(std::span<const uint8_t> Bytes) {
   const size_t n = static_cast<size_t>(end - p);
   const bool mayHoldCR = std::memchr(p, '\r', n) != nullptr;
   const bool mayHoldNul = std::memchr(p, '\0', n) != nullptr;
+  if (!mayHoldCR && !mayHoldNul) {
+    // The common block: plain LF lines, counted in bulk between its first and its last LF.
+    const auto* first = static_cast<const uint8_t*>(std::memchr(p, '\n', n));
+    if (first) {
+      const auto* last = static_cast<const uint8_t*>(::memrchr(first, '\n', static_cast<size_t>(end - first)));
+      p = EndLine(p, first, end, false);
+      const int64_t lines = CountShortLines(p, last + 1);
+      if (lines >= 0) {
+        FLines += lines;
+        p = last + 1;
+      }
+    }
+  }
   while (p < end) {
     const uint8_t* brk = FindBreak(p, end, mayHoldCR);
     if (!brk) {
@@ -76,19 +125,7 @@ void TUTF8LineCounter::Add(std::span<const uint8_t> Bytes) {
       FInLine = true;
       return;
     }
-    const size_t length = static_cast<size_t>(brk - p);
-    if (!FInLine && length <= kShortLine && !(mayHoldNul && std::memchr(p, '\0', length))) {
-      ++FLines;
-    } else {
-      FLongLine.Feed({p, length});
-      FLines += FLongLine.End(true);
-      FInLine = false;
-    }
-    p = brk + 1;
-    if (*brk == '\r') {
-      if (p == end) FPendingCR = true;
-      else if (*p == '\n') ++p;
-    }
+    p = EndLine(p, brk, end, mayHoldNul);
   }
 }
 

@@ -37,6 +37,9 @@ class TUTF8LineCounter {
     bool FPreviousNul = false;
   };
 
+  // Counts the line that ends at the break brk and returns where the next one starts.
+  const uint8_t* EndLine(const uint8_t* p, const uint8_t* brk, const uint8_t* end, bool mayHoldNul);
+
   int64_t FLines = 0;
   bool FInLine = false;      // a line began in an earlier block and goes on in TLongLine
   bool FPendingCR = false;   // the last block ended in CR; an LF first in the next belongs to it

@@ -55,6 +55,14 @@ TEST(UTF8LineCounterTest, CountsWhatTheDecoderDelivers) {
   };
   for (const std::string& bytes : cases)
     EXPECT_EQ(CounterLines(bytes, rng), static_cast<int64_t>(ReaderLines(bytes))) << bytes.size();
+
+  // Whole blocks of plain lines are counted in bulk unless a line may reach the cap.
+  for (size_t longLine : {100u, 65534u, 65535u, 65536u, 70000u, 140000u}) {
+    const std::string bytes = "a\n" + std::string(40000, 'b') + "\n" + std::string(longLine, 'c') + "\nd\ne";
+    TUTF8LineCounter counter;
+    counter.Add({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
+    EXPECT_EQ(counter.Finish(), static_cast<int64_t>(ReaderLines(bytes))) << longLine;
+  }
 }
 
 TEST(UTF8LineCounterTest, RandomBytesCountAsTheDecoderReadsThem) {
