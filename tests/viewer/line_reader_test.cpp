@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <thread>
 
@@ -50,6 +52,32 @@ TEST_F(LineReaderTest, StreamModeCountsLinesAndReportsPositions) {
     EXPECT_EQ(reader.LineIndex(), 0);
     EXPECT_FALSE(reader.EndOfLines());
   }
+}
+
+TEST_F(LineReaderTest, HostileFilesReadByTheRules) {
+  // A long line without a break comes out in pieces of the cap, none lost.
+  TTempFile endless(std::string(5'000'000, 'z'));
+  TCachedFileLineReader reader(endless.Name(), 65536, 1024);
+  size_t total = 0, lines = 0;
+  for (std::u16string buffer; !reader.EndOfLines(); ++lines) {
+    const int64_t n = reader.ReadLineBuffer(buffer);
+    EXPECT_LE(n, 65535);
+    total += static_cast<size_t>(n);
+  }
+  EXPECT_EQ(total, 5'000'000u);
+  EXPECT_EQ(lines, 5'000'000u / 65535 + 1);
+
+  // A file that shrinks while it is read ends early.
+  std::string text;
+  for (int i = 0; i < 20000; ++i) text += "line " + std::to_string(i) + "\n";
+  TTempFile shrinking(text);
+  TCachedFileLineReader cut(shrinking.Name(), 4096, 1024);
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(cut.ReadLine(), u"line " + Utf8ToUtf16(std::to_string(i)));
+  ASSERT_EQ(::truncate(shrinking.Name().c_str(), 10000), 0);
+  int rest = 0;
+  for (; !cut.EndOfLines(); ++rest) cut.ReadLine();
+  EXPECT_GT(rest, 0);
+  EXPECT_LT(rest, 2000);
 }
 
 TEST_F(LineReaderTest, ListModeHandsOutTheItems) {
