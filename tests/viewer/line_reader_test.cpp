@@ -99,7 +99,7 @@ TEST_F(LineReaderTest, ListModeHandsOutTheItems) {
   EXPECT_EQ(reader.ReadLine(), u"");
 }
 
-TEST_F(LineReaderTest, RejectCharsKeepOnlyWhatTheSpecificationAllows) {
+TEST_F(LineReaderTest, RejectCharsKeepOnlyTheAllowedCharacters) {
   struct Case {
     std::u16string Allowed;
     std::u16string Line;
