@@ -82,6 +82,7 @@ void TFilePreview::ReadLines(TLineReader& Reader, bool NoHeader) {
     }
     for (int32_t k = static_cast<int32_t>(FPreviewColumns.size()); k < FCSVParser.ColumnCount(); ++k)
       FPreviewColumns.push_back(i == 0 ? FCSVParser.ColumnValue(k) : u"Column " + Utf8ToUtf16(std::to_string(k + 1)));
+    if (FOnLineParsed) FOnLineParsed(FCSVParser);
     if (newRow) FPreviewRows.push_back(static_cast<int32_t>(FPreviewLines.size()));
     FPreviewLines.push_back(std::move(line));
     if (FCSVParser.CellLineBreaks()) newRow = FCSVParser.FormatError() != TCSVFormatError::csvNoCloseQuote;

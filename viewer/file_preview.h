@@ -12,8 +12,10 @@
 
 namespace korrin {
 
-// Receives the count's progress after every line; returning true aborts the count.
+// Receives the count's progress; returning true aborts the count.
 using TCountProgress = std::function<bool(int64_t Position, int64_t Size, int64_t Rows)>;
+// Sees the parser after each preview line, where the window measures the column widths.
+using TLineParsed = std::function<void(const TCSVParser& Parser)>;
 
 class TFilePreview {
  public:
@@ -37,6 +39,7 @@ class TFilePreview {
   bool More() const { return !FPreviewEof; }
 
   TCSVParser& CSVParser() { return FCSVParser; }
+  void SetOnLineParsed(TLineParsed Value) { FOnLineParsed = std::move(Value); }
   // Null stands for TCachedFileLineReader.
   void SetLineReaderClass(const TLineReaderClass* Value) { FLineReaderClass = Value; }
   int32_t PreviewMaxLines() const { return FPreviewMaxLines; }
@@ -71,6 +74,7 @@ class TFilePreview {
   int32_t FReadBufferSize = 65536;
   int32_t FLineBufferSize = 1024;
   const TLineReaderClass* FLineReaderClass = nullptr;
+  TLineParsed FOnLineParsed;
 };
 
 }  // namespace korrin

@@ -99,8 +99,11 @@ TEST(FilePreviewTest, CountFollowsTheLineRulesAndCanBeAborted) {
 TEST(FilePreviewTest, LaterWiderLinesAddNumberedCaptions) {
   TTempFile file("a,b\n1,2,3\n");
   TFilePreview preview;
+  std::vector<int32_t> parsedColumns;
+  preview.SetOnLineParsed([&](const TCSVParser& parser) { parsedColumns.push_back(parser.ColumnCount()); });
   ASSERT_TRUE(preview.ReadPreview(file.Name(), false));
   EXPECT_EQ(preview.PreviewColumns(), (Values{u"a", u"b", u"Column 3"}));
+  EXPECT_EQ(parsedColumns, (std::vector<int32_t>{2, 3}));
 }
 
 TEST(FilePreviewTest, CellLineBreaksMakeOneRowOfSeveralLines) {
