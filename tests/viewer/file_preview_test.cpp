@@ -118,6 +118,15 @@ TEST(FilePreviewTest, CellLineBreaksMakeOneRowOfSeveralLines) {
   preview.CSVParser().SetReplaceLineBreaksWith(u" ");
   EXPECT_EQ(RowValues(preview, 1), (Values{u"1", u"two lines"}));
   EXPECT_EQ(RowValues(preview, 2), (Values{u"2", u"x"}));
+
+  // A quote that never closes joins lines only up to the record limit, then a new row starts.
+  std::string open = "\"";
+  for (int i = 0; i < 300; ++i) open += std::string(1000, 'o') + "\n";
+  TTempFile unclosed(open);
+  ASSERT_TRUE(preview.ReadPreview(unclosed.Name(), true));
+  EXPECT_EQ(preview.PreviewLines().size(), 300u);
+  EXPECT_EQ(preview.PreviewRows().size(), 235u);  // the cut-off lines hold no quote: one row each
+  EXPECT_EQ(preview.PreviewRows()[1], 66);
 }
 
 TEST(FilePreviewTest, MissingOrEmptySources) {
