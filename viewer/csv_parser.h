@@ -4,6 +4,7 @@
 // read out by index afterwards. The delimiter is picked from the line itself.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace korrin {

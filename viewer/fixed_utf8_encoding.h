@@ -1,6 +1,9 @@
 #pragma once
 // Tolerant UTF-8: a viewer of damaged files must show them, so every malformed sequence decodes to
 // U+FFFD (one per maximal invalid subpart, as Unicode recommends) instead of failing the read.
+#include <string>
+#include <string_view>
+
 #include "viewer/text_encoding.h"
 
 namespace korrin {

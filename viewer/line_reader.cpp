@@ -1,6 +1,7 @@
 #include "viewer/line_reader.h"
 
 #include <algorithm>
+#include <array>
 
 #include "viewer/cached_file_stream.h"
 

@@ -3,7 +3,6 @@
 // decoded by TStreamReaderEx (stream mode) or an in-memory list (list mode). A descendant presents
 // another source by building a list in its own (Filename, BufferSize) constructor; the viewer picks
 // the class at run time through a TLineReaderClass.
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <mutex>

@@ -3,7 +3,6 @@
 // files: byte-order-mark detection, tolerant decoding chunk by chunk, a cap on the line length,
 // lines cut at runs of NUL characters, and lines skipped or copied without allocating.
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
