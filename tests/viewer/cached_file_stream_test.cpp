@@ -1,6 +1,7 @@
 #include "viewer/cached_file_stream.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <string>
@@ -103,6 +104,19 @@ TEST(CachedFileStreamTest, ViewWindowActsAsTheWholeStream) {
   EXPECT_EQ(ReadAt(stream, 0, 50), bytes.substr(100, 50));
   for (auto window : {std::pair<int64_t, int64_t>{-1, 10}, {0, 1001}, {500, 501}, {10, -5}, {INT64_MAX, 10}})
     EXPECT_THROW(stream.SetViewWindow(window.first, window.second), EAssertionFailed);
+}
+
+TEST(CachedFileStreamTest, ABorrowedDescriptorStaysOpen) {
+  TTempFile file("borrowed");
+  const int fd = ::open(file.Name().c_str(), O_RDONLY);
+  ASSERT_GE(fd, 0);
+  {
+    TReadOnlyCachedFileStream stream(file.Name(), fd, 0);
+    EXPECT_EQ(ReadAt(stream, 0, 100), "borrowed");
+  }
+  char c;
+  EXPECT_EQ(::pread(fd, &c, 1, 0), 1);
+  ::close(fd);
 }
 
 TEST(CachedFileStreamTest, FailuresCarryTheirMessages) {
