@@ -27,7 +27,8 @@ int64_t SaturatingAdd(int64_t a, int64_t b) {
 }
 
 int OpenReadOnly(const std::string& name) {
-  const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a FIFO cannot hold the open; it has no effect on files.
+  const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) RaiseStreamError("Cannot open %s.", name, errno);
   struct stat st;
   if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
@@ -116,17 +117,27 @@ void TReadOnlyCachedFileStream::SetViewWindow(int64_t ViewStart, int64_t ViewLen
   FCacheEnd = 0;
 }
 
+int32_t TReadOnlyCachedFileStream::ViewBytesFrom(int64_t Position, int32_t Count) {
+  if (Position < 0 || Position >= FViewLength) {
+    FLastError = kEndOfFileError;
+    return 0;
+  }
+  return static_cast<int32_t>(std::min<int64_t>(Count, FViewLength - Position));
+}
+
 bool TReadOnlyCachedFileStream::FillCache() {
   int64_t start = FPosition;
   if (FUseAlignedCache && start > 0) start -= start % FCacheSize;
   // An unreadable or empty block leaves the cache empty, so that it never claims stale bytes.
   FCacheStart = 0;
   FCacheEnd = 0;
-  const int32_t n = ReadAt(SaturatingAdd(FViewStart, start), FCache.get(), FCacheSize);
+  const int32_t count = ViewBytesFrom(start, FCacheSize);
+  if (count == 0) return false;
+  const int32_t n = ReadAt(FViewStart + start, FCache.get(), count);
   if (n < 0) return false;
   FCacheStart = start;
   FCacheEnd = start + n;
-  // An aligned block that ends before the position means the position lies past the end too.
+  // A block that ends before the position (a file that shrank) means the end is reached.
   if (FPosition >= FCacheEnd) {
     FLastError = kEndOfFileError;
     return false;
@@ -137,7 +148,8 @@ bool TReadOnlyCachedFileStream::FillCache() {
 int32_t TReadOnlyCachedFileStream::Read(void* Buffer, int32_t Count) {
   if (Count <= 0) return 0;
   if (FDisableStreamReadCacheRefCount > 0) {
-    const int32_t n = std::max(ReadAt(SaturatingAdd(FViewStart, FPosition), Buffer, Count), 0);
+    const int32_t count = ViewBytesFrom(FPosition, Count);
+    const int32_t n = count > 0 ? std::max(ReadAt(FViewStart + FPosition, Buffer, count), 0) : 0;
     FPosition += n;
     return n;
   }

@@ -59,7 +59,9 @@ class TBaseCachedFileStream : public TStream {
   int32_t FLastError = 0;
 };
 
-// The viewer's file stream: the view window, the cached read and the cache bypass.
+// The viewer's file stream: the view window, the cached read and the cache bypass. Reads end at
+// the end of the view window (for the whole file, its size when opened), so that a device or a
+// file that grows while it is read cannot keep a reader going forever.
 class TReadOnlyCachedFileStream : public TBaseCachedFileStream, public IDisableStreamReadCache {
  public:
   explicit TReadOnlyCachedFileStream(const std::string& FileName, int32_t CacheSize = 0);
@@ -79,6 +81,8 @@ class TReadOnlyCachedFileStream : public TBaseCachedFileStream, public IDisableS
 
  private:
   bool FillCache();
+  // How many of Count bytes from Position lie inside the view; 0 (and the end code) outside it.
+  int32_t ViewBytesFrom(int64_t Position, int32_t Count);
 
   bool FUseAlignedCache = false;
   int64_t FViewStart = 0;

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
 
 #include <string>
 #include <vector>
@@ -161,6 +165,29 @@ TEST(CachedFileStreamTest, WildSeeksReadNothingInsteadOfFailing) {
   }
   stream.SetPosition(INT64_MAX);
   EXPECT_EQ(stream.Seek(INT64_MAX, TSeekOrigin::soCurrent), INT64_MAX);
+}
+
+TEST(CachedFileStreamTest, DevicesAndPipesReadAsTheirReportedSize) {
+  TReadOnlyCachedFileStream zero("/dev/zero");
+  char buffer[64];
+  EXPECT_EQ(zero.Read(buffer, 64), 0);
+  zero.DisableStreamReadCache();
+  EXPECT_EQ(zero.Read(buffer, 64), 0);
+
+  const std::string fifo = "/tmp/korrin-viewer-fifo-" + std::to_string(::getpid());
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  {
+    TReadOnlyCachedFileStream pipe(fifo);  // must not wait for a writer
+    EXPECT_EQ(pipe.Read(buffer, 64), 0);
+  }
+  std::remove(fifo.c_str());
+}
+
+TEST(CachedFileStreamTest, AFileThatGrowsWhileReadEndsAtItsOpeningSize) {
+  TTempFile file(Pattern(3000));
+  TReadOnlyCachedFileStream stream(file.Name(), 1024);
+  std::ofstream(file.Name(), std::ios::binary | std::ios::app) << Pattern(5000);
+  EXPECT_EQ(ReadAt(stream, 0, 10000), Pattern(3000));
 }
 
 TEST(CachedFileStreamTest, AFileThatShrinksWhileReadEndsEarly) {
