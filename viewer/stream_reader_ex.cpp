@@ -40,6 +40,8 @@ void TStreamReaderEx::DiscardBufferedData() {
   FBufferedData.Chars().clear();
   FBufferedStartIndex = 0;
   FNoDataInStream = false;
+  // Back at the start, the byte-order mark is skipped again rather than read as text.
+  if (FStream && FStream->Position() == 0) FSkipPreamble = true;
 }
 
 size_t TStreamReaderEx::DetectBOM(const uint8_t* Bytes, size_t Count) {

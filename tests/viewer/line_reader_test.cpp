@@ -51,6 +51,7 @@ TEST_F(LineReaderTest, StreamModeCountsLinesAndReportsPositions) {
     reader.GotoBegin();
     EXPECT_EQ(reader.LineIndex(), 0);
     EXPECT_FALSE(reader.EndOfLines());
+    EXPECT_EQ(reader.ReadLine(), u"one");
   }
 }
 
