@@ -12,6 +12,8 @@ int main(int argc, char** argv) {
   AddGenerateCommand(app, status);
   AddReverseCommand(app, status);
   AddSettingsCommand(app, status);
+  AddCountCommand(app, status);
+  AddPreviewCommand(app, status);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
