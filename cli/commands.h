@@ -10,6 +10,7 @@ constexpr int kExitFailure = 1;  // the operation failed; its message went to st
 constexpr int kExitUsage = 2;    // the command line was wrong
 
 // Each registration adds its subcommand; the callback stores the exit status in `status`.
-
+void RegisterLookupCommand(CLI::App& app, int& status);
+void RegisterMMDBMetaCommand(CLI::App& app, int& status);
 
 }  // namespace korrin::cli

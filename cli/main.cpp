@@ -9,6 +9,8 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", "korrin-cli " KORRIN_VERSION);
   app.require_subcommand(1);
   int status = kExitOk;
+  RegisterLookupCommand(app, status);
+  RegisterMMDBMetaCommand(app, status);
 
   try {
     app.parse(argc, argv);
