@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "common/exception.h"
 #include "common/text.h"
@@ -45,28 +46,6 @@ std::vector<uint8_t> LoadFile(const std::string& fileName) {
 
 TMMDBArrayBuffer::TMMDBArrayBuffer(const std::string& fileName) : TMMDBArrayBuffer(LoadFile(fileName)) {}
 
-TMMDBArrayBuffer::TMMDBArrayBuffer(std::vector<uint8_t> bytes)
-    : TMMDBBuffer(static_cast<int64_t>(bytes.size())), _fileBytes(std::move(bytes)) {}
-
-std::vector<uint8_t> TMMDBArrayBuffer::Read(int64_t offset, int64_t count) const {
-  CheckRange(offset, count);
-  const auto* p = _fileBytes.data() + offset;
-  return {p, p + count};
-}
-
-std::string TMMDBArrayBuffer::ReadString(int64_t offset, int64_t count) const {
-  CheckRange(offset, count);
-  return {reinterpret_cast<const char*>(_fileBytes.data() + offset), static_cast<size_t>(count)};
-}
-
-uint8_t TMMDBArrayBuffer::ReadOne(int64_t offset) const {
-  CheckRange(offset, 1);
-  return _fileBytes[static_cast<size_t>(offset)];
-}
-
-void TMMDBArrayBuffer::Copy(int64_t offset, std::span<uint8_t> array) const {
-  CheckRange(offset, static_cast<int64_t>(array.size()));
-  if (!array.empty()) std::memcpy(array.data(), _fileBytes.data() + offset, array.size());
-}
+TMMDBArrayBuffer::TMMDBArrayBuffer(std::vector<uint8_t> bytes) : _fileBytes(std::move(bytes)) { SetBytes(_fileBytes); }
 
 }  // namespace korrin

@@ -1,35 +1,31 @@
 #include "mmdb/mmdb_buffer.h"
 
-#include <array>
 #include <bit>
-#include <cstring>
 
 #include "common/exception.h"
 
 namespace korrin {
 
-void TMMDBBuffer::CheckRange(int64_t offset, int64_t count) const {
-  if (!Contains(offset, count))
-    throw Exception("The MaxMind DB file's data section contains bad data: read past the end of the database.");
+void TMMDBBuffer::RaiseReadPastEnd() {
+  throw Exception("The MaxMind DB file's data section contains bad data: read past the end of the database.");
 }
 
-double TMMDBBuffer::ReadDouble(int64_t offset) const {
-  return std::bit_cast<double>(ReadULong(offset, 8));
-}
+double TMMDBBuffer::ReadDouble(int64_t offset) const { return std::bit_cast<double>(ReadULong(offset, 8)); }
 
 float TMMDBBuffer::ReadFloat(int64_t offset) const {
   return std::bit_cast<float>(static_cast<uint32_t>(ReadULong(offset, 4)));
 }
 
 uint64_t TMMDBBuffer::Accumulate(uint64_t startValue, int64_t offset, int64_t size) const {
-  CheckRange(offset, size);
+  const uint8_t* p = At(offset, size);
   // Only the last eight bytes can survive the shifts, so longer runs are read from there.
-  const int64_t kept = size < 8 ? size : 8;
-  if (size > 8) startValue = 0;
-  std::array<uint8_t, 8> bytes{};
-  Copy(offset + size - kept, std::span<uint8_t>(bytes.data(), static_cast<size_t>(kept)));
+  if (size > 8) {
+    p += size - 8;
+    size = 8;
+    startValue = 0;
+  }
   uint64_t value = startValue;
-  for (int64_t i = 0; i < kept; ++i) value = (value << 8) | bytes[static_cast<size_t>(i)];
+  for (int64_t i = 0; i < size; ++i) value = (value << 8) | p[i];
   return value;
 }
 

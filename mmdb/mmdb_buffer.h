@@ -4,21 +4,32 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace korrin {
 
 class TMMDBBuffer {
  public:
-  virtual ~TMMDBBuffer() = default;
+  TMMDBBuffer(const TMMDBBuffer&) = delete;
+  TMMDBBuffer& operator=(const TMMDBBuffer&) = delete;
 
   int64_t Length() const { return _Length; }
 
-  virtual std::vector<uint8_t> Read(int64_t offset, int64_t count) const = 0;
-  virtual std::string ReadString(int64_t offset, int64_t count) const = 0;
-  virtual uint8_t ReadOne(int64_t offset) const = 0;
-  // Fills the whole of `array` from `offset`.
-  virtual void Copy(int64_t offset, std::span<uint8_t> array) const = 0;
+  // True when `count` bytes from `offset` lie inside the buffer.
+  bool Contains(int64_t offset, int64_t count) const {
+    return offset >= 0 && count >= 0 && offset <= _Length && count <= _Length - offset;
+  }
+
+  std::vector<uint8_t> Read(int64_t offset, int64_t count) const {
+    const uint8_t* p = At(offset, count);
+    return {p, p + count};
+  }
+  // The bytes themselves, valid as long as the buffer.
+  std::string_view View(int64_t offset, int64_t count) const {
+    return {reinterpret_cast<const char*>(At(offset, count)), static_cast<size_t>(count)};
+  }
+  uint8_t ReadOne(int64_t offset) const { return *At(offset, 1); }
 
   double ReadDouble(int64_t offset) const;
   float ReadFloat(int64_t offset) const;
@@ -27,20 +38,26 @@ class TMMDBBuffer {
   int64_t ReadLong(int64_t offset, int64_t size) const;
   uint64_t ReadULong(int64_t offset, int64_t size) const;
 
-  // True when `count` bytes from `offset` lie inside the buffer.
-  bool Contains(int64_t offset, int64_t count) const {
-    return offset >= 0 && count >= 0 && offset <= _Length && count <= _Length - offset;
+ protected:
+  TMMDBBuffer() = default;
+  ~TMMDBBuffer() = default;
+  // The bytes served, owned by the derived class.
+  void SetBytes(std::span<const uint8_t> bytes) {
+    _Bytes = bytes.data();
+    _Length = static_cast<int64_t>(bytes.size());
   }
 
- protected:
-  explicit TMMDBBuffer(int64_t length) : _Length(length) {}
-  // Raises the bad-data message unless `count` bytes from `offset` lie inside the buffer.
-  void CheckRange(int64_t offset, int64_t count) const;
-
  private:
+  // The first of `count` bytes at `offset`; raises the bad-data message when they do not fit.
+  const uint8_t* At(int64_t offset, int64_t count) const {
+    if (!Contains(offset, count)) RaiseReadPastEnd();
+    return _Bytes + offset;
+  }
+  [[noreturn]] static void RaiseReadPastEnd();
   uint64_t Accumulate(uint64_t startValue, int64_t offset, int64_t size) const;
 
-  int64_t _Length;
+  const uint8_t* _Bytes = nullptr;
+  int64_t _Length = 0;
 };
 
 }  // namespace korrin

@@ -116,7 +116,8 @@ void TMMDBDecoder::DecodeScalar(TMMDBKind kind, void* field, const TMMDBControl&
   switch (c.Type) {
     case mtUtf8String:
       Expect(TMMDBKind::String, kind, field);
-      *static_cast<std::string*>(field) = _database.ReadString(c.Offset, c.Size);
+      // Assigned in place, so a record filled again reuses its strings' storage.
+      static_cast<std::string*>(field)->assign(_database.View(c.Offset, c.Size));
       return;
     case mtDouble:
       Expect(TMMDBKind::Double, kind, field);
@@ -168,19 +169,19 @@ void TMMDBDecoder::DecodeMap(TMMDBKind kind, void* field, const TMMDBControl& c,
   CheckCount(c.Size, 2, c.Offset);
   auto& dictionary = *static_cast<TMMDBDictionary*>(field);
   dictionary.clear();
-  std::string key, value;
   end = c.Offset;
   for (int64_t i = 0; i < c.Size; ++i) {
-    end = DecodeValue(TMMDBKind::String, &key, end, depth + 1);
-    end = DecodeValue(TMMDBKind::String, &value, end, depth + 1);
-    if (!dictionary.emplace(std::move(key), std::move(value)).second) throw Exception("Duplicates not allowed");
+    auto& entry = dictionary.Append();
+    end = DecodeValue(TMMDBKind::String, &entry.first, end, depth + 1);
+    end = DecodeValue(TMMDBKind::String, &entry.second, end, depth + 1);
+    if (!dictionary.KeepLast()) throw Exception("Duplicates not allowed");
   }
 }
 
 int64_t TMMDBDecoder::DecodeRecordMap(TMMDBRecord& record, const TMMDBControl& c, int depth) const {
   CheckCount(c.Size, 2, c.Offset);
   const TMMDBKeyTable& table = record.Keys();
-  std::string key;
+  std::string_view key;
   int64_t offset = c.Offset;
   for (int64_t i = 0; i < c.Size; ++i) {
     offset = ReadMapKey(offset, key);
@@ -207,13 +208,11 @@ void TMMDBDecoder::DecodeArray(TMMDBKind kind, void* field, const TMMDBControl& 
   }
 }
 
-int64_t TMMDBDecoder::ReadMapKey(int64_t offset, std::string& key) const {
+int64_t TMMDBDecoder::ReadMapKey(int64_t offset, std::string_view& key) const {
   int64_t after;
   const TMMDBControl c = ResolveControl(offset, after);
   if (c.Type != mtUtf8String) throw Exception(Format("Database contains a non-string as map key: %d", c.Type));
-  if (!_database.Contains(c.Offset, c.Size)) RaiseBadData("read past the end of the database.");
-  key.resize(static_cast<size_t>(c.Size));
-  _database.Copy(c.Offset, std::span<uint8_t>(reinterpret_cast<uint8_t*>(key.data()), key.size()));
+  key = _database.View(c.Offset, c.Size);
   return after >= 0 ? after : c.Offset + c.Size;
 }
 

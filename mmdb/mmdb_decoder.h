@@ -51,8 +51,8 @@ class TMMDBDecoder {
   std::pair<int64_t, int64_t> ReadPointer(int64_t sizeBits, int64_t offset) const;
   // Decodes the map at `offset` into `record`; returns the offset after the value.
   int64_t DecodeInto(TMMDBRecord& record, int64_t offset) const;
-  // The key at `offset` (through a pointer if need be) and the offset after it.
-  int64_t ReadMapKey(int64_t offset, std::string& key) const;
+  // The key at `offset` (through a pointer if need be), viewed in the buffer, and the offset after it.
+  int64_t ReadMapKey(int64_t offset, std::string_view& key) const;
   // Steps over `count` values at nesting `depth` without decoding them; pointers are not followed.
   int64_t SkipValues(int64_t count, int64_t offset, int depth = 0) const;
   // Raises "Could not convert '%s' to '%s'." unless both kind names are the same.

@@ -25,17 +25,9 @@ TMMDBMetadata DecodeMetadata(const TMMDBBuffer& database, int64_t metadataStart)
 
 // The last marker in the file wins; the metadata starts right after it.
 int64_t LocateMetadata(const TMMDBBuffer& database, const std::string& fileName) {
-  // Windows from the end, overlapping by the marker's length less one so no occurrence is split.
-  constexpr int64_t kWindow = 1 << 16;
-  std::vector<uint8_t> window(static_cast<size_t>(kWindow));
-  for (int64_t end = database.Length(); end >= kMarkerLength; end -= kWindow - (kMarkerLength - 1)) {
-    const int64_t start = end > kWindow ? end - kWindow : 0;
-    const std::span<uint8_t> bytes(window.data(), static_cast<size_t>(end - start));
-    database.Copy(start, bytes);
-    for (int64_t pos = end - start - kMarkerLength; pos >= 0; --pos)
-      if (std::memcmp(bytes.data() + pos, kMetadataMarker, kMarkerLength) == 0) return start + pos + kMarkerLength;
-    if (start == 0) break;
-  }
+  const std::string_view bytes = database.View(0, database.Length());
+  for (int64_t pos = database.Length() - kMarkerLength; pos >= 0; --pos)
+    if (std::memcmp(bytes.data() + pos, kMetadataMarker, kMarkerLength) == 0) return pos + kMarkerLength;
   throw Exception(Format("Could not find a MaxMind Db metadata marker in this file (%s). Is this a valid MaxMind Db file?",
                          fileName.c_str()));
 }
@@ -76,9 +68,8 @@ uint32_t TMMDBReader::ReadNodeRecord(uint32_t node, int index) const {
     throw Exception(Format("Unknown record size: %d", recordSize));
   if (!FTreeFits) RaiseCorruptTree("its node count does not fit in the file.");
   if (node >= FNodeCount) RaiseCorruptTree("node number out of range.");
-  uint8_t b[8];
   const int64_t byteSize = recordSize / 4;
-  _database->Copy(int64_t{node} * byteSize, std::span<uint8_t>(b, static_cast<size_t>(byteSize)));
+  const auto* b = reinterpret_cast<const uint8_t*>(_database->View(int64_t{node} * byteSize, byteSize).data());
   auto be = [&](int from, int count) {
     uint32_t v = 0;
     for (int i = from; i < from + count; ++i) v = (v << 8) | b[i];

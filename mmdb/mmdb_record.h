@@ -2,11 +2,13 @@
 // The key tables through which record classes tell the decoder which map key fills which member:
 // each class publishes one static table, so decoding and clearing need no per-class code.
 #include <cstdint>
-#include <map>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <type_traits>
 #include <vector>
+
+#include "mmdb/mmdb_dictionary.h"
 
 namespace korrin {
 
@@ -26,7 +28,6 @@ enum class TMMDBKind : uint8_t {
   RecordList,
 };
 
-using TMMDBDictionary = std::map<std::string, std::string>;
 using TMMDBStringList = std::vector<std::string>;
 using TMMDBBytes = std::vector<uint8_t>;
 
@@ -82,22 +83,31 @@ class TMMDBRecord {
   TMMDBRecord& operator=(const TMMDBRecord&) = default;
 };
 
-// The list member of a record class, owning its elements in stored order.
+// The list member of a record class, owning its elements in stored order. Like the dictionary,
+// it keeps cleared elements for reuse, so refilling a record does not allocate again.
 template <class T>
 class TMMDBRecordList : public TMMDBRecordListBase {
  public:
-  void Clear() override { FItems.clear(); }
-  TMMDBRecord& Add() override { return FItems.emplace_back(); }
+  void Clear() override { FCount = 0; }
+  TMMDBRecord& Add() override {
+    if (FCount == FItems.size()) FItems.emplace_back();
+    else FItems[FCount].Clear();
+    return FItems[FCount++];
+  }
   std::string KindName() const override {
     return "TObjectList<uMMDBInfo." + std::string(T::KeyTable().ClassName()) + ">";
   }
-  int Count() const { return static_cast<int>(FItems.size()); }
-  const T& operator[](int index) const { return FItems.at(static_cast<size_t>(index)); }
+  int Count() const { return static_cast<int>(FCount); }
+  const T& operator[](int index) const {
+    if (index < 0 || static_cast<size_t>(index) >= FCount) throw std::out_of_range("TMMDBRecordList index");
+    return FItems[static_cast<size_t>(index)];
+  }
   auto begin() const { return FItems.begin(); }
-  auto end() const { return FItems.end(); }
+  auto end() const { return FItems.begin() + static_cast<std::ptrdiff_t>(FCount); }
 
  private:
   std::vector<T> FItems;
+  size_t FCount = 0;
 };
 
 template <class M>
