@@ -50,7 +50,15 @@ TMMDBReader::TMMDBReader(std::unique_ptr<TMMDBArrayBuffer> database, const std::
       FTreeFits(FNodeCount >= 0 && FNodeCount <= UINT32_MAX &&
                 FSearchTreeSize <= _database->Length() - kDataSectionSeparator) {}
 
+void TMMDBReader::CheckTree() const {
+  const int32_t recordSize = FMetadata.RecordSize();
+  if (recordSize != 24 && recordSize != 28 && recordSize != 32)
+    throw Exception(Format("Unknown record size: %d", recordSize));
+  if (!FTreeFits) RaiseCorruptTree("its node count does not fit in the file.");
+}
+
 uint32_t TMMDBReader::StartNode(int bitCount) {
+  CheckTree();
   return FMetadata.IPVersion() == 6 && bitCount == 32 ? IPv4StartNode() : 0;
 }
 
@@ -63,10 +71,8 @@ uint32_t TMMDBReader::IPv4StartNode() {
 }
 
 uint32_t TMMDBReader::ReadNodeRecord(uint32_t node, int index) const {
+  CheckTree();
   const int32_t recordSize = FMetadata.RecordSize();
-  if (recordSize != 24 && recordSize != 28 && recordSize != 32)
-    throw Exception(Format("Unknown record size: %d", recordSize));
-  if (!FTreeFits) RaiseCorruptTree("its node count does not fit in the file.");
   if (node >= FNodeCount) RaiseCorruptTree("node number out of range.");
   const int64_t byteSize = recordSize / 4;
   const auto* b = reinterpret_cast<const uint8_t*>(_database->View(int64_t{node} * byteSize, byteSize).data());

@@ -26,7 +26,7 @@ class TMMDBReader {
   const TMMDBDecoder& Decoder() const { return FDecoder; }
 
   // The node the walk of `bitCount` address bits starts at: the IPv4 subtree of an IPv6 database
-  // for 32 bits, otherwise the root.
+  // for 32 bits, otherwise the root. Raises when the tree cannot be walked.
   uint32_t StartNode(int bitCount);
   // Index 0 is the left (bit 0) record, 1 the right.
   uint32_t ReadNodeRecord(uint32_t node, int index) const;
@@ -50,6 +50,9 @@ class TMMDBReader {
  private:
   TMMDBReader(std::unique_ptr<TMMDBArrayBuffer> database, const std::string& fileName);
   uint32_t IPv4StartNode();
+  // Raises unless the record size is known and the tree fits in the file: checked where every
+  // walk starts and at every node read.
+  void CheckTree() const;
 
   std::unique_ptr<TMMDBArrayBuffer> _database;
   std::string _fileName;

@@ -205,6 +205,8 @@ TEST(Reader, CorruptTreesFailAtTheLookUpThatMeetsThem) {
       {"record size 20", [](MMDBWriter& w) { w.SetMetadata("record_size", U16(20)); }, "Unknown record size: 20", true},
       {"node count past the file", [](MMDBWriter& w) { w.SetMetadata("node_count", U32(100000)); },
        corrupt + "its node count does not fit in the file.", true},
+      {"negative node count", [](MMDBWriter& w) { w.SetMetadata("node_count", Cat({Ctrl(6, 8), Bytes(8, 0xFF)})); },
+       corrupt + "its node count does not fit in the file.", true},
       {"pointer into the separator", [](MMDBWriter& w) { w.SetRawRecord(0, 0, static_cast<uint32_t>(w.NodeCount()) + 5); },
        corrupt + "contains pointer into the data section separator.", false},
       {"pointer past the end", [](MMDBWriter& w) { w.SetRawRecord(0, 0, 0x00FFFFFF); },
