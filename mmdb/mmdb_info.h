@@ -8,6 +8,26 @@
 
 namespace korrin {
 
+// Adds the localized "names" of the Ex family to a plain class.
+template <class Base>
+class TMMDBNamed : public Base {
+ public:
+  const TMMDBDictionary& Names() const { return FNames; }
+
+ protected:
+  TMMDBDictionary FNames;
+};
+
+// Adds the "type" of a represented country to a country class.
+template <class Base>
+class TMMDBRepresented : public Base {
+ public:
+  const std::string& RType() const { return FRType; }
+
+ protected:
+  std::string FRType;
+};
+
 class TMMDBContinentInfo : public TMMDBRecord {
  public:
   static const TMMDBKeyTable& KeyTable();
@@ -20,14 +40,10 @@ class TMMDBContinentInfo : public TMMDBRecord {
   int64_t FGeonameId = 0;
 };
 
-class TMMDBContinentInfoEx : public TMMDBContinentInfo {
+class TMMDBContinentInfoEx : public TMMDBNamed<TMMDBContinentInfo> {
  public:
   static const TMMDBKeyTable& KeyTable();
   const TMMDBKeyTable& Keys() const override { return KeyTable(); }
-  const TMMDBDictionary& Names() const { return FNames; }
-
- private:
-  TMMDBDictionary FNames;
 };
 
 class TMMDBCountryInfo : public TMMDBRecord {
@@ -44,34 +60,22 @@ class TMMDBCountryInfo : public TMMDBRecord {
   bool FIsInEuropeanUnion = false;
 };
 
-class TMMDBCountryInfoEx : public TMMDBCountryInfo {
+class TMMDBCountryInfoEx : public TMMDBNamed<TMMDBCountryInfo> {
  public:
   static const TMMDBKeyTable& KeyTable();
   const TMMDBKeyTable& Keys() const override { return KeyTable(); }
-  const TMMDBDictionary& Names() const { return FNames; }
-
- private:
-  TMMDBDictionary FNames;
 };
 
-class TMMDBRepresentedCountryInfo : public TMMDBCountryInfo {
+class TMMDBRepresentedCountryInfo : public TMMDBRepresented<TMMDBCountryInfo> {
  public:
   static const TMMDBKeyTable& KeyTable();
   const TMMDBKeyTable& Keys() const override { return KeyTable(); }
-  const std::string& RType() const { return FRType; }
-
- private:
-  std::string FRType;
 };
 
-class TMMDBRepresentedCountryInfoEx : public TMMDBCountryInfoEx {
+class TMMDBRepresentedCountryInfoEx : public TMMDBRepresented<TMMDBCountryInfoEx> {
  public:
   static const TMMDBKeyTable& KeyTable();
   const TMMDBKeyTable& Keys() const override { return KeyTable(); }
-  const std::string& RType() const { return FRType; }
-
- private:
-  std::string FRType;
 };
 
 // A subdivision takes exactly the keys of a country.
@@ -103,14 +107,10 @@ class TMMDBCityInfo : public TMMDBRecord {
   int64_t FGeonameId = 0;
 };
 
-class TMMDBCityInfoEx : public TMMDBCityInfo {
+class TMMDBCityInfoEx : public TMMDBNamed<TMMDBCityInfo> {
  public:
   static const TMMDBKeyTable& KeyTable();
   const TMMDBKeyTable& Keys() const override { return KeyTable(); }
-  const TMMDBDictionary& Names() const { return FNames; }
-
- private:
-  TMMDBDictionary FNames;
 };
 
 class TMMDBLocation : public TMMDBRecord {

@@ -14,16 +14,11 @@ bool SameTextAscii(std::string_view a, std::string_view b) {
 }  // namespace
 
 TMMDBKeyTable::TMMDBKeyTable(std::string_view className, std::initializer_list<TMMDBKey> keys)
-    : FClassName(className), FKeys(keys) {
-  for (const TMMDBKey& key : FKeys) FMaxKeyLength = std::max(FMaxKeyLength, key.Name.size());
-}
+    : FClassName(className), FKeys(keys) {}
 
 TMMDBKeyTable::TMMDBKeyTable(const TMMDBKeyTable& base, std::string_view className, std::initializer_list<TMMDBKey> keys)
-    : FClassName(className), FKeys(base.FKeys), FMaxKeyLength(base.FMaxKeyLength) {
-  for (const TMMDBKey& key : keys) {
-    FKeys.push_back(key);
-    FMaxKeyLength = std::max(FMaxKeyLength, key.Name.size());
-  }
+    : FClassName(className), FKeys(base.FKeys) {
+  FKeys.insert(FKeys.end(), keys.begin(), keys.end());
 }
 
 const TMMDBKey* TMMDBKeyTable::Find(std::string_view key) const {

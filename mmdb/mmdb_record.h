@@ -51,6 +51,7 @@ struct TMMDBKey {
   void* (*Field)(TMMDBRecord&);
 };
 
+// One record class's keys in declared order, with the class name that messages show.
 class TMMDBKeyTable {
  public:
   TMMDBKeyTable(std::string_view className, std::initializer_list<TMMDBKey> keys);
@@ -59,14 +60,12 @@ class TMMDBKeyTable {
 
   std::string_view ClassName() const { return FClassName; }
   const std::vector<TMMDBKey>& Keys() const { return FKeys; }
-  size_t MaxKeyLength() const { return FMaxKeyLength; }
   // Keys are matched without regard to ASCII letter case; nullptr when no member takes the key.
   const TMMDBKey* Find(std::string_view key) const;
 
  private:
   std::string_view FClassName;
   std::vector<TMMDBKey> FKeys;
-  size_t FMaxKeyLength = 0;
 };
 
 // The base of every class the decoder fills from a map.

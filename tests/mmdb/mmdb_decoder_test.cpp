@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 #include "common/exception.h"
@@ -48,12 +49,7 @@ int64_t Decode(const Bytes& bytes, TMMDBRecord& record) {
 }
 
 std::string DecodeError(const Bytes& bytes, TMMDBRecord&& record) {
-  try {
-    Decode(bytes, record);
-  } catch (const Exception& e) {
-    return e.what();
-  }
-  return "no error";
+  return Error([&] { Decode(bytes, record); });
 }
 
 TEST(Decoder, ReadsEveryKindItsMemberTakes) {
@@ -291,6 +287,76 @@ TEST(Decoder, DamagedRealRecordsNeverReadOutsideTheBytes) {
       } catch (const Exception&) {
       }
     }
+}
+
+// The format's own decoder test database: one record of every stored type, and its extremes.
+class TDecoderRecord : public TMMDBRecord {
+ public:
+  static const TMMDBKeyTable& KeyTable() {
+    static const TMMDBKeyTable table{
+        "TDecoderRecord",
+        {MMDBKey<&TDecoderRecord::utf8_string>("utf8_string"), MMDBKey<&TDecoderRecord::dbl>("double"),
+         MMDBKey<&TDecoderRecord::bytes>("bytes"), MMDBKey<&TDecoderRecord::uint16>("uint16"),
+         MMDBKey<&TDecoderRecord::uint32>("uint32"), MMDBKey<&TDecoderRecord::int32>("int32"),
+         MMDBKey<&TDecoderRecord::uint64>("uint64"), MMDBKey<&TDecoderRecord::boolean>("boolean"),
+         MMDBKey<&TDecoderRecord::flt>("float")}};
+    return table;
+  }
+  const TMMDBKeyTable& Keys() const override { return KeyTable(); }
+  std::string utf8_string;
+  double dbl = 0;
+  TMMDBBytes bytes;
+  int32_t uint16 = 0;
+  int64_t uint32 = 0;
+  int32_t int32 = 0;
+  uint64_t uint64 = 0;
+  bool boolean = false;
+  float flt = 0;
+};
+
+// The same database's "array" (of uint32) and "uint128" under members that cannot take them.
+class TWrongKinds : public TMMDBRecord {
+ public:
+  static const TMMDBKeyTable& KeyTable() {
+    static const TMMDBKeyTable table{"TWrongKinds", {MMDBKey<&TWrongKinds::array>("array"), MMDBKey<&TWrongKinds::big>("uint128")}};
+    return table;
+  }
+  const TMMDBKeyTable& Keys() const override { return KeyTable(); }
+  TMMDBStringList array;
+  uint64_t big = 0;
+};
+
+TEST(Decoder, TheFormatsDecoderTestDatabase) {
+  TMMDBReader reader(TestDatabase("MaxMind-DB-test-decoder.mmdb"));
+  TDecoderRecord r;
+  int prefix;
+  ASSERT_TRUE(reader.FindRecord(TMMDBIPAddress::Parse("1.1.1.1"), prefix, r));
+  EXPECT_EQ(r.utf8_string, "unicode! \u262F - \u266B");
+  EXPECT_EQ(r.dbl, 42.123456);
+  EXPECT_EQ(r.bytes, (TMMDBBytes{0, 0, 0, 42}));
+  EXPECT_EQ(r.uint16, 100);
+  EXPECT_EQ(r.uint32, 268435456);
+  EXPECT_EQ(r.int32, -268435456);
+  EXPECT_EQ(r.uint64, 1152921504606846976ull);
+  EXPECT_TRUE(r.boolean);
+  EXPECT_EQ(r.flt, 1.1f);
+
+  TDecoderRecord extremes;
+  ASSERT_TRUE(reader.FindRecord(TMMDBIPAddress::Parse("::ffff:ffff"), prefix, extremes));
+  EXPECT_EQ(extremes.uint16, 65535);
+  EXPECT_EQ(extremes.uint32, 4294967295ll);
+  EXPECT_EQ(extremes.int32, 2147483647);
+  EXPECT_EQ(extremes.uint64, 18446744073709551615ull);
+  TDecoderRecord zeros;
+  ASSERT_TRUE(reader.FindRecord(TMMDBIPAddress::Parse("::"), prefix, zeros));
+  EXPECT_EQ(zeros.uint64, 0u);
+  EXPECT_TRUE(zeros.utf8_string.empty());
+
+  EXPECT_EQ(Error([&] {
+              TWrongKinds w;
+              reader.FindRecord(TMMDBIPAddress::Parse("1.1.1.1"), prefix, w);
+            }),
+            "Could not convert 'Int64' to 'string'.");
 }
 
 // Filling a record changes only what the stored map holds.

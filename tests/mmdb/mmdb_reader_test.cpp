@@ -68,15 +68,6 @@ TEST(PublicDatabases, EveryOneOpensAndWalksOrFailsWithItsMessage) {
   EXPECT_GT(databases, 0);
 }
 
-std::string Error(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Exception& e) {
-    return e.what();
-  }
-  return "no error";
-}
-
 // A Country-style record holding only the country code.
 Bytes Country(const char* iso) { return Map({{Str("country"), Map({{Str("iso_code"), Str(iso)}})}}); }
 
