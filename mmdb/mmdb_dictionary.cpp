@@ -24,7 +24,10 @@ TMMDBDictionary::value_type& TMMDBDictionary::Append() {
 
 bool TMMDBDictionary::KeepLast() {
   const std::string& key = FEntries[FCount - 1].first;
-  const auto earlier = std::find_if(begin(), end() - 1, [&](const value_type& e) { return e.first == key; });
+  // Language codes are short and mostly differ in their first letter: compare that first.
+  const auto earlier = std::find_if(begin(), end() - 1, [&](const value_type& e) {
+    return e.first.size() == key.size() && (key.empty() || e.first[0] == key[0]) && e.first == key;
+  });
   if (earlier == end() - 1) return true;
   --FCount;
   return false;
