@@ -27,7 +27,8 @@ TMMDBMetadata DecodeMetadata(const TMMDBBuffer& database, int64_t metadataStart)
 int64_t LocateMetadata(const TMMDBBuffer& database, const std::string& fileName) {
   const std::string_view bytes = database.View(0, database.Length());
   for (int64_t pos = database.Length() - kMarkerLength; pos >= 0; --pos)
-    if (std::memcmp(bytes.data() + pos, kMetadataMarker, kMarkerLength) == 0) return pos + kMarkerLength;
+    if (bytes[static_cast<size_t>(pos)] == '\xAB' && std::memcmp(bytes.data() + pos, kMetadataMarker, kMarkerLength) == 0)
+      return pos + kMarkerLength;
   throw Exception(Format("Could not find a MaxMind Db metadata marker in this file (%s). Is this a valid MaxMind Db file?",
                          fileName.c_str()));
 }
@@ -42,8 +43,7 @@ TMMDBReader::TMMDBReader(std::vector<uint8_t> bytes, const std::string& fileName
 
 TMMDBReader::TMMDBReader(std::unique_ptr<TMMDBArrayBuffer> database, const std::string& fileName)
     : _database(std::move(database)),
-      _fileName(fileName),
-      FMetadata(DecodeMetadata(*_database, LocateMetadata(*_database, _fileName))),
+      FMetadata(DecodeMetadata(*_database, LocateMetadata(*_database, fileName))),
       FDecoder(*_database, FMetadata.SearchTreeSize() + kDataSectionSeparator),
       FNodeCount(FMetadata.NodeCount()),
       FSearchTreeSize(FMetadata.SearchTreeSize()),

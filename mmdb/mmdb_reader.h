@@ -55,7 +55,6 @@ class TMMDBReader {
   void CheckTree() const;
 
   std::unique_ptr<TMMDBArrayBuffer> _database;
-  std::string _fileName;
   uint32_t _IPv4Start = 0;
   TMMDBMetadata FMetadata;
   TMMDBDecoder FDecoder;
