@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "address/ip_types.h"
 #include "common/text.h"
 #include "mmdb/mmdb_info.h"
 #include "mmdb/mmdb_reader.h"
@@ -25,13 +26,16 @@ int RunLookup(const std::string& mmdbPath, bool withPrefix, std::vector<std::str
     TMMDBIPCountryInfoEx countryRecord;
     TMMDBIPCountryInfoEx& record = reader.Metadata().IsCityDatabase() ? cityRecord : countryRecord;
     for (const std::string& text : addresses) {
-      TMMDBIPAddress address;
-      if (!TMMDBIPAddress::TryParse(Trim(text), address)) {
+      // The family follows from a ":" in the text, so "::1.2.3.4" is never read as IPv4 0.2.3.4.
+      TIPAddr parsed;
+      if (!TryStrToIPAddr(Trim(text), parsed)) {
         std::cout.flush();
         std::cerr << Format("Unable to convert string \"%s\" to IP address.", text.c_str()) << '\n';
         status = kExitFailure;
         continue;
       }
+      const TMMDBIPAddress address =
+          parsed.ip_family == TIPAddrFamily::IPv4 ? TMMDBIPAddress(parsed.ipv4) : TMMDBIPAddress(parsed.ipv6);
       record.Clear();
       int prefixLength = 0;
       const bool found = reader.FindRecord(address, prefixLength, record);

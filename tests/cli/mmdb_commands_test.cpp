@@ -47,9 +47,13 @@ TEST(LookupCommand, ReadsStandardInputAndAddsThePrefix) {
 }
 
 TEST(LookupCommand, FailuresGoToStandardErrorWithStatusOne) {
-  CliRun run = Cli("lookup --mmdb " + kData + "GeoIP2-Country-Test.mmdb bogus 89.160.20.112");
+  // "::a.b.c.d" is IPv6 text in a form the address reader does not take, never IPv4 0.b.c.d.
+  CliRun run = Cli("lookup --mmdb " + kData + "GeoIP2-Country-Test.mmdb bogus 89.160.20.112 ::89.160.20.112");
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.out, "89.160.20.112,SE\nUnable to convert string \"bogus\" to IP address.\n");
+  EXPECT_EQ(run.out,
+            "89.160.20.112,SE\n"
+            "Unable to convert string \"bogus\" to IP address.\n"
+            "Unable to convert string \"::89.160.20.112\" to IP address.\n");
   run = Cli("lookup --mmdb " + kData + "GeoIP2-City-Test-Broken-Double-Format.mmdb 81.2.69.160");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "The MaxMind DB file's data section contains bad data: invalid size of double.\n");
