@@ -79,6 +79,42 @@ std::string CountryAt(TMMDBReader& reader, const char* address, int* prefix = nu
   return found ? record.Country().ISOCode() : "<none>";
 }
 
+TEST(Metadata, LinesListEveryValueInOrder) {
+  MMDBWriter w(6, 28, "GeoIP2-City");
+  w.SetMetadata("description", Map({{Str("en"), Str("English")}, {Str("de"), Str("Deutsch")}}));
+  w.SetMetadata("languages", Array({Str("en"), Str("de"), Str("zh-CN")}));
+  w.SetMetadata("build_epoch", U64(1700000000));
+  TMMDBReader reader(w.Build(), "m.mmdb");
+  EXPECT_TRUE(reader.Metadata().IsCityDatabase());
+  EXPECT_EQ(reader.Metadata().NodeByteSize(), 7);
+  EXPECT_EQ(MMDBMetadataLines(reader.Metadata()),
+            (std::vector<std::string>{"binary_format_major_version,2", "binary_format_minor_version,0",
+                                      "build_epoch,2023-11-14", "database_type,GeoIP2-City", "description.en,English",
+                                      "description.de,Deutsch", "ip_version,6", "language[0],en", "language[1],de",
+                                      "language[2],zh-CN", "node_count,1", "record_size,28"}));
+
+  // The metadata of this public database reaches its values through pointers.
+  TMMDBReader pointers(TestDatabase("MaxMind-DB-test-metadata-pointers.mmdb"));
+  EXPECT_EQ(pointers.Metadata().DatabaseType(), "Lots of pointers in metadata");
+  EXPECT_EQ(pointers.Metadata().Languages(), (TMMDBStringList{"en", "es", "zh"}));
+  EXPECT_EQ(pointers.Metadata().Description().at("es"), "Lots of pointers in metadata");
+}
+
+TEST(Metadata, CityDatabasesAreToldByTheEndOfTheirType) {
+  struct Case {
+    const char* type;
+    bool city;
+  };
+  for (const Case& c : {Case{"GeoIP2-City", true}, Case{"geolite2-CITY", true}, Case{"GeoIP2-Country", false},
+                        Case{"GeoIP2-City-Extra", false}, Case{"City", false}}) {
+    MMDBWriter w(4, 24, c.type);
+    EXPECT_EQ(TMMDBReader(w.Build(), "t.mmdb").Metadata().IsCityDatabase(), c.city) << c.type;
+  }
+  MMDBWriter epoch(4, 24);
+  epoch.SetMetadata("build_epoch", U64(0));
+  EXPECT_EQ(TMMDBReader(epoch.Build(), "e.mmdb").Metadata().BuildDate(), "1970-01-01");
+}
+
 TEST(Reader, IPv4LookupsInAnIPv6TreeStartAtTheIPv4SubtreeAndReportIPv4Prefixes) {
   MMDBWriter w(6, 28);
   w.Insert("1.2.3.0/24", Country("AU"));
