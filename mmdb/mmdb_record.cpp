@@ -22,8 +22,9 @@ TMMDBKeyTable::TMMDBKeyTable(const TMMDBKeyTable& base, std::string_view classNa
 }
 
 const TMMDBKey* TMMDBKeyTable::Find(std::string_view key) const {
+  // Stored keys are nearly always spelled as in the table, so the exact compare comes first.
   for (const TMMDBKey& k : FKeys)
-    if (SameTextAscii(k.Name, key)) return &k;
+    if (k.Name.size() == key.size() && (k.Name == key || SameTextAscii(k.Name, key))) return &k;
   return nullptr;
 }
 
