@@ -207,7 +207,9 @@ TEST(RecordSizes, TwentyFourTwentyEightAndThirtyTwoBitTreesGiveTheSameAnswers) {
       EXPECT_FALSE(lines.empty());
       if (first.empty()) first = lines;
       EXPECT_EQ(lines, first);
-      if (expected.count(layout)) EXPECT_EQ(lines, expected.at(layout));
+      if (expected.count(layout)) {
+        EXPECT_EQ(lines, expected.at(layout));
+      }
     }
   }
 }
