@@ -72,6 +72,8 @@ std::string NameEn(const TMMDBDictionary& names) {
   return it == names.end() ? std::string() : it->second;
 }
 
+// The Shield databases hold the same networks as their plain twins; their types do not end in
+// "-city", so they are read with the country record.
 struct SourceCase {
   const char* database;
   const char* source;
@@ -156,7 +158,9 @@ INSTANTIATE_TEST_SUITE_P(Databases, SourceDataTest,
                          testing::Values(SourceCase{"GeoIP2-Country-Test.mmdb", "GeoIP2-Country-Test.json", false},
                                          SourceCase{"GeoIP2-City-Test.mmdb", "GeoIP2-City-Test.json", true},
                                          SourceCase{"GeoLite2-Country-Test.mmdb", "GeoLite2-Country-Test.json", false},
-                                         SourceCase{"GeoLite2-City-Test.mmdb", "GeoLite2-City-Test.json", true}),
+                                         SourceCase{"GeoLite2-City-Test.mmdb", "GeoLite2-City-Test.json", true},
+                                         SourceCase{"GeoIP2-City-Shield-Test.mmdb", "GeoIP2-City-Test.json", false},
+                                         SourceCase{"GeoIP2-Country-Shield-Test.mmdb", "GeoIP2-Country-Test.json", false}),
                          [](const auto& info) {
                            std::string name = info.param.database;
                            name = name.substr(0, name.find('.'));
