@@ -15,5 +15,7 @@ void AddReverseCommand(CLI::App& app, int& status);
 void AddSettingsCommand(CLI::App& app, int& status);
 void AddCountCommand(CLI::App& app, int& status);
 void AddPreviewCommand(CLI::App& app, int& status);
+void AddLookupCommand(CLI::App& app, int& status);
+void AddMMDBMetaCommand(CLI::App& app, int& status);
 
 }  // namespace korrin::cli

@@ -14,6 +14,8 @@ int main(int argc, char** argv) {
   AddSettingsCommand(app, status);
   AddCountCommand(app, status);
   AddPreviewCommand(app, status);
+  AddLookupCommand(app, status);
+  AddMMDBMetaCommand(app, status);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
