@@ -1,11 +1,12 @@
 // korrin-cli's lookup and mmdb-meta, run as a user runs them.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <array>
-#include <cstdio>
+#include <algorithm>
 #include <regex>
 #include <string>
+#include <vector>
+
+#include "run_process.h"
 
 namespace {
 
@@ -14,22 +15,11 @@ struct CliRun {
   std::string out;  // standard output and error, in that order
 };
 
-CliRun Cli(const std::string& arguments, const std::string& input = "") {
-  const std::string err =
-      testing::TempDir() + "korrin-cli-" + testing::UnitTest::GetInstance()->current_test_info()->name() + ".err";
-  std::string command = std::string(KORRIN_CLI) + " " + arguments + " 2>" + err;
-  if (!input.empty()) command = "printf '" + input + "' | " + command;
-  FILE* pipe = popen(command.c_str(), "r");
-  CliRun run{-1, {}};
-  std::array<char, 4096> buffer;
-  for (size_t n; (n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) run.out.append(buffer.data(), n);
-  const int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  if (FILE* e = fopen(err.c_str(), "r")) {
-    for (size_t n; (n = fread(buffer.data(), 1, buffer.size(), e)) > 0;) run.out.append(buffer.data(), n);
-    fclose(e);
-  }
-  return run;
+// "\\n" in `input` stands for a line break.
+CliRun Cli(const std::string& arguments, std::string input = "") {
+  for (size_t at; (at = input.find("\\n")) != std::string::npos;) input.replace(at, 2, "\n");
+  const auto r = korrin::test::RunCliWords(arguments, input);
+  return {r.status, r.out + r.err};
 }
 
 const std::string kData = std::string(KORRIN_TEST_DATA_DIR) + "/test-data/";

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace korrin::test {
@@ -58,6 +59,15 @@ ProcessResult RunCli(const std::vector<std::string>& args, const std::string& in
   waitpid(pid, &status, 0);
   r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   return r;
+}
+
+ProcessResult RunCliWords(const std::string& arguments, const std::string& input) {
+  std::vector<std::string> args;
+  for (size_t start = 0, end; start < arguments.size(); start = end + 1) {
+    end = std::min(arguments.find(' ', start), arguments.size());
+    if (end > start) args.push_back(arguments.substr(start, end - start));
+  }
+  return RunCli(args, input);
 }
 
 }  // namespace korrin::test

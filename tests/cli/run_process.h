@@ -14,5 +14,7 @@ struct ProcessResult {
 // `input` is fed to standard input; `stdoutPath`, when given, receives standard output instead.
 ProcessResult RunCli(const std::vector<std::string>& args, const std::string& input = "",
                      const std::string& stdoutPath = "");
+// The same with the arguments written as one text, split at blanks.
+ProcessResult RunCliWords(const std::string& arguments, const std::string& input = "");
 
 }  // namespace korrin::test

@@ -1,9 +1,11 @@
 // korrin-cli count and preview, run as a user runs them.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <string>
+#include <vector>
+
+#include "run_process.h"
 
 #include "tests/viewer/test_streams.h"
 
@@ -17,14 +19,10 @@ struct TRun {
   std::string Out;
 };
 
+// What goes to standard error is left out.
 TRun RunCli(const std::string& arguments) {
-  const std::string command = std::string(KORRIN_CLI) + " " + arguments + " 2>/dev/null";
-  FILE* pipe = ::popen(command.c_str(), "r");
-  std::string out;
-  char buffer[4096];
-  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-  const int status = ::pclose(pipe);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+  const test::ProcessResult r = test::RunCliWords(arguments);
+  return {r.status, r.out};
 }
 
 TEST(ViewerCliTest, CountPrintsTheRows) {
