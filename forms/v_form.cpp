@@ -94,17 +94,19 @@ bool TVForm::SetComboText(QComboBox* ComboBox, const QString& Text) {
 }
 
 void TVForm::EnableDroppingFile(QWidget* Control) {
-  if (!Control || std::find(fDropFileCtrls.begin(), fDropFileCtrls.end(), Control) != fDropFileCtrls.end()) return;
-  fDropFileCtrls.push_back(Control);
+  if (!Control || IsDropFileCtrl(Control)) return;
+  fDropFileCtrls.emplace_back(Control);
   // Text boxes take drops on their viewport; the filter sees them there before the box pastes a URL.
   QWidget* target = Control;
   if (auto* area = qobject_cast<QAbstractScrollArea*>(Control)) target = area->viewport();
   Control->setAcceptDrops(true);
   target->setAcceptDrops(true);
   target->installEventFilter(this);
-  QObject::connect(Control, &QObject::destroyed, this, [this, Control] {
-    fDropFileCtrls.erase(std::remove(fDropFileCtrls.begin(), fDropFileCtrls.end(), Control), fDropFileCtrls.end());
-  });
+}
+
+bool TVForm::IsDropFileCtrl(const QWidget* Control) const {
+  return std::any_of(fDropFileCtrls.begin(), fDropFileCtrls.end(),
+                     [Control](const QPointer<QWidget>& c) { return c == Control; });
 }
 
 bool TVForm::eventFilter(QObject* watched, QEvent* event) {
@@ -114,7 +116,7 @@ bool TVForm::eventFilter(QObject* watched, QEvent* event) {
   auto* drop = static_cast<QDropEvent*>(event);
   if (!drop->mimeData()->hasUrls()) return QWidget::eventFilter(watched, event);
   QWidget* control = qobject_cast<QWidget*>(watched);
-  if (control && !std::count(fDropFileCtrls.begin(), fDropFileCtrls.end(), control)) control = control->parentWidget();
+  if (control && !IsDropFileCtrl(control)) control = control->parentWidget();
   if (!control) return false;
   drop->acceptProposedAction();
   if (type == QEvent::Drop) {

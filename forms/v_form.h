@@ -2,6 +2,7 @@
 // The base of the application's windows: message boxes titled with the window's caption, value
 // checks that warn in one wording, and files dropped from the desktop onto edit boxes, memos and
 // list widgets.
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -105,7 +106,9 @@ class TVForm : public QWidget {
   bool Box(TMessageKind Kind, const QString& Title, const QString& Text);
   bool SysBox(TMessageKind Kind, const QString& Title, const QString& Text);
 
-  std::vector<QWidget*> fDropFileCtrls;
+  // Guarded: a control may be freed before the window.
+  std::vector<QPointer<QWidget>> fDropFileCtrls;
+  bool IsDropFileCtrl(const QWidget* Control) const;
   TDropFileItemEvent fOnDropFileItem;
   TDropFileEvent fOnDropFile;
   TDropFilesEvent fOnDropFiles;
