@@ -10,8 +10,7 @@ void TIPAddrList::CheckIndex(int index, int limit) const {
 
 void TIPAddrList::SetCapacity(int capacity) {
   if (capacity < FCount) throw EIPAddrListError(Format("List capacity out of bounds (%d)", capacity));
-  FList.resize(static_cast<size_t>(capacity));
-  FList.shrink_to_fit();
+  ResizeStorage(FList, capacity);
   FCapacity = capacity;
 }
 
@@ -19,25 +18,25 @@ void TIPAddrList::Grow() { SetCapacity(FCapacity + ListGrowDelta(FCapacity)); }
 
 int TIPAddrList::Add(const TIPAddr& value) {
   if (FCount == FCapacity) Grow();
-  FList[FCount] = value;
+  FList.push_back(value);
   return FCount++;
 }
 
 void TIPAddrList::Insert(int index, const TIPAddr& value) {
   CheckIndex(index, FCount);
   if (FCount == FCapacity) Grow();
-  for (int i = FCount; i > index; --i) FList[i] = FList[i - 1];
-  FList[index] = value;
+  FList.insert(FList.begin() + index, value);
   ++FCount;
 }
 
 void TIPAddrList::Delete(int index) {
   CheckIndex(index, FCount - 1);
-  for (int i = index; i + 1 < FCount; ++i) FList[i] = FList[i + 1];
+  FList.erase(FList.begin() + index);
   --FCount;
 }
 
 void TIPAddrList::Clear() {
+  FList.clear();
   FCount = 0;
   SetCapacity(0);
 }

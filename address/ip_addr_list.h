@@ -29,12 +29,26 @@ class TIPAddrList {
   void Grow();
   void CheckIndex(int index, int limit) const;
 
-  std::vector<TIPAddr> FList;
+  std::vector<TIPAddr> FList;  // holds the FCount elements in use, FCapacity reserved
   int FCount = 0;
   int FCapacity = 0;
 };
 
 // The growth step shared by the system's lists: 4 up to 8, 16 up to 64, a quarter above that.
 inline int ListGrowDelta(int capacity) { return capacity > 64 ? capacity / 4 : (capacity > 8 ? 16 : 4); }
+
+// Gives `storage` (which holds the elements in use) exactly `capacity` slots.
+template <typename T>
+void ResizeStorage(std::vector<T>& storage, int capacity) {
+  const auto wanted = static_cast<size_t>(capacity);
+  if (wanted > storage.capacity()) {
+    storage.reserve(wanted);
+  } else if (wanted < storage.capacity()) {
+    std::vector<T> smaller;
+    smaller.reserve(wanted);
+    smaller.assign(storage.begin(), storage.end());
+    storage.swap(smaller);
+  }
+}
 
 }  // namespace korrin

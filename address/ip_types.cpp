@@ -1,5 +1,7 @@
 #include "address/ip_types.h"
 
+#include <algorithm>
+#include <cstring>
 #include <optional>
 
 #include "common/text.h"
@@ -59,14 +61,30 @@ void AppendHex(std::string& out, uint16_t v) {
   }
 }
 
-void AppendDecimal(std::string& out, unsigned v) {
-  char buf[4];
-  int n = 0;
-  do {
-    buf[n++] = static_cast<char>('0' + v % 10);
-    v /= 10;
-  } while (v != 0);
-  while (n > 0) out += buf[--n];
+// "0" to "255" with their lengths: the dotted text is the generation hot path.
+struct TOctetTexts {
+  char text[256][4];
+  uint8_t length[256];
+  TOctetTexts() {
+    for (int v = 0; v < 256; ++v) {
+      const std::string s = std::to_string(v);
+      length[v] = static_cast<uint8_t>(s.size());
+      for (size_t i = 0; i < 4; ++i) text[v][i] = i < s.size() ? s[i] : '\0';
+    }
+  }
+};
+const TOctetTexts kOctets;
+
+void AppendIPv4(std::string& out, uint32_t v) {
+  char buf[16];
+  size_t n = 0;
+  for (int shift = 24; shift >= 0; shift -= 8) {
+    const unsigned octet = (v >> shift) & 0xFF;
+    std::memcpy(buf + n, kOctets.text[octet], 4);
+    n += kOctets.length[octet];
+    buf[n++] = '.';
+  }
+  out.append(buf, n - 1);
 }
 
 bool ParseMapped(std::string_view text, size_t p, TIPv6& out) {
@@ -203,14 +221,7 @@ TIPAddr StrToIPAddr(std::string_view text) {
 
 void AppendIPAddrText(std::string& out, const TIPAddr& value, bool escapeIPv6) {
   if (value.ip_family == TIPAddrFamily::IPv4) {
-    const TIPv4 v = value.ipv4;
-    AppendDecimal(out, v.A());
-    out += '.';
-    AppendDecimal(out, v.B());
-    out += '.';
-    AppendDecimal(out, v.C());
-    out += '.';
-    AppendDecimal(out, v.D());
+    AppendIPv4(out, value.ipv4.Value);
     return;
   }
   if (escapeIPv6) out += '[';
@@ -244,7 +255,7 @@ std::string IPAddrToStr(const TIPAddr& value, bool escapeIPv6) {
 std::string IPAddrQuadrantToStr(const TIPAddr& value, int n) {
   std::string s;
   if (value.ip_family == TIPAddrFamily::IPv4) {
-    if (n >= 1 && n <= 4) AppendDecimal(s, (value.ipv4.Value >> (8 * (4 - n))) & 0xFF);
+    if (n >= 1 && n <= 4) s = std::to_string((value.ipv4.Value >> (8 * (4 - n))) & 0xFF);
   } else if (n >= 1 && n <= 8) {
     AppendHex(s, value.ipv6.Group(n - 1));
   }
@@ -300,19 +311,15 @@ void IncIPAddr(TIPAddr& a, int bit) {
 }
 
 void RandomizeIPAddrBits(TIPAddr& a, int bit, int count, TRandom& rng) {
-  if (count <= 0 || bit < 0) return;
   const int w = FamilyWidth(a.ip_family);
-  if (a.ip_family == TIPAddrFamily::IPv4) {
-    for (int k = bit; k < bit + count; ++k) {
-      const bool one = RandomBelow(rng, 2) == 1;  // drawn even where it changes nothing
-      if (one && k < w) a.ipv4.Value |= uint32_t{1} << k;
-    }
-    return;
-  }
-  U128 v = ToU128(a.ipv6);
-  for (int k = bit; k < bit + count && k < w; ++k)
-    if (RandomBelow(rng, 2) == 1) v |= U128{1} << k;
-  a.ipv6 = FromU128(v);
+  if (count <= 0 || bit < 0 || bit >= w) return;
+  // Each position gets its own fair random bit; 64 of them come from one draw.
+  const int n = std::min(count, w - bit);
+  U128 bits = rng();
+  if (n > 64) bits |= U128{rng()} << 64;
+  if (n < 128) bits &= (U128{1} << n) - 1;
+  if (a.ip_family == TIPAddrFamily::IPv4) a.ipv4.Value |= static_cast<uint32_t>(bits << bit);
+  else a.ipv6 = FromU128(ToU128(a.ipv6) | (bits << bit));
 }
 
 }  // namespace korrin

@@ -26,8 +26,8 @@ struct GenerateOptions {
   std::string rangesFile;
   bool example = false;
   bool all = false;
-  int32_t total = 0;
-  int32_t each = 0;
+  std::optional<int32_t> total;
+  std::optional<int32_t> each;
   bool random = false;
   std::optional<uint64_t> seed;
   bool usable = false;
@@ -75,9 +75,9 @@ void Configure(TKorrinUtils& engine, const GenerateOptions& o) {
   else if (!o.rangesFile.empty()) engine.IPRanges() = ReadLinesFromFile(o.rangesFile);
   else engine.IPRanges() = ReadLines(std::cin);
 
-  if (o.total != 0 || o.each != 0) {
-    engine.SetGenerateCountMode(o.total != 0 ? TGenerateCounts::gcTotalCount : TGenerateCounts::gcForEach);
-    engine.SetGenerateCount(o.total != 0 ? o.total : o.each);
+  if (o.total || o.each) {
+    engine.SetGenerateCountMode(o.total ? TGenerateCounts::gcTotalCount : TGenerateCounts::gcForEach);
+    engine.SetGenerateCount(o.total ? *o.total : *o.each);
   }
   engine.SetRandomOrder(o.random);
   engine.SetRandomSeed(o.seed);
@@ -105,19 +105,9 @@ void Configure(TKorrinUtils& engine, const GenerateOptions& o) {
   }
 }
 
-void WriteToStdout(const std::vector<std::string>& lines) {
-  std::string buffer;
-  buffer.reserve(1 << 20);
-  for (const auto& line : lines) {
-    buffer += line;
-    buffer += '\n';
-    if (buffer.size() >= (1 << 20) - 256) {
-      if (std::fwrite(buffer.data(), 1, buffer.size(), stdout) != buffer.size()) break;
-      buffer.clear();
-    }
-  }
-  std::fwrite(buffer.data(), 1, buffer.size(), stdout);
-  if (std::fflush(stdout) != 0 || std::ferror(stdout))
+void WriteToStdout(const TTextLines& lines) {
+  const std::string_view text = lines.Text();
+  if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
     throw Exception(Format("Cannot write to standard output: %s", std::strerror(errno)));
 }
 

@@ -20,7 +20,7 @@ namespace {
 
 }  // namespace
 
-void SaveListToFile(const std::vector<std::string>& lines, const std::string& fileName, const std::string& delimiter) {
+void SaveListToFile(const TTextLines& lines, const std::string& fileName, const std::string& delimiter) {
   // Devices and pipes (/dev/stdout, a FIFO) are written in place; only regular files are replaced.
   struct stat info;
   const bool inPlace = stat(fileName.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
@@ -30,7 +30,8 @@ void SaveListToFile(const std::vector<std::string>& lines, const std::string& fi
   bool ok = true;
   for (size_t i = 0; i < lines.size() && ok; ++i) {
     if (i > 0) ok = std::fwrite(delimiter.data(), 1, delimiter.size(), file) == delimiter.size();
-    if (ok) ok = std::fwrite(lines[i].data(), 1, lines[i].size(), file) == lines[i].size();
+    const std::string_view line = lines[i];
+    if (ok) ok = std::fwrite(line.data(), 1, line.size(), file) == line.size();
   }
   if (ok) ok = std::fflush(file) == 0 && (inPlace || fsync(fileno(file)) == 0);
   int error = errno;

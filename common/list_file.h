@@ -2,7 +2,8 @@
 // Writing a list of lines to a text file with a chosen delimiter between them (CR LF, "," or ";"),
 // as the window's "Save to file..." and `korrin-cli --output` both do.
 #include <string>
-#include <vector>
+
+#include "common/text_lines.h"
 
 namespace korrin {
 
@@ -11,6 +12,6 @@ inline const char* const kCRLF = "\r\n";
 // The delimiter stands only between lines: no final delimiter, an empty list gives an empty file.
 // The file is written beside its target and renamed over it, so a failed write never leaves a
 // half-written file behind. Raises korrin::Exception with the system's reason on failure.
-void SaveListToFile(const std::vector<std::string>& lines, const std::string& fileName, const std::string& delimiter);
+void SaveListToFile(const TTextLines& lines, const std::string& fileName, const std::string& delimiter);
 
 }  // namespace korrin

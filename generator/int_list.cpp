@@ -16,8 +16,7 @@ void TIntList::CheckIndex(int index, int limit) const {
 
 void TIntList::SetCapacity(int capacity) {
   if (capacity < FCount) throw EIntListError(Format("List capacity out of bounds (%d)", capacity));
-  FList.resize(static_cast<size_t>(capacity));
-  FList.shrink_to_fit();
+  ResizeStorage(FList, capacity);
   FCapacity = capacity;
 }
 
@@ -45,7 +44,7 @@ int TIntList::Bisect(int32_t value, bool& found) const {
 int TIntList::Add(int32_t value) {
   if (FSorted && FCount > 0) return AddSorted(value, FNoDuplicates);
   GrowFor(1);
-  FList[FCount] = value;
+  FList.push_back(value);
   return FCount++;
 }
 
@@ -54,8 +53,7 @@ int TIntList::AddSorted(int32_t value, bool unique) {
   const int at = Bisect(value, found);
   if (found && unique) return -1;
   GrowFor(1);
-  for (int i = FCount; i > at; --i) FList[i] = FList[i - 1];
-  FList[at] = value;
+  FList.insert(FList.begin() + at, value);
   ++FCount;
   return at;
 }
@@ -67,7 +65,8 @@ void TIntList::AddN(int32_t value, int n) {
     return;
   }
   GrowFor(n);
-  for (int i = 0; i < n; ++i) FList[FCount++] = value;
+  FList.insert(FList.end(), static_cast<size_t>(n), value);
+  FCount += n;
 }
 
 void TIntList::AddRange(int32_t lowValue, int32_t highValue) {
@@ -76,7 +75,10 @@ void TIntList::AddRange(int32_t lowValue, int32_t highValue) {
   if (!FSorted) GrowFor(static_cast<int>(n));
   for (int64_t v = lowValue; v <= highValue; ++v) {
     if (FSorted) AddSorted(static_cast<int32_t>(v), FNoDuplicates);
-    else FList[FCount++] = static_cast<int32_t>(v);
+    else {
+      FList.push_back(static_cast<int32_t>(v));
+      ++FCount;
+    }
   }
 }
 
@@ -121,14 +123,13 @@ void TIntList::Insert(int index, int32_t value) {
   if (FSorted) throw EIntListError("Operation not allowed on sorted list");
   CheckIndex(index, FCount);
   GrowFor(1);
-  for (int i = FCount; i > index; --i) FList[i] = FList[i - 1];
-  FList[index] = value;
+  FList.insert(FList.begin() + index, value);
   ++FCount;
 }
 
 void TIntList::Delete(int index) {
   CheckIndex(index, FCount - 1);
-  for (int i = index; i + 1 < FCount; ++i) FList[i] = FList[i + 1];
+  FList.erase(FList.begin() + index);
   --FCount;
 }
 
@@ -141,6 +142,7 @@ void TIntList::Exchange(int index1, int index2) {
 }
 
 void TIntList::Clear() {
+  FList.clear();
   FCount = 0;
   SetCapacity(0);
 }
@@ -210,6 +212,7 @@ void TIntList::RemoveDuplicates() {
   for (int i = 1; i < FCount; ++i)
     if (FList[i] != FList[out - 1]) FList[out++] = FList[i];
   FCount = out;
+  FList.resize(static_cast<size_t>(out));
 }
 
 void TIntList::Sort() {
@@ -242,9 +245,11 @@ void TIntList::Shuffle(TRandom& rng) {
 }
 
 void TIntList::Assign(const TIntList& source) {
-  FList = source.FList;
+  FList.clear();
+  FCount = 0;
+  SetCapacity(source.FCapacity);
+  FList.assign(source.FList.begin(), source.FList.end());
   FCount = source.FCount;
-  FCapacity = source.FCapacity;
 }
 
 void TIntList::SaveToStream(std::ostream& stream) const {
@@ -270,7 +275,8 @@ void TIntList::LoadFromStream(std::istream& stream) {
                                           uint32_t{bytes[3]} << 24));
   Clear();
   GrowFor(static_cast<int>(values.size()));
-  for (int32_t v : values) FList[FCount++] = v;
+  FList.assign(values.begin(), values.end());
+  FCount = static_cast<int>(values.size());
 }
 
 void TIntList::LoadFromFile(const std::string& fileName) {

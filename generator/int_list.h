@@ -65,7 +65,7 @@ class TIntList {
   void RemoveDuplicates();
   int Bisect(int32_t value, bool& found) const;
 
-  std::vector<int32_t> FList;
+  std::vector<int32_t> FList;  // holds the FCount elements in use, FCapacity reserved
   int FCount = 0;
   int FCapacity = 0;
   bool FSorted = false;

@@ -1,5 +1,6 @@
 #include "generator/korrin_utils.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <utility>
 
@@ -23,6 +24,11 @@ int Bits(int64_t x) {
   return b;
 }
 
+// Progress counters are shared with the display thread: batch the per-address increments.
+constexpr int kProgressBatch = 1024;
+// Up-front reservation for the collected addresses, when the expected size is known.
+constexpr int64_t kMaxReserve = int64_t{1} << 22;
+
 struct TRangeEntry {
   std::string Name;
   TIPAddr Base;
@@ -31,13 +37,8 @@ struct TRangeEntry {
   int RandomBits;    // bits below the walked ones that get random 1 bits
 };
 
-// A text waiting to be selected, or a finished line, with the index of its address.
-struct TIndexedLine {
-  std::string Text;
-  int Index;
-};
-
 // One run of the engine: owns every list it builds, so an exception releases them all.
+// Candidates are collected addresses; their texts are written once, straight into the lines.
 class TGenerationRun {
  public:
   TGenerationRun(TKorrinUtils& engine, IProgressSink* progress) : E(engine), FProgress(progress) {}
@@ -116,28 +117,31 @@ class TGenerationRun {
       if (!std::filesystem::exists(E.MMDBFilePath(), ec) || std::filesystem::is_directory(E.MMDBFilePath(), ec))
         throw Exception("MMDB File not found");
     }
-    std::vector<std::string>& ipList = E.IPList();
+    TTextLines& ipList = E.IPList();
     if (!E.Append()) ipList.clear();
     if (FRanges.empty()) return;
     FRandom.seed(E.RandomSeed() ? *E.RandomSeed() : FreshSeed());
+    FNeedOrigins = E.GenerateNames() || E.ResolveIPCountry();
+    const int reserve = static_cast<int>(std::clamp<int64_t>(FTotal, 0, kMaxReserve));
+    FAddresses.SetCapacity(reserve);
+    if (FNeedOrigins) FRangeIndexes.SetCapacity(reserve);
 
     const bool inOrderCount = !E.RandomOrder() && FCountMode != TGenerateCounts::gcAllCount;
     for (int i = 0; i < static_cast<int>(FRanges.size()) && !Terminated(); ++i) {
       Walk(i, inOrderCount);
       if (FCountMode == TGenerateCounts::gcForEach) {
         Select(FCount);
-        FCandidates.clear();
-      } else if (inOrderCount && static_cast<int64_t>(FCandidates.size()) >= FCount) {
+        FFirstCandidate = FAddresses.Count();
+      } else if (inOrderCount && CandidateCount() >= FCount) {
         break;
       }
     }
-    if (FCountMode == TGenerateCounts::gcAllCount) Select(static_cast<int64_t>(FCandidates.size()));
+    if (FCountMode == TGenerateCounts::gcAllCount) Select(CandidateCount());
     else if (FCountMode == TGenerateCounts::gcTotalCount) Select(FCount);
-    std::vector<TIndexedLine>().swap(FCandidates);
 
     if (E.GenerateNames()) PutNamesInFront();
-    ipList.reserve(ipList.size() + FLines.size());
-    for (auto& line : FLines) ipList.push_back(std::move(line.Text));
+    if (ipList.empty()) ipList.swap(FLines);
+    else ipList.Append(FLines);
   }
 
   void Walk(int rangeIndex, bool inOrderCount) {
@@ -149,68 +153,110 @@ class TGenerationRun {
     OrIPAddr(end, start);
     const bool usable = E.UsableHostIPAddresses();
     const bool escape = E.EscapeIPv6();
+    const bool excluding = FExcludes.Count() > 0;
     std::string text;
+    int unreported = 0;
+    auto flush = [&] {
+      Report([unreported](IProgressSink& p) {
+        p.IncProgress(unreported);
+        p.IncProcessed(unreported);
+      });
+      unreported = 0;
+    };
     for (TIPAddr current = start; SameMaskedIPAddr(current, start, range.Mask);) {
-      if (Terminated()) return;  // keep what was collected
+      if (Terminated()) break;  // keep what was collected
       TIPAddr v = current;
-      RandomizeIPAddrBits(v, range.StepPosition - range.RandomBits, range.RandomBits, FRandom);
-      if (!(usable && (SameIPAddr(v, start) || SameIPAddr(v, end)))) {
+      if (range.RandomBits > 0) RandomizeIPAddrBits(v, range.StepPosition - range.RandomBits, range.RandomBits, FRandom);
+      bool take = !(usable && (SameIPAddr(v, start) || SameIPAddr(v, end)));
+      if (take && excluding) {
         text.clear();
         AppendIPAddrText(text, v, escape);
-        if (FExcludes.Count() == 0 || !FExcludes.AnyMatches(text)) {
-          const int index = FAddresses.Add(v);
-          FRangeIndexes.Add(rangeIndex);
-          FCandidates.push_back({text, index});
-          Report([](IProgressSink& p) {
-            p.IncProgress(1);
-            p.IncProcessed(1);
-          });
-          if (inOrderCount && static_cast<int64_t>(FCandidates.size()) >= FCount) return;
-        }
+        take = !FExcludes.AnyMatches(text);
+      }
+      if (take) {
+        FAddresses.Add(v);
+        if (FNeedOrigins) FRangeIndexes.Add(rangeIndex);
+        if (++unreported == kProgressBatch) flush();
+        if (inOrderCount && CandidateCount() >= FCount) break;
       }
       IncIPAddr(current, range.StepPosition);
-      if (SameIPAddr(current, start)) return;
+      if (SameIPAddr(current, start)) break;
     }
+    flush();
   }
 
+  // The candidates are the addresses collected since FFirstCandidate.
+  int64_t CandidateCount() const { return FAddresses.Count() - FFirstCandidate; }
+
   void Select(int64_t k) {
-    k = std::min<int64_t>(k, static_cast<int64_t>(FCandidates.size()));
+    k = std::min<int64_t>(k, CandidateCount());
     if (k <= 0) return;
+    FLines.reserve(FLines.size() + static_cast<size_t>(k) * (FPorts ? FPorts->size() : 1),
+                   FLines.Text().size() + static_cast<size_t>(k) * 16);
     if (!E.RandomOrder()) {
-      if (!FPorts && FLines.empty() && k == static_cast<int64_t>(FCandidates.size())) {
-        FLines = std::move(FCandidates);  // the common "all, in order" run: nothing to copy
-        FCandidates.clear();
-        return;
-      }
-      for (int64_t j = 0; j < k; ++j) Emit(FCandidates[static_cast<size_t>(j)]);
+      for (int64_t j = 0; j < k; ++j) Emit(FFirstCandidate + static_cast<int>(j));
       return;
     }
-    size_t left = FCandidates.size();
+    std::vector<int> candidates(static_cast<size_t>(CandidateCount()));
+    for (size_t i = 0; i < candidates.size(); ++i) candidates[i] = FFirstCandidate + static_cast<int>(i);
+    // The draws depend only on how many are left, so they are made ahead and their candidates
+    // and addresses fetched into the cache before they are needed: random picks out of a million
+    // would otherwise wait on memory twice each.
+    constexpr int64_t kAhead = 16;
+    size_t draws[kAhead];
+    const size_t count = candidates.size();
+    auto draw = [&](int64_t t) { draws[t % kAhead] = static_cast<size_t>(RandomBelow(FRandom, count - t)); };
+    for (int64_t t = 0; t < std::min(k, kAhead); ++t) draw(t);
     for (int64_t taken = 0; taken < k; ++taken) {
-      const size_t j = static_cast<size_t>(RandomBelow(FRandom, left));
-      Emit(FCandidates[j]);
-      if (j < left - 1) FCandidates[j] = std::move(FCandidates[left - 1]);
-      --left;
+      if (taken + kAhead / 2 < k) {
+        const size_t ahead = draws[(taken + kAhead / 2) % kAhead];
+        __builtin_prefetch(&FAddresses.IPAddress(candidates[ahead]));
+      }
+      const size_t j = draws[taken % kAhead];
+      const size_t left = count - static_cast<size_t>(taken);
+      Emit(candidates[j]);
+      if (j < left - 1) candidates[j] = candidates[left - 1];
+      if (taken + kAhead < k) {
+        draw(taken + kAhead);
+        __builtin_prefetch(&candidates[draws[(taken + kAhead) % kAhead]]);
+      }
     }
   }
 
   // A taken candidate becomes its lines: one, or one per port, all together.
-  void Emit(TIndexedLine& candidate) {
+  void Emit(int index) {
+    const TIPAddr& address = FAddresses.IPAddress(index);
+    const bool escape = E.EscapeIPv6();
     if (!FPorts) {
-      FLines.push_back(std::move(candidate));
+      AppendIPAddrText(FLines.BeginLine(), address, escape);
+      FLines.EndLine();
+      if (FNeedOrigins) FLineIndexes.push_back(index);
       return;
     }
-    for (const auto& suffix : *FPorts) FLines.push_back({candidate.Text + suffix, candidate.Index});
+    for (const auto& suffix : *FPorts) {
+      std::string& line = FLines.BeginLine();
+      AppendIPAddrText(line, address, escape);
+      line += suffix;
+      FLines.EndLine();
+      if (FNeedOrigins) FLineIndexes.push_back(index);
+    }
   }
 
   void PutNamesInFront() {
     TNameTemplate names(E.NameTemplate(), E.CounterSymbol(), E.FirstCounter(), E.CounterStep(), E.CounterDigits());
     const std::string& delimiter = E.NameDelimiter();
-    for (auto& line : FLines) {
-      const TIPAddr& address = FAddresses.IPAddress(line.Index);
-      const std::string& rangeName = FRanges[static_cast<size_t>(FRangeIndexes.Value(line.Index))].Name;
-      line.Text = names.Next(address, rangeName) + delimiter + line.Text;
+    TTextLines named;
+    named.reserve(FLines.size(), FLines.Text().size() * 2);
+    for (size_t i = 0; i < FLines.size(); ++i) {
+      const int index = FLineIndexes[i];
+      const std::string& rangeName = FRanges[static_cast<size_t>(FRangeIndexes.Value(index))].Name;
+      std::string& line = named.BeginLine();
+      line += names.Next(FAddresses.IPAddress(index), rangeName);
+      line += delimiter;
+      line += FLines[i];
+      named.EndLine();
     }
+    FLines.swap(named);
   }
 
   TKorrinUtils& E;
@@ -223,9 +269,12 @@ class TGenerationRun {
   TExcludeList FExcludes;
   TRandom FRandom;
   TIPAddrList FAddresses;
-  TIntList FRangeIndexes;
-  std::vector<TIndexedLine> FCandidates;
-  std::vector<TIndexedLine> FLines;
+  int FFirstCandidate = 0;
+  // Where each line came from, kept only for the names and the country column.
+  bool FNeedOrigins = false;
+  TIntList FRangeIndexes;         // the range of each collected address
+  std::vector<int> FLineIndexes;  // the collected address of each line
+  TTextLines FLines;
 };
 
 }  // namespace

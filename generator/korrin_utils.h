@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/text_lines.h"
 #include "generator/progress_sink.h"
 
 namespace korrin {
@@ -56,7 +57,7 @@ class TKorrinUtils {
   void SetEscapeIPv6(bool v) { FEscapeIPv6 = v; }
   bool RandomOrder() const { return FRandomOrder; }
   void SetRandomOrder(bool v) { FRandomOrder = v; }
-  std::vector<std::string>& IPList() { return FIPList; }
+  TTextLines& IPList() { return FIPList; }
   int32_t MaxIPs() const { return FMaxIPs; }
   // Port lists multiply addresses into lines; this bounds the lines of one run.
   int64_t MaxLines() const { return FMaxLines; }
@@ -88,7 +89,7 @@ class TKorrinUtils {
   bool FAppend = false;
   bool FEscapeIPv6 = false;
   bool FRandomOrder = false;
-  std::vector<std::string> FIPList;
+  TTextLines FIPList;
   int32_t FMaxIPs = 1000000;
   int64_t FMaxLines = 10000000;
   bool FResolveIPCountry = false;

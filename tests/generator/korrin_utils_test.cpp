@@ -32,7 +32,7 @@ struct EngineFixture : ::testing::Test {
     engine.SetGenerateCountMode(mode);
     engine.SetGenerateCount(count);
     EXPECT_TRUE(engine.PerformGenerateIPList(result));
-    return engine.IPList();
+    return engine.IPList().ToVector();
   }
   std::string Error(Lines ranges, TGenerateCounts mode = TGenerateCounts::gcAllCount, int32_t count = 0) {
     try {
@@ -93,7 +93,7 @@ TEST_F(EngineFixture, SizeLimits) {
   engine.ExcludeMasks() = {"[1-"};
   EXPECT_EQ(Error({"10.0.0.0/11"}), "Too many IPs (2^21)\r\nMax. IP count: 1000000");
   EXPECT_EQ(Error({"10.0.0.0/24"}), "'[1-' is an invalid mask at (4)");
-  EXPECT_EQ(engine.IPList(), Lines{"kept"});
+  EXPECT_EQ(engine.IPList().ToVector(), Lines{"kept"});
 }
 
 TEST_F(EngineFixture, PortsCannotMultiplyLinesWithoutBound) {
@@ -170,7 +170,7 @@ TEST_F(EngineFixture, CountryNeedsAnExistingDatabase) {
   engine.SetMMDBFilePath("/nonexistent/x.mmdb");
   EXPECT_EQ(Error({"10.0.0.1"}), "MMDB File not found");
   EXPECT_EQ(Error({}), "MMDB File not found");
-  EXPECT_EQ(engine.IPList(), Lines{"kept"});
+  EXPECT_EQ(engine.IPList().ToVector(), Lines{"kept"});
 }
 
 TEST_F(EngineFixture, ProgressCountsEveryCollectedAddress) {
@@ -183,7 +183,7 @@ TEST_F(EngineFixture, ProgressCountsEveryCollectedAddress) {
 
 TEST_F(EngineFixture, TerminationEndsAnEndlessWalkKeepingWhatWasCollected) {
   engine.SetDoExclude(true);
-  engine.ExcludeMasks() = {"*:?"};  // rejects all but addresses whose last group has 2+ digits
+  engine.ExcludeMasks() = {"fd00::*:*"};  // rejects all but the first 65536 addresses
   std::thread breaker([this] {
     while (progress.Processed() < 3) std::this_thread::yield();
     progress.SetTerminated(true);
@@ -192,7 +192,8 @@ TEST_F(EngineFixture, TerminationEndsAnEndlessWalkKeepingWhatWasCollected) {
   const Lines lines = Run({"fd00::/64"}, TGenerateCounts::gcTotalCount, 1000000);
   breaker.join();
   EXPECT_GE(lines.size(), 3u);
-  EXPECT_EQ(lines.front(), "fd00::10");
+  EXPECT_LE(lines.size(), 65536u);
+  EXPECT_EQ(lines.front(), "fd00::");
 }
 
 // Random order: checked by properties, never by fixed outputs.

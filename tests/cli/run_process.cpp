@@ -1,0 +1,63 @@
+#include "run_process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <stdexcept>
+
+namespace korrin::test {
+
+ProcessResult RunCli(const std::vector<std::string>& args, const std::string& input, const std::string& stdoutPath) {
+  int in[2], out[2], err[2];
+  if (pipe(in) || pipe(out) || pipe(err)) throw std::runtime_error("pipe");
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(in[0], 0);
+    if (stdoutPath.empty()) dup2(out[1], 1);
+    else dup2(open(stdoutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+    dup2(err[1], 2);
+    for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) close(fd);
+    std::vector<char*> argv{const_cast<char*>(KORRIN_CLI)};
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(KORRIN_CLI, argv.data());
+    _exit(127);
+  }
+  close(in[0]);
+  close(out[1]);
+  close(err[1]);
+  ProcessResult r;
+  size_t written = 0;
+  if (input.empty()) close(in[1]);
+  bool inOpen = !input.empty(), outOpen = true, errOpen = true;
+  while (outOpen || errOpen) {
+    pollfd fds[3] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}, {inOpen ? in[1] : -1, POLLOUT, 0}};
+    poll(fds, 3, -1);
+    char buf[65536];
+    for (int i = 0; i < 2; ++i) {
+      if (!(fds[i].revents & (POLLIN | POLLHUP))) continue;
+      const ssize_t n = read(fds[i].fd, buf, sizeof buf);
+      if (n > 0) (i == 0 ? r.out : r.err).append(buf, static_cast<size_t>(n));
+      else (i == 0 ? outOpen : errOpen) = false;
+    }
+    if (inOpen && (fds[2].revents & (POLLOUT | POLLERR))) {
+      const ssize_t n = write(in[1], input.data() + written, input.size() - written);
+      if (n > 0) written += static_cast<size_t>(n);
+      if (n <= 0 || written == input.size()) {
+        close(in[1]);
+        inOpen = false;
+      }
+    }
+  }
+  if (inOpen) close(in[1]);
+  close(out[0]);
+  close(err[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return r;
+}
+
+}  // namespace korrin::test
