@@ -88,7 +88,6 @@ TForm1::TForm1(QWidget* parent) : TVForm(parent) {
   CreateLeftPanel(LeftPanel);
   CreateRightPanel(RightPanel);
   resize(1047, 686);
-  Splitter1->setSizes({633, 1047 - 16 - 633});
   if (QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->availableGeometry().center() - rect().center());
   FormCreate();
@@ -139,23 +138,26 @@ void TForm1::CreateLeftPanel(QWidget* panel) {
   v->addLayout(exclude);
 
   CheckBox2 = Named(new QCheckBox(QStringLiteral("Add Port Numbers:")), "CheckBox2");
-  Edit3 = NewEdit("Edit3", QStringLiteral("80"), 160);
+  Edit3 = NewEdit("Edit3", QStringLiteral("80"), 140);
   v->addLayout(Row({CheckBox2, Edit3, Named(new TLabelEx(QStringLiteral("Example: 80,3128-3130")), "Label9")}));
 
   CheckBox3 = Named(new QCheckBox(QStringLiteral("Generate Names using template:")), "CheckBox3");
-  Edit4 = NewEdit("Edit4", QStringLiteral("mail#.example.com"), 220);
-  v->addLayout(Row({CheckBox3, Edit4, Named(new TLabelEx(QStringLiteral("IP quadrants: %1,%2,  ...")), "Label12"),
-                    Named(new TLabelEx(QStringLiteral("Source range: %s")), "Label10")}));
+  Edit4 = NewEdit("Edit4", QStringLiteral("mail#.example.com"), 200);
+  v->addLayout(Row({CheckBox3, Edit4}));
+  auto* hints = Row({Named(new TLabelEx(QStringLiteral("IP quadrants: %1,%2,  ...")), "Label12"),
+                     Named(new TLabelEx(QStringLiteral("Source range: %s")), "Label10")});
+  hints->insertSpacing(0, 20);
+  v->addLayout(hints);
 
   ComboBox1 = NewCombo("ComboBox1", {QStringLiteral("#"), QStringLiteral("@")});
   ComboBox1->setEditable(true);
-  ComboBox1->setFixedWidth(48);
-  Edit5 = NewEdit("Edit5", QStringLiteral("1"), 48);
-  Edit6 = NewEdit("Edit6", QStringLiteral("1"), 40);
-  Edit7 = NewEdit("Edit7", QStringLiteral("1"), 40);
+  ComboBox1->setFixedWidth(44);
+  Edit5 = NewEdit("Edit5", QStringLiteral("1"), 40);
+  Edit6 = NewEdit("Edit6", QStringLiteral("1"), 32);
+  Edit7 = NewEdit("Edit7", QStringLiteral("1"), 32);
   ComboBox5 = NewCombo("ComboBox5", {QStringLiteral("Whitespace"), QStringLiteral("Tab"), QStringLiteral("Comma"),
                                      QStringLiteral("Semicolon"), QStringLiteral("Custom")});
-  Edit8 = NewEdit("Edit8", QStringLiteral("|"), 40);
+  Edit8 = NewEdit("Edit8", QStringLiteral("|"), 32);
   Edit8->setVisible(false);
   v->addLayout(Row({Named(new TLabelEx(QStringLiteral("Counter Symbol:")), "Label11"), ComboBox1,
                     Named(new TLabelEx(QStringLiteral("First Number:")), "Label13"), Edit5,
@@ -168,8 +170,8 @@ void TForm1::CreateLeftPanel(QWidget* panel) {
   RadioButton2 = Named(new QRadioButton(QStringLiteral("Total Count:")), "RadioButton2");
   RadioButton3 = Named(new QRadioButton(QStringLiteral("For Each Range:")), "RadioButton3");
   RadioButton1->setChecked(true);
-  Edit1 = NewEdit("Edit1", QStringLiteral("10"), 80);
-  Edit2 = NewEdit("Edit2", QStringLiteral("10"), 80);
+  Edit1 = NewEdit("Edit1", QStringLiteral("10"), 70);
+  Edit2 = NewEdit("Edit2", QStringLiteral("10"), 70);
   auto* count = new QGridLayout(GroupBox1);
   count->addWidget(RadioButton1, 0, 0);
   count->addWidget(RadioButton2, 1, 0);
@@ -186,7 +188,7 @@ void TForm1::CreateLeftPanel(QWidget* panel) {
   options->addStretch(1);
 
   SettingsListBox = Named(new QListView, "SettingsListBox");
-  SettingsListBox->setFixedHeight(72);
+  SettingsListBox->setMinimumWidth(60);
   SettingsNameEdit = NewEdit("SettingsNameEdit", {});
   SettingsSaveButton = Named(new TButtonEx(QStringLiteral("Save")), "SettingsSaveButton");
   SettingsLoadButton = Named(new TButtonEx(QStringLiteral("Load")), "SettingsLoadButton");
@@ -195,11 +197,16 @@ void TForm1::CreateLeftPanel(QWidget* panel) {
   auto* label24 = Named(new TLabelEx(QStringLiteral("Save, Load or Delete stored IP Generation Settings.")), "Label24");
   label24->setWordWrap(true);
   auto* stored = new QGridLayout;
+  stored->setVerticalSpacing(2);
   stored->addWidget(label24, 0, 0, 1, 2);
-  stored->addWidget(SettingsListBox, 1, 0, 2, 1);
+  stored->addWidget(SettingsListBox, 1, 0, 4, 1);
   stored->addWidget(SettingsNameEdit, 1, 1);
-  stored->addLayout(Row({SettingsSaveButton, SettingsLoadButton, SettingsDeleteButton}, false), 2, 1);
+  stored->addWidget(SettingsSaveButton, 2, 1);
+  stored->addWidget(SettingsLoadButton, 3, 1);
+  stored->addWidget(SettingsDeleteButton, 4, 1);
   stored->setColumnStretch(0, 1);
+  SettingsNameEdit->setFixedWidth(120);
+  SettingsListBox->setFixedHeight(96);
 
   auto* countRow = new QHBoxLayout;
   countRow->addWidget(GroupBox1);
@@ -276,17 +283,20 @@ void TForm1::CreateRightPanel(QWidget* panel) {
   Button5 = Named(new TButtonEx(QStringLiteral("Reverse DNS Lookup >>")), "Button5");
   Button9 = Named(new TButtonEx(QStringLiteral("Break DNS Lookup")), "Button9");
   Button8 = Named(new TButtonEx(QStringLiteral("Clear DNS Lookup Results")), "Button8");
-  v->addLayout(Row({Button5, Button9, Button8}));
   ProgressBar1 = Named(new QProgressBar, "ProgressBar1");
   ProgressBar1->setTextVisible(false);
-  ProgressBar1->setRange(0, 0);
-  ProgressBar1->setMaximum(1);
+  ProgressBar1->setRange(0, 1);
   ProgressBar1->setValue(0);
   Label7 = Named(new TLabelEx(QStringLiteral("0")), "Label7");
   auto* bar = new QHBoxLayout;
   bar->addWidget(ProgressBar1, 1);
   bar->addWidget(Label7);
-  v->addLayout(bar);
+  auto* lookup = new QGridLayout;
+  lookup->addWidget(Button5, 0, 0);
+  lookup->addWidget(Button9, 0, 1);
+  lookup->addWidget(Button8, 1, 0);
+  lookup->addLayout(bar, 1, 1);
+  v->addLayout(lookup);
 
   const QString servers = QStringLiteral("8.8.8.8\n8.8.4.4");
   Memo5 = NewMemo("Memo5");
@@ -376,6 +386,10 @@ void TForm1::showEvent(QShowEvent* event) {
 }
 
 void TForm1::FormShow() {
+  if (!FShown) {
+    FShown = true;
+    Splitter1->setSizes({633, Splitter1->width() - Splitter1->handleWidth() - 633});
+  }
   Label14->setText(QString::asprintf("Copyright (c) 2005-%.2d", QDate::currentDate().year() - 2000));
   Label22->setText(QStringLiteral("%1-Bit Edition").arg(sizeof(void*) * 8));
   Label15->SetLink(kMakerPage + QStringLiteral("?referer=") + kProductTag + QStringLiteral("&ver=") +
@@ -406,10 +420,14 @@ void TForm1::Button10Click() { ShuffleList(); }
 
 void TForm1::ShuffleList() {
   FShuffleRandom.seed(FreshSeed());
-  std::vector<std::string> lines = MemoLines(Memo2);
+  const TTextLines lines = MemoLines(Memo2);
   // Every order is equally likely, as with insertion at random places, but in linear time.
-  std::shuffle(lines.begin(), lines.end(), FShuffleRandom);
-  DeliverLines(lines);
+  std::vector<std::string_view> order(lines.begin(), lines.end());
+  std::shuffle(order.begin(), order.end(), FShuffleRandom);
+  TTextLines shuffled;
+  shuffled.reserve(order.size(), lines.Text().size());
+  for (std::string_view line : order) shuffled.push_back(line);
+  DeliverLines(shuffled);
 }
 
 void TForm1::ComboBox5Change() { Edit8->setVisible(ComboBox5->currentIndex() == 4); }
@@ -488,10 +506,10 @@ bool TForm1::CopySettingsToUtils() {
   u.SetAddPortNumbers(CheckBox2->isChecked());
   u.SetPortNumbers(CheckBox2->isChecked() ? Edit3->text().toStdString() : std::string());
   // Empty lines count too: the engine skips them itself.
-  u.IPRanges() = MemoLines(Memo1);
+  u.IPRanges() = MemoLines(Memo1).ToVector();
   u.SetUsableHostIPAddresses(CheckBox8->isChecked());
   u.SetDoExclude(CheckBox4->isChecked());
-  u.ExcludeMasks() = CheckBox4->isChecked() ? MemoLines(Memo6) : std::vector<std::string>();
+  u.ExcludeMasks() = CheckBox4->isChecked() ? MemoLines(Memo6).ToVector() : std::vector<std::string>();
   u.SetRandomOrder(CheckBox1->isChecked());
   u.SetAppend(CheckBox5->isChecked());
   u.SetEscapeIPv6(CheckBox6->isChecked());

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/random.h"
+#include "common/text_lines.h"
 #include "forms/v_form.h"
 
 class QCheckBox;
@@ -73,7 +74,7 @@ class TForm1 : public TVForm {
   void EndWork();
 
   // Puts `Lines` into the output list in chunks; a newer delivery or a close stops an older one.
-  void DeliverLines(const std::vector<std::string>& Lines);
+  void DeliverLines(const TTextLines& Lines);
   void SetDelivering(bool Delivering);
   // After the work that a close waited for has ended, the close is made again.
   void CloseIfAsked();
@@ -97,6 +98,7 @@ class TForm1 : public TVForm {
   int FDeliveryId = 0;
   bool FDNSRunning = false;
   bool FClosing = false;
+  bool FShown = false;
   TRandom FShuffleRandom;
 
   // Left panel

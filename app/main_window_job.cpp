@@ -67,7 +67,7 @@ void TForm1::ShowActionTerminated() { FProgress->SetStatus("Terminated."); }
 void TForm1::ProgressAfterStop() {
   DeliverLines(FUtils->IPList());
   // The window holds the lines now; the next start copies them back.
-  std::vector<std::string>().swap(FUtils->IPList());
+  TTextLines().swap(FUtils->IPList());
   SetRunning(false);
   CloseIfAsked();
 }
@@ -77,7 +77,7 @@ void TForm1::SetRunning(bool Running) {
   BreakButton->setEnabled(Running);
 }
 
-void TForm1::DeliverLines(const std::vector<std::string>& Lines) {
+void TForm1::DeliverLines(const TTextLines& Lines) {
   const int id = ++FDeliveryId;
   SetDelivering(true);
   SetMemoLines(Memo2, Lines, [this, id] { return FClosing || FDeliveryId != id; });

@@ -13,31 +13,29 @@ int MemoLineCount(const QPlainTextEdit* Memo) {
   return doc->blockCount() - (doc->lastBlock().length() <= 1 ? 1 : 0);
 }
 
-std::vector<std::string> MemoLines(const QPlainTextEdit* Memo) {
-  std::vector<std::string> lines;
+TTextLines MemoLines(const QPlainTextEdit* Memo) {
+  TTextLines lines;
   const int n = MemoLineCount(Memo);
-  lines.reserve(static_cast<size_t>(n));
   QTextBlock b = Memo->document()->begin();
   for (int i = 0; i < n && b.isValid(); ++i, b = b.next()) lines.push_back(b.text().toStdString());
   return lines;
 }
 
-void SetMemoLines(QPlainTextEdit* Memo, const std::vector<std::string>& Lines, const std::function<bool()>& Stop) {
+void SetMemoLines(QPlainTextEdit* Memo, const TTextLines& Lines, const std::function<bool()>& Stop) {
   QTextDocument* doc = Memo->document();
   const bool undo = doc->isUndoRedoEnabled();
   doc->setUndoRedoEnabled(false);
   Memo->clear();
-  QString chunk;
+  // The lines lie in one buffer, each followed by "\n": a chunk is one slice of it.
+  const std::string_view text = Lines.Text();
+  size_t from = 0;
   for (size_t first = 0; first < Lines.size(); first += kMemoChunkLines) {
     const size_t last = std::min(Lines.size(), first + kMemoChunkLines);
-    chunk.clear();
-    for (size_t i = first; i < last; ++i) {
-      if (i != 0) chunk += QLatin1Char('\n');
-      chunk += QString::fromStdString(Lines[i]);
-    }
+    const size_t to = last < Lines.size() ? static_cast<size_t>(Lines[last].data() - text.data()) : text.size() - 1;
     QTextCursor cursor(doc);
     cursor.movePosition(QTextCursor::End);
-    cursor.insertText(chunk);
+    cursor.insertText(QString::fromUtf8(text.data() + from, static_cast<qsizetype>(to - from)));
+    from = to;
     if (last < Lines.size()) {
       QCoreApplication::processEvents();
       if (Stop && Stop()) break;

@@ -1,0 +1,337 @@
+// The main window driven as a user drives it: typing into its boxes, clicking its buttons and
+// answering its message boxes and file dialogs through the seams.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSplitter>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QtTest>
+#include <memory>
+#include <vector>
+
+#include "app/main_window.h"
+#include "app/memo_lines.h"
+#include "app/progress.h"
+#include "forms/dialog_hooks.h"
+
+using namespace korrin;
+
+namespace {
+
+// Every box the window shows, recorded and acknowledged.
+struct TBoxes {
+  std::vector<TMessageRequest> Shown;
+  TMessageHandler Previous;
+  TBoxes() {
+    Previous = SetMessageHandler([this](QWidget*, const TMessageRequest& r) {
+      Shown.push_back(r);
+      return true;
+    });
+  }
+  ~TBoxes() { SetMessageHandler(Previous); }
+  QStringList Texts() const {
+    QStringList t;
+    for (const auto& r : Shown) t << r.Text;
+    return t;
+  }
+};
+
+// Answers the save dialog with one file name.
+struct TSaveAs {
+  TFileDialogHandler Previous;
+  explicit TSaveAs(const QString& file) {
+    Previous = SetFileDialogHandler([file](QWidget*, const TFileDialogRequest&) { return QStringList{file}; });
+  }
+  ~TSaveAs() { SetFileDialogHandler(Previous); }
+};
+
+QByteArray ReadFile(const QString& name) {
+  QFile f(name);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<TForm1> W;
+  std::unique_ptr<TBoxes> Boxes;
+
+  template <typename T>
+  T* C(const char* name) {
+    T* w = W->findChild<T*>(QString::fromLatin1(name));
+    if (!w) qFatal("no control %s", name);
+    return w;
+  }
+  QString Text(const char* memo) { return C<QPlainTextEdit>(memo)->toPlainText(); }
+  void TypeRanges(const QString& ranges) {
+    auto* memo = C<QPlainTextEdit>("Memo1");
+    memo->clear();
+    const QStringList lines = ranges.split('\n');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+      if (i) QTest::keyClick(memo, Qt::Key_Return);
+      QTest::keyClicks(memo, lines[i]);
+    }
+  }
+  // Clicks "Generate IPs" and waits until the lines have been delivered.
+  void Generate() {
+    QTest::mouseClick(C<QPushButton>("StartButton"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!W->Busy(), 120000);
+  }
+  // On the button's circle: a click beside a short caption misses it, as it would for a user.
+  void ClickRadio(const char* name) {
+    auto* radio = C<QRadioButton>(name);
+    QTest::mouseClick(radio, Qt::LeftButton, {}, QPoint(6, radio->height() / 2));
+    QVERIFY(radio->isChecked());
+  }
+  static void ClearConfig() { QDir(qEnvironmentVariable("XDG_CONFIG_HOME")).removeRecursively(); }
+  void NewWindow() {
+    W = std::make_unique<TForm1>();
+    W->show();
+    QVERIFY(QTest::qWaitForWindowExposed(W.get()));
+  }
+
+ private slots:
+  void init() {
+    ClearConfig();
+    Boxes = std::make_unique<TBoxes>();
+    NewWindow();
+  }
+  void cleanup() {
+    W.reset();
+    Boxes.reset();
+  }
+
+  void firstStartShowsTheInitialValues() {
+    QVERIFY(W->windowTitle().startsWith("Korrin "));
+    QVERIFY(W->windowTitle().contains(" (build "));
+    QCOMPARE(Text("Memo1"), QString());
+    QCOMPARE(Text("Memo7"), QString("127.0.0.1/24\nA=192.168.1.100/16/24\nfdc7:200d:3e17::/120\nB=fdc7:200d:3e17::fb05/48/60"));
+    for (const char* box : {"CheckBox1", "CheckBox2", "CheckBox3", "CheckBox4", "CheckBox5", "CheckBox6", "CheckBox7",
+                            "CheckBox8"})
+      QVERIFY2(!C<QCheckBox>(box)->isChecked(), box);
+    QCOMPARE(C<QLineEdit>("Edit3")->text(), QString("80"));
+    QVERIFY(C<QLineEdit>("Edit4")->text().count('#') == 1);
+    QCOMPARE(C<QComboBox>("ComboBox1")->currentText(), QString("#"));
+    QCOMPARE(C<QLineEdit>("Edit5")->text(), QString("1"));
+    QCOMPARE(C<QLineEdit>("Edit6")->text(), QString("1"));
+    QCOMPARE(C<QLineEdit>("Edit7")->text(), QString("1"));
+    QCOMPARE(C<QComboBox>("ComboBox5")->currentText(), QString("Whitespace"));
+    QVERIFY(C<QLineEdit>("Edit8")->isHidden());
+    QCOMPARE(C<QLineEdit>("Edit8")->text(), QString("|"));
+    QVERIFY(C<QRadioButton>("RadioButton1")->isChecked());
+    QCOMPARE(C<QLineEdit>("Edit1")->text(), QString("10"));
+    QCOMPARE(C<QLineEdit>("Edit2")->text(), QString("10"));
+    QCOMPARE(C<QLineEdit>("Edit9")->text(), QString());
+    QVERIFY(C<QPushButton>("StartButton")->isEnabled());
+    QVERIFY(!C<QPushButton>("BreakButton")->isEnabled());
+    QCOMPARE(C<QLabel>("ProgressLabel")->text(), QString("0 %"));
+    QCOMPARE(C<QLabel>("ElapsedLabel")->text(), QString("0:00:00"));
+    QCOMPARE(C<QLabel>("StatusLabel")->text(), QString());  // the tracker's empty status
+    for (const char* b : {"SettingsSaveButton", "SettingsLoadButton", "SettingsDeleteButton"})
+      QVERIFY2(!C<QPushButton>(b)->isEnabled(), b);
+    QCOMPARE(C<QLabel>("Label2")->text(), QString("IPs (0):"));
+    for (const char* combo : {"ComboBox2", "ComboBox3", "ComboBox4"})
+      QCOMPARE(C<QComboBox>(combo)->currentText(), QString("End-Of-Line"));
+    QCOMPARE(C<QLabel>("Label4")->text(), QString("Resolved IPs - IP,Domain (0):"));
+    QCOMPARE(C<QLabel>("Label5")->text(), QString("Unresolved IPs (0):"));
+    QCOMPARE(C<QLabel>("Label7")->text(), QString("0"));
+    QCOMPARE(Text("Memo5"), Text("Memo8"));
+    QCOMPARE(MemoLineCount(C<QPlainTextEdit>("Memo5")), 2);
+    QVERIFY(C<QPushButton>("Button1")->text().startsWith("Use "));
+    QCOMPARE(C<QLabel>("Label22")->text(), QString("%1-Bit Edition").arg(sizeof(void*) * 8));
+    QVERIFY(C<QLabel>("Label14")->text().endsWith(QString::number(QDate::currentDate().year() - 2000)));
+    QCOMPARE(C<QWidget>("LeftPanel")->width(), 633);
+    QVERIFY(Boxes->Shown.empty());
+  }
+
+  void generateDeliversTheLinesAndTheCount() {
+    TypeRanges("10.0.0.0/30");
+    Generate();
+    QCOMPARE(Text("Memo2"), QString("10.0.0.0\n10.0.0.1\n10.0.0.2\n10.0.0.3"));
+    QCOMPARE(C<QLabel>("StatusLabel")->text(), QString("4 IPs generated."));
+    QCOMPARE(C<QLabel>("Label2")->text(), QString("IPs (4):"));
+    QCOMPARE(C<QLabel>("ProgressLabel")->text(), QString("100 %"));
+    QVERIFY(C<QPushButton>("StartButton")->isEnabled());
+    QVERIFY(!C<QPushButton>("BreakButton")->isEnabled());
+    QTest::mouseClick(C<QCheckBox>("CheckBox3"), Qt::LeftButton);
+    QCOMPARE(C<QLabel>("Label2")->text(), QString("Name IPs (4):"));
+    QVERIFY(Boxes->Shown.empty());
+  }
+
+  void appendKeepsTheOldLinesAndOffReplacesThem() {
+    auto* memo2 = C<QPlainTextEdit>("Memo2");
+    QTest::keyClicks(memo2, "typed");
+    TypeRanges("10.0.0.0/31");
+    C<QCheckBox>("CheckBox5")->setChecked(true);
+    Generate();
+    QCOMPARE(Text("Memo2"), QString("typed\n10.0.0.0\n10.0.0.1"));
+    C<QCheckBox>("CheckBox5")->setChecked(false);
+    TypeRanges("10.0.0.8/31");
+    Generate();
+    QCOMPARE(Text("Memo2"), QString("10.0.0.8\n10.0.0.9"));
+  }
+
+  void optionsReachTheEngine() {
+    TypeRanges("A=10.0.0.0/30");
+    ClickRadio("RadioButton2");
+    C<QLineEdit>("Edit1")->setText("2");
+    C<QCheckBox>("CheckBox8")->setChecked(true);
+    C<QCheckBox>("CheckBox3")->setChecked(true);
+    C<QLineEdit>("Edit4")->setText("h#-%s");
+    C<QComboBox>("ComboBox5")->setCurrentIndex(4);
+    QVERIFY(!C<QLineEdit>("Edit8")->isHidden());
+    C<QLineEdit>("Edit8")->clear();  // an empty custom delimiter stays empty
+    C<QCheckBox>("CheckBox2")->setChecked(true);
+    C<QLineEdit>("Edit3")->setText("80,81");
+    Generate();
+    QCOMPARE(Text("Memo2"), QString("h1-A10.0.0.1:80\nh2-A10.0.0.1:81\nh3-A10.0.0.2:80\nh4-A10.0.0.2:81"));
+  }
+
+  void anEngineErrorShowsOneErrorBoxAndItsStatus() {
+    TypeRanges("10.0.0.0/8");
+    ClickRadio("RadioButton2");
+    C<QLineEdit>("Edit1")->setText("2000000");
+    Generate();
+    const QString message = "Too many IPs (2000000)\r\nMax. IP count: 1000000";
+    QCOMPARE(Boxes->Texts(), QStringList{message});
+    QCOMPARE(int(Boxes->Shown[0].Kind), int(TMessageKind::mkError));
+    QCOMPARE(Boxes->Shown[0].Title, W->windowTitle());
+    QCOMPARE(C<QLabel>("StatusLabel")->text(), message);
+    QVERIFY(C<QPushButton>("StartButton")->isEnabled());
+  }
+
+  void aCountThatIsNoIntegerStartsNothing() {
+    auto* memo2 = C<QPlainTextEdit>("Memo2");
+    QTest::keyClicks(memo2, "kept");
+    TypeRanges("10.0.0.0/30");
+    C<QLineEdit>("Edit1")->setText("1e3");
+    ClickRadio("RadioButton2");
+    QTest::mouseClick(C<QPushButton>("StartButton"), Qt::LeftButton);
+    QCOMPARE(Boxes->Texts(), QStringList{"'1e3' is not a valid integer value"});
+    QVERIFY(!W->Busy());
+    QVERIFY(W->Progress().Terminated());
+    QCOMPARE(Text("Memo2"), QString("kept"));
+    QVERIFY(C<QPushButton>("StartButton")->isEnabled());
+    // With "All IPs" the box is not read.
+    ClickRadio("RadioButton1");
+    Generate();
+    QCOMPARE(MemoLineCount(memo2), 4);
+    QCOMPARE(Boxes->Shown.size(), size_t{1});
+  }
+
+  void countryResolutionWithoutAFileAsksForIt() {
+    auto* memo2 = C<QPlainTextEdit>("Memo2");
+    QTest::keyClicks(memo2, "kept");
+    TypeRanges("10.0.0.0/30");
+    C<QCheckBox>("CheckBox7")->setChecked(true);
+    QTest::mouseClick(C<QPushButton>("StartButton"), Qt::LeftButton);
+    QCOMPARE(Boxes->Texts(), QStringList{"Please, enter GeoIP2 MMDB File Path"});
+    QCOMPARE(int(Boxes->Shown[0].Kind), int(TMessageKind::mkWarning));
+    QVERIFY(!W->Busy());
+    QCOMPARE(Text("Memo2"), QString("kept"));
+  }
+
+  void breakDuringALongJobEndsTerminatedWithTheLinesDelivered() {
+    TypeRanges("10.0.0.0/12");
+    QTest::mouseClick(C<QPushButton>("StartButton"), Qt::LeftButton);
+    auto* breakButton = C<QPushButton>("BreakButton");
+    QVERIFY(breakButton->isEnabled());
+    QVERIFY(!C<QPushButton>("StartButton")->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(W->Progress().Position() >= 1000, 60000);
+    QTest::mouseClick(breakButton, Qt::LeftButton);
+    QVERIFY(!breakButton->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(!W->Busy(), 120000);
+    QCOMPARE(C<QLabel>("StatusLabel")->text(), QString("Terminated."));
+    const int lines = MemoLineCount(C<QPlainTextEdit>("Memo2"));
+    QVERIFY2(lines >= 1000 && lines < 1048576, qPrintable(QString::number(lines)));
+    QCOMPARE(C<QPlainTextEdit>("Memo2")->document()->firstBlock().text(), QString("10.0.0.0"));
+    QVERIFY(C<QPushButton>("StartButton")->isEnabled());
+    QVERIFY(Boxes->Shown.empty());
+  }
+
+  void shuffleKeepsEveryLine() {
+    TypeRanges("10.0.0.0/26");
+    Generate();
+    const QStringList before = Text("Memo2").split('\n');
+    QTest::mouseClick(C<QPushButton>("Button10"), Qt::LeftButton);
+    QStringList after = Text("Memo2").split('\n');
+    QCOMPARE(after.size(), 64);
+    QVERIFY(after != before);  // 1 in 64! to fail by chance
+    after.sort();
+    QStringList sorted = before;
+    sorted.sort();
+    QCOMPARE(after, sorted);
+    QTest::mouseClick(C<QPushButton>("Button2"), Qt::LeftButton);
+    QCOMPARE(C<QLabel>("Label2")->text(), QString("IPs (0):"));
+    QTest::mouseClick(C<QPushButton>("Button10"), Qt::LeftButton);  // an empty list stays empty
+    QCOMPARE(Text("Memo2"), QString());
+  }
+
+  void saveToFileWritesTheChosenDelimiterOnlyBetweenLines() {
+    QTemporaryDir dir;
+    TypeRanges("10.0.0.0/31\n10.0.0.4/32");
+    Generate();
+    const QString file = dir.filePath("ips.txt");
+    const struct {
+      int index;
+      QByteArray content;
+    } cases[] = {{0, "10.0.0.0\r\n10.0.0.1\r\n10.0.0.4"}, {1, "10.0.0.0,10.0.0.1,10.0.0.4"}, {2, "10.0.0.0;10.0.0.1;10.0.0.4"}};
+    TSaveAs saveAs(file);
+    for (const auto& c : cases) {
+      C<QComboBox>("ComboBox2")->setCurrentIndex(c.index);
+      QTest::mouseClick(C<QPushButton>("Button3"), Qt::LeftButton);
+      QCOMPARE(ReadFile(file), c.content);
+    }
+    QTest::mouseClick(C<QPushButton>("Button2"), Qt::LeftButton);
+    QTest::mouseClick(C<QPushButton>("Button3"), Qt::LeftButton);
+    QCOMPARE(ReadFile(file), QByteArray());
+    QVERIFY(Boxes->Shown.empty());
+  }
+
+  void aFileThatCannotBeWrittenIsReported() {
+    TSaveAs saveAs("/nonexistent-folder/ips.txt");
+    QTest::mouseClick(C<QPushButton>("Button3"), Qt::LeftButton);
+    QCOMPARE(Boxes->Shown.size(), size_t{1});
+    QCOMPARE(int(Boxes->Shown[0].Kind), int(TMessageKind::mkError));
+  }
+
+  void closingDuringAJobEndsItFirst() {
+    TypeRanges("10.0.0.0/12");
+    QTest::mouseClick(C<QPushButton>("StartButton"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(W->Progress().Position() >= 100, 60000);
+    W->close();
+    QTRY_VERIFY_WITH_TIMEOUT(!W->isVisible(), 60000);
+    QVERIFY(!W->Busy());
+    QCOMPARE(C<QLabel>("StatusLabel")->text(), QString("Terminated."));
+  }
+
+  void destroyingTheWindowDuringAJobWaitsForIt() {
+    TypeRanges("10.0.0.0/12");
+    QTest::mouseClick(C<QPushButton>("StartButton"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(W->Progress().Position() >= 100, 60000);
+    W.reset();  // no use after free under the sanitizers
+  }
+
+  void screenshotAfterAGeneration() {
+    TypeRanges("127.0.0.1/24\nA=192.168.1.100/16/24\nfdc7:200d:3e17::/120\nB=fdc7:200d:3e17::fb05/48/60");
+    ClickRadio("RadioButton3");
+    C<QCheckBox>("CheckBox3")->setChecked(true);
+    Generate();
+    const QString target = qEnvironmentVariable("KORRIN_SCREENSHOT", QDir::temp().filePath("korrin-main-window.png"));
+    QVERIFY(W->grab().save(target));
+  }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"
