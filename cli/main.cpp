@@ -10,6 +10,8 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
   int status = kExitOk;
   AddGenerateCommand(app, status);
+  AddReverseCommand(app, status);
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

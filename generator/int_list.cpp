@@ -5,26 +5,9 @@
 #include <ostream>
 #include <utility>
 
-#include "address/ip_addr_list.h"
 #include "common/text.h"
 
 namespace korrin {
-
-void TIntList::CheckIndex(int index, int limit) const {
-  if (index < 0 || index > limit) throw EIntListError(Format("List index out of bounds (%d)", index));
-}
-
-void TIntList::SetCapacity(int capacity) {
-  if (capacity < FCount) throw EIntListError(Format("List capacity out of bounds (%d)", capacity));
-  ResizeStorage(FList, capacity);
-  FCapacity = capacity;
-}
-
-void TIntList::GrowFor(int extra) {
-  const int missing = FCount + extra - FCapacity;
-  if (missing <= 0) return;
-  SetCapacity(FCapacity + (missing >= 4 ? missing : ListGrowDelta(FCapacity)));
-}
 
 int TIntList::Bisect(int32_t value, bool& found) const {
   int lo = 0, hi = FCount - 1;
@@ -43,18 +26,14 @@ int TIntList::Bisect(int32_t value, bool& found) const {
 
 int TIntList::Add(int32_t value) {
   if (FSorted && FCount > 0) return AddSorted(value, FNoDuplicates);
-  GrowFor(1);
-  FList.push_back(value);
-  return FCount++;
+  return Append(value);
 }
 
 int TIntList::AddSorted(int32_t value, bool unique) {
   bool found;
   const int at = Bisect(value, found);
   if (found && unique) return -1;
-  GrowFor(1);
-  FList.insert(FList.begin() + at, value);
-  ++FCount;
+  InsertAt(at, value);
   return at;
 }
 
@@ -122,15 +101,7 @@ void TIntList::AddFromString(std::string_view s) {
 void TIntList::Insert(int index, int32_t value) {
   if (FSorted) throw EIntListError("Operation not allowed on sorted list");
   CheckIndex(index, FCount);
-  GrowFor(1);
-  FList.insert(FList.begin() + index, value);
-  ++FCount;
-}
-
-void TIntList::Delete(int index) {
-  CheckIndex(index, FCount - 1);
-  FList.erase(FList.begin() + index);
-  --FCount;
+  InsertAt(index, value);
 }
 
 void TIntList::Exchange(int index1, int index2) {
@@ -139,12 +110,6 @@ void TIntList::Exchange(int index1, int index2) {
   if (index1 == index2) return;
   std::swap(FList[index1], FList[index2]);
   if (FOnExchangeItems) FOnExchangeItems(index1, index2);
-}
-
-void TIntList::Clear() {
-  FList.clear();
-  FCount = 0;
-  SetCapacity(0);
 }
 
 int TIntList::IndexOf(int32_t value) const {

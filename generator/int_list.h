@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/exception.h"
+#include "common/growable_list.h"
 #include "common/random.h"
 
 namespace korrin {
@@ -20,7 +21,7 @@ class EIntListError : public Exception {
 
 using TExchangeItemsEvent = std::function<void(int Index1, int Index2)>;
 
-class TIntList {
+class TIntList : public TGrowableList<int32_t, EIntListError> {
  public:
   int Add(int32_t value);
   int AddSorted(int32_t value, bool unique);
@@ -28,9 +29,7 @@ class TIntList {
   void AddRange(int32_t lowValue, int32_t highValue);
   void AddFromString(std::string_view text);
   void Insert(int index, int32_t value);
-  void Delete(int index);
   void Exchange(int index1, int index2);
-  void Clear();
   int IndexOf(int32_t value) const;
   int Find(int32_t value) const;
   int FindSorted(int32_t value) const;
@@ -49,9 +48,6 @@ class TIntList {
   void LoadFromFile(const std::string& fileName);
 
   int32_t Value(int index) const { return GetValue(index); }
-  int Count() const { return FCount; }
-  int Capacity() const { return FCapacity; }
-  void SetCapacity(int capacity);
   bool Sorted() const { return FSorted; }
   void SetSorted(bool value);
   bool NoDuplicates() const { return FNoDuplicates; }
@@ -59,15 +55,10 @@ class TIntList {
   void SetOnExchangeItems(TExchangeItemsEvent event) { FOnExchangeItems = std::move(event); }
 
  private:
-  void CheckIndex(int index, int limit) const;
-  void GrowFor(int extra);
   void QuickSort(int l, int r);
   void RemoveDuplicates();
   int Bisect(int32_t value, bool& found) const;
 
-  std::vector<int32_t> FList;  // holds the FCount elements in use, FCapacity reserved
-  int FCount = 0;
-  int FCapacity = 0;
   bool FSorted = false;
   bool FNoDuplicates = false;
   TExchangeItemsEvent FOnExchangeItems;

@@ -1,0 +1,32 @@
+#pragma once
+// Reads a DNS reply datagram, which is untrusted: every read is bounds-checked and every name
+// walk is bounded, so a malformed or hostile reply ends in EDnsError, never in a bad read.
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "dns/dns_record.h"
+
+namespace korrin {
+
+struct TDnsHeader {
+  uint16_t ID = 0;
+  uint16_t Flags = 0;
+  uint16_t QDCount = 0;
+  uint16_t ANCount = 0;
+  uint16_t NSCount = 0;
+  uint16_t ARCount = 0;
+};
+
+// The name at `pos`, compression pointers resolved against the whole message; `pos` moves past
+// the name as written there. Label bytes outside printable ASCII, "." and "\" are written in
+// the RFC 1035 escapes ("\032", "\."), so that a name can never break a line or fake a label.
+std::string DecodeDnsName(std::span<const uint8_t> message, size_t& pos);
+
+// Checks `reply` against the query's id and RCODE and returns its header with the records of
+// its answer, authority and additional sections in that order in `records`.
+TDnsHeader ParseDnsReply(std::span<const uint8_t> reply, uint16_t queryId, std::vector<TDnsRecord>& records);
+
+}  // namespace korrin
