@@ -1,7 +1,8 @@
 #pragma once
-// One generation job's worker thread. It runs its body on a thread of its own and, once the body
-// has returned, frees itself on the thread of its owner, where the end of the job is reported;
-// meanwhile the body reaches the owner's thread only through blocking synchronised calls.
+// A worker thread of the main window (a generation job, a reverse lookup batch). It runs its body
+// on a thread of its own and, once the body has returned, frees itself on the thread of its owner,
+// where the end is reported; meanwhile the body reaches the owner's thread only through blocking
+// synchronised calls.
 #include <functional>
 #include <thread>
 

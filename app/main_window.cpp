@@ -24,6 +24,7 @@
 #include "common/exception.h"
 #include "common/list_file.h"
 #include "common/text.h"
+#include "dns/reverse_lookup.h"
 #include "forms/button_ex.h"
 #include "forms/label_ex.h"
 #include "generator/korrin_utils.h"
@@ -349,6 +350,12 @@ void TForm1::CreateRightPanel(QWidget* panel) {
   connect(Memo4, &QPlainTextEdit::textChanged, this, [this] {
     Label5->setText(QStringLiteral("Unresolved IPs (%1):").arg(QString::fromStdString(FormatCount(MemoLineCount(Memo4)))));
   });
+  connect(Button5, &QPushButton::clicked, this, [this] { Button5Click(); });
+  connect(Button9, &QPushButton::clicked, this, [this] { fDNSBreak = true; });
+  connect(Button8, &QPushButton::clicked, this, [this] {
+    Memo3->clear();
+    Memo4->clear();
+  });
   connect(Button1, &QPushButton::clicked, this, [this] { Memo5->setPlainText(Memo8->toPlainText()); });
   connect(Button6, &QPushButton::clicked, this, [this] { SaveListClick(Memo3, ComboBox3); });
   connect(Button7, &QPushButton::clicked, this, [this] { SaveListClick(Memo4, ComboBox4); });
@@ -374,6 +381,7 @@ void TForm1::FormCreate() {
   FProgress->SetBeforeStart([this](TProgress&, bool& allow, bool&) { ProgressBeforeStart(allow); });
   FProgress->SetAfterStop([this](TProgress&) { ProgressAfterStop(); });
   FUtils = std::make_unique<TKorrinUtils>(FProgress.get());
+  FLookup = std::make_unique<TReverseLookup>();
 
   TFileDialogRequest mmdbOpenDialog;
   mmdbOpenDialog.Filter = QStringLiteral("MMDB files (*.mmdb);;All files (*)");

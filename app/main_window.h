@@ -29,6 +29,7 @@ class TKorrinThread;
 class TKorrinUtils;
 class TLabelEx;
 class TProgress;
+class TReverseLookup;
 
 class TForm1 : public TVForm {
  public:
@@ -79,6 +80,12 @@ class TForm1 : public TVForm {
   // After the work that a close waited for has ended, the close is made again.
   void CloseIfAsked();
 
+  // The reverse lookup: the batch runs on a worker thread, and each of its reports reaches the
+  // window by a synchronised call, so that a query's wait never blocks the window.
+  void Button5Click();
+  void ResolveIPList(const std::vector<std::string>& OutputLines, const std::vector<std::string>& Servers);
+  void OnEndLookup();
+
   void Button2Click();
   void Button10Click();
   void ComboBox5Change();
@@ -92,6 +99,7 @@ class TForm1 : public TVForm {
   int32_t FActiveThreads = 0;
   std::string FActionResult;
   std::unique_ptr<TKorrinUtils> FUtils;
+  std::unique_ptr<TReverseLookup> FLookup;
   bool fDNSBreak = false;
   std::string fAppVer;
   bool FDelivering = false;

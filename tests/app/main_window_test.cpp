@@ -21,7 +21,9 @@
 #include "app/main_window.h"
 #include "app/memo_lines.h"
 #include "app/progress.h"
+#include "dns/dns_record.h"
 #include "forms/dialog_hooks.h"
+#include "tests/dns/fake_dns_server.h"
 
 using namespace korrin;
 
@@ -53,6 +55,25 @@ struct TSaveAs {
   }
   ~TSaveAs() { SetFileDialogHandler(Previous); }
 };
+
+using namespace korrin::test;
+
+// Answers "hN.example" for addresses ending in an odd number N, refuses the others.
+std::unique_ptr<TFakeDnsServer> OddServer() {
+  return std::make_unique<TFakeDnsServer>([](const TBytes& q) {
+    const std::string name = QuestionName(q);
+    const int last = std::stoi(name.substr(0, name.find('.')));
+    if (last % 2 == 0) return std::vector<TFakeDatagram>{{Cat({Header(QueryId(q), 0x8185, 1, 0, 0, 0), Question(q)})}};
+    const TBytes reply = Cat({Header(QueryId(q), 0x8180, 1, 1, 0, 0), Question(q),
+                              Record({0xC0, 12}, kDnsTypePTR, WireName("h" + std::to_string(last) + ".example"))});
+    return std::vector<TFakeDatagram>{{reply}};
+  });
+}
+
+// Never answers: every query waits its full time.
+std::unique_ptr<TFakeDnsServer> SilentServer() {
+  return std::make_unique<TFakeDnsServer>([](const TBytes&) { return std::vector<TFakeDatagram>{}; });
+}
 
 QByteArray ReadFile(const QString& name) {
   QFile f(name);
@@ -321,6 +342,67 @@ class MainWindowTest : public QObject {
     QTest::mouseClick(C<QPushButton>("StartButton"), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(W->Progress().Position() >= 100, 60000);
     W.reset();  // no use after free under the sanitizers
+  }
+
+  void reverseLookupFillsBothResultLists() {
+    const auto server = OddServer();
+    C<QPlainTextEdit>("Memo2")->setPlainText("10.0.0.1\n10.0.0.2:80\n10.0.0.2:81\nmail 10.0.0.3 US\n10.0.0.4");
+    C<QPlainTextEdit>("Memo3")->setPlainText("old");
+    C<QPlainTextEdit>("Memo5")->setPlainText(QString::fromStdString(server->Address()));
+    QTest::mouseClick(C<QPushButton>("Button5"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!W->Busy(), 30000);
+    QCOMPARE(Text("Memo3"), QString("10.0.0.1,h1.example\n10.0.0.3,h3.example"));
+    QCOMPARE(Text("Memo4"), QString("10.0.0.2\n10.0.0.4"));
+    QCOMPARE(C<QLabel>("Label4")->text(), QString("Resolved IPs - IP,Domain (2):"));
+    QCOMPARE(C<QLabel>("Label5")->text(), QString("Unresolved IPs (2):"));
+    QCOMPARE(C<QLabel>("Label7")->text(), QString("4"));
+    QCOMPARE(C<QProgressBar>("ProgressBar1")->value(), 4);
+    QCOMPARE(server->Queries().size(), size_t{4});
+    QVERIFY(C<QPushButton>("Button5")->isEnabled());
+    QTest::mouseClick(C<QPushButton>("Button8"), Qt::LeftButton);
+    QCOMPARE(Text("Memo3") + Text("Memo4"), QString());
+    QVERIFY(Boxes->Shown.empty());
+  }
+
+  void reverseLookupWithoutServersSaysSo() {
+    C<QPlainTextEdit>("Memo4")->setPlainText("old");
+    C<QPlainTextEdit>("Memo5")->setPlainText("\n\n");
+    QTest::mouseClick(C<QPushButton>("Button5"), Qt::LeftButton);
+    QCOMPARE(Boxes->Texts(), QStringList{"No DNS Servers specified"});
+    QCOMPARE(Boxes->Shown[0].Title, QString("Error"));
+    QCOMPARE(Text("Memo4"), QString());
+    QVERIFY(!W->Busy());
+    QTest::mouseClick(C<QPushButton>("Button1"), Qt::LeftButton);
+    QCOMPARE(Text("Memo5"), Text("Memo8"));
+  }
+
+  void aWaitingQueryKeepsTheWindowAnsweringAndBreakEndsTheBatch() {
+    const auto server = SilentServer();
+    C<QPlainTextEdit>("Memo2")->setPlainText("10.0.0.1\n10.0.0.2\n10.0.0.3");
+    C<QPlainTextEdit>("Memo5")->setPlainText(QString::fromStdString(server->Address()));
+    QTest::mouseClick(C<QPushButton>("Button5"), Qt::LeftButton);
+    QVERIFY(!C<QPushButton>("Button5")->isEnabled());  // no second, nested batch
+    QTRY_COMPARE_WITH_TIMEOUT(server->Queries().size(), size_t{1}, 5000);
+    // The window answers during the query's wait.
+    QTest::mouseClick(C<QPushButton>("Button1"), Qt::LeftButton);
+    QCOMPARE(Text("Memo5"), Text("Memo8"));
+    QTest::mouseClick(C<QPushButton>("Button9"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!W->Busy(), 15000);
+    QCOMPARE(Text("Memo4"), QString("10.0.0.1"));
+    QCOMPARE(C<QLabel>("Label7")->text(), QString("1"));
+    QCOMPARE(server->Queries().size(), size_t{1});
+  }
+
+  void closingDuringABatchEndsItFirst() {
+    const auto server = SilentServer();
+    C<QPlainTextEdit>("Memo2")->setPlainText("10.0.0.1\n10.0.0.2\n10.0.0.3");
+    C<QPlainTextEdit>("Memo5")->setPlainText(QString::fromStdString(server->Address()));
+    QTest::mouseClick(C<QPushButton>("Button5"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(server->Queries().size(), size_t{1}, 5000);
+    W->close();
+    QVERIFY(W->isVisible());  // still waiting for the query in progress
+    QTRY_VERIFY_WITH_TIMEOUT(!W->isVisible(), 15000);
+    QCOMPARE(server->Queries().size(), size_t{1});
   }
 
   void screenshotAfterAGeneration() {
