@@ -12,5 +12,6 @@ constexpr int kExitUsage = 2;    // the command line was wrong
 // Each registration adds its subcommand; the callback stores the exit status in `status`.
 void AddGenerateCommand(CLI::App& app, int& status);
 void AddReverseCommand(CLI::App& app, int& status);
+void AddSettingsCommand(CLI::App& app, int& status);
 
 }  // namespace korrin::cli

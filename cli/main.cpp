@@ -11,7 +11,7 @@ int main(int argc, char** argv) {
   int status = kExitOk;
   AddGenerateCommand(app, status);
   AddReverseCommand(app, status);
-
+  AddSettingsCommand(app, status);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

@@ -1,0 +1,152 @@
+#include "settings/file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <optional>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include "common/exception.h"
+#include "common/text.h"
+
+namespace korrin {
+
+namespace {
+
+std::string SystemError() { return std::strerror(errno); }
+
+class TFileDescriptor {
+ public:
+  explicit TFileDescriptor(int fd) : FFd(fd) {}
+  ~TFileDescriptor() {
+    if (FFd >= 0) ::close(FFd);
+  }
+  TFileDescriptor(const TFileDescriptor&) = delete;
+  TFileDescriptor& operator=(const TFileDescriptor&) = delete;
+  int Fd() const { return FFd; }
+  // Closing can report a write error that the writes did not, so the caller checks it.
+  bool Close() {
+    const int fd = FFd;
+    FFd = -1;
+    return ::close(fd) == 0;
+  }
+
+ private:
+  int FFd;
+};
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+void WriteAll(int fd, std::string_view data, const std::string& shown_name) {
+  while (!data.empty()) {
+    const ssize_t n = ::write(fd, data.data(), data.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) throw Exception(Format("Cannot write file \"%s\". %s", shown_name.c_str(),
+                                       n < 0 ? SystemError().c_str() : "No space left on device"));
+    data.remove_prefix(static_cast<size_t>(n));
+  }
+}
+
+// Writes and flushes a new temporary file beside `target`; returns its name. Without `mode` the
+// file gets the default permissions under the umask.
+std::string WriteTempFile(const std::string& target, std::string_view data,
+                          std::optional<mode_t> mode) {
+  static std::atomic<unsigned> counter{0};
+  for (int attempt = 0;; ++attempt) {
+    const std::string temp =
+        Format("%s.%ld.%u.tmp", target.c_str(), static_cast<long>(::getpid()), counter++);
+    TFileDescriptor file(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (file.Fd() < 0) {
+      if (errno == EEXIST && attempt < 100) continue;
+      throw Exception(Format("Cannot create file \"%s\". %s", target.c_str(), SystemError().c_str()));
+    }
+    try {
+      WriteAll(file.Fd(), data, target);
+      if ((mode && ::fchmod(file.Fd(), *mode) != 0) || ::fsync(file.Fd()) != 0 || !file.Close())
+        throw Exception(Format("Cannot write file \"%s\". %s", target.c_str(), SystemError().c_str()));
+    } catch (...) {
+      ::unlink(temp.c_str());
+      throw;
+    }
+    return temp;
+  }
+}
+
+// Makes the rename itself durable; a failure here no longer endangers either version.
+void SyncFolder(const std::string& path) {
+  TFileDescriptor folder(::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folder.Fd() >= 0) ::fsync(folder.Fd());
+}
+
+// A symbolic link stays in place: the file it points to is replaced.
+std::string ResolveTarget(const std::string& path) {
+  struct stat st{};
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+  char* resolved = ::realpath(path.c_str(), nullptr);
+  if (!resolved) return path;
+  std::string out(resolved);
+  std::free(resolved);
+  return out;
+}
+
+}  // namespace
+
+std::string ReadWholeFile(const std::string& FileName) {
+  TFileDescriptor file(::open(FileName.c_str(), O_RDONLY | O_CLOEXEC));
+  struct stat st{};
+  if (file.Fd() < 0 || ::fstat(file.Fd(), &st) != 0)
+    throw Exception(Format("Cannot open file \"%s\". %s", FileName.c_str(), SystemError().c_str()));
+  if (S_ISDIR(st.st_mode))
+    throw Exception(Format("Cannot open file \"%s\". %s", FileName.c_str(), std::strerror(EISDIR)));
+  std::string data;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(file.Fd(), buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0)
+      throw Exception(Format("Cannot read file \"%s\". %s", FileName.c_str(), SystemError().c_str()));
+    if (n == 0) return data;
+    if (data.size() + static_cast<size_t>(n) > kMaxSettingsFileSize)
+      throw Exception(Format("File \"%s\" is too large (more than %s bytes)", FileName.c_str(),
+                             FormatCount(kMaxSettingsFileSize).c_str()));
+    data.append(buffer, static_cast<size_t>(n));
+  }
+}
+
+void WriteFileReplacing(const std::string& FileName, std::string_view Data) {
+  const std::string target = ResolveTarget(FileName);
+  struct stat st{};
+  std::optional<mode_t> mode;
+  if (::stat(target.c_str(), &st) == 0) mode = st.st_mode & 07777;
+  const std::string temp = WriteTempFile(target, Data, mode);
+  if (::rename(temp.c_str(), target.c_str()) != 0) {
+    const std::string error = SystemError();
+    ::unlink(temp.c_str());
+    throw Exception(Format("Cannot create file \"%s\". %s", FileName.c_str(), error.c_str()));
+  }
+  SyncFolder(target);
+}
+
+bool WriteFileIfAbsent(const std::string& FileName, std::string_view Data) {
+  if (::access(FileName.c_str(), F_OK) == 0) return false;
+  const std::string temp = WriteTempFile(FileName, Data, std::nullopt);
+  // link() never replaces an existing name, so a file that appeared meanwhile is kept.
+  const bool linked = ::link(temp.c_str(), FileName.c_str()) == 0;
+  const int error = errno;
+  ::unlink(temp.c_str());
+  if (!linked && error != EEXIST)
+    throw Exception(Format("Cannot create file \"%s\". %s", FileName.c_str(), std::strerror(error)));
+  if (linked) SyncFolder(FileName);
+  return linked;
+}
+
+}  // namespace korrin

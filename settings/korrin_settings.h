@@ -1,0 +1,61 @@
+#pragma once
+// Every choice of the main window as one plain value, with its defaults, and its form as the
+// name=value keys of the settings file; the window binds its controls to it and the command line
+// reads it, so both see the same choices the same way.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "settings/hashed_string_list.h"
+
+namespace korrin {
+
+// The count choice; the numbers are those the settings file stores under "Mode".
+enum class TCountChoice : int32_t { AllIPs = 0, TotalCount = 1, ForEachRange = 2 };
+
+// Item counts of the delimiter drop-downs: names "Whitespace", "Tab", "Comma", "Semicolon",
+// "Custom"; lists "End-Of-Line", "Comma", "Semicolon".
+constexpr int32_t kNameDelimiterCount = 5;
+constexpr int32_t kNameDelimiterCustom = 4;
+constexpr int32_t kListDelimiterCount = 3;
+
+struct TKorrinSettings {
+  bool ResolveCountry = false;
+  std::string MMDBFilePath;
+  bool Append = false;
+  std::vector<std::string> IPRanges;
+  bool UsableHostIPAddresses = false;
+  bool Exclude = false;
+  std::vector<std::string> ExcludeMasks;
+  std::vector<std::string> DNSServers{"8.8.8.8", "8.8.4.4"};
+  TCountChoice Mode = TCountChoice::AllIPs;
+  // The count boxes hold text: what the user typed is checked only when a job starts.
+  std::string TotalCount = "10";
+  std::string EachCount = "10";
+  bool RandomOrder = false;
+  bool EscapeIPv6 = false;
+  bool AddPort = false;
+  std::string Ports = "80";
+  bool GenerateNames = false;
+  std::string NameTemplate = "mail#.example.com";
+  std::string CounterSymbol = "#";
+  std::string FirstCounter = "1";
+  std::string CounterStep = "1";
+  std::string CounterDigits = "1";
+  int32_t NameDelimiter = 0;  // index into the name delimiters; the custom box shows at 4
+  std::string NameCustomDelimiter = "|";
+  int32_t IPDelimiter = 0;  // index into the list delimiters, for the output list
+  int32_t ResolvedDelimiter = 0;
+  int32_t UnresolvedDelimiter = 0;
+
+  bool operator==(const TKorrinSettings&) const = default;
+};
+
+// Writes every choice by name, in the order of the settings file; empty texts are not written.
+void SaveSettingsToList(const TKorrinSettings& Settings, TVHashedStringList& List);
+
+// Applies the keys of `List` to `Settings`: flags and the database path always, the other texts
+// and the lists only where their key is present, numbers falling back to their defaults.
+void LoadSettingsFromList(const TVHashedStringList& List, TKorrinSettings& Settings);
+
+}  // namespace korrin
