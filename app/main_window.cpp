@@ -25,6 +25,7 @@
 #include "common/list_file.h"
 #include "common/text.h"
 #include "dns/reverse_lookup.h"
+#include "settings/stored_settings_list.h"
 #include "forms/button_ex.h"
 #include "forms/label_ex.h"
 #include "generator/korrin_utils.h"
@@ -367,6 +368,7 @@ void TForm1::FormCreate() {
   const QString build = QString::fromStdString(GetFileVersion(false, 1, 3));
   setWindowTitle(FormatAppTitleVersion(kAppTitle, QString::fromStdString(fAppVer) + QStringLiteral(" (build ") + build + QLatin1Char(')')));
 
+  CreateStoredSettings();
   FProgress = std::make_unique<TProgress>();
   FProgress->SetUpdatePeriod(1000);
   FProgress->SetOnStart([this](TProgress&) { OnStartProcess(); });
@@ -386,6 +388,8 @@ void TForm1::FormCreate() {
   TFileDialogRequest mmdbOpenDialog;
   mmdbOpenDialog.Filter = QStringLiteral("MMDB files (*.mmdb);;All files (*)");
   Button11->SetBrowse(Edit9, mmdbOpenDialog);
+  // A file that cannot be read leaves the defaults in place.
+  Guarded([this] { LoadSettings(); });
 }
 
 void TForm1::showEvent(QShowEvent* event) {

@@ -30,6 +30,9 @@ class TKorrinUtils;
 class TLabelEx;
 class TProgress;
 class TReverseLookup;
+class TStoredNamesModel;
+class TStoredSettingsList;
+struct TKorrinSettings;
 
 class TForm1 : public TVForm {
  public:
@@ -62,6 +65,13 @@ class TForm1 : public TVForm {
   // The settings file: read at the end of creation, written at every accepted start and at close.
   void LoadSettings();
   void SaveSettings();
+  // Every choice of the window as the settings file keeps it, and back.
+  TKorrinSettings GetChoices() const;
+  void SetChoices(const TKorrinSettings& Settings);
+  void CreateStoredSettings();
+  void SettingsSaveButtonClick();
+  void SettingsLoadButtonClick();
+  void SettingsDeleteButtonClick();
 
   void ProgressBeforeStart(bool& Allow);
   void OnStartProcess();
@@ -100,6 +110,8 @@ class TForm1 : public TVForm {
   std::string FActionResult;
   std::unique_ptr<TKorrinUtils> FUtils;
   std::unique_ptr<TReverseLookup> FLookup;
+  std::unique_ptr<TStoredSettingsList> FStoredList;
+  TStoredNamesModel* FStoredNames = nullptr;
   bool fDNSBreak = false;
   std::string fAppVer;
   bool FDelivering = false;

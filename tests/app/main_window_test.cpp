@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -403,6 +404,110 @@ class MainWindowTest : public QObject {
     QVERIFY(W->isVisible());  // still waiting for the query in progress
     QTRY_VERIFY_WITH_TIMEOUT(!W->isVisible(), 15000);
     QCOMPARE(server->Queries().size(), size_t{1});
+  }
+
+  static QString SettingsFile() {
+    return QDir(qEnvironmentVariable("XDG_CONFIG_HOME")).filePath("Korrin2/korrin2.ini");
+  }
+
+  void theChoicesAndStoredSetsPersistAcrossARestart() {
+    TypeRanges("10.0.0.0/30\n\n; comment");
+    C<QCheckBox>("CheckBox4")->setChecked(true);
+    C<QPlainTextEdit>("Memo6")->setPlainText("*.0");
+    C<QCheckBox>("CheckBox7")->setChecked(true);
+    C<QLineEdit>("Edit9")->setText("/data/country.mmdb");
+    ClickRadio("RadioButton2");
+    C<QLineEdit>("Edit1")->setText("007");
+    C<QCheckBox>("CheckBox3")->setChecked(true);
+    C<QComboBox>("ComboBox1")->setCurrentText("@");
+    C<QComboBox>("ComboBox5")->setCurrentIndex(4);
+    C<QLineEdit>("Edit8")->setText("::");
+    C<QComboBox>("ComboBox3")->setCurrentIndex(2);
+    C<QPlainTextEdit>("Memo5")->setPlainText("127.0.0.1");
+    QTest::keyClicks(C<QLineEdit>("SettingsNameEdit"), "Night run");
+    QTest::mouseClick(C<QPushButton>("SettingsSaveButton"), Qt::LeftButton);
+    W->close();
+    QVERIFY(QFile::exists(SettingsFile()));
+    NewWindow();
+    QCOMPARE(Text("Memo1"), QString("10.0.0.0/30\n; comment"));  // empty lines are not kept
+    QVERIFY(C<QCheckBox>("CheckBox4")->isChecked());
+    QCOMPARE(Text("Memo6"), QString("*.0"));
+    QVERIFY(C<QCheckBox>("CheckBox7")->isChecked());
+    QCOMPARE(C<QLineEdit>("Edit9")->text(), QString("/data/country.mmdb"));
+    QVERIFY(C<QRadioButton>("RadioButton2")->isChecked());
+    QCOMPARE(C<QLineEdit>("Edit1")->text(), QString("7"));
+    QVERIFY(C<QCheckBox>("CheckBox3")->isChecked());
+    QCOMPARE(C<QLabel>("Label2")->text(), QString("Name IPs (0):"));
+    QCOMPARE(C<QComboBox>("ComboBox1")->currentText(), QString("@"));
+    QCOMPARE(C<QComboBox>("ComboBox5")->currentIndex(), 4);
+    QVERIFY(!C<QLineEdit>("Edit8")->isHidden());
+    QCOMPARE(C<QLineEdit>("Edit8")->text(), QString("::"));
+    QCOMPARE(C<QComboBox>("ComboBox3")->currentIndex(), 2);
+    QCOMPARE(Text("Memo5"), QString("127.0.0.1"));
+    QCOMPARE(C<QListView>("SettingsListBox")->model()->rowCount(), 1);
+    QCOMPARE(C<QListView>("SettingsListBox")->model()->index(0, 0).data().toString(), QString("Night run"));
+    QVERIFY(Boxes->Shown.empty());
+  }
+
+  void onlyAnAcceptedStartWritesTheSettingsFile() {
+    TypeRanges("10.0.0.0/30");
+    C<QLineEdit>("Edit1")->setText("1e3");
+    ClickRadio("RadioButton2");
+    QTest::mouseClick(C<QPushButton>("StartButton"), Qt::LeftButton);
+    QVERIFY(!QFile::exists(SettingsFile()));
+    C<QLineEdit>("Edit1")->setText("2");
+    Generate();
+    QVERIFY(ReadFile(SettingsFile()).contains("TotalCount=2\r\n"));
+  }
+
+  void aStoredSetSavesLoadsAndDeletes() {
+    auto* name = C<QLineEdit>("SettingsNameEdit");
+    auto* list = C<QListView>("SettingsListBox");
+    QTest::keyClicks(name, "A");
+    for (const char* b : {"SettingsSaveButton", "SettingsLoadButton", "SettingsDeleteButton"})
+      QVERIFY2(C<QPushButton>(b)->isEnabled(), b);
+    TypeRanges("10.1.0.0/24");
+    C<QCheckBox>("CheckBox1")->setChecked(true);
+    ClickRadio("RadioButton3");
+    QTest::mouseClick(C<QPushButton>("SettingsSaveButton"), Qt::LeftButton);
+    QCOMPARE(list->model()->rowCount(), 1);
+
+    TypeRanges("192.168.0.0/16");
+    C<QCheckBox>("CheckBox1")->setChecked(false);
+    ClickRadio("RadioButton1");
+    name->setText("a");  // names match without regard to case
+    QTest::mouseClick(C<QPushButton>("SettingsLoadButton"), Qt::LeftButton);
+    QCOMPARE(Text("Memo1"), QString("10.1.0.0/24"));
+    QVERIFY(C<QCheckBox>("CheckBox1")->isChecked());
+    QVERIFY(C<QRadioButton>("RadioButton3")->isChecked());
+
+    name->clear();
+    QVERIFY(!C<QPushButton>("SettingsLoadButton")->isEnabled());
+    list->show();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(0, 0)).center());
+    QCOMPARE(name->text(), QString("A"));
+    QTest::mouseClick(C<QPushButton>("SettingsDeleteButton"), Qt::LeftButton);
+    QCOMPARE(list->model()->rowCount(), 0);
+    QTest::mouseClick(C<QPushButton>("SettingsLoadButton"), Qt::LeftButton);
+    QTest::mouseClick(C<QPushButton>("SettingsDeleteButton"), Qt::LeftButton);
+    QCOMPARE(Boxes->Texts(), QStringList({"Settings \"A\" not found", "Settings \"A\" not found"}));
+    QCOMPARE(Boxes->Shown[0].Title, QString("Load Settings"));
+    QCOMPARE(Boxes->Shown[1].Title, QString("Delete Settings"));
+    QCOMPARE(int(Boxes->Shown[1].Kind), int(TMessageKind::mkWarning));
+  }
+
+  void aDamagedSettingsFileStillOpensTheWindow() {
+    W.reset();
+    QDir().mkpath(QFileInfo(SettingsFile()).path());
+    QFile f(SettingsFile());
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("Mode=7\r\nTotalCount=abc\r\nNameDelimiter=9\r\nIPRangeN=3\r\nIPRange1=10.0.0.0/30\r\nIPRange3=10.9.0.0/30\r\n\xff\xfe");
+    f.close();
+    NewWindow();
+    QVERIFY(C<QRadioButton>("RadioButton1")->isChecked());
+    QCOMPARE(C<QLineEdit>("Edit1")->text(), QString("10"));
+    QCOMPARE(C<QComboBox>("ComboBox5")->currentIndex(), 0);
+    QCOMPARE(Text("Memo1"), QString("10.0.0.0/30\n10.9.0.0/30"));
   }
 
   void screenshotAfterAGeneration() {
