@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -22,6 +23,8 @@
 #include "app/main_window.h"
 #include "app/memo_lines.h"
 #include "app/progress.h"
+#include "app/version.h"
+#include "forms/label_ex.h"
 #include "dns/dns_record.h"
 #include "forms/dialog_hooks.h"
 #include "tests/dns/fake_dns_server.h"
@@ -174,7 +177,38 @@ class MainWindowTest : public QObject {
     QCOMPARE(C<QLabel>("Label22")->text(), QString("%1-Bit Edition").arg(sizeof(void*) * 8));
     QVERIFY(C<QLabel>("Label14")->text().endsWith(QString::number(QDate::currentDate().year() - 2000)));
     QCOMPARE(C<QWidget>("LeftPanel")->width(), 633);
+    auto* link = dynamic_cast<TLabelEx*>(C<QLabel>("Label15"));
+    QVERIFY(link && link->Link().endsWith("?referer=korrin&ver=" + QString::fromStdString(GetFileVersion(false, 2, 0))));
     QVERIFY(Boxes->Shown.empty());
+  }
+
+  void theDatabaseBoxIsBrowsedAndTakesDroppedFiles() {
+    auto* edit = C<QLineEdit>("Edit9");
+    TFileDialogRequest asked;
+    QStringList answer{"/data/GeoLite2-Country.mmdb"};
+    const TFileDialogHandler previous = SetFileDialogHandler([&](QWidget*, const TFileDialogRequest& r) {
+      asked = r;
+      return answer;
+    });
+    QTest::mouseClick(C<QPushButton>("Button11"), Qt::LeftButton);
+    QCOMPARE(edit->text(), QString("/data/GeoLite2-Country.mmdb"));
+    QVERIFY(asked.Filter.startsWith("MMDB files (*.mmdb)"));
+    answer.clear();  // cancelled: the box keeps its text
+    QTest::mouseClick(C<QPushButton>("Button11"), Qt::LeftButton);
+    SetFileDialogHandler(previous);
+    QCOMPARE(asked.Directory, QString("/data"));
+    QCOMPARE(asked.FileName, QString("GeoLite2-Country.mmdb"));
+    QCOMPARE(edit->text(), QString("/data/GeoLite2-Country.mmdb"));
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile("/tmp/a.mmdb"), QUrl::fromLocalFile("/tmp/b.mmdb")});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(edit, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(edit, &drop);
+    QCOMPARE(edit->text(), QString("/tmp/b.mmdb"));
+    QTest::mouseClick(C<QPushButton>("Button4"), Qt::LeftButton);  // the viewer is not built in yet
+    QCOMPARE(Boxes->Shown.size(), size_t{1});
   }
 
   void generateDeliversTheLinesAndTheCount() {
