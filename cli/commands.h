@@ -13,5 +13,9 @@ constexpr int kExitUsage = 2;    // the command line was wrong
 void AddGenerateCommand(CLI::App& app, int& status);
 void AddReverseCommand(CLI::App& app, int& status);
 void AddSettingsCommand(CLI::App& app, int& status);
+void AddCountCommand(CLI::App& app, int& status);
+void AddPreviewCommand(CLI::App& app, int& status);
+void AddLookupCommand(CLI::App& app, int& status);
+void AddMMDBMetaCommand(CLI::App& app, int& status);
 
 }  // namespace korrin::cli

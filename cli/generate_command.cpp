@@ -2,16 +2,19 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
+#include <algorithm>
 #include <iostream>
 #include <memory>
 
 #include "cli/commands.h"
 #include "cli/progress_line.h"
 #include "common/exception.h"
+#include "common/file_io.h"
 #include "common/list_file.h"
 #include "common/text.h"
 #include "generator/korrin_utils.h"
+#include "settings/copy_settings_to_utils.h"
+#include "settings/settings_file.h"
 
 namespace korrin::cli {
 
@@ -24,6 +27,8 @@ const char* const kExampleRanges[] = {"127.0.0.1/24", "A=192.168.1.100/16/24", "
 struct GenerateOptions {
   std::vector<std::string> ranges;
   std::string rangesFile;
+  std::optional<std::string> settingsFile;
+  std::string stored;
   bool example = false;
   bool all = false;
   std::optional<int32_t> total;
@@ -36,73 +41,93 @@ struct GenerateOptions {
   std::optional<std::string> ports;
   bool brackets = false;
   std::optional<std::string> names;
-  std::string counterSymbol = "#";
-  int32_t first = 1;
-  int32_t step = 1;
-  int32_t digits = 1;
-  std::string delimiter = "whitespace";
+  std::optional<std::string> counterSymbol;
+  std::optional<int32_t> first;
+  std::optional<int32_t> step;
+  std::optional<int32_t> digits;
+  std::optional<std::string> delimiter;
   std::string output;
   std::string join = "eol";
   bool quiet = false;
 };
 
-std::vector<std::string> ReadLines(std::istream& in) {
+// Lines end with LF or CR LF; a last line without an end counts.
+std::vector<std::string> SplitLines(std::string_view text) {
   std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(std::move(line));
+  while (!text.empty()) {
+    const size_t end = std::min(text.find('\n'), text.size());
+    std::string_view line = text.substr(0, end);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    lines.emplace_back(line);
+    text.remove_prefix(std::min(end + 1, text.size()));
   }
   return lines;
 }
 
-std::vector<std::string> ReadLinesFromFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw Exception(Format("Cannot open file \"%s\".", path.c_str()));
-  return ReadLines(in);
+std::vector<std::string> ReadLinesFromFile(const std::string& path) { return SplitLines(ReadWholeFile(path)); }
+
+std::vector<std::string> ReadLinesFromStdin() {
+  std::string text;
+  char buffer[65536];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, stdin)) > 0;) text.append(buffer, n);
+  return SplitLines(text);
 }
 
-std::string DelimiterText(const std::string& name) {
-  if (name == "whitespace") return " ";
-  if (name == "tab") return "\t";
-  if (name == "comma") return ",";
-  if (name == "semicolon") return ";";
-  return name;  // custom text
+// The name delimiter choice: a named item of the window's drop-down, or a custom text.
+void SetNameDelimiter(TKorrinSettings& choices, const std::string& name) {
+  const char* const items[] = {"whitespace", "tab", "comma", "semicolon"};
+  for (int32_t i = 0; i < 4; ++i)
+    if (name == items[i]) {
+      choices.NameDelimiter = i;
+      return;
+    }
+  choices.NameDelimiter = kNameDelimiterCustom;
+  choices.NameCustomDelimiter = name;
 }
 
+// The choices of a settings file (or the window's defaults), then every flag given over them,
+// copied into the engine the way the window copies its controls.
 void Configure(TKorrinUtils& engine, const GenerateOptions& o) {
-  if (o.example) engine.IPRanges().assign(std::begin(kExampleRanges), std::end(kExampleRanges));
-  else if (!o.ranges.empty()) engine.IPRanges() = o.ranges;
-  else if (!o.rangesFile.empty()) engine.IPRanges() = ReadLinesFromFile(o.rangesFile);
-  else engine.IPRanges() = ReadLines(std::cin);
+  TKorrinSettings c;
+  if (o.settingsFile) c = LoadChoicesFromFile(*o.settingsFile, o.stored);
+  if (o.example) c.IPRanges.assign(std::begin(kExampleRanges), std::end(kExampleRanges));
+  else if (!o.ranges.empty()) c.IPRanges = o.ranges;
+  else if (!o.rangesFile.empty()) c.IPRanges = ReadLinesFromFile(o.rangesFile);
+  else if (!o.settingsFile) c.IPRanges = ReadLinesFromStdin();
 
-  if (o.total || o.each) {
-    engine.SetGenerateCountMode(o.total ? TGenerateCounts::gcTotalCount : TGenerateCounts::gcForEach);
-    engine.SetGenerateCount(o.total ? *o.total : *o.each);
+  if (o.all) c.Mode = TCountChoice::AllIPs;
+  if (o.total) {
+    c.Mode = TCountChoice::TotalCount;
+    c.TotalCount = std::to_string(*o.total);
   }
-  engine.SetRandomOrder(o.random);
-  engine.SetRandomSeed(o.seed);
-  engine.SetUsableHostIPAddresses(o.usable);
-  engine.ExcludeMasks() = o.excludes;
-  if (!o.excludeFile.empty())
-    for (auto& mask : ReadLinesFromFile(o.excludeFile)) engine.ExcludeMasks().push_back(std::move(mask));
-  engine.SetDoExclude(!engine.ExcludeMasks().empty());
-  engine.SetAddPortNumbers(o.ports.has_value());
-  engine.SetPortNumbers(o.ports.value_or(""));
-  engine.SetEscapeIPv6(o.brackets);
-  engine.SetGenerateNames(o.names.has_value());
+  if (o.each) {
+    c.Mode = TCountChoice::ForEachRange;
+    c.EachCount = std::to_string(*o.each);
+  }
+  c.RandomOrder |= o.random;
+  c.UsableHostIPAddresses |= o.usable;
+  c.EscapeIPv6 |= o.brackets;
+  if (!o.excludes.empty() || !o.excludeFile.empty()) {
+    c.Exclude = true;
+    c.ExcludeMasks = o.excludes;
+    if (!o.excludeFile.empty())
+      for (auto& mask : ReadLinesFromFile(o.excludeFile)) c.ExcludeMasks.push_back(std::move(mask));
+  }
+  if (o.ports) {
+    c.AddPort = true;
+    c.Ports = *o.ports;
+  }
   if (o.names) {
-    engine.SetNameTemplate(*o.names);
-    engine.SetCounterSymbol(o.counterSymbol);
-    engine.SetFirstCounter(o.first);
-    engine.SetCounterStep(o.step);
-    engine.SetCounterDigits(o.digits);
-    engine.SetNameDelimiter(DelimiterText(o.delimiter));
-  } else {
-    engine.SetFirstCounter(1);
-    engine.SetCounterStep(1);
-    engine.SetCounterDigits(1);
-    engine.SetNameDelimiter(" ");
+    c.GenerateNames = true;
+    c.NameTemplate = *o.names;
   }
+  if (o.counterSymbol) c.CounterSymbol = *o.counterSymbol;
+  if (o.first) c.FirstCounter = std::to_string(*o.first);
+  if (o.step) c.CounterStep = std::to_string(*o.step);
+  if (o.digits) c.CounterDigits = std::to_string(*o.digits);
+  if (o.delimiter) SetNameDelimiter(c, *o.delimiter);
+  if (!CopySettingsToUtils(c, engine)) throw Exception(Format("Please, enter %s", kMMDBFilePathName));
+  engine.SetRandomSeed(o.seed);
 }
 
 void WriteToStdout(const TTextLines& lines) {
@@ -149,6 +174,12 @@ void AddGenerateCommand(CLI::App& app, int& status) {
                   "Range lines: [name=]address[/prefix[/suffix start]]; else --ranges FILE, else standard input");
   cmd->add_option("--ranges", o->rangesFile, "Read range lines from FILE, one per line")->type_name("FILE");
   cmd->add_flag("--example", o->example, "Use the example range lines of the main window");
+  auto* settings = cmd->add_option("--settings", o->settingsFile,
+                                   "Take every choice from a settings file; flags given override them")
+                       ->type_name("FILE");
+  cmd->add_option("--stored", o->stored, "With --settings: take the choices of the stored set NAME")
+      ->type_name("NAME")
+      ->needs(settings);
   auto* all = cmd->add_flag("--all", o->all, "All addresses of every range (the default)");
   auto* total = cmd->add_option("--total", o->total, "A total count of addresses")->type_name("N");
   auto* each = cmd->add_option("--each", o->each, "A count of addresses for each range")->type_name("N");
@@ -165,13 +196,12 @@ void AddGenerateCommand(CLI::App& app, int& status) {
   cmd->add_flag("--brackets", o->brackets, "Write IPv6 addresses between square brackets");
   cmd->add_option("--names", o->names, "Put a generated name in front: counter symbol, %1..%8 address parts, %s range name")
       ->type_name("TEMPLATE");
-  cmd->add_option("--counter-symbol", o->counterSymbol, "The text in the template replaced by the counter")
-      ->capture_default_str();
-  cmd->add_option("--first", o->first, "First counter value")->capture_default_str();
-  cmd->add_option("--step", o->step, "Counter step")->capture_default_str();
-  cmd->add_option("--digits", o->digits, "Minimum counter digits")->capture_default_str();
-  cmd->add_option("--delimiter", o->delimiter, "Between name, address and country: whitespace|tab|comma|semicolon|TEXT")
-      ->capture_default_str();
+  cmd->add_option("--counter-symbol", o->counterSymbol, "The text in the template replaced by the counter (default #)");
+  cmd->add_option("--first", o->first, "First counter value (default 1)");
+  cmd->add_option("--step", o->step, "Counter step (default 1)");
+  cmd->add_option("--digits", o->digits, "Minimum counter digits (default 1)");
+  cmd->add_option("--delimiter", o->delimiter,
+                  "Between name, address and country: whitespace (default), tab, comma, semicolon or a TEXT");
   cmd->add_option("--output", o->output, "Write the lines to FILE, as the window's Save to file... does")
       ->type_name("FILE");
   cmd->add_option("--join", o->join, "Between lines of --output: eol (CR LF), comma or semicolon")

@@ -12,6 +12,10 @@ int main(int argc, char** argv) {
   AddGenerateCommand(app, status);
   AddReverseCommand(app, status);
   AddSettingsCommand(app, status);
+  AddCountCommand(app, status);
+  AddPreviewCommand(app, status);
+  AddLookupCommand(app, status);
+  AddMMDBMetaCommand(app, status);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

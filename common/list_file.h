@@ -10,8 +10,8 @@ namespace korrin {
 inline const char* const kCRLF = "\r\n";
 
 // The delimiter stands only between lines: no final delimiter, an empty list gives an empty file.
-// The file is written beside its target and renamed over it, so a failed write never leaves a
-// half-written file behind. Raises korrin::Exception with the system's reason on failure.
+// The file is replaced whole (common/file_io.h), so a failed write never leaves half a list.
+// Raises korrin::Exception with the system's reason on failure.
 void SaveListToFile(const TTextLines& lines, const std::string& fileName, const std::string& delimiter);
 
 }  // namespace korrin

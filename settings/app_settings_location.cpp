@@ -11,7 +11,7 @@
 
 #include "common/exception.h"
 #include "common/text.h"
-#include "settings/file_io.h"
+#include "common/file_io.h"
 
 namespace korrin {
 

@@ -6,7 +6,7 @@
 
 #include "common/exception.h"
 #include "common/text.h"
-#include "settings/file_io.h"
+#include "common/file_io.h"
 #include "settings/text_encoding.h"
 
 namespace korrin {

@@ -62,6 +62,27 @@ TEST(GenerateCommand, RangeSourcesAndResultText) {
   EXPECT_EQ(example.out, "127.0.0.0\n192.168.0.100\n[fdc7:200d:3e17::]\n[fdc7:200d:3e17::fb05]\n");
 }
 
+TEST(GenerateCommand, ChoicesFromASettingsFileAndAStoredSetWithFlagsOverThem) {
+  const std::string ini = TempPath("korrin2.ini");
+  std::ofstream(ini, std::ios::binary)
+      << "IPRange1=10.0.0.0/29\r\nIPRangeN=1\r\nMode=1\r\nTotalCount=3\r\nGenerateNames=1\r\n"
+         "NameTemplate=n#\r\nNameDelimiter=2\r\n"
+         "StoredListN=1\r\nStoredList1.Name=Web\r\nStoredList1.Count=2\r\n"
+         "StoredList1.Setting1=AddPort=1\r\nStoredList1.Setting2=Ports=443\r\n";
+  EXPECT_EQ(RunCli({"generate", "--settings", ini, "--quiet"}).out, "n1,10.0.0.0\nn2,10.0.0.1\nn3,10.0.0.2\n");
+  // A stored set is a whole snapshot: what it does not hold falls back (flags off, all addresses).
+  const std::string web = RunCli({"generate", "--settings", ini, "--stored", "web", "--quiet"}).out;
+  EXPECT_EQ(web.substr(0, 26), "10.0.0.0:443\n10.0.0.1:443\n");
+  EXPECT_EQ(std::count(web.begin(), web.end(), '\n'), 8);
+  EXPECT_EQ(RunCli({"generate", "--settings", ini, "--total", "1", "--delimiter", "tab", "--first", "7", "--quiet"}).out,
+            "n7\t10.0.0.0\n");
+  EXPECT_EQ(RunCli({"generate", "--settings", ini, "192.168.0.1", "--quiet"}).out, "n1,192.168.0.1\n");
+  const ProcessResult missing = RunCli({"generate", "--settings", ini, "--stored", "nope"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.err, "Settings \"nope\" not found\n");
+  EXPECT_EQ(RunCli({"generate", "--stored", "web"}).status, 2);
+}
+
 TEST(GenerateCommand, SeedMakesRandomOutputReproducible) {
   const std::vector<std::string> args = {"generate", "10.0.0.0/8", "--total", "1000", "--random", "--seed", "7", "--quiet"};
   const ProcessResult a = RunCli(args), b = RunCli(args);
@@ -84,11 +105,11 @@ TEST(GenerateCommand, FailuresAndUsage) {
       {{"generate", "10.0.0.0/24", "--ranges", "/nonexistent"}, 0, nullptr},
       {{"generate", "10.0.0.0/8", "--total", "0"}, 0, "0 IPs generated.\n"},
       {{"generate", "10.0.0.0/8", "--each", "-1"}, 0, "0 IPs generated.\n"},
-      {{"generate", "--ranges", "/nonexistent/r.txt"}, 1, "Cannot open file \"/nonexistent/r.txt\".\n"},
+      {{"generate", "--ranges", "/nonexistent/r.txt"}, 1, "Cannot open file \"/nonexistent/r.txt\". No such file or directory\n"},
       {{"generate", "--bogus"}, 2, nullptr},
       {{"generate", "--total", "x"}, 2, nullptr},
       {{"generate", "--total", "1", "--each", "2"}, 2, nullptr},
-      {{"generate", "10.0.0.0/24", "--output", "/dev/full"}, 1, "Cannot write file \"/dev/full\": No space left on device\n"},
+      {{"generate", "10.0.0.0/24", "--output", "/dev/full"}, 1, "Cannot write file \"/dev/full\". No space left on device\n"},
       {{}, 2, nullptr},
   };
   for (const auto& c : cases) {

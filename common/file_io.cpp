@@ -1,4 +1,4 @@
-#include "settings/file_io.h"
+#include "common/file_io.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -115,9 +115,9 @@ std::string ReadWholeFile(const std::string& FileName) {
     if (n < 0)
       throw Exception(Format("Cannot read file \"%s\". %s", FileName.c_str(), SystemError().c_str()));
     if (n == 0) return data;
-    if (data.size() + static_cast<size_t>(n) > kMaxSettingsFileSize)
+    if (data.size() + static_cast<size_t>(n) > kMaxWholeFileSize)
       throw Exception(Format("File \"%s\" is too large (more than %s bytes)", FileName.c_str(),
-                             FormatCount(kMaxSettingsFileSize).c_str()));
+                             FormatCount(kMaxWholeFileSize).c_str()));
     data.append(buffer, static_cast<size_t>(n));
   }
 }
@@ -126,7 +126,18 @@ void WriteFileReplacing(const std::string& FileName, std::string_view Data) {
   const std::string target = ResolveTarget(FileName);
   struct stat st{};
   std::optional<mode_t> mode;
-  if (::stat(target.c_str(), &st) == 0) mode = st.st_mode & 07777;
+  if (::stat(target.c_str(), &st) == 0) {
+    if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+      TFileDescriptor file(::open(target.c_str(), O_WRONLY | O_CLOEXEC));
+      if (file.Fd() < 0)
+        throw Exception(Format("Cannot create file \"%s\". %s", FileName.c_str(), SystemError().c_str()));
+      WriteAll(file.Fd(), Data, FileName);
+      if (!file.Close())
+        throw Exception(Format("Cannot write file \"%s\". %s", FileName.c_str(), SystemError().c_str()));
+      return;
+    }
+    mode = st.st_mode & 07777;
+  }
   const std::string temp = WriteTempFile(target, Data, mode);
   if (::rename(temp.c_str(), target.c_str()) != 0) {
     const std::string error = SystemError();

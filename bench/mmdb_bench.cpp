@@ -1,0 +1,65 @@
+// Look-ups per second into the two record classes the country column uses, and the time to open
+// a full-size database. The databases come from bench/cache (see run-mmdb-bench).
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "mmdb/mmdb_info.h"
+#include "mmdb/mmdb_reader.h"
+
+namespace korrin {
+namespace {
+
+const std::string kCity = KORRIN_BENCH_CACHE "/package/GeoLite2-City.mmdb";
+const std::string kCountry = KORRIN_BENCH_CACHE "/package/GeoLite2-Country.mmdb";
+constexpr int kAddresses = 1000000;
+
+const std::vector<TMMDBIPAddress>& Addresses() {
+  static const std::vector<TMMDBIPAddress> addresses = [] {
+    std::mt19937 rng(12345);
+    std::vector<TMMDBIPAddress> out;
+    out.reserve(kAddresses);
+    for (int i = 0; i < kAddresses; ++i) out.emplace_back(TIPv4{static_cast<uint32_t>(rng())});
+    return out;
+  }();
+  return addresses;
+}
+
+// One pass over the million addresses per iteration, the record cleared before each look-up.
+template <class T>
+void FindRecords(benchmark::State& state, const std::string& path) {
+  TMMDBReader reader(path);
+  T record;
+  int prefix;
+  int64_t found = 0;
+  for (auto _ : state) {
+    for (const TMMDBIPAddress& address : Addresses()) {
+      record.Clear();
+      found += reader.FindRecord(address, prefix, record);
+    }
+    benchmark::DoNotOptimize(record);
+  }
+  state.counters["lookups/s"] = benchmark::Counter(double(kAddresses) * double(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["found"] = double(found) / double(state.iterations());
+}
+
+void BM_FindRecordCity(benchmark::State& state) { FindRecords<TMMDBIPCountryCityInfoEx>(state, kCity); }
+void BM_FindRecordCountry(benchmark::State& state) { FindRecords<TMMDBIPCountryInfoEx>(state, kCountry); }
+
+void BM_OpenCity(benchmark::State& state) {
+  for (auto _ : state) {
+    TMMDBReader reader(kCity);
+    benchmark::DoNotOptimize(reader.Metadata().NodeCount());
+  }
+}
+
+BENCHMARK(BM_FindRecordCity)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_FindRecordCountry)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_OpenCity)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace korrin
+
+BENCHMARK_MAIN();

@@ -1,0 +1,85 @@
+// korrin-cli preview: the rows the viewer shows for a file, as tab-separated columns.
+#include <iostream>
+#include <memory>
+
+#include "cli/commands.h"
+#include "common/exception.h"
+#include "common/text.h"
+#include "viewer/file_preview.h"
+#include "viewer/fixed_utf8_encoding.h"
+
+namespace korrin::cli {
+
+namespace {
+
+// Tabs and line breaks inside values are escaped so that each row stays one output line.
+std::string TabField(std::u16string_view value) {
+  std::string out;
+  for (char c : Utf16ToUtf8(value)) {
+    switch (c) {
+      case '\t': out += "\\t"; break;
+      case '\r': out += "\\r"; break;
+      case '\n': out += "\\n"; break;
+      case '\\': out += "\\\\"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+struct TPreviewOptions {
+  std::string File;
+  int32_t MaxRows = TFilePreview::kDefaultPreviewMaxLines;
+  bool NoHeader = false;
+  bool CellLineBreaks = false;
+  bool BackslashEscapes = false;
+};
+
+void WritePreview(TFilePreview& preview) {
+  const TStringList& captions = preview.PreviewColumns();
+  for (size_t k = 0; k < captions.size(); ++k) std::cout << (k ? "\t" : "") << TabField(captions[k]);
+  std::cout << '\n';
+  TCSVParser& parser = preview.CSVParser();
+  const auto rows = static_cast<int32_t>(preview.PreviewRows().size());
+  for (int32_t row = preview.PreviewHeader() ? 1 : 0; row < rows; ++row) {
+    preview.ParseRow(row);
+    for (int32_t k = 0; k < parser.ColumnCount(); ++k) std::cout << (k ? "\t" : "") << TabField(parser.ColumnValue(k));
+    std::cout << '\n';
+  }
+  if (preview.More()) std::cout << "...\n";
+}
+
+}  // namespace
+
+void AddPreviewCommand(CLI::App& app, int& status) {
+  auto* command = app.add_subcommand("preview", "Show the viewer's preview rows of a file as tab-separated columns");
+  auto options = std::make_shared<TPreviewOptions>();
+  command->add_option("FILE", options->File, "The file to preview")->required();
+  command->add_option("--max-rows", options->MaxRows, "Data rows to read at most")
+      ->check(CLI::Range(1, INT32_MAX))
+      ->capture_default_str();
+  command->add_flag("--no-header", options->NoHeader, "Treat the first line as data");
+  command->add_flag("--cell-line-breaks", options->CellLineBreaks, "Quoted values may continue on the next line");
+  command->add_flag("--backslash-escapes", options->BackslashEscapes, "A backslash escapes a quote in a quoted value");
+  command->callback([&status, options] {
+    TFilePreview preview;
+    preview.SetPreviewMaxLines(options->MaxRows);
+    preview.CSVParser().SetCellLineBreaks(options->CellLineBreaks);
+    preview.CSVParser().SetBackslashEscapes(options->BackslashEscapes);
+    try {
+      if (!preview.ReadPreview(options->File, options->NoHeader)) {
+        std::cerr << preview.PreviewStatus() << '\n';
+        status = kExitFailure;
+        return;
+      }
+      WritePreview(preview);
+      std::cerr << FormatCount(preview.ShownRowCount()) << (preview.More() ? "+" : "") << " rows\n";
+      status = kExitOk;
+    } catch (const Exception& e) {
+      std::cerr << e.what() << '\n';
+      status = kExitFailure;
+    }
+  });
+}
+
+}  // namespace korrin::cli

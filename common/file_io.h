@@ -1,0 +1,24 @@
+#pragma once
+// Whole-file reads and writes for the files Korrin keeps (settings, saved lists): a write goes to
+// a temporary file in the same folder that is flushed to disk and then renamed into place, so
+// that a crash, a kill or a full disk during a save leaves either the old file or the new one,
+// never a truncated one.
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace korrin {
+
+// Larger files are refused rather than read into memory: no settings or range file comes near it.
+constexpr size_t kMaxWholeFileSize = 256u << 20;
+
+std::string ReadWholeFile(const std::string& FileName);
+
+// Replaces `FileName` (through a symbolic link, its target); keeps the permissions of the old file.
+// A device or pipe (/dev/stdout, a FIFO) is written in place, since it cannot be replaced.
+void WriteFileReplacing(const std::string& FileName, std::string_view Data);
+
+// Creates `FileName` whole only when nothing of that name exists; false when something does.
+bool WriteFileIfAbsent(const std::string& FileName, std::string_view Data);
+
+}  // namespace korrin

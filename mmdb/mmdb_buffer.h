@@ -1,0 +1,63 @@
+#pragma once
+// The bytes of a database as the decoder and the search tree read them: every read is checked
+// against the length, so no file content can make a read leave the bytes.
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korrin {
+
+class TMMDBBuffer {
+ public:
+  TMMDBBuffer(const TMMDBBuffer&) = delete;
+  TMMDBBuffer& operator=(const TMMDBBuffer&) = delete;
+
+  int64_t Length() const { return _Length; }
+
+  // True when `count` bytes from `offset` lie inside the buffer.
+  bool Contains(int64_t offset, int64_t count) const {
+    return offset >= 0 && count >= 0 && offset <= _Length && count <= _Length - offset;
+  }
+
+  std::vector<uint8_t> Read(int64_t offset, int64_t count) const {
+    const uint8_t* p = At(offset, count);
+    return {p, p + count};
+  }
+  // The bytes themselves, valid as long as the buffer.
+  std::string_view View(int64_t offset, int64_t count) const {
+    return {reinterpret_cast<const char*>(At(offset, count)), static_cast<size_t>(count)};
+  }
+  uint8_t ReadOne(int64_t offset) const { return *At(offset, 1); }
+
+  double ReadDouble(int64_t offset) const;
+  float ReadFloat(int64_t offset) const;
+  // Big-endian accumulation of `size` bytes onto `startValue`; bits shifted out are lost.
+  int32_t ReadInteger(int32_t startValue, int64_t offset, int64_t size) const;
+  int64_t ReadLong(int64_t offset, int64_t size) const;
+  uint64_t ReadULong(int64_t offset, int64_t size) const;
+
+ protected:
+  TMMDBBuffer() = default;
+  ~TMMDBBuffer() = default;
+  // The bytes served, owned by the derived class.
+  void SetBytes(std::span<const uint8_t> bytes) {
+    _Bytes = bytes.data();
+    _Length = static_cast<int64_t>(bytes.size());
+  }
+
+ private:
+  // The first of `count` bytes at `offset`; raises the bad-data message when they do not fit.
+  const uint8_t* At(int64_t offset, int64_t count) const {
+    if (!Contains(offset, count)) RaiseReadPastEnd();
+    return _Bytes + offset;
+  }
+  [[noreturn]] static void RaiseReadPastEnd();
+  uint64_t Accumulate(uint64_t startValue, int64_t offset, int64_t size) const;
+
+  const uint8_t* _Bytes = nullptr;
+  int64_t _Length = 0;
+};
+
+}  // namespace korrin

@@ -1,0 +1,78 @@
+#pragma once
+// Decodes values of a database's data section and metadata straight into record objects, by the
+// key tables the records publish. Pointer chains and nesting are bounded, so no file can make it
+// loop or exhaust the stack.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "mmdb/mmdb_buffer.h"
+#include "mmdb/mmdb_record.h"
+
+namespace korrin {
+
+// The stored type numbers of the format that the decoder treats specially.
+enum TMMDBType : int {
+  mtPointer = 1,
+  mtUtf8String = 2,
+  mtDouble = 3,
+  mtBytes = 4,
+  mtUint16 = 5,
+  mtUint32 = 6,
+  mtMap = 7,
+  mtInt32 = 8,
+  mtUint64 = 9,
+  mtUint128 = 10,
+  mtArray = 11,
+  mtBoolean = 14,
+  mtFloat = 15,
+};
+
+struct TMMDBControl {
+  int Type = 0;
+  int64_t Size = 0;    // for a pointer: the five low bits of the control byte
+  int64_t Offset = 0;  // just after the control bytes
+};
+
+class TMMDBDecoder {
+ public:
+  // A pointer to a pointer is followed, but only this many times in a row.
+  static constexpr int kMaxPointerChain = 32;
+  // Maps and arrays inside one another, counted from the value a decode starts at.
+  static constexpr int kMaxDepth = 512;
+
+  // The buffer is not owned and must outlive the decoder.
+  TMMDBDecoder(const TMMDBBuffer& database, int64_t pointerBase);
+
+  TMMDBControl ReadControl(int64_t offset) const;
+  // The absolute target of a pointer with control bits `sizeBits` whose bytes start at `offset`,
+  // and the offset after those bytes.
+  std::pair<int64_t, int64_t> ReadPointer(int64_t sizeBits, int64_t offset) const;
+  // Decodes the map at `offset` into `record`; returns the offset after the value.
+  int64_t DecodeInto(TMMDBRecord& record, int64_t offset) const;
+  // The key at `offset` (through a pointer if need be), viewed in the buffer, and the offset after it.
+  int64_t ReadMapKey(int64_t offset, std::string_view& key) const;
+  // Steps over `count` values at nesting `depth` without decoding them; pointers are not followed.
+  int64_t SkipValues(int64_t count, int64_t offset, int depth = 0) const;
+  // Raises "Could not convert '%s' to '%s'." unless both kind names are the same.
+  static void CheckValueType(std::string_view decoded, std::string_view expected);
+
+ private:
+  // The control of the value at `offset` after following pointers; `after` becomes the offset
+  // just past what sits at `offset` itself when that is a pointer.
+  TMMDBControl ResolveControl(int64_t offset, int64_t& after) const;
+  int64_t DecodeValue(TMMDBKind kind, void* field, int64_t offset, int depth) const;
+  void DecodeMap(TMMDBKind kind, void* field, const TMMDBControl& c, int64_t& end, int depth) const;
+  void DecodeArray(TMMDBKind kind, void* field, const TMMDBControl& c, int64_t& end, int depth) const;
+  void DecodeScalar(TMMDBKind kind, void* field, const TMMDBControl& c) const;
+  int64_t DecodeRecordMap(TMMDBRecord& record, const TMMDBControl& c, int depth) const;
+  // Raises the bad-data message unless `count` values of at least `minBytes` bytes each can
+  // follow `offset`: sizes that cannot fit fail before anything is built for them.
+  void CheckCount(int64_t count, int64_t minBytes, int64_t offset) const;
+
+  int64_t _pointerBase;
+  const TMMDBBuffer& _database;
+};
+
+}  // namespace korrin

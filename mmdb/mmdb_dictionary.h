@@ -1,0 +1,43 @@
+#pragma once
+// The string-to-string map of localized names and descriptions. It keeps its entries' storage
+// when cleared, so a record filled again for every look-up does not allocate again; entries stay
+// in stored order.
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace korrin {
+
+class TMMDBDictionary {
+ public:
+  using value_type = std::pair<std::string, std::string>;
+  using const_iterator = std::vector<value_type>::const_iterator;
+
+  TMMDBDictionary() = default;
+  TMMDBDictionary(std::initializer_list<value_type> entries);
+
+  size_t size() const { return FCount; }
+  bool empty() const { return FCount == 0; }
+  const_iterator begin() const { return FEntries.begin(); }
+  const_iterator end() const { return FEntries.begin() + static_cast<std::ptrdiff_t>(FCount); }
+  const_iterator find(std::string_view key) const;
+  // Raises std::out_of_range when the key is missing.
+  const std::string& at(std::string_view key) const;
+  void clear() { FCount = 0; }
+
+  // A slot for one more entry, reusing the storage of an entry cleared before.
+  value_type& Append();
+  // Keeps the last appended entry unless its key was there already; false when it was dropped.
+  bool KeepLast();
+
+  // The same entries, in any order.
+  friend bool operator==(const TMMDBDictionary& a, const TMMDBDictionary& b);
+
+ private:
+  std::vector<value_type> FEntries;
+  size_t FCount = 0;
+};
+
+}  // namespace korrin

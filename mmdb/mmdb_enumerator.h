@@ -1,0 +1,95 @@
+#pragma once
+// The walk over every network of a database's search tree, in ascending address order, each
+// network with data once, with its decoded record.
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "address/mmdb_ip_address.h"
+#include "mmdb/mmdb_reader.h"
+
+namespace korrin {
+
+// One pending node of the walk.
+struct TMMDBNetNode {
+  std::array<uint8_t, 16> IPBytes{};  // the bits chosen so far, most significant first
+  int Bit = 0;                        // how many bits have been chosen below the start node
+  uint32_t Pointer = 0;               // the tree record reached
+};
+
+// The item handed out for each network; its record belongs to the reader.
+template <class T>
+class TMMDBIteratorNode {
+ public:
+  const TMMDBIPAddress& Start() const { return FStart; }
+  int Prefix() const { return FPrefix; }
+  const T& Data() const { return *FData; }
+
+ private:
+  template <class>
+  friend class TMMDBEnumerator;
+  TMMDBIPAddress FStart;
+  int FPrefix = 0;
+  T* FData = nullptr;
+};
+
+// The walk itself, apart from the record class it decodes into.
+class TMMDBEnumeratorBase {
+ public:
+  // Back to before the first network; the item and its record stay.
+  void Reset();
+
+ protected:
+  // 4-byte networks from the IPv4 start node when `IPv4Only` or the database is IPv4, else 16-byte.
+  TMMDBEnumeratorBase(TMMDBReader& reader, bool IPv4Only);
+  // Advances to the next network with data; false when the walk is over.
+  bool NextNetwork();
+  TMMDBIPAddress NodeAddress() const;
+
+  TMMDBReader& _reader;
+  int byteCount;
+  std::vector<TMMDBNetNode> nodes;  // a stack: the next node to visit last
+  std::optional<TMMDBNetNode> node;
+};
+
+template <class T>
+class TMMDBEnumerator : public TMMDBEnumeratorBase {
+ public:
+  // The reader is not owned and must outlive the enumerator and every item taken from it.
+  TMMDBEnumerator(TMMDBReader& reader, bool IPv4Only) : TMMDBEnumeratorBase(reader, IPv4Only) {}
+
+  bool MoveNext() {
+    if (!NextNetwork()) return false;
+    if (_iterator) {
+      // Cleared first, so an item carries only its own network's values.
+      _iterator->FData->Clear();
+      _reader.ResolveRecordInto(node->Pointer, *_iterator->FData);
+    } else {
+      T& data = _reader.ResolveRecord<T>(node->Pointer);
+      _iterator.emplace();
+      _iterator->FData = &data;
+    }
+    _iterator->FStart = NodeAddress();
+    _iterator->FPrefix = node->Bit;
+    return true;
+  }
+  // The item of the current network; nullptr before the first network and after the last.
+  const TMMDBIteratorNode<T>* Current() const { return node && _iterator ? &*_iterator : nullptr; }
+
+ private:
+  std::optional<TMMDBIteratorNode<T>> _iterator;
+};
+
+template <class T>
+class TMMDBEnumerable {
+ public:
+  TMMDBEnumerable(TMMDBReader& reader, bool IPv4Only) : _reader(reader), _IPv4Only(IPv4Only) {}
+  TMMDBEnumerator<T> GetEnumerator() const { return TMMDBEnumerator<T>(_reader, _IPv4Only); }
+
+ private:
+  TMMDBReader& _reader;
+  bool _IPv4Only;
+};
+
+}  // namespace korrin

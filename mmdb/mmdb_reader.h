@@ -1,0 +1,68 @@
+#pragma once
+// An open MaxMind DB file: its metadata, the search-tree walk from an address to its data record,
+// and the decoding of that record into a record object.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "address/mmdb_ip_address.h"
+#include "mmdb/mmdb_array_buffer.h"
+#include "mmdb/mmdb_decoder.h"
+#include "mmdb/mmdb_metadata.h"
+
+namespace korrin {
+
+class TMMDBReader {
+ public:
+  // Loads the whole file and decodes its metadata; raises on an unreadable file or bad metadata.
+  explicit TMMDBReader(const std::string& fileName);
+  // A database already in memory; `fileName` only names it in messages.
+  TMMDBReader(std::vector<uint8_t> bytes, const std::string& fileName);
+  TMMDBReader(const TMMDBReader&) = delete;
+  TMMDBReader& operator=(const TMMDBReader&) = delete;
+
+  const TMMDBMetadata& Metadata() const { return FMetadata; }
+  const TMMDBDecoder& Decoder() const { return FDecoder; }
+
+  // The node the walk of `bitCount` address bits starts at: the IPv4 subtree of an IPv6 database
+  // for 32 bits, otherwise the root. Raises when the tree cannot be walked.
+  uint32_t StartNode(int bitCount);
+  // Index 0 is the left (bit 0) record, 1 the right.
+  uint32_t ReadNodeRecord(uint32_t node, int index) const;
+  // The tree record the address leads to, 0 when the address has no data; `prefixLength` is
+  // the number of bits walked from the start node.
+  uint32_t FindAddressNode(const TMMDBIPAddress& address, int& prefixLength);
+  // Decodes the data record into `object`; only the fields whose keys the record holds change.
+  void ResolveRecordInto(uint32_t record, TMMDBRecord& object) const;
+  // A new record object owned by the reader, alive until the reader is destroyed.
+  template <class T>
+  T& ResolveRecord(uint32_t record) {
+    auto object = std::make_unique<T>();
+    ResolveRecordInto(record, *object);
+    T& result = *object;
+    FFindOwnerObjects.push_back(std::move(object));
+    return result;
+  }
+  // True, with `object` filled, when the address has data; otherwise `object` is left untouched.
+  bool FindRecord(const TMMDBIPAddress& address, int& prefixLength, TMMDBRecord& object);
+
+ private:
+  TMMDBReader(std::unique_ptr<TMMDBArrayBuffer> database, const std::string& fileName);
+  uint32_t IPv4StartNode();
+  // Raises unless the record size is known and the tree fits in the file: checked where every
+  // walk starts and at every node read.
+  void CheckTree() const;
+
+  std::unique_ptr<TMMDBArrayBuffer> _database;
+  uint32_t _IPv4Start = 0;
+  TMMDBMetadata FMetadata;
+  TMMDBDecoder FDecoder;
+  std::vector<std::unique_ptr<TMMDBRecord>> FFindOwnerObjects;
+  // Derived from the metadata once, for the node reads of every look-up.
+  int64_t FNodeCount = 0;
+  int64_t FSearchTreeSize = 0;
+  bool FTreeFits = false;
+};
+
+}  // namespace korrin

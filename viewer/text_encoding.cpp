@@ -1,0 +1,47 @@
+#include "viewer/text_encoding.h"
+
+namespace korrin {
+
+namespace {
+
+// UTF-16 code units are copied as they are (unpaired surrogates included); only a dangling odd
+// byte at the very end is malformed.
+class TUnicodeEncoding final : public TEncoding {
+ public:
+  explicit TUnicodeEncoding(bool BigEndian) : FBigEndian(BigEndian) {}
+
+  std::span<const uint8_t> Preamble() const override {
+    static constexpr uint8_t kLittle[] = {0xFF, 0xFE};
+    static constexpr uint8_t kBig[] = {0xFE, 0xFF};
+    return FBigEndian ? std::span<const uint8_t>(kBig) : std::span<const uint8_t>(kLittle);
+  }
+
+  size_t IncompleteTail(std::span<const uint8_t> Bytes) const override { return Bytes.size() % 2; }
+
+  void Decode(std::span<const uint8_t> Bytes, std::u16string& Out) const override {
+    const size_t units = Bytes.size() / 2;
+    const size_t base = Out.size();
+    Out.resize(base + units + Bytes.size() % 2);
+    const int hi = FBigEndian ? 0 : 1;
+    for (size_t i = 0; i < units; ++i)
+      Out[base + i] = static_cast<char16_t>(Bytes[2 * i + hi] << 8 | Bytes[2 * i + 1 - hi]);
+    if (Bytes.size() % 2) Out[base + units] = kReplacementChar;
+  }
+
+ private:
+  bool FBigEndian;
+};
+
+}  // namespace
+
+const TEncoding& TEncoding::Unicode() {
+  static const TUnicodeEncoding encoding(false);
+  return encoding;
+}
+
+const TEncoding& TEncoding::BigEndianUnicode() {
+  static const TUnicodeEncoding encoding(true);
+  return encoding;
+}
+
+}  // namespace korrin
