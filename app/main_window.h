@@ -4,7 +4,6 @@
 // lists, keeps every choice in the settings file and shows the about area. Each control carries
 // its name as its object name.
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 

@@ -24,6 +24,8 @@
 #include "app/memo_lines.h"
 #include "app/progress.h"
 #include "app/version.h"
+#include "common/exception.h"
+#include "generator/korrin_utils.h"
 #include "forms/label_ex.h"
 #include "dns/dns_record.h"
 #include "forms/dialog_hooks.h"
@@ -252,6 +254,30 @@ class MainWindowTest : public QObject {
     C<QLineEdit>("Edit3")->setText("80,81");
     Generate();
     QCOMPARE(Text("Memo2"), QString("h1-A10.0.0.1:80\nh2-A10.0.0.1:81\nh3-A10.0.0.2:80\nh4-A10.0.0.2:81"));
+  }
+
+  void withNamesOffTheEngineGetsTheCounterDefaults() {
+    C<QLineEdit>("Edit5")->setText("x");
+    C<QLineEdit>("Edit6")->setText("7");
+    C<QComboBox>("ComboBox5")->setCurrentIndex(2);
+    C<QLineEdit>("Edit3")->setText("443");
+    QVERIFY(W->CopySettingsToUtils());
+    const TKorrinUtils& u = W->Utils();
+    QVERIFY(!u.GenerateNames());
+    QCOMPARE(u.FirstCounter(), 1);
+    QCOMPARE(u.CounterStep(), 1);
+    QCOMPARE(u.CounterDigits(), 1);
+    QCOMPARE(u.NameDelimiter(), std::string(" "));
+    QCOMPARE(u.CounterSymbol(), std::string());
+    QCOMPARE(u.PortNumbers(), std::string());
+    QCOMPARE(u.GenerateCountMode(), TGenerateCounts::gcAllCount);
+    C<QCheckBox>("CheckBox3")->setChecked(true);
+    QVERIFY_THROWS_EXCEPTION(korrin::Exception, W->CopySettingsToUtils());
+    C<QLineEdit>("Edit5")->setText("$10");
+    QVERIFY(W->CopySettingsToUtils());
+    QCOMPARE(u.FirstCounter(), 16);
+    QCOMPARE(u.CounterStep(), 7);
+    QCOMPARE(u.NameDelimiter(), std::string(","));
   }
 
   void anEngineErrorShowsOneErrorBoxAndItsStatus() {
