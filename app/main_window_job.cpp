@@ -69,7 +69,6 @@ void TForm1::ProgressAfterStop() {
   // The window holds the lines now; the next start copies them back.
   TTextLines().swap(FUtils->IPList());
   SetRunning(false);
-  CloseIfAsked();
 }
 
 void TForm1::SetRunning(bool Running) {
@@ -84,6 +83,7 @@ void TForm1::DeliverLines(const TTextLines& Lines) {
   if (FDeliveryId != id) return;
   SetDelivering(false);
   UpdateIPsCount();
+  CloseIfAsked();
 }
 
 void TForm1::SetDelivering(bool Delivering) {

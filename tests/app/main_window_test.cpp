@@ -360,6 +360,21 @@ class MainWindowTest : public QObject {
     QCOMPARE(Text("Memo2"), QString());
   }
 
+  void aDeliveryLocksTheListAndAPendingCloseFollowsIt() {
+    TypeRanges("10.0.0.0/16");
+    Generate();
+    bool locked = false;
+    QTimer::singleShot(0, W.get(), [&] {  // runs between two chunks of the shuffled lines
+      locked = !C<QPushButton>("StartButton")->isEnabled() && !C<QPushButton>("Button10")->isEnabled() &&
+               !C<QPushButton>("Button3")->isEnabled() && C<QPlainTextEdit>("Memo2")->isReadOnly();
+      W->close();
+    });
+    QTest::mouseClick(C<QPushButton>("Button10"), Qt::LeftButton);
+    QVERIFY(locked);
+    QTRY_VERIFY_WITH_TIMEOUT(!W->isVisible(), 10000);
+    QVERIFY(MemoLineCount(C<QPlainTextEdit>("Memo2")) < 65536);  // the close cut the delivery short
+  }
+
   void saveToFileWritesTheChosenDelimiterOnlyBetweenLines() {
     QTemporaryDir dir;
     TypeRanges("10.0.0.0/31\n10.0.0.4/32");
