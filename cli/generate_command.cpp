@@ -46,6 +46,8 @@ struct GenerateOptions {
   std::optional<int32_t> step;
   std::optional<int32_t> digits;
   std::optional<std::string> delimiter;
+  bool country = false;
+  std::optional<std::string> mmdb;
   std::string output;
   std::string join = "eol";
   bool quiet = false;
@@ -126,6 +128,8 @@ void Configure(TKorrinUtils& engine, const GenerateOptions& o) {
   if (o.step) c.CounterStep = std::to_string(*o.step);
   if (o.digits) c.CounterDigits = std::to_string(*o.digits);
   if (o.delimiter) SetNameDelimiter(c, *o.delimiter);
+  c.ResolveCountry |= o.country;
+  if (o.mmdb) c.MMDBFilePath = *o.mmdb;
   if (!CopySettingsToUtils(c, engine)) throw Exception(Format("Please, enter %s", kMMDBFilePathName));
   engine.SetRandomSeed(o.seed);
 }
@@ -202,6 +206,8 @@ void AddGenerateCommand(CLI::App& app, int& status) {
   cmd->add_option("--digits", o->digits, "Minimum counter digits (default 1)");
   cmd->add_option("--delimiter", o->delimiter,
                   "Between name, address and country: whitespace (default), tab, comma, semicolon or a TEXT");
+  cmd->add_flag("--country", o->country, "Append the country code of each address, from the --mmdb database");
+  cmd->add_option("--mmdb", o->mmdb, "The MaxMind DB file (.mmdb) of the country codes")->type_name("FILE");
   cmd->add_option("--output", o->output, "Write the lines to FILE, as the window's Save to file... does")
       ->type_name("FILE");
   cmd->add_option("--join", o->join, "Between lines of --output: eol (CR LF), comma or semicolon")

@@ -1,3 +1,4 @@
+#include <clocale>
 #include <cstdio>
 #include <iostream>
 
@@ -5,6 +6,7 @@
 
 int main(int argc, char** argv) {
   using namespace korrin::cli;
+  std::setlocale(LC_TIME, "");  // dates in the user's short date format; numbers stay as they are
   CLI::App app{"korrin-cli: IP address lists from range lines, on the command line"};
   app.set_version_flag("--version", "korrin-cli " KORRIN_VERSION);
   app.require_subcommand(1);

@@ -5,6 +5,7 @@
 #include "cli/commands.h"
 #include "common/exception.h"
 #include "common/text.h"
+#include "mmdb/mmdb_meta_reader.h"
 #include "viewer/file_preview.h"
 #include "viewer/fixed_utf8_encoding.h"
 
@@ -63,6 +64,9 @@ void AddPreviewCommand(CLI::App& app, int& status) {
   command->add_flag("--backslash-escapes", options->BackslashEscapes, "A backslash escapes a quote in a quoted value");
   command->callback([&status, options] {
     TFilePreview preview;
+    // A database is shown as the viewer shows it: metadata lines, a header and its networks.
+    if (EndsWithNoCase(options->File, ".mmdb"))
+      preview.SetLineReaderClass(&TLineReaderClassOf<TMMDBMetaReader>::Instance());
     preview.SetPreviewMaxLines(options->MaxRows);
     preview.CSVParser().SetCellLineBreaks(options->CellLineBreaks);
     preview.CSVParser().SetBackslashEscapes(options->BackslashEscapes);

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <memory>
 #include <utility>
 
 #include "address/ip_addr_list.h"
 #include "common/random.h"
 #include "common/text.h"
+#include "generator/country_column.h"
 #include "generator/int_list.h"
 #include "generator/name_template.h"
 #include "generator/port_list.h"
@@ -121,6 +123,7 @@ class TGenerationRun {
     if (!E.Append()) ipList.clear();
     if (FRanges.empty()) return;
     FRandom.seed(E.RandomSeed() ? *E.RandomSeed() : FreshSeed());
+    if (E.ResolveIPCountry()) FCountries = std::make_unique<TCountryColumn>(E.MMDBFilePath());
     FNeedOrigins = E.GenerateNames() || E.ResolveIPCountry();
     const int reserve = static_cast<int>(std::clamp<int64_t>(FTotal, 0, kMaxReserve));
     FAddresses.SetCapacity(reserve);
@@ -139,6 +142,7 @@ class TGenerationRun {
     if (FCountMode == TGenerateCounts::gcAllCount) Select(CandidateCount());
     else if (FCountMode == TGenerateCounts::gcTotalCount) Select(FCount);
 
+    if (FCountries) AppendCountryCodes();
     if (E.GenerateNames()) PutNamesInFront();
     if (ipList.empty()) ipList.swap(FLines);
     else ipList.Append(FLines);
@@ -242,9 +246,26 @@ class TGenerationRun {
     }
   }
 
+  // The run's delimiter: between name and address, and before the country code.
+  std::string Delimiter() const { return E.GenerateNames() ? E.NameDelimiter() : " "; }
+
+  void AppendCountryCodes() {
+    const std::string delimiter = Delimiter();
+    TTextLines coded;
+    coded.reserve(FLines.size(), FLines.Text().size() + FLines.size() * (delimiter.size() + 2));
+    for (size_t i = 0; i < FLines.size(); ++i) {
+      std::string& line = coded.BeginLine();
+      line += FLines[i];
+      line += delimiter;
+      line += FCountries->CodeOf(FAddresses.IPAddress(FLineIndexes[i]));
+      coded.EndLine();
+    }
+    FLines.swap(coded);
+  }
+
   void PutNamesInFront() {
     TNameTemplate names(E.NameTemplate(), E.CounterSymbol(), E.FirstCounter(), E.CounterStep(), E.CounterDigits());
-    const std::string& delimiter = E.NameDelimiter();
+    const std::string delimiter = Delimiter();
     TTextLines named;
     named.reserve(FLines.size(), FLines.Text().size() * 2);
     for (size_t i = 0; i < FLines.size(); ++i) {
@@ -275,6 +296,7 @@ class TGenerationRun {
   TIntList FRangeIndexes;         // the range of each collected address
   std::vector<int> FLineIndexes;  // the collected address of each line
   TTextLines FLines;
+  std::unique_ptr<TCountryColumn> FCountries;
 };
 
 }  // namespace

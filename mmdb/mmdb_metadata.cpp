@@ -1,5 +1,8 @@
 #include "mmdb/mmdb_metadata.h"
 
+#include <algorithm>
+#include <ctime>
+
 #include <limits>
 
 #include "common/text.h"
@@ -30,18 +33,12 @@ int64_t TMMDBMetadata::SearchTreeSize() const {
 }
 
 std::string TMMDBMetadata::BuildDate() const {
-  // Days to a civil date (proleptic Gregorian), in 64-bit so that any epoch converts.
-  const int64_t z = static_cast<int64_t>(FBuildEpoch / 86400) + 719468;
-  const int64_t era = z / 146097;
-  const int64_t doe = z - era * 146097;
-  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const int64_t mp = (5 * doy + 2) / 153;
-  const int64_t day = doy - (153 * mp + 2) / 5 + 1;
-  const int64_t month = mp < 10 ? mp + 3 : mp - 9;
-  const int64_t year = yoe + era * 400 + (month <= 2 ? 1 : 0);
-  return Format("%04lld-%02lld-%02lld", static_cast<long long>(year), static_cast<long long>(month),
-                static_cast<long long>(day));
+  // The UTC date in the user's short date format (the locale's LC_TIME, "%x").
+  const auto seconds = static_cast<time_t>(std::min<uint64_t>(FBuildEpoch, INT64_MAX / 2));
+  struct tm utc {};
+  char text[64];
+  if (gmtime_r(&seconds, &utc) == nullptr || std::strftime(text, sizeof text, "%x", &utc) == 0) return std::string();
+  return text;
 }
 
 bool TMMDBMetadata::IsCityDatabase() const { return EndsWithNoCase(FDatabaseType, "-city"); }

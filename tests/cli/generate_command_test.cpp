@@ -83,6 +83,18 @@ TEST(GenerateCommand, ChoicesFromASettingsFileAndAStoredSetWithFlagsOverThem) {
   EXPECT_EQ(RunCli({"generate", "--stored", "web"}).status, 2);
 }
 
+TEST(GenerateCommand, CountryColumn) {
+  const std::string db = KORRIN_TEST_DATA_DIR "/test-data/GeoIP2-City-Test.mmdb";
+  EXPECT_EQ(RunCli({"generate", "81.2.69.160/31", "--country", "--mmdb", db, "--names", "h#", "--delimiter", "comma",
+                    "--quiet"})
+                .out,
+            "h1,81.2.69.160,GB\nh2,81.2.69.161,GB\n");
+  const ProcessResult noPath = RunCli({"generate", "10.0.0.1", "--country"});
+  EXPECT_EQ(noPath.status, 1);
+  EXPECT_EQ(noPath.err, "Please, enter GeoIP2 MMDB File Path\n");
+  EXPECT_EQ(RunCli({"generate", "10.0.0.1", "--country", "--mmdb", "/nonexistent.mmdb"}).err, "MMDB File not found\n");
+}
+
 TEST(GenerateCommand, SeedMakesRandomOutputReproducible) {
   const std::vector<std::string> args = {"generate", "10.0.0.0/8", "--total", "1000", "--random", "--seed", "7", "--quiet"};
   const ProcessResult a = RunCli(args), b = RunCli(args);
@@ -129,7 +141,8 @@ TEST(GenerateCommand, HelpListsEveryFlag) {
   EXPECT_EQ(r.status, 0);
   for (const char* flag : {"--ranges", "--all", "--total", "--each", "--random", "--seed", "--usable", "--exclude",
                            "--exclude-file", "--ports", "--brackets", "--names", "--counter-symbol", "--first", "--step",
-                           "--digits", "--delimiter", "--output", "--join", "--quiet"})
+                           "--digits", "--delimiter", "--country", "--mmdb", "--settings", "--stored", "--output",
+                           "--join", "--quiet"})
     EXPECT_NE(r.out.find(flag), std::string::npos) << flag;
   EXPECT_EQ(RunCli({"--version"}).status, 0);
 }

@@ -65,7 +65,7 @@ TEST(MMDBMetaCommand, PrintsTheMetadataLines) {
   EXPECT_EQ(run.status, 0);
   EXPECT_TRUE(std::regex_match(run.out, std::regex("binary_format_major_version,2\n"
                                                    "binary_format_minor_version,0\n"
-                                                   "build_epoch,[0-9]{4}-[0-9]{2}-[0-9]{2}\n"
+                                                   "build_epoch,[0-9]{2}/[0-9]{2}/[0-9]{2}\n"
                                                    "database_type,GeoIP2-Country\n"
                                                    "description.en,GeoIP2 Country Test Database \\(fake GeoIP2 data, for example purposes only\\)\n"
                                                    "ip_version,6\n"

@@ -173,6 +173,37 @@ TEST_F(EngineFixture, CountryNeedsAnExistingDatabase) {
   EXPECT_EQ(engine.IPList().ToVector(), Lines{"kept"});
 }
 
+const std::string kTestData = KORRIN_TEST_DATA_DIR "/test-data/";
+
+TEST_F(EngineFixture, CountryColumnFromCountryAndCityDatabases) {
+  engine.SetResolveIPCountry(true);
+  for (const char* db : {"GeoIP2-Country-Test.mmdb", "GeoIP2-City-Test.mmdb", "GeoLite2-City-Test.mmdb"}) {
+    engine.SetMMDBFilePath(kTestData + db);
+    // 214.1.1.0/24 has a record without a country, right after an address with one; 10/8 has none.
+    EXPECT_EQ(Run({"81.2.69.160", "214.1.1.1", "10.0.0.1", "2001:218::1"}),
+              (Lines{"81.2.69.160 GB", "214.1.1.1 ", "10.0.0.1 ", "2001:218::1 JP"}))
+        << db;
+  }
+  engine.SetGenerateNames(true);
+  engine.SetNameTemplate("host#");
+  engine.SetCounterSymbol("#");
+  engine.SetNameDelimiter(",");
+  engine.SetAddPortNumbers(true);
+  engine.SetPortNumbers("80,443");
+  EXPECT_EQ(Run({"89.160.20.112"}), (Lines{"host1,89.160.20.112:80,SE", "host2,89.160.20.112:443,SE"}));
+}
+
+TEST_F(EngineFixture, CountryColumnErrorsComeFromTheReader) {
+  engine.SetResolveIPCountry(true);
+  engine.SetMMDBFilePath(kTestData + "MaxMind-DB-test-broken-pointers-24.mmdb");
+  engine.IPList() = {"kept"};
+  EXPECT_EQ(Error({"1.1.1.16"}), "The MaxMind DB file's data section contains bad data: pointer larger than the database.");
+  EXPECT_EQ(engine.IPList().ToVector(), Lines{});  // cleared before the database was opened
+  engine.SetMMDBFilePath(KORRIN_SOURCE_DIR "/README.md");
+  EXPECT_NE(Error({"1.1.1.1"}), "no error");
+  EXPECT_EQ(Run({}), Lines{});  // no range: the database is not opened
+}
+
 TEST_F(EngineFixture, ProgressCountsEveryCollectedAddress) {
   Run({"10.0.0.0/28"});
   EXPECT_EQ(progress.Max(), 16);

@@ -89,7 +89,7 @@ TEST(Metadata, LinesListEveryValueInOrder) {
   EXPECT_EQ(reader.Metadata().NodeByteSize(), 7);
   EXPECT_EQ(MMDBMetadataLines(reader.Metadata()),
             (std::vector<std::string>{"binary_format_major_version,2", "binary_format_minor_version,0",
-                                      "build_epoch,2023-11-14", "database_type,GeoIP2-City", "description.en,English",
+                                      "build_epoch,11/14/23", "database_type,GeoIP2-City", "description.en,English",
                                       "description.de,Deutsch", "ip_version,6", "language[0],en", "language[1],de",
                                       "language[2],zh-CN", "node_count,1", "record_size,28"}));
 
@@ -110,9 +110,13 @@ TEST(Metadata, CityDatabasesAreToldByTheEndOfTheirType) {
     MMDBWriter w(4, 24, c.type);
     EXPECT_EQ(TMMDBReader(w.Build(), "t.mmdb").Metadata().IsCityDatabase(), c.city) << c.type;
   }
-  MMDBWriter epoch(4, 24);
-  epoch.SetMetadata("build_epoch", U64(0));
-  EXPECT_EQ(TMMDBReader(epoch.Build(), "e.mmdb").Metadata().BuildDate(), "1970-01-01");
+  // The UTC date only, in the C library's short date format (the tests run in the "C" locale).
+  for (const auto& [seconds, date] : {std::pair<uint64_t, const char*>{0, "01/01/70"}, {86399, "01/01/70"},
+                                      {1770163200 + 86399, "02/04/26"}}) {
+    MMDBWriter epoch(4, 24);
+    epoch.SetMetadata("build_epoch", U64(seconds));
+    EXPECT_EQ(TMMDBReader(epoch.Build(), "e.mmdb").Metadata().BuildDate(), date) << seconds;
+  }
 }
 
 TEST(Reader, IPv4LookupsInAnIPv6TreeStartAtTheIPv4SubtreeAndReportIPv4Prefixes) {
