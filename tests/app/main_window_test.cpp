@@ -312,6 +312,18 @@ class MainWindowTest : public QObject {
     QCOMPARE(Boxes->Shown.size(), size_t{1});
   }
 
+  void countryCodesComeFromTheChosenDatabase() {
+    TypeRanges("81.2.69.160\n2001:218::1");
+    C<QCheckBox>("CheckBox7")->setChecked(true);
+    C<QLineEdit>("Edit9")->setText(KORRIN_TEST_DATA_DIR "/test-data/GeoIP2-Country-Test.mmdb");
+    Generate();
+    QCOMPARE(Text("Memo2"), QString("81.2.69.160 GB\n2001:218::1 JP"));
+    C<QLineEdit>("Edit9")->setText("/nonexistent/x.mmdb");
+    Generate();
+    QCOMPARE(Boxes->Texts(), QStringList{"MMDB File not found"});
+    QCOMPARE(C<QLabel>("StatusLabel")->text(), QString("MMDB File not found"));
+  }
+
   void countryResolutionWithoutAFileAsksForIt() {
     auto* memo2 = C<QPlainTextEdit>("Memo2");
     QTest::keyClicks(memo2, "kept");
