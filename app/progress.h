@@ -60,7 +60,6 @@ class TProgress : public TProgressCounters {
   int64_t Elapsed() const;
   int64_t UpdatePeriod() const { return FUpdatePeriod; }
   void SetUpdatePeriod(int64_t Milliseconds) { FUpdatePeriod = Milliseconds; }
-  int32_t RestartSeconds() const { return 0; }
 
   // User-interface thread only: also enables and disables the attached buttons.
   void SetTerminated(bool Value);
