@@ -1,0 +1,73 @@
+// The reverse lookup area of the main window.
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+
+#include "app/korrin_thread.h"
+#include "app/main_window.h"
+#include "app/memo_lines.h"
+#include "common/text.h"
+#include "dns/reverse_lookup.h"
+#include "dns/reverse_lookup_lists.h"
+#include "forms/button_ex.h"
+#include "forms/label_ex.h"
+
+namespace korrin {
+
+void TForm1::Button5Click() {
+  Memo3->clear();
+  Memo4->clear();
+  const std::vector<std::string> servers = MemoLines(Memo5).ToVector();
+  if (ReverseLookupServers(servers).empty()) {
+    ErrorMessage(QStringLiteral("Error"), QStringLiteral("No DNS Servers specified"));
+    return;
+  }
+  ResolveIPList(MemoLines(Memo2).ToVector(), servers);
+}
+
+void TForm1::ResolveIPList(const std::vector<std::string>& OutputLines, const std::vector<std::string>& Servers) {
+  fDNSBreak = false;
+  FDNSRunning = true;
+  Button5->setEnabled(false);
+  TKorrinThread::Create(
+      this, {},
+      [this, OutputLines, Servers](TKorrinThread& thread) {
+        auto sync = [&thread](const std::function<void()>& call) { thread.Synchronize(call); };
+        TReverseLookupEvents events;
+        events.OnProgress = [this, sync](int done, int total) {
+          sync([this, done, total] {
+            if (done == 0) ProgressBar1->setRange(0, std::max(total, 1));
+            ProgressBar1->setValue(done);
+            Label7->setText(QString::fromStdString(FormatCount(done)));
+          });
+        };
+        // The break flag belongs to the window; it is read on the window's thread.
+        events.OnProcessEvents = [this, sync] {
+          bool stop = false;
+          sync([this, &stop] { stop = fDNSBreak; });
+          if (stop) FLookup->Break();
+        };
+        events.OnResolved = [this, sync](const std::string& line) {
+          sync([this, &line] { AppendMemoLine(Memo3, QString::fromStdString(line)); });
+        };
+        events.OnUnresolved = [this, sync](const std::string& address) {
+          sync([this, &address] { AppendMemoLine(Memo4, QString::fromStdString(address)); });
+        };
+        FLookup->SetEvents(std::move(events));
+        try {
+          FLookup->Lookup(OutputLines, Servers);
+        } catch (const std::exception& e) {
+          const QString message = QString::fromStdString(e.what());
+          sync([this, message] { ErrorMessage(message); });
+        }
+      },
+      [this] { OnEndLookup(); });
+}
+
+void TForm1::OnEndLookup() {
+  FDNSRunning = false;
+  Button5->setEnabled(!FDelivering);
+  CloseIfAsked();
+}
+
+}  // namespace korrin

@@ -1,0 +1,129 @@
+// The generation job of the main window: preparing it, running it on its thread, reporting its
+// outcome and delivering its lines, and closing the window only once the work has ended.
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QPlainTextEdit>
+
+#include "app/korrin_thread.h"
+#include "app/main_window.h"
+#include "app/memo_lines.h"
+#include "app/progress.h"
+#include "forms/button_ex.h"
+#include "generator/korrin_utils.h"
+
+namespace korrin {
+
+void TForm1::ProgressBeforeStart(bool& Allow) {
+  try {
+    Allow = CopySettingsToUtils();
+    if (!Allow) return;
+    SaveSettings();
+  } catch (const std::exception& e) {
+    Allow = false;
+    ErrorMessage(QString::fromStdString(e.what()));
+    return;
+  }
+  SetRunning(true);
+  if (!FUtils->Append()) Memo2->clear();
+  FUtils->IPList() = MemoLines(Memo2);
+}
+
+void TForm1::OnStartProcess() {
+  TKorrinThread::Create(
+      this, [this] { ++FActiveThreads; }, [this](TKorrinThread& thread) { DoProcess(thread); },
+      [this] {
+        if (--FActiveThreads == 0) FProgress->EndProgress();
+      });
+}
+
+void TForm1::DoProcess(TKorrinThread& Thread) {
+  bool succeeded = false;
+  bool failed = false;
+  try {
+    FActionResult.clear();
+    if (FUtils->PerformGenerateIPList(FActionResult)) succeeded = true;
+    else failed = true;
+  } catch (const std::exception& e) {
+    FActionResult = e.what();
+    Thread.Synchronize([this] { ShowActionError(); });
+  } catch (...) {
+    FActionResult.clear();
+    Thread.Synchronize([this] { ShowActionError(); });
+  }
+  if (FProgress->Terminated()) Thread.Synchronize([this] { ShowActionTerminated(); });
+  else if (succeeded) Thread.Synchronize([this] { ShowActionResult(); });
+  else if (failed) Thread.Synchronize([this] { ShowActionError(); });
+}
+
+void TForm1::ShowActionResult() { FProgress->SetStatus(FActionResult); }
+
+void TForm1::ShowActionError() {
+  FProgress->SetStatus(FActionResult.empty() ? std::string("Failed.") : FActionResult);
+  ErrorMessage(QString::fromStdString(FProgress->Status()));
+}
+
+void TForm1::ShowActionTerminated() { FProgress->SetStatus("Terminated."); }
+
+void TForm1::ProgressAfterStop() {
+  DeliverLines(FUtils->IPList());
+  // The window holds the lines now; the next start copies them back.
+  TTextLines().swap(FUtils->IPList());
+  SetRunning(false);
+}
+
+void TForm1::SetRunning(bool Running) {
+  StartButton->setEnabled(!Running && !FDelivering);
+  BreakButton->setEnabled(Running);
+}
+
+void TForm1::DeliverLines(const TTextLines& Lines) {
+  const int id = ++FDeliveryId;
+  SetDelivering(true);
+  SetMemoLines(Memo2, Lines, [this, id] { return FClosing || FDeliveryId != id; });
+  if (FDeliveryId != id) return;
+  SetDelivering(false);
+  UpdateIPsCount();
+  CloseIfAsked();
+}
+
+void TForm1::SetDelivering(bool Delivering) {
+  // While lines arrive nothing may read the half-filled list or start another delivery.
+  FDelivering = Delivering;
+  Memo2->setReadOnly(Delivering);
+  for (TButtonEx* b : {Button2, Button10, Button3}) b->setEnabled(!Delivering);
+  StartButton->setEnabled(!Delivering && FActiveThreads == 0 && FProgress->Terminated());
+  Button5->setEnabled(!Delivering && !FDNSRunning);
+}
+
+bool TForm1::Busy() const { return FActiveThreads > 0 || FDelivering || FDNSRunning; }
+
+void TForm1::EndWork() {
+  if (FActiveThreads > 0) FProgress->SetTerminated(true);
+  fDNSBreak = true;
+  while (FActiveThreads > 0 || FDNSRunning) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  if (Busy()) {
+    // The work ends at its next check; the main loop keeps serving its calls meanwhile, and its
+    // end makes the close again.
+    FClosing = true;
+    if (FActiveThreads > 0) FProgress->SetTerminated(true);
+    fDNSBreak = true;
+    event->ignore();
+    return;
+  }
+  FClosing = true;
+  try {
+    SaveSettings();
+  } catch (const std::exception& e) {
+    ErrorMessage(QString::fromStdString(e.what()));
+  }
+  event->accept();
+}
+
+void TForm1::CloseIfAsked() {
+  if (FClosing && !Busy()) QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+}
+
+}  // namespace korrin

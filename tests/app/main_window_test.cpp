@@ -1,0 +1,611 @@
+// The main window driven as a user drives it: typing into its boxes, clicking its buttons and
+// answering its message boxes and file dialogs through the seams.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSplitter>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QtTest>
+#include <memory>
+#include <vector>
+
+#include "app/main_window.h"
+#include "app/memo_lines.h"
+#include "app/progress.h"
+#include "app/version.h"
+#include "common/exception.h"
+#include "generator/korrin_utils.h"
+#include "forms/label_ex.h"
+#include "dns/dns_record.h"
+#include "forms/dialog_hooks.h"
+#include "tests/dns/fake_dns_server.h"
+
+using namespace korrin;
+
+namespace {
+
+// Every box the window shows, recorded and acknowledged.
+struct TBoxes {
+  std::vector<TMessageRequest> Shown;
+  TMessageHandler Previous;
+  TBoxes() {
+    Previous = SetMessageHandler([this](QWidget*, const TMessageRequest& r) {
+      Shown.push_back(r);
+      return true;
+    });
+  }
+  ~TBoxes() { SetMessageHandler(Previous); }
+  QStringList Texts() const {
+    QStringList t;
+    for (const auto& r : Shown) t << r.Text;
+    return t;
+  }
+};
+
+// Answers the save dialog with one file name.
+struct TSaveAs {
+  TFileDialogHandler Previous;
+  explicit TSaveAs(const QString& file) {
+    Previous = SetFileDialogHandler([file](QWidget*, const TFileDialogRequest&) { return QStringList{file}; });
+  }
+  ~TSaveAs() { SetFileDialogHandler(Previous); }
+};
+
+using namespace korrin::test;
+
+// Answers "hN.example" for addresses ending in an odd number N, refuses the others.
+std::unique_ptr<TFakeDnsServer> OddServer() {
+  return std::make_unique<TFakeDnsServer>([](const TBytes& q) {
+    const std::string name = QuestionName(q);
+    const int last = std::stoi(name.substr(0, name.find('.')));
+    if (last % 2 == 0) return std::vector<TFakeDatagram>{{Cat({Header(QueryId(q), 0x8185, 1, 0, 0, 0), Question(q)})}};
+    const TBytes reply = Cat({Header(QueryId(q), 0x8180, 1, 1, 0, 0), Question(q),
+                              Record({0xC0, 12}, kDnsTypePTR, WireName("h" + std::to_string(last) + ".example"))});
+    return std::vector<TFakeDatagram>{{reply}};
+  });
+}
+
+// Never answers: every query waits its full time.
+std::unique_ptr<TFakeDnsServer> SilentServer() {
+  return std::make_unique<TFakeDnsServer>([](const TBytes&) { return std::vector<TFakeDatagram>{}; });
+}
+
+QByteArray ReadFile(const QString& name) {
+  QFile f(name);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<TForm1> W;
+  std::unique_ptr<TBoxes> Boxes;
+
+  template <typename T>
+  T* C(const char* name) {
+    T* w = W->findChild<T*>(QString::fromLatin1(name));
+    if (!w) qFatal("no control %s", name);
+    return w;
+  }
+  QString Text(const char* memo) { return C<QPlainTextEdit>(memo)->toPlainText(); }
+  void TypeRanges(const QString& ranges) {
+    auto* memo = C<QPlainTextEdit>("Memo1");
+    memo->clear();
+    const QStringList lines = ranges.split('\n');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+      if (i) QTest::keyClick(memo, Qt::Key_Return);
+      QTest::keyClicks(memo, lines[i]);
+    }
+  }
+  // Clicks "Generate IPs" and waits until the lines have been delivered.
+  void Generate() {
+    QTest::mouseClick(C<QPushButton>("StartButton"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!W->Busy(), 120000);
+  }
+  // On the button's circle: a click beside a short caption misses it, as it would for a user.
+  void ClickRadio(const char* name) {
+    auto* radio = C<QRadioButton>(name);
+    QTest::mouseClick(radio, Qt::LeftButton, {}, QPoint(6, radio->height() / 2));
+    QVERIFY(radio->isChecked());
+  }
+  static void ClearConfig() { QDir(qEnvironmentVariable("XDG_CONFIG_HOME")).removeRecursively(); }
+  void NewWindow() {
+    W = std::make_unique<TForm1>();
+    W->show();
+    QVERIFY(QTest::qWaitForWindowExposed(W.get()));
+  }
+
+ private slots:
+  void init() {
+    ClearConfig();
+    Boxes = std::make_unique<TBoxes>();
+    NewWindow();
+  }
+  void cleanup() {
+    W.reset();
+    Boxes.reset();
+  }
+
+  void firstStartShowsTheInitialValues() {
+    QVERIFY(W->windowTitle().startsWith("Korrin "));
+    QVERIFY(W->windowTitle().contains(" (build "));
+    QCOMPARE(Text("Memo1"), QString());
+    QCOMPARE(Text("Memo7"), QString("127.0.0.1/24\nA=192.168.1.100/16/24\nfdc7:200d:3e17::/120\nB=fdc7:200d:3e17::fb05/48/60"));
+    for (const char* box : {"CheckBox1", "CheckBox2", "CheckBox3", "CheckBox4", "CheckBox5", "CheckBox6", "CheckBox7",
+                            "CheckBox8"})
+      QVERIFY2(!C<QCheckBox>(box)->isChecked(), box);
+    QCOMPARE(C<QLineEdit>("Edit3")->text(), QString("80"));
+    QVERIFY(C<QLineEdit>("Edit4")->text().count('#') == 1);
+    QCOMPARE(C<QComboBox>("ComboBox1")->currentText(), QString("#"));
+    QCOMPARE(C<QLineEdit>("Edit5")->text(), QString("1"));
+    QCOMPARE(C<QLineEdit>("Edit6")->text(), QString("1"));
+    QCOMPARE(C<QLineEdit>("Edit7")->text(), QString("1"));
+    QCOMPARE(C<QComboBox>("ComboBox5")->currentText(), QString("Whitespace"));
+    QVERIFY(C<QLineEdit>("Edit8")->isHidden());
+    QCOMPARE(C<QLineEdit>("Edit8")->text(), QString("|"));
+    QVERIFY(C<QRadioButton>("RadioButton1")->isChecked());
+    QCOMPARE(C<QLineEdit>("Edit1")->text(), QString("10"));
+    QCOMPARE(C<QLineEdit>("Edit2")->text(), QString("10"));
+    QCOMPARE(C<QLineEdit>("Edit9")->text(), QString());
+    QVERIFY(C<QPushButton>("StartButton")->isEnabled());
+    QVERIFY(!C<QPushButton>("BreakButton")->isEnabled());
+    QCOMPARE(C<QLabel>("ProgressLabel")->text(), QString("0 %"));
+    QCOMPARE(C<QLabel>("ElapsedLabel")->text(), QString("0:00:00"));
+    QCOMPARE(C<QLabel>("StatusLabel")->text(), QString());  // the tracker's empty status
+    for (const char* b : {"SettingsSaveButton", "SettingsLoadButton", "SettingsDeleteButton"})
+      QVERIFY2(!C<QPushButton>(b)->isEnabled(), b);
+    QCOMPARE(C<QLabel>("Label2")->text(), QString("IPs (0):"));
+    for (const char* combo : {"ComboBox2", "ComboBox3", "ComboBox4"})
+      QCOMPARE(C<QComboBox>(combo)->currentText(), QString("End-Of-Line"));
+    QCOMPARE(C<QLabel>("Label4")->text(), QString("Resolved IPs - IP,Domain (0):"));
+    QCOMPARE(C<QLabel>("Label5")->text(), QString("Unresolved IPs (0):"));
+    QCOMPARE(C<QLabel>("Label7")->text(), QString("0"));
+    QCOMPARE(Text("Memo5"), Text("Memo8"));
+    QCOMPARE(MemoLineCount(C<QPlainTextEdit>("Memo5")), 2);
+    QVERIFY(C<QPushButton>("Button1")->text().startsWith("Use "));
+    QCOMPARE(C<QLabel>("Label22")->text(), QString("%1-Bit Edition").arg(sizeof(void*) * 8));
+    QVERIFY(C<QLabel>("Label14")->text().endsWith(QString::number(QDate::currentDate().year() - 2000)));
+    QCOMPARE(C<QWidget>("LeftPanel")->width(), 633);
+    auto* link = dynamic_cast<TLabelEx*>(C<QLabel>("Label15"));
+    QVERIFY(link && link->Link().endsWith("?referer=korrin&ver=" + QString::fromStdString(GetFileVersion(false, 2, 0))));
+    QVERIFY(Boxes->Shown.empty());
+  }
+
+  void theDatabaseBoxIsBrowsedAndTakesDroppedFiles() {
+    auto* edit = C<QLineEdit>("Edit9");
+    TFileDialogRequest asked;
+    QStringList answer{"/data/GeoLite2-Country.mmdb"};
+    const TFileDialogHandler previous = SetFileDialogHandler([&](QWidget*, const TFileDialogRequest& r) {
+      asked = r;
+      return answer;
+    });
+    QTest::mouseClick(C<QPushButton>("Button11"), Qt::LeftButton);
+    QCOMPARE(edit->text(), QString("/data/GeoLite2-Country.mmdb"));
+    QVERIFY(asked.Filter.startsWith("MMDB files (*.mmdb)"));
+    answer.clear();  // cancelled: the box keeps its text
+    QTest::mouseClick(C<QPushButton>("Button11"), Qt::LeftButton);
+    SetFileDialogHandler(previous);
+    QCOMPARE(asked.Directory, QString("/data"));
+    QCOMPARE(asked.FileName, QString("GeoLite2-Country.mmdb"));
+    QCOMPARE(edit->text(), QString("/data/GeoLite2-Country.mmdb"));
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile("/tmp/a.mmdb"), QUrl::fromLocalFile("/tmp/b.mmdb")});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(edit, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(edit, &drop);
+    QCOMPARE(edit->text(), QString("/tmp/b.mmdb"));
+    QTest::mouseClick(C<QPushButton>("Button4"), Qt::LeftButton);  // the viewer is not built in yet
+    QCOMPARE(Boxes->Shown.size(), size_t{1});
+  }
+
+  void generateDeliversTheLinesAndTheCount() {
+    TypeRanges("10.0.0.0/30");
+    Generate();
+    QCOMPARE(Text("Memo2"), QString("10.0.0.0\n10.0.0.1\n10.0.0.2\n10.0.0.3"));
+    QCOMPARE(C<QLabel>("StatusLabel")->text(), QString("4 IPs generated."));
+    QCOMPARE(C<QLabel>("Label2")->text(), QString("IPs (4):"));
+    QCOMPARE(C<QLabel>("ProgressLabel")->text(), QString("100 %"));
+    QVERIFY(C<QPushButton>("StartButton")->isEnabled());
+    QVERIFY(!C<QPushButton>("BreakButton")->isEnabled());
+    QTest::mouseClick(C<QCheckBox>("CheckBox3"), Qt::LeftButton);
+    QCOMPARE(C<QLabel>("Label2")->text(), QString("Name IPs (4):"));
+    QVERIFY(Boxes->Shown.empty());
+  }
+
+  void appendKeepsTheOldLinesAndOffReplacesThem() {
+    auto* memo2 = C<QPlainTextEdit>("Memo2");
+    QTest::keyClicks(memo2, "typed");
+    TypeRanges("10.0.0.0/31");
+    C<QCheckBox>("CheckBox5")->setChecked(true);
+    Generate();
+    QCOMPARE(Text("Memo2"), QString("typed\n10.0.0.0\n10.0.0.1"));
+    C<QCheckBox>("CheckBox5")->setChecked(false);
+    TypeRanges("10.0.0.8/31");
+    Generate();
+    QCOMPARE(Text("Memo2"), QString("10.0.0.8\n10.0.0.9"));
+  }
+
+  void optionsReachTheEngine() {
+    TypeRanges("A=10.0.0.0/30");
+    ClickRadio("RadioButton2");
+    C<QLineEdit>("Edit1")->setText("2");
+    C<QCheckBox>("CheckBox8")->setChecked(true);
+    C<QCheckBox>("CheckBox3")->setChecked(true);
+    C<QLineEdit>("Edit4")->setText("h#-%s");
+    C<QComboBox>("ComboBox5")->setCurrentIndex(4);
+    QVERIFY(!C<QLineEdit>("Edit8")->isHidden());
+    C<QLineEdit>("Edit8")->clear();  // an empty custom delimiter stays empty
+    C<QCheckBox>("CheckBox2")->setChecked(true);
+    C<QLineEdit>("Edit3")->setText("80,81");
+    Generate();
+    QCOMPARE(Text("Memo2"), QString("h1-A10.0.0.1:80\nh2-A10.0.0.1:81\nh3-A10.0.0.2:80\nh4-A10.0.0.2:81"));
+  }
+
+  void withNamesOffTheEngineGetsTheCounterDefaults() {
+    C<QLineEdit>("Edit5")->setText("x");
+    C<QLineEdit>("Edit6")->setText("7");
+    C<QComboBox>("ComboBox5")->setCurrentIndex(2);
+    C<QLineEdit>("Edit3")->setText("443");
+    QVERIFY(W->CopySettingsToUtils());
+    const TKorrinUtils& u = W->Utils();
+    QVERIFY(!u.GenerateNames());
+    QCOMPARE(u.FirstCounter(), 1);
+    QCOMPARE(u.CounterStep(), 1);
+    QCOMPARE(u.CounterDigits(), 1);
+    QCOMPARE(u.NameDelimiter(), std::string(" "));
+    QCOMPARE(u.CounterSymbol(), std::string());
+    QCOMPARE(u.PortNumbers(), std::string());
+    QCOMPARE(u.GenerateCountMode(), TGenerateCounts::gcAllCount);
+    C<QCheckBox>("CheckBox3")->setChecked(true);
+    QVERIFY_THROWS_EXCEPTION(korrin::Exception, W->CopySettingsToUtils());
+    C<QLineEdit>("Edit5")->setText("$10");
+    QVERIFY(W->CopySettingsToUtils());
+    QCOMPARE(u.FirstCounter(), 16);
+    QCOMPARE(u.CounterStep(), 7);
+    QCOMPARE(u.NameDelimiter(), std::string(","));
+  }
+
+  void anEngineErrorShowsOneErrorBoxAndItsStatus() {
+    TypeRanges("10.0.0.0/8");
+    ClickRadio("RadioButton2");
+    C<QLineEdit>("Edit1")->setText("2000000");
+    Generate();
+    const QString message = "Too many IPs (2000000)\r\nMax. IP count: 1000000";
+    QCOMPARE(Boxes->Texts(), QStringList{message});
+    QCOMPARE(int(Boxes->Shown[0].Kind), int(TMessageKind::mkError));
+    QCOMPARE(Boxes->Shown[0].Title, W->windowTitle());
+    QCOMPARE(C<QLabel>("StatusLabel")->text(), message);
+    QVERIFY(C<QPushButton>("StartButton")->isEnabled());
+  }
+
+  void aCountThatIsNoIntegerStartsNothing() {
+    auto* memo2 = C<QPlainTextEdit>("Memo2");
+    QTest::keyClicks(memo2, "kept");
+    TypeRanges("10.0.0.0/30");
+    C<QLineEdit>("Edit1")->setText("1e3");
+    ClickRadio("RadioButton2");
+    QTest::mouseClick(C<QPushButton>("StartButton"), Qt::LeftButton);
+    QCOMPARE(Boxes->Texts(), QStringList{"'1e3' is not a valid integer value"});
+    QVERIFY(!W->Busy());
+    QVERIFY(W->Progress().Terminated());
+    QCOMPARE(Text("Memo2"), QString("kept"));
+    QVERIFY(C<QPushButton>("StartButton")->isEnabled());
+    // With "All IPs" the box is not read.
+    ClickRadio("RadioButton1");
+    Generate();
+    QCOMPARE(MemoLineCount(memo2), 4);
+    QCOMPARE(Boxes->Shown.size(), size_t{1});
+  }
+
+  void countryCodesComeFromTheChosenDatabase() {
+    TypeRanges("81.2.69.160\n2001:218::1");
+    C<QCheckBox>("CheckBox7")->setChecked(true);
+    C<QLineEdit>("Edit9")->setText(KORRIN_TEST_DATA_DIR "/test-data/GeoIP2-Country-Test.mmdb");
+    Generate();
+    QCOMPARE(Text("Memo2"), QString("81.2.69.160 GB\n2001:218::1 JP"));
+    C<QLineEdit>("Edit9")->setText("/nonexistent/x.mmdb");
+    Generate();
+    QCOMPARE(Boxes->Texts(), QStringList{"MMDB File not found"});
+    QCOMPARE(C<QLabel>("StatusLabel")->text(), QString("MMDB File not found"));
+  }
+
+  void countryResolutionWithoutAFileAsksForIt() {
+    auto* memo2 = C<QPlainTextEdit>("Memo2");
+    QTest::keyClicks(memo2, "kept");
+    TypeRanges("10.0.0.0/30");
+    C<QCheckBox>("CheckBox7")->setChecked(true);
+    QTest::mouseClick(C<QPushButton>("StartButton"), Qt::LeftButton);
+    QCOMPARE(Boxes->Texts(), QStringList{"Please, enter GeoIP2 MMDB File Path"});
+    QCOMPARE(int(Boxes->Shown[0].Kind), int(TMessageKind::mkWarning));
+    QVERIFY(!W->Busy());
+    QCOMPARE(Text("Memo2"), QString("kept"));
+  }
+
+  void breakDuringALongJobEndsTerminatedWithTheLinesDelivered() {
+    TypeRanges("10.0.0.0/12\n11.0.0.0/12");  // 2,097,152 addresses: far more than a Break lets through
+    QTest::mouseClick(C<QPushButton>("StartButton"), Qt::LeftButton);
+    auto* breakButton = C<QPushButton>("BreakButton");
+    QVERIFY(breakButton->isEnabled());
+    QVERIFY(!C<QPushButton>("StartButton")->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(W->Progress().Position() >= 1000, 60000);
+    QTest::mouseClick(breakButton, Qt::LeftButton);
+    QVERIFY(!breakButton->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(!W->Busy(), 120000);
+    QCOMPARE(C<QLabel>("StatusLabel")->text(), QString("Terminated."));
+    const int lines = MemoLineCount(C<QPlainTextEdit>("Memo2"));
+    QVERIFY2(lines >= 1000 && lines < 2097152, qPrintable(QString::number(lines)));
+    QCOMPARE(C<QPlainTextEdit>("Memo2")->document()->firstBlock().text(), QString("10.0.0.0"));
+    QVERIFY(C<QPushButton>("StartButton")->isEnabled());
+    QVERIFY(Boxes->Shown.empty());
+  }
+
+  void shuffleKeepsEveryLine() {
+    TypeRanges("10.0.0.0/26");
+    Generate();
+    const QStringList before = Text("Memo2").split('\n');
+    QTest::mouseClick(C<QPushButton>("Button10"), Qt::LeftButton);
+    QStringList after = Text("Memo2").split('\n');
+    QCOMPARE(after.size(), 64);
+    QVERIFY(after != before);  // 1 in 64! to fail by chance
+    after.sort();
+    QStringList sorted = before;
+    sorted.sort();
+    QCOMPARE(after, sorted);
+    QTest::mouseClick(C<QPushButton>("Button2"), Qt::LeftButton);
+    QCOMPARE(C<QLabel>("Label2")->text(), QString("IPs (0):"));
+    QTest::mouseClick(C<QPushButton>("Button10"), Qt::LeftButton);  // an empty list stays empty
+    QCOMPARE(Text("Memo2"), QString());
+  }
+
+  void aDeliveryLocksTheListAndAPendingCloseFollowsIt() {
+    TypeRanges("10.0.0.0/16");
+    Generate();
+    bool locked = false;
+    QTimer::singleShot(0, W.get(), [&] {  // runs between two chunks of the shuffled lines
+      locked = !C<QPushButton>("StartButton")->isEnabled() && !C<QPushButton>("Button10")->isEnabled() &&
+               !C<QPushButton>("Button3")->isEnabled() && C<QPlainTextEdit>("Memo2")->isReadOnly();
+      W->close();
+    });
+    QTest::mouseClick(C<QPushButton>("Button10"), Qt::LeftButton);
+    QVERIFY(locked);
+    QTRY_VERIFY_WITH_TIMEOUT(!W->isVisible(), 10000);
+    QVERIFY(MemoLineCount(C<QPlainTextEdit>("Memo2")) < 65536);  // the close cut the delivery short
+  }
+
+  void saveToFileWritesTheChosenDelimiterOnlyBetweenLines() {
+    QTemporaryDir dir;
+    TypeRanges("10.0.0.0/31\n10.0.0.4/32");
+    Generate();
+    const QString file = dir.filePath("ips.txt");
+    const struct {
+      int index;
+      QByteArray content;
+    } cases[] = {{0, "10.0.0.0\r\n10.0.0.1\r\n10.0.0.4"}, {1, "10.0.0.0,10.0.0.1,10.0.0.4"}, {2, "10.0.0.0;10.0.0.1;10.0.0.4"}};
+    TSaveAs saveAs(file);
+    for (const auto& c : cases) {
+      C<QComboBox>("ComboBox2")->setCurrentIndex(c.index);
+      QTest::mouseClick(C<QPushButton>("Button3"), Qt::LeftButton);
+      QCOMPARE(ReadFile(file), c.content);
+    }
+    QTest::mouseClick(C<QPushButton>("Button2"), Qt::LeftButton);
+    QTest::mouseClick(C<QPushButton>("Button3"), Qt::LeftButton);
+    QCOMPARE(ReadFile(file), QByteArray());
+    QVERIFY(Boxes->Shown.empty());
+  }
+
+  void aFileThatCannotBeWrittenIsReported() {
+    TSaveAs saveAs("/nonexistent-folder/ips.txt");
+    QTest::mouseClick(C<QPushButton>("Button3"), Qt::LeftButton);
+    QCOMPARE(Boxes->Shown.size(), size_t{1});
+    QCOMPARE(int(Boxes->Shown[0].Kind), int(TMessageKind::mkError));
+  }
+
+  void closingDuringAJobEndsItFirst() {
+    TypeRanges("10.0.0.0/12");
+    QTest::mouseClick(C<QPushButton>("StartButton"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(W->Progress().Position() >= 100, 60000);
+    W->close();
+    QTRY_VERIFY_WITH_TIMEOUT(!W->isVisible(), 60000);
+    QVERIFY(!W->Busy());
+    QCOMPARE(C<QLabel>("StatusLabel")->text(), QString("Terminated."));
+  }
+
+  void destroyingTheWindowDuringAJobWaitsForIt() {
+    TypeRanges("10.0.0.0/12");
+    QTest::mouseClick(C<QPushButton>("StartButton"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(W->Progress().Position() >= 100, 60000);
+    W.reset();  // no use after free under the sanitizers
+  }
+
+  void reverseLookupFillsBothResultLists() {
+    const auto server = OddServer();
+    C<QPlainTextEdit>("Memo2")->setPlainText("10.0.0.1\n10.0.0.2:80\n10.0.0.2:81\nmail 10.0.0.3 US\n10.0.0.4");
+    C<QPlainTextEdit>("Memo3")->setPlainText("old");
+    C<QPlainTextEdit>("Memo5")->setPlainText(QString::fromStdString(server->Address()));
+    QTest::mouseClick(C<QPushButton>("Button5"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!W->Busy(), 30000);
+    QCOMPARE(Text("Memo3"), QString("10.0.0.1,h1.example\n10.0.0.3,h3.example"));
+    QCOMPARE(Text("Memo4"), QString("10.0.0.2\n10.0.0.4"));
+    QCOMPARE(C<QLabel>("Label4")->text(), QString("Resolved IPs - IP,Domain (2):"));
+    QCOMPARE(C<QLabel>("Label5")->text(), QString("Unresolved IPs (2):"));
+    QCOMPARE(C<QLabel>("Label7")->text(), QString("4"));
+    QCOMPARE(C<QProgressBar>("ProgressBar1")->value(), 4);
+    QCOMPARE(server->Queries().size(), size_t{4});
+    QVERIFY(C<QPushButton>("Button5")->isEnabled());
+    QTest::mouseClick(C<QPushButton>("Button8"), Qt::LeftButton);
+    QCOMPARE(Text("Memo3") + Text("Memo4"), QString());
+    QVERIFY(Boxes->Shown.empty());
+  }
+
+  void reverseLookupWithoutServersSaysSo() {
+    C<QPlainTextEdit>("Memo4")->setPlainText("old");
+    C<QPlainTextEdit>("Memo5")->setPlainText("\n\n");
+    QTest::mouseClick(C<QPushButton>("Button5"), Qt::LeftButton);
+    QCOMPARE(Boxes->Texts(), QStringList{"No DNS Servers specified"});
+    QCOMPARE(Boxes->Shown[0].Title, QString("Error"));
+    QCOMPARE(Text("Memo4"), QString());
+    QVERIFY(!W->Busy());
+    QTest::mouseClick(C<QPushButton>("Button1"), Qt::LeftButton);
+    QCOMPARE(Text("Memo5"), Text("Memo8"));
+  }
+
+  void aWaitingQueryKeepsTheWindowAnsweringAndBreakEndsTheBatch() {
+    const auto server = SilentServer();
+    C<QPlainTextEdit>("Memo2")->setPlainText("10.0.0.1\n10.0.0.2\n10.0.0.3");
+    C<QPlainTextEdit>("Memo5")->setPlainText(QString::fromStdString(server->Address()));
+    QTest::mouseClick(C<QPushButton>("Button5"), Qt::LeftButton);
+    QVERIFY(!C<QPushButton>("Button5")->isEnabled());  // no second, nested batch
+    QTRY_COMPARE_WITH_TIMEOUT(server->Queries().size(), size_t{1}, 5000);
+    // The window answers during the query's wait.
+    QTest::mouseClick(C<QPushButton>("Button1"), Qt::LeftButton);
+    QCOMPARE(Text("Memo5"), Text("Memo8"));
+    QTest::mouseClick(C<QPushButton>("Button9"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!W->Busy(), 15000);
+    QCOMPARE(Text("Memo4"), QString("10.0.0.1"));
+    QCOMPARE(C<QLabel>("Label7")->text(), QString("1"));
+    QCOMPARE(server->Queries().size(), size_t{1});
+  }
+
+  void closingDuringABatchEndsItFirst() {
+    const auto server = SilentServer();
+    C<QPlainTextEdit>("Memo2")->setPlainText("10.0.0.1\n10.0.0.2\n10.0.0.3");
+    C<QPlainTextEdit>("Memo5")->setPlainText(QString::fromStdString(server->Address()));
+    QTest::mouseClick(C<QPushButton>("Button5"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(server->Queries().size(), size_t{1}, 5000);
+    W->close();
+    QVERIFY(W->isVisible());  // still waiting for the query in progress
+    QTRY_VERIFY_WITH_TIMEOUT(!W->isVisible(), 15000);
+    QCOMPARE(server->Queries().size(), size_t{1});
+  }
+
+  static QString SettingsFile() {
+    return QDir(qEnvironmentVariable("XDG_CONFIG_HOME")).filePath("Korrin2/korrin2.ini");
+  }
+
+  void theChoicesAndStoredSetsPersistAcrossARestart() {
+    TypeRanges("10.0.0.0/30\n\n; comment");
+    C<QCheckBox>("CheckBox4")->setChecked(true);
+    C<QPlainTextEdit>("Memo6")->setPlainText("*.0");
+    C<QCheckBox>("CheckBox7")->setChecked(true);
+    C<QLineEdit>("Edit9")->setText("/data/country.mmdb");
+    ClickRadio("RadioButton2");
+    C<QLineEdit>("Edit1")->setText("007");
+    C<QCheckBox>("CheckBox3")->setChecked(true);
+    C<QComboBox>("ComboBox1")->setCurrentText("@");
+    C<QComboBox>("ComboBox5")->setCurrentIndex(4);
+    C<QLineEdit>("Edit8")->setText("::");
+    C<QComboBox>("ComboBox3")->setCurrentIndex(2);
+    C<QPlainTextEdit>("Memo5")->setPlainText("127.0.0.1");
+    QTest::keyClicks(C<QLineEdit>("SettingsNameEdit"), "Night run");
+    QTest::mouseClick(C<QPushButton>("SettingsSaveButton"), Qt::LeftButton);
+    W->close();
+    QVERIFY(QFile::exists(SettingsFile()));
+    NewWindow();
+    QCOMPARE(Text("Memo1"), QString("10.0.0.0/30\n; comment"));  // empty lines are not kept
+    QVERIFY(C<QCheckBox>("CheckBox4")->isChecked());
+    QCOMPARE(Text("Memo6"), QString("*.0"));
+    QVERIFY(C<QCheckBox>("CheckBox7")->isChecked());
+    QCOMPARE(C<QLineEdit>("Edit9")->text(), QString("/data/country.mmdb"));
+    QVERIFY(C<QRadioButton>("RadioButton2")->isChecked());
+    QCOMPARE(C<QLineEdit>("Edit1")->text(), QString("7"));
+    QVERIFY(C<QCheckBox>("CheckBox3")->isChecked());
+    QCOMPARE(C<QLabel>("Label2")->text(), QString("Name IPs (0):"));
+    QCOMPARE(C<QComboBox>("ComboBox1")->currentText(), QString("@"));
+    QCOMPARE(C<QComboBox>("ComboBox5")->currentIndex(), 4);
+    QVERIFY(!C<QLineEdit>("Edit8")->isHidden());
+    QCOMPARE(C<QLineEdit>("Edit8")->text(), QString("::"));
+    QCOMPARE(C<QComboBox>("ComboBox3")->currentIndex(), 2);
+    QCOMPARE(Text("Memo5"), QString("127.0.0.1"));
+    QCOMPARE(C<QListView>("SettingsListBox")->model()->rowCount(), 1);
+    QCOMPARE(C<QListView>("SettingsListBox")->model()->index(0, 0).data().toString(), QString("Night run"));
+    QVERIFY(Boxes->Shown.empty());
+  }
+
+  void onlyAnAcceptedStartWritesTheSettingsFile() {
+    TypeRanges("10.0.0.0/30");
+    C<QLineEdit>("Edit1")->setText("1e3");
+    ClickRadio("RadioButton2");
+    QTest::mouseClick(C<QPushButton>("StartButton"), Qt::LeftButton);
+    QVERIFY(!QFile::exists(SettingsFile()));
+    C<QLineEdit>("Edit1")->setText("2");
+    Generate();
+    QVERIFY(ReadFile(SettingsFile()).contains("TotalCount=2\r\n"));
+  }
+
+  void aStoredSetSavesLoadsAndDeletes() {
+    auto* name = C<QLineEdit>("SettingsNameEdit");
+    auto* list = C<QListView>("SettingsListBox");
+    QTest::keyClicks(name, "A");
+    for (const char* b : {"SettingsSaveButton", "SettingsLoadButton", "SettingsDeleteButton"})
+      QVERIFY2(C<QPushButton>(b)->isEnabled(), b);
+    TypeRanges("10.1.0.0/24");
+    C<QCheckBox>("CheckBox1")->setChecked(true);
+    ClickRadio("RadioButton3");
+    QTest::mouseClick(C<QPushButton>("SettingsSaveButton"), Qt::LeftButton);
+    QCOMPARE(list->model()->rowCount(), 1);
+
+    TypeRanges("192.168.0.0/16");
+    C<QCheckBox>("CheckBox1")->setChecked(false);
+    ClickRadio("RadioButton1");
+    name->setText("a");  // names match without regard to case
+    QTest::mouseClick(C<QPushButton>("SettingsLoadButton"), Qt::LeftButton);
+    QCOMPARE(Text("Memo1"), QString("10.1.0.0/24"));
+    QVERIFY(C<QCheckBox>("CheckBox1")->isChecked());
+    QVERIFY(C<QRadioButton>("RadioButton3")->isChecked());
+
+    name->clear();
+    QVERIFY(!C<QPushButton>("SettingsLoadButton")->isEnabled());
+    list->show();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(0, 0)).center());
+    QCOMPARE(name->text(), QString("A"));
+    QTest::mouseClick(C<QPushButton>("SettingsDeleteButton"), Qt::LeftButton);
+    QCOMPARE(list->model()->rowCount(), 0);
+    QTest::mouseClick(C<QPushButton>("SettingsLoadButton"), Qt::LeftButton);
+    QTest::mouseClick(C<QPushButton>("SettingsDeleteButton"), Qt::LeftButton);
+    QCOMPARE(Boxes->Texts(), QStringList({"Settings \"A\" not found", "Settings \"A\" not found"}));
+    QCOMPARE(Boxes->Shown[0].Title, QString("Load Settings"));
+    QCOMPARE(Boxes->Shown[1].Title, QString("Delete Settings"));
+    QCOMPARE(int(Boxes->Shown[1].Kind), int(TMessageKind::mkWarning));
+  }
+
+  void aDamagedSettingsFileStillOpensTheWindow() {
+    W.reset();
+    QDir().mkpath(QFileInfo(SettingsFile()).path());
+    QFile f(SettingsFile());
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("Mode=7\r\nTotalCount=abc\r\nNameDelimiter=9\r\nIPRangeN=3\r\nIPRange1=10.0.0.0/30\r\nIPRange3=10.9.0.0/30\r\n\xff\xfe");
+    f.close();
+    NewWindow();
+    QVERIFY(C<QRadioButton>("RadioButton1")->isChecked());
+    QCOMPARE(C<QLineEdit>("Edit1")->text(), QString("10"));
+    QCOMPARE(C<QComboBox>("ComboBox5")->currentIndex(), 0);
+    QCOMPARE(Text("Memo1"), QString("10.0.0.0/30\n10.9.0.0/30"));
+  }
+
+  void screenshotAfterAGeneration() {
+    TypeRanges("127.0.0.1/24\nA=192.168.1.100/16/24\nfdc7:200d:3e17::/120\nB=fdc7:200d:3e17::fb05/48/60");
+    ClickRadio("RadioButton3");
+    C<QCheckBox>("CheckBox3")->setChecked(true);
+    Generate();
+    const QString target = qEnvironmentVariable("KORRIN_SCREENSHOT", QDir::temp().filePath("korrin-main-window.png"));
+    QVERIFY(W->grab().save(target));
+  }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"
