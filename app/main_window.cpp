@@ -1,5 +1,7 @@
 #include "app/main_window.h"
 
+#include "settings/copy_settings_to_utils.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -25,6 +27,7 @@
 #include "common/list_file.h"
 #include "common/text.h"
 #include "dns/reverse_lookup.h"
+#include "settings/copy_settings_to_utils.h"
 #include "settings/stored_settings_list.h"
 #include "forms/button_ex.h"
 #include "forms/label_ex.h"
@@ -466,66 +469,10 @@ void TForm1::SaveListClick(QPlainTextEdit* Memo, QComboBox* Delimiter) {
   Guarded([&] { SaveListToFile(MemoLines(Memo), chosen.first().toStdString(), GetDelimiter(Delimiter)); });
 }
 
-int32_t TForm1::StrictInt(const QLineEdit* Edit) const {
-  const std::string text = Edit->text().toStdString();
-  const auto v = TryStrToInt(text);
-  if (!v) throw Exception(Format("'%s' is not a valid integer value", text.c_str()));
-  return *v;
-}
-
 bool TForm1::CopySettingsToUtils() {
-  TKorrinUtils& u = *FUtils;
-  if (CheckBox7->isChecked()) {
-    if (!CheckNotEmpty(Edit9->text(), QStringLiteral("GeoIP2 MMDB File Path"))) return false;
-    u.SetResolveIPCountry(true);
-  } else {
-    u.SetResolveIPCountry(false);
-  }
-  u.SetMMDBFilePath(Edit9->text().toStdString());
-  if (RadioButton2->isChecked()) {
-    u.SetGenerateCountMode(TGenerateCounts::gcTotalCount);
-    u.SetGenerateCount(StrictInt(Edit1));
-  } else if (RadioButton3->isChecked()) {
-    u.SetGenerateCountMode(TGenerateCounts::gcForEach);
-    u.SetGenerateCount(StrictInt(Edit2));
-  } else {
-    u.SetGenerateCountMode(TGenerateCounts::gcAllCount);
-    u.SetGenerateCount(0);
-  }
-  if (CheckBox3->isChecked()) {
-    u.SetGenerateNames(true);
-    u.SetNameTemplate(Edit4->text().toStdString());
-    u.SetCounterSymbol(ComboBox1->currentText().toStdString());
-    u.SetFirstCounter(StrictInt(Edit5));
-    u.SetCounterStep(StrictInt(Edit6));
-    u.SetCounterDigits(StrictInt(Edit7));
-    switch (ComboBox5->currentIndex()) {
-      case 1: u.SetNameDelimiter("\t"); break;
-      case 2: u.SetNameDelimiter(","); break;
-      case 3: u.SetNameDelimiter(";"); break;
-      case 4: u.SetNameDelimiter(Edit8->text().toStdString()); break;
-      default: u.SetNameDelimiter(" ");
-    }
-  } else {
-    u.SetGenerateNames(false);
-    u.SetNameTemplate({});
-    u.SetCounterSymbol({});
-    u.SetFirstCounter(1);
-    u.SetCounterStep(1);
-    u.SetCounterDigits(1);
-    u.SetNameDelimiter(" ");
-  }
-  u.SetAddPortNumbers(CheckBox2->isChecked());
-  u.SetPortNumbers(CheckBox2->isChecked() ? Edit3->text().toStdString() : std::string());
-  // Empty lines count too: the engine skips them itself.
-  u.IPRanges() = MemoLines(Memo1).ToVector();
-  u.SetUsableHostIPAddresses(CheckBox8->isChecked());
-  u.SetDoExclude(CheckBox4->isChecked());
-  u.ExcludeMasks() = CheckBox4->isChecked() ? MemoLines(Memo6).ToVector() : std::vector<std::string>();
-  u.SetRandomOrder(CheckBox1->isChecked());
-  u.SetAppend(CheckBox5->isChecked());
-  u.SetEscapeIPv6(CheckBox6->isChecked());
-  return true;
+  const TKorrinSettings choices = GetChoices();
+  if (choices.ResolveCountry && !CheckNotEmpty(Edit9->text(), QString::fromUtf8(kMMDBFilePathName))) return false;
+  return korrin::CopySettingsToUtils(choices, *FUtils);
 }
 
 }  // namespace korrin

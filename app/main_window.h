@@ -102,7 +102,6 @@ class TForm1 : public TVForm {
   void SaveListClick(QPlainTextEdit* Memo, QComboBox* Delimiter);
   static std::string GetDelimiter(const QComboBox* Combo);
   void ShuffleList();
-  int32_t StrictInt(const QLineEdit* Edit) const;
 
   std::unique_ptr<TProgress> FProgress;
   int32_t FActiveThreads = 0;
