@@ -18,7 +18,8 @@ class TCountryColumn {
   // Opens the database; raises the reader's message on a file it cannot read.
   explicit TCountryColumn(const std::string& fileName);
   // The two-letter code, empty when the database has no record for the address or the record
-  // holds no country code. Raises on a corrupt database.
+  // holds no country code; the text stays valid as long as this object. Raises on a corrupt
+  // database.
   const std::string& CodeOf(const TIPAddr& address);
 
  private:

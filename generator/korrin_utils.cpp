@@ -250,6 +250,25 @@ class TGenerationRun {
   std::string Delimiter() const { return E.GenerateNames() ? E.NameDelimiter() : " "; }
 
   void AppendCountryCodes() {
+    // Looked up in address order: neighbouring look-ups share their path down the search tree
+    // and often their record, where a random order would miss the cache at every step.
+    struct TLookup {
+      TIPAddr Address;
+      uint32_t Line;
+    };
+    std::vector<TLookup> lookups(FLines.size());
+    for (size_t i = 0; i < lookups.size(); ++i)
+      lookups[i] = {FAddresses.IPAddress(FLineIndexes[i]), static_cast<uint32_t>(i)};
+    std::sort(lookups.begin(), lookups.end(), [](const TLookup& a, const TLookup& b) {
+      if (a.Address.ip_family != b.Address.ip_family) return a.Address.ip_family < b.Address.ip_family;
+      if (a.Address.ip_family == TIPAddrFamily::IPv4) return a.Address.ipv4.Value < b.Address.ipv4.Value;
+      return std::lexicographical_compare(a.Address.ipv6.Groups.rbegin(), a.Address.ipv6.Groups.rend(),
+                                          b.Address.ipv6.Groups.rbegin(), b.Address.ipv6.Groups.rend());
+    });
+    std::vector<const std::string*> codes(FLines.size());
+    for (const TLookup& l : lookups) codes[l.Line] = &FCountries->CodeOf(l.Address);
+    std::vector<TLookup>().swap(lookups);
+
     const std::string delimiter = Delimiter();
     TTextLines coded;
     coded.reserve(FLines.size(), FLines.Text().size() + FLines.size() * (delimiter.size() + 2));
@@ -257,7 +276,7 @@ class TGenerationRun {
       std::string& line = coded.BeginLine();
       line += FLines[i];
       line += delimiter;
-      line += FCountries->CodeOf(FAddresses.IPAddress(FLineIndexes[i]));
+      line += *codes[i];
       coded.EndLine();
     }
     FLines.swap(coded);
