@@ -126,6 +126,8 @@ TListViewEx::TListViewEx(QWidget* parent) : QTreeView(parent), FModel(new TListV
   setDragDropMode(QAbstractItemView::DragDrop);
   header()->setSectionsClickable(true);
   header()->setSectionsMovable(false);
+  // Widths are the caller's, down to a hidden column of 0.
+  header()->setMinimumSectionSize(0);
   connect(header(), &QHeaderView::sectionClicked, this, [this](int column) { HeaderClicked(column); });
   connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { SelectionChanged(); });
 }

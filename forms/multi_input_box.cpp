@@ -129,12 +129,14 @@ bool TMultiInputBox::NumInputBox(QWidget* AOwner, const QString& ATitle, const Q
   spin->setGroupSeparatorShown(false);
   spin->setValue(Value);
   box.BandLayout()->addWidget(spin);
+  // The spin box's editor, whose every change counts, also those its filter holds as unfinished.
+  const QLineEdit* edit = spin->findChild<QLineEdit*>();
   const auto accepted = [=]() -> std::optional<int32_t> {
-    const std::optional<int32_t> value = TryStrToInt(spin->text().toStdString());
+    const std::optional<int32_t> value = TryStrToInt(edit->text().toStdString());
     if (value && *value >= AMin && *value <= AMax) return value;
     return std::nullopt;
   };
-  QObject::connect(spin, &QSpinBox::textChanged, &box, [&box] { box.Verify(); });
+  QObject::connect(edit, &QLineEdit::textChanged, &box, [&box] { box.Verify(); });
   box.SetVerifier([=] { return accepted().has_value(); });
   if (!box.Run()) return false;
   Value = *accepted();
