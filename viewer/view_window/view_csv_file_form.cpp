@@ -101,10 +101,13 @@ TViewCSVFileForm::TViewCSVFileForm(QWidget* parent)
   const std::vector<int32_t> numberWidth{kNumberColumnWidth};
   SourceView2->AddColumns({QStringLiteral("#"), QStringLiteral("Line")}, &numberWidth);
   SourceView2->hide();
+  // Each table column keeps its measured width; the raw line takes what is left.
+  SourceView->header()->setStretchLastSection(false);
 
   SourceTabSet = new QTabBar(this);
   SourceTabSet->setObjectName(QStringLiteral("SourceTabSet"));
   SourceTabSet->setShape(QTabBar::RoundedSouth);
+  SourceTabSet->setExpanding(false);
   SourceTabSet->addTab(QStringLiteral("Columns"));
   SourceTabSet->addTab(QStringLiteral("Text"));
   layout->addWidget(SourceTabSet);
@@ -169,7 +172,11 @@ TViewCSVFileForm::TViewCSVFileForm(QWidget* parent)
   FPreview.SetOnLineParsed([this](const TCSVParser& Parser) { MeasureColumns(Parser); });
 }
 
-TViewCSVFileForm::~TViewCSVFileForm() = default;
+TViewCSVFileForm::~TViewCSVFileForm() {
+  // The views ask this window for their rows, also while they are being torn down.
+  delete SourceView;
+  delete SourceView2;
+}
 
 void TViewCSVFileForm::ViewFile(const QString& Title, const QString& FileName, bool NoHeader,
                                 const TLineReaderClass* LineReaderClass, const QString& OpenDialogFilter,
@@ -306,7 +313,9 @@ void TViewCSVFileForm::SourceViewData(int32_t Index, QStringList& Cells) {
     return;
   }
   Cells << QString::number(Index + 1);
-  const int32_t columns = std::min(FPreview.ParseRow(row), FPreview.CSVParser().ColumnCount());
+  FPreview.ParseRow(row);
+  // The values stored: a line may name more columns than the parser keeps.
+  const int32_t columns = FPreview.CSVParser().ColumnCount();
   for (int32_t k = 0; k < columns; ++k) Cells << FromU16(FPreview.CSVParser().ColumnValue(k));
 }
 
