@@ -262,6 +262,10 @@ QAction* TListViewEx::CompanionAction(TListCompanion Role) const { return FActio
 
 void TListViewEx::AddAddAction(QAction* Action) { FAddActionList.emplace_back(Action); }
 
+void TListViewEx::SetCountLabel(QLabel* Value) { FCountLabel = Value; }
+
+void TListViewEx::SetCheckedCountLabel(QLabel* Value) { FCheckedCountLabel = Value; }
+
 void TListViewEx::SetProgressColumn(int32_t Value) {
   FProgressColumn = Value;
   viewport()->update();

@@ -76,9 +76,9 @@ class TListViewEx : public QTreeView {
   QAction* CompanionAction(TListCompanion Role) const;
   void AddAddAction(QAction* Action);
 
-  void SetCountLabel(QLabel* Value) { FCountLabel = Value; }
+  void SetCountLabel(QLabel* Value);
   void SetCountFormat(const QString& Value) { FCountFormat = Value; }
-  void SetCheckedCountLabel(QLabel* Value) { FCheckedCountLabel = Value; }
+  void SetCheckedCountLabel(QLabel* Value);
   void SetCheckedCountFormat(const QString& Value) { FCheckedCountFormat = Value; }
   int32_t SortedByColumn() const { return FSortedByColumn; }
   // A cell of this column whose text ends in "N %" is drawn as a progress bar.
