@@ -27,7 +27,7 @@
 #include "viewer/cached_file_line_reader.h"
 #include "viewer/view_window/view_csv_file_form.h"
 #include "viewer/view_window/view_files.h"
-#include "../forms/when_modal.h"
+#include "tests/forms/when_modal.h"
 
 using namespace korrin;
 using korrin::test::WhenModal;
