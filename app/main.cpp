@@ -3,12 +3,18 @@
 #include <QIcon>
 
 #include "app/main_window.h"
+#include "viewer/view_window/view_files.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Korrin"));
   // The icon that the install puts into the desktop's theme.
   QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("korrin")));
+  // "--view FILE": the viewer alone, on a delimited text file or a database.
+  if (const qsizetype view = QApplication::arguments().indexOf(QStringLiteral("--view")); view > 0) {
+    korrin::ViewAnyFile(QApplication::arguments().value(view + 1));
+    return 0;
+  }
   korrin::TForm1 window;
   window.show();
   return QApplication::exec();

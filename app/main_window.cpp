@@ -32,6 +32,7 @@
 #include "forms/button_ex.h"
 #include "forms/label_ex.h"
 #include "generator/korrin_utils.h"
+#include "viewer/view_window/view_files.h"
 
 namespace korrin {
 namespace {
@@ -447,9 +448,7 @@ void TForm1::ShuffleList() {
 
 void TForm1::ComboBox5Change() { Edit8->setVisible(ComboBox5->currentIndex() == 4); }
 
-void TForm1::Button4Click() {
-  Warning(QStringLiteral("The file viewer is not part of this build."));
-}
+void TForm1::Button4Click() { ViewMMDBFile(Edit9->text()); }
 
 std::string TForm1::GetDelimiter(const QComboBox* Combo) {
   switch (Combo->currentIndex()) {

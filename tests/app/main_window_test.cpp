@@ -30,6 +30,7 @@
 #include "dns/dns_record.h"
 #include "forms/dialog_hooks.h"
 #include "tests/dns/fake_dns_server.h"
+#include "tests/forms/when_modal.h"
 
 using namespace korrin;
 
@@ -209,8 +210,13 @@ class MainWindowTest : public QObject {
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(edit, &drop);
     QCOMPARE(edit->text(), QString("/tmp/b.mmdb"));
-    QTest::mouseClick(C<QPushButton>("Button4"), Qt::LeftButton);  // the viewer is not built in yet
-    QCOMPARE(Boxes->Shown.size(), size_t{1});
+    QString viewed;
+    korrin::test::WhenModal([&](QWidget* viewer) {
+      viewed = viewer->windowTitle();
+      viewer->close();
+    });
+    QTest::mouseClick(C<QPushButton>("Button4"), Qt::LeftButton);
+    QCOMPARE(viewed, QString("/tmp/b.mmdb - GeoIP2 MMDB"));
   }
 
   void generateDeliversTheLinesAndTheCount() {

@@ -1,0 +1,151 @@
+// The file view window on a 1 GB CSV: from creation to the first 1000 rows painted, "Count Rows..."
+// through the wait dialog (with the longest stall of the dialog's event loop as a counter), and
+// opening and paging through a preview of 500 columns, whose cells are parsed only for the rows painted.
+#include <benchmark/benchmark.h>
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+#include <cstdio>
+#include <string>
+
+#include "forms/list_view_ex.h"
+#include "viewer/view_window/view_csv_file_form.h"
+
+namespace {
+
+using namespace korrin;
+
+const std::string kCache = KORRIN_BENCH_CACHE;
+
+// Written once, removed at exit. KORRIN_BENCH_MB sets the size (1024 by default).
+const std::string& LargeFile() {
+  static const std::string path = [] {
+    const std::string name = kCache + "/view_window_large.csv";
+    const long long target = qEnvironmentVariableIntValue("KORRIN_BENCH_MB") > 0
+                                 ? qEnvironmentVariableIntValue("KORRIN_BENCH_MB") * 1048576LL
+                                 : 1024LL * 1048576LL;
+    std::FILE* f = std::fopen(name.c_str(), "wb");
+    if (!f) std::abort();
+    std::fputs("network,country,city,latitude,longitude\n", f);
+    long long written = 0;
+    char line[128];
+    for (unsigned i = 0; written < target; ++i) {
+      const int n = std::snprintf(line, sizeof line, "%u.%u.%u.0/24,GB,Boxford %u,51.%04u,-0.%04u\n", i >> 16 & 255,
+                                  i >> 8 & 255, i & 255, i % 1000, i % 10000, (i * 7) % 10000);
+      std::fwrite(line, 1, static_cast<size_t>(n), f);
+      written += n;
+    }
+    std::fclose(f);
+    std::atexit([] { std::remove((kCache + "/view_window_large.csv").c_str()); });
+    return name;
+  }();
+  return path;
+}
+
+const std::string& WideFile() {
+  static const std::string path = [] {
+    const std::string name = kCache + "/view_window_wide.csv";
+    std::FILE* f = std::fopen(name.c_str(), "wb");
+    if (!f) std::abort();
+    for (int row = 0; row <= 1000; ++row)
+      for (int col = 0; col < 500; ++col) std::fprintf(f, col ? ",v%d_%d" : "v%d_%d", row, col);
+    std::fclose(f);
+    std::atexit([] { std::remove((kCache + "/view_window_wide.csv").c_str()); });
+    return name;
+  }();
+  return path;
+}
+
+TListViewEx* Table(TViewCSVFileForm& form) { return form.findChild<TListViewEx*>("SourceView"); }
+
+void BM_OpenLargeFileFirstRowsPainted(benchmark::State& state) {
+  const QString file = QString::fromStdString(LargeFile());
+  for (auto _ : state) {
+    QElapsedTimer clock;
+    clock.start();
+    TViewCSVFileForm form;
+    form.Prepare("Bench", file);
+    form.resize(922, 566);
+    form.show();
+    Table(form)->viewport()->repaint();
+    state.SetIterationTime(clock.nsecsElapsed() / 1e9);
+    if (Table(form)->ItemCount() != 1001) state.SkipWithError("not 1000 rows and the \"...\" item");
+  }
+}
+BENCHMARK(BM_OpenLargeFileFirstRowsPainted)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+
+void BM_CountRowsOfLargeFileThroughTheWaitDialog(benchmark::State& state) {
+  const QString file = QString::fromStdString(LargeFile());
+  TViewCSVFileForm form;
+  form.Prepare("Bench", file);
+  form.show();
+  qint64 stall = 0;
+  for (auto _ : state) {
+    // A 5 ms timer runs through the dialog's modal loop; its longest gap is how long the dialog
+    // could not answer the user.
+    QElapsedTimer tick, clock;
+    qint64 longest = 0;
+    QTimer meter;
+    meter.setInterval(5);
+    QObject::connect(&meter, &QTimer::timeout, [&] { longest = std::max(longest, tick.restart()); });
+    tick.start();
+    meter.start();
+    clock.start();
+    form.findChild<QPushButton*>("CountRowsButton")->click();
+    state.SetIterationTime(clock.nsecsElapsed() / 1e9);
+    stall = std::max(stall, longest);
+    if (form.Rows() <= 0) state.SkipWithError("no count");
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * QFileInfo(file).size());
+  state.counters["rows"] = double(form.Rows());
+  state.counters["max_stall_ms"] = double(stall);
+}
+BENCHMARK(BM_CountRowsOfLargeFileThroughTheWaitDialog)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+
+void BM_OpenWideFile(benchmark::State& state) {
+  const QString file = QString::fromStdString(WideFile());
+  for (auto _ : state) {
+    TViewCSVFileForm form;
+    form.Prepare("Bench", file);
+    form.resize(922, 566);
+    form.show();
+    Table(form)->viewport()->repaint();
+    if (Table(form)->ColumnCount() != 501) state.SkipWithError("not 500 columns and \"#\"");
+  }
+}
+BENCHMARK(BM_OpenWideFile)->Unit(benchmark::kMillisecond);
+
+void BM_PageThrough500Columns(benchmark::State& state) {
+  TViewCSVFileForm form;
+  form.Prepare("Bench", QString::fromStdString(WideFile()));
+  form.resize(922, 566);
+  form.show();
+  TListViewEx* table = Table(form);
+  QScrollBar* bar = table->verticalScrollBar();
+  // Laid out, so that a page is what the window shows.
+  while (bar->pageStep() <= 1 || bar->maximum() == 0) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  for (auto _ : state) {
+    bar->setValue(bar->value() + bar->pageStep() > bar->maximum() ? 0 : bar->value() + bar->pageStep());
+    table->viewport()->repaint();
+  }
+  state.counters["columns"] = double(table->ColumnCount());
+  state.counters["rows_per_page"] = double(bar->pageStep());
+}
+BENCHMARK(BM_PageThrough500Columns)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
