@@ -109,7 +109,8 @@ uint32_t TMMDBReader::WalkTree(const TMMDBIPAddress& address, uint32_t node, int
   };
   // CheckTree has passed, so every node below the node count lies inside FTree.
   int i = 0;
-  for (; i < bitCount && node < FNodeCount; ++i) node = NodeRecord<RecordSize>(FTree + int64_t{node} * (RecordSize / 4), bitAt(i));
+  for (; i < bitCount && node < FNodeCount; ++i)
+    node = NodeRecord<RecordSize>(FTree + int64_t{node} * (RecordSize / 4), bitAt(i));
   prefixLength = i;
   return node;
 }
