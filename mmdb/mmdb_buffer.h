@@ -34,9 +34,12 @@ class TMMDBBuffer {
   double ReadDouble(int64_t offset) const;
   float ReadFloat(int64_t offset) const;
   // Big-endian accumulation of `size` bytes onto `startValue`; bits shifted out are lost.
-  int32_t ReadInteger(int32_t startValue, int64_t offset, int64_t size) const;
-  int64_t ReadLong(int64_t offset, int64_t size) const;
-  uint64_t ReadULong(int64_t offset, int64_t size) const;
+  // Inline, as every pointer and number of a decode comes through here.
+  int32_t ReadInteger(int32_t startValue, int64_t offset, int64_t size) const {
+    return static_cast<int32_t>(static_cast<uint32_t>(Accumulate(static_cast<uint32_t>(startValue), offset, size)));
+  }
+  int64_t ReadLong(int64_t offset, int64_t size) const { return static_cast<int64_t>(Accumulate(0, offset, size)); }
+  uint64_t ReadULong(int64_t offset, int64_t size) const { return Accumulate(0, offset, size); }
 
  protected:
   TMMDBBuffer() = default;
@@ -54,7 +57,18 @@ class TMMDBBuffer {
     return _Bytes + offset;
   }
   [[noreturn]] static void RaiseReadPastEnd();
-  uint64_t Accumulate(uint64_t startValue, int64_t offset, int64_t size) const;
+  uint64_t Accumulate(uint64_t startValue, int64_t offset, int64_t size) const {
+    const uint8_t* p = At(offset, size);
+    // Only the last eight bytes can survive the shifts, so longer runs are read from there.
+    if (size > 8) {
+      p += size - 8;
+      size = 8;
+      startValue = 0;
+    }
+    uint64_t value = startValue;
+    for (int64_t i = 0; i < size; ++i) value = (value << 8) | p[i];
+    return value;
+  }
 
   const uint8_t* _Bytes = nullptr;
   int64_t _Length = 0;

@@ -57,25 +57,27 @@ void TMMDBDecoder::CheckCount(int64_t count, int64_t minBytes, int64_t offset) c
 
 TMMDBControl TMMDBDecoder::ReadControl(int64_t offset) const {
   if (offset < 0 || offset >= _database.Length()) RaiseBadData("pointer larger than the database.");
-  TMMDBControl c;
-  const uint8_t ctrl = _database.ReadOne(offset++);
-  c.Type = ctrl >> 5;
+  const uint8_t ctrl = _database.ReadOne(offset);
+  TMMDBControl c{ctrl >> 5, ctrl & 0x1F, offset + 1};
+  // Extended types and long sizes are rare: kept off the path of the one-byte control.
+  if (c.Type == 0 || (c.Size >= 29 && c.Type != mtPointer)) ReadLongControl(c);
+  return c;
+}
+
+void TMMDBDecoder::ReadLongControl(TMMDBControl& c) const {
   if (c.Type == 0) {
-    c.Type = _database.ReadOne(offset) + 7;
+    c.Type = _database.ReadOne(c.Offset) + 7;
     if (c.Type < 8)
       throw Exception(Format("Something went horribly wrong in the decoder. An extended type resolved to a type number < 8 (%d)", c.Type));
-    ++offset;
+    ++c.Offset;
   }
-  c.Size = ctrl & 0x1F;
-  if (c.Type != mtPointer && c.Size >= 29) {
+  if (c.Size >= 29) {
     // The format's three size bytes are a full 24-bit count.
     const int64_t k = c.Size - 28;
-    const int64_t v = _database.ReadLong(offset, k);
+    const int64_t v = _database.ReadLong(c.Offset, k);
     c.Size = (k == 1 ? 29 : k == 2 ? 285 : 65821) + v;
-    offset += k;
+    c.Offset += k;
   }
-  c.Offset = offset;
-  return c;
 }
 
 std::pair<int64_t, int64_t> TMMDBDecoder::ReadPointer(int64_t sizeBits, int64_t offset) const {
@@ -170,12 +172,24 @@ void TMMDBDecoder::DecodeMap(TMMDBKind kind, void* field, const TMMDBControl& c,
   auto& dictionary = *static_cast<TMMDBDictionary*>(field);
   dictionary.clear();
   end = c.Offset;
+  std::string_view key, value;
   for (int64_t i = 0; i < c.Size; ++i) {
-    auto& entry = dictionary.Append();
-    end = DecodeValue(TMMDBKind::String, &entry.first, end, depth + 1);
-    end = DecodeValue(TMMDBKind::String, &entry.second, end, depth + 1);
-    if (!dictionary.KeepLast()) throw Exception("Duplicates not allowed");
+    end = DecodeText(end, key, depth + 1);
+    end = DecodeText(end, value, depth + 1);
+    if (!dictionary.Add(key, value)) throw Exception("Duplicates not allowed");
   }
+}
+
+int64_t TMMDBDecoder::DecodeText(int64_t offset, std::string_view& text, int depth) const {
+  int64_t after;
+  const TMMDBControl c = ResolveControl(offset, after);
+  if (c.Type != mtUtf8String) {
+    // Any other value raises the message decoding it into a string member gives.
+    std::string member;
+    DecodeValue(TMMDBKind::String, &member, offset, depth);
+  }
+  text = _database.View(c.Offset, c.Size);
+  return after >= 0 ? after : c.Offset + c.Size;
 }
 
 int64_t TMMDBDecoder::DecodeRecordMap(TMMDBRecord& record, const TMMDBControl& c, int depth) const {

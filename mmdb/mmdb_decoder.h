@@ -62,6 +62,10 @@ class TMMDBDecoder {
   // The control of the value at `offset` after following pointers; `after` becomes the offset
   // just past what sits at `offset` itself when that is a pointer.
   TMMDBControl ResolveControl(int64_t offset, int64_t& after) const;
+  // The rest of a control whose type is extended or whose size takes further bytes.
+  void ReadLongControl(TMMDBControl& c) const;
+  // The string at `offset` (through pointers) viewed in the buffer, and the offset after it.
+  int64_t DecodeText(int64_t offset, std::string_view& text, int depth) const;
   int64_t DecodeValue(TMMDBKind kind, void* field, int64_t offset, int depth) const;
   void DecodeMap(TMMDBKind kind, void* field, const TMMDBControl& c, int64_t& end, int depth) const;
   void DecodeArray(TMMDBKind kind, void* field, const TMMDBControl& c, int64_t& end, int depth) const;

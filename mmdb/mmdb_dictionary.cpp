@@ -17,20 +17,20 @@ const std::string& TMMDBDictionary::at(std::string_view key) const {
   return it->second;
 }
 
-TMMDBDictionary::value_type& TMMDBDictionary::Append() {
-  if (FCount == FEntries.size()) FEntries.emplace_back();
-  return FEntries[FCount++];
-}
-
-bool TMMDBDictionary::KeepLast() {
-  const std::string& key = FEntries[FCount - 1].first;
-  // Language codes are short and mostly differ in their first letter: compare that first.
-  const auto earlier = std::find_if(begin(), end() - 1, [&](const value_type& e) {
-    return e.first.size() == key.size() && (key.empty() || e.first[0] == key[0]) && e.first == key;
+bool TMMDBDictionary::Add(std::string_view key, std::string_view value) {
+  // Language codes are a few letters that differ early: a plain loop beats a library compare.
+  const bool known = std::any_of(begin(), end(), [&](const value_type& e) {
+    if (e.first.size() != key.size()) return false;
+    for (size_t i = 0; i < key.size(); ++i)
+      if (e.first[i] != key[i]) return false;
+    return true;
   });
-  if (earlier == end() - 1) return true;
-  --FCount;
-  return false;
+  if (known) return false;
+  if (FCount == FEntries.size()) FEntries.emplace_back();
+  value_type& entry = FEntries[FCount++];
+  entry.first.assign(key);
+  entry.second.assign(value);
+  return true;
 }
 
 bool operator==(const TMMDBDictionary& a, const TMMDBDictionary& b) {

@@ -27,10 +27,9 @@ class TMMDBDictionary {
   const std::string& at(std::string_view key) const;
   void clear() { FCount = 0; }
 
-  // A slot for one more entry, reusing the storage of an entry cleared before.
-  value_type& Append();
-  // Keeps the last appended entry unless its key was there already; false when it was dropped.
-  bool KeepLast();
+  // Adds the entry, reusing the storage of an entry cleared before; false, with nothing added,
+  // when the key is there already.
+  bool Add(std::string_view key, std::string_view value);
 
   // The same entries, in any order.
   friend bool operator==(const TMMDBDictionary& a, const TMMDBDictionary& b);

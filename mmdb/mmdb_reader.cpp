@@ -33,6 +33,22 @@ int64_t LocateMetadata(const TMMDBBuffer& database, const std::string& fileName)
                          fileName.c_str()));
 }
 
+// Record `index` (0 left, 1 right) of the node whose bytes start at `b`; picked without a
+// branch, as the address bits that choose it are unpredictable.
+template <int RecordSize>
+uint32_t NodeRecord(const uint8_t* b, uint32_t index) {
+  auto be3 = [](const uint8_t* p) { return uint32_t{p[0]} << 16 | uint32_t{p[1]} << 8 | p[2]; };
+  if constexpr (RecordSize == 24) {
+    return be3(b + 3 * index);
+  } else if constexpr (RecordSize == 28) {
+    // The middle byte carries the high nibble of each record: left in its high, right in its low half.
+    const uint32_t high = index == 0 ? b[3] >> 4 : b[3] & 0x0F;
+    return high << 24 | be3(b + 4 * index);
+  } else {
+    return uint32_t{b[4 * index]} << 24 | be3(b + 4 * index + 1);
+  }
+}
+
 }  // namespace
 
 TMMDBReader::TMMDBReader(const std::string& fileName)
@@ -48,7 +64,8 @@ TMMDBReader::TMMDBReader(std::unique_ptr<TMMDBArrayBuffer> database, const std::
       FNodeCount(FMetadata.NodeCount()),
       FSearchTreeSize(FMetadata.SearchTreeSize()),
       FTreeFits(FNodeCount >= 0 && FNodeCount <= UINT32_MAX &&
-                FSearchTreeSize <= _database->Length() - kDataSectionSeparator) {}
+                FSearchTreeSize <= _database->Length() - kDataSectionSeparator),
+      FTree(FTreeFits ? reinterpret_cast<const uint8_t*>(_database->View(0, FSearchTreeSize).data()) : nullptr) {}
 
 void TMMDBReader::CheckTree() const {
   const int32_t recordSize = FMetadata.RecordSize();
@@ -72,34 +89,40 @@ uint32_t TMMDBReader::IPv4StartNode() {
 
 uint32_t TMMDBReader::ReadNodeRecord(uint32_t node, int index) const {
   CheckTree();
-  const int32_t recordSize = FMetadata.RecordSize();
   if (node >= FNodeCount) RaiseCorruptTree("node number out of range.");
-  const int64_t byteSize = recordSize / 4;
-  const auto* b = reinterpret_cast<const uint8_t*>(_database->View(int64_t{node} * byteSize, byteSize).data());
-  auto be = [&](int from, int count) {
-    uint32_t v = 0;
-    for (int i = from; i < from + count; ++i) v = (v << 8) | b[i];
-    return v;
-  };
+  const int32_t recordSize = FMetadata.RecordSize();
+  const uint8_t* b = FTree + int64_t{node} * (recordSize / 4);
+  const uint32_t side = index != 0;
   switch (recordSize) {
-    case 24: return index == 0 ? be(0, 3) : be(3, 3);
-    case 28:
-      // The middle byte carries the high nibble of each record: left in its high, right in its low half.
-      return index == 0 ? ((uint32_t{b[3]} & 0xF0) << 20) | be(0, 3) : ((uint32_t{b[3]} & 0x0F) << 24) | be(4, 3);
-    default: return index == 0 ? be(0, 4) : be(4, 4);
+    case 24: return NodeRecord<24>(b, side);
+    case 28: return NodeRecord<28>(b, side);
+    default: return NodeRecord<32>(b, side);
   }
 }
 
-uint32_t TMMDBReader::FindAddressNode(const TMMDBIPAddress& address, int& prefixLength) {
+template <int RecordSize>
+uint32_t TMMDBReader::WalkTree(const TMMDBIPAddress& address, uint32_t node, int& prefixLength) const {
   const int bitCount = address._v6 ? 128 : 32;
-  auto bitAt = [&](int i) -> int {
+  auto bitAt = [&](int i) -> uint32_t {
     if (!address._v6) return (address._ipv4.Value >> (31 - i)) & 1;
     return (address._ipv6.Group(i / 16) >> (15 - i % 16)) & 1;
   };
-  uint32_t node = StartNode(bitCount);
+  // CheckTree has passed, so every node below the node count lies inside FTree.
   int i = 0;
-  for (; i < bitCount && node < FNodeCount; ++i) node = ReadNodeRecord(node, bitAt(i));
+  for (; i < bitCount && node < FNodeCount; ++i)
+    node = NodeRecord<RecordSize>(FTree + int64_t{node} * (RecordSize / 4), bitAt(i));
   prefixLength = i;
+  return node;
+}
+
+uint32_t TMMDBReader::FindAddressNode(const TMMDBIPAddress& address, int& prefixLength) {
+  const uint32_t start = StartNode(address._v6 ? 128 : 32);
+  uint32_t node;
+  switch (FMetadata.RecordSize()) {
+    case 24: node = WalkTree<24>(address, start, prefixLength); break;
+    case 28: node = WalkTree<28>(address, start, prefixLength); break;
+    default: node = WalkTree<32>(address, start, prefixLength);
+  }
   if (node == FNodeCount) return 0;
   if (node > FNodeCount) return node;
   throw Exception("Something bad happened");

@@ -50,6 +50,9 @@ class TMMDBReader {
  private:
   TMMDBReader(std::unique_ptr<TMMDBArrayBuffer> database, const std::string& fileName);
   uint32_t IPv4StartNode();
+  // The walk for one record size, so the node layout is chosen once per look-up, not per node.
+  template <int RecordSize>
+  uint32_t WalkTree(const TMMDBIPAddress& address, uint32_t node, int& prefixLength) const;
   // Raises unless the record size is known and the tree fits in the file: checked where every
   // walk starts and at every node read.
   void CheckTree() const;
@@ -63,6 +66,9 @@ class TMMDBReader {
   int64_t FNodeCount = 0;
   int64_t FSearchTreeSize = 0;
   bool FTreeFits = false;
+  // The search tree's bytes, checked against the file once when it fits; node numbers below
+  // the node count index inside them.
+  const uint8_t* FTree = nullptr;
 };
 
 }  // namespace korrin
