@@ -8,7 +8,7 @@ function(korrin_add_qt_test name)
   set_target_properties(${name} PROPERTIES AUTOMOC ON)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test Qt6::Widgets)
   target_compile_definitions(${name} PRIVATE
-    KORRIN_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/../shared/mmdb-test-data"
+    KORRIN_TEST_DATA_DIR="${KORRIN_TEST_DATA_DIR}"
     KORRIN_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   set(runtime "${CMAKE_CURRENT_BINARY_DIR}/${name}.runtime")
   file(MAKE_DIRECTORY "${runtime}")
