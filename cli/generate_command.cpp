@@ -53,19 +53,6 @@ struct GenerateOptions {
   bool quiet = false;
 };
 
-// Lines end with LF or CR LF; a last line without an end counts.
-std::vector<std::string> SplitLines(std::string_view text) {
-  std::vector<std::string> lines;
-  while (!text.empty()) {
-    const size_t end = std::min(text.find('\n'), text.size());
-    std::string_view line = text.substr(0, end);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.emplace_back(line);
-    text.remove_prefix(std::min(end + 1, text.size()));
-  }
-  return lines;
-}
-
 std::vector<std::string> ReadLinesFromFile(const std::string& path) { return SplitLines(ReadWholeFile(path)); }
 
 std::vector<std::string> ReadLinesFromStdin() {

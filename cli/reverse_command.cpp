@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 #include <memory>
 
 #include "cli/commands.h"
@@ -28,12 +29,7 @@ struct TReverseOptions {
 };
 
 std::vector<std::string> ReadLines(std::istream& in) {
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(std::move(line));
-  }
-  return lines;
+  return SplitLines(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
 }
 
 std::vector<std::string> InputLines(const std::string& path) {
@@ -45,9 +41,9 @@ std::vector<std::string> InputLines(const std::string& path) {
 
 // The "done of total" line on a terminal, redrawn in place at most ten times a second; other
 // output to the terminal clears it first and puts it back after.
-class TProgressLine {
+class TDoneOfTotalLine {
  public:
-  explicit TProgressLine(bool shown) : FShown(shown) {}
+  explicit TDoneOfTotalLine(bool shown) : FShown(shown) {}
   void Show(int done, int total) {
     if (!FShown) return;
     FText = FormatCount(done) + " / " + FormatCount(total);
@@ -86,7 +82,7 @@ void RunReverse(const TReverseOptions& options) {
       throw Exception(Format("Cannot create file %s: %s", options.Unresolved.c_str(), std::strerror(errno)));
   }
   std::ostream& unresolved = unresolvedFile ? *unresolvedFile : std::cerr;
-  TProgressLine progress(isatty(STDERR_FILENO) != 0);
+  TDoneOfTotalLine progress(isatty(STDERR_FILENO) != 0);
   const bool resultsOnTerminal = isatty(STDOUT_FILENO) != 0;
 
   TReverseLookup batch;

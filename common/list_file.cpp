@@ -6,15 +6,10 @@ namespace korrin {
 
 void SaveListToFile(const TTextLines& lines, const std::string& fileName, const std::string& delimiter) {
   std::string data;
-  if (delimiter == "\n") {
-    data.assign(lines.Text());
-    if (!data.empty()) data.pop_back();
-  } else {
-    data.reserve(lines.Text().size() + lines.size() * delimiter.size());
-    for (size_t i = 0; i < lines.size(); ++i) {
-      if (i > 0) data += delimiter;
-      data += lines[i];
-    }
+  data.reserve(lines.Text().size() + lines.size() * delimiter.size());
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) data += delimiter;
+    data += lines[i];
   }
   WriteFileReplacing(fileName, data);
 }

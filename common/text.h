@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace korrin {
 
@@ -26,5 +27,8 @@ std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2))
 std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to);
 
 bool EndsWithNoCase(std::string_view text, std::string_view suffix);
+
+// Lines ending with LF or CR LF; a last line without an end counts, an empty text has none.
+std::vector<std::string> SplitLines(std::string_view text);
 
 }  // namespace korrin
