@@ -1,6 +1,6 @@
 #include "app/main_window.h"
 
-#include "settings/copy_settings_to_utils.h"
+#include "settings/choices_to_engine.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -21,17 +21,17 @@
 #include <algorithm>
 
 #include "app/memo_lines.h"
-#include "app/progress.h"
+#include "app/progress_tracker.h"
 #include "app/version.h"
 #include "common/exception.h"
 #include "common/list_file.h"
 #include "common/text.h"
 #include "dns/reverse_lookup.h"
-#include "settings/copy_settings_to_utils.h"
+#include "settings/choices_to_engine.h"
 #include "settings/stored_settings_list.h"
-#include "forms/button_ex.h"
-#include "forms/label_ex.h"
-#include "generator/korrin_utils.h"
+#include "forms/browse_button.h"
+#include "forms/link_label.h"
+#include "generator/generation_engine.h"
 #include "viewer/view_window/view_files.h"
 
 namespace korrin {

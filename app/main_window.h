@@ -9,7 +9,7 @@
 
 #include "common/random.h"
 #include "common/text_lines.h"
-#include "forms/v_form.h"
+#include "forms/base_form.h"
 
 class QCheckBox;
 class QComboBox;

@@ -3,14 +3,14 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 
-#include "app/korrin_thread.h"
+#include "app/worker_thread.h"
 #include "app/main_window.h"
 #include "app/memo_lines.h"
 #include "common/text.h"
 #include "dns/reverse_lookup.h"
 #include "dns/reverse_lookup_lists.h"
-#include "forms/button_ex.h"
-#include "forms/label_ex.h"
+#include "forms/browse_button.h"
+#include "forms/link_label.h"
 
 namespace korrin {
 

@@ -4,12 +4,12 @@
 #include <QCoreApplication>
 #include <QPlainTextEdit>
 
-#include "app/korrin_thread.h"
+#include "app/worker_thread.h"
 #include "app/main_window.h"
 #include "app/memo_lines.h"
-#include "app/progress.h"
-#include "forms/button_ex.h"
-#include "generator/korrin_utils.h"
+#include "app/progress_tracker.h"
+#include "forms/browse_button.h"
+#include "generator/generation_engine.h"
 
 namespace korrin {
 

@@ -10,7 +10,7 @@
 #include "app/main_window.h"
 #include "app/memo_lines.h"
 #include "app/stored_names_model.h"
-#include "forms/button_ex.h"
+#include "forms/browse_button.h"
 #include "settings/app_settings_location.h"
 #include "settings/settings_file.h"
 

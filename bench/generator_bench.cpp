@@ -1,7 +1,7 @@
 // The engine alone, without process start-up or output: where the CLI's time goes.
 #include <benchmark/benchmark.h>
 
-#include "generator/korrin_utils.h"
+#include "generator/generation_engine.h"
 
 namespace korrin {
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "generator/country_column.h"
-#include "mmdb/mmdb_info.h"
+#include "mmdb/mmdb_geo_records.h"
 #include "mmdb/mmdb_reader.h"
 
 namespace korrin {

@@ -13,7 +13,7 @@
 #include <cstdio>
 #include <string>
 
-#include "forms/list_view_ex.h"
+#include "forms/report_list_view.h"
 #include "viewer/view_window/view_csv_file_form.h"
 
 namespace {

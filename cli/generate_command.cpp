@@ -12,8 +12,8 @@
 #include "common/file_io.h"
 #include "common/list_file.h"
 #include "common/text.h"
-#include "generator/korrin_utils.h"
-#include "settings/copy_settings_to_utils.h"
+#include "generator/generation_engine.h"
+#include "settings/choices_to_engine.h"
 #include "settings/settings_file.h"
 
 namespace korrin::cli {

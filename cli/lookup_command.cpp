@@ -5,7 +5,7 @@
 #include "cli/commands.h"
 #include "address/ip_types.h"
 #include "common/text.h"
-#include "mmdb/mmdb_info.h"
+#include "mmdb/mmdb_geo_records.h"
 #include "mmdb/mmdb_reader.h"
 
 namespace korrin::cli {

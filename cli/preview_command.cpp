@@ -7,7 +7,7 @@
 #include "common/text.h"
 #include "mmdb/mmdb_meta_reader.h"
 #include "viewer/file_preview.h"
-#include "viewer/fixed_utf8_encoding.h"
+#include "viewer/tolerant_utf8.h"
 
 namespace korrin::cli {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "common/exception.h"
-#include "generator/korrin_utils.h"
+#include "generator/generation_engine.h"
 #include "generator/port_list.h"
 #include "generator/range_line.h"
 

@@ -7,7 +7,7 @@
 #include "address/mmdb_ip_address.h"
 #include "common/exception.h"
 #include "mmdb/mmdb_enumerator.h"
-#include "mmdb/mmdb_info.h"
+#include "mmdb/mmdb_geo_records.h"
 #include "mmdb/mmdb_metadata_lines.h"
 #include "mmdb/mmdb_reader.h"
 

@@ -5,13 +5,13 @@
 #include <string_view>
 
 #include "common/exception.h"
-#include "generator/korrin_utils.h"
-#include "settings/copy_settings_to_utils.h"
+#include "generator/generation_engine.h"
+#include "settings/choices_to_engine.h"
 #include "settings/hashed_string_list.h"
-#include "settings/korrin_settings.h"
+#include "settings/window_choices.h"
 #include "settings/settings_file.h"
 #include "settings/stored_settings_list.h"
-#include "settings/text_encoding.h"
+#include "settings/settings_file_encoding.h"
 
 namespace {
 

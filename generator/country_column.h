@@ -8,7 +8,7 @@
 #include <unordered_map>
 
 #include "address/ip_types.h"
-#include "mmdb/mmdb_info.h"
+#include "mmdb/mmdb_geo_records.h"
 #include "mmdb/mmdb_reader.h"
 
 namespace korrin {

@@ -4,9 +4,9 @@
 
 #include "common/text.h"
 #include "mmdb/mmdb_enumerator.h"
-#include "mmdb/mmdb_info.h"
+#include "mmdb/mmdb_geo_records.h"
 #include "mmdb/mmdb_metadata_lines.h"
-#include "viewer/fixed_utf8_encoding.h"
+#include "viewer/tolerant_utf8.h"
 
 namespace korrin {
 

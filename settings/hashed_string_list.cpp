@@ -7,7 +7,7 @@
 #include "common/exception.h"
 #include "common/text.h"
 #include "common/file_io.h"
-#include "settings/text_encoding.h"
+#include "settings/settings_file_encoding.h"
 
 namespace korrin {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "settings/korrin_settings.h"
+#include "settings/window_choices.h"
 #include "settings/stored_settings_list.h"
 
 namespace korrin {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "settings/text_encoding.h"
+#include "settings/settings_file_encoding.h"
 
 namespace korrin {
 

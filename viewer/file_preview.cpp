@@ -8,7 +8,7 @@
 #include "common/text.h"
 #include "viewer/cached_file_line_reader.h"
 #include "viewer/cached_file_stream.h"
-#include "viewer/fixed_utf8_encoding.h"
+#include "viewer/tolerant_utf8.h"
 #include "viewer/utf8_line_counter.h"
 
 namespace korrin {

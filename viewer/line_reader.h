@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "viewer/stream.h"
-#include "viewer/stream_reader_ex.h"
+#include "viewer/text_stream_reader.h"
 
 namespace korrin {
 

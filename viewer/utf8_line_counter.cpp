@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "viewer/fixed_utf8_encoding.h"
-#include "viewer/stream_reader_ex.h"
+#include "viewer/tolerant_utf8.h"
+#include "viewer/text_stream_reader.h"
 
 namespace korrin {
 

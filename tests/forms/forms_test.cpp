@@ -9,10 +9,10 @@
 #include <QtTest>
 #include <vector>
 
-#include "forms/button_ex.h"
+#include "forms/browse_button.h"
 #include "forms/dialog_hooks.h"
-#include "forms/label_ex.h"
-#include "forms/v_form.h"
+#include "forms/link_label.h"
+#include "forms/base_form.h"
 
 using namespace korrin;
 

@@ -9,7 +9,7 @@
 #include "common/exception.h"
 #include "mmdb/mmdb_array_buffer.h"
 #include "mmdb/mmdb_decoder.h"
-#include "mmdb/mmdb_info.h"
+#include "mmdb/mmdb_geo_records.h"
 #include "mmdb/mmdb_reader.h"
 #include "mmdb_test_support.h"
 #include "mmdb_test_writer.h"

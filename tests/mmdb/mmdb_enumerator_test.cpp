@@ -4,7 +4,7 @@
 
 #include "common/exception.h"
 #include "mmdb/mmdb_enumerator.h"
-#include "mmdb/mmdb_info.h"
+#include "mmdb/mmdb_geo_records.h"
 #include "mmdb_test_writer.h"
 
 namespace korrin::test {

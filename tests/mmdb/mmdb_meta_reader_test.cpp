@@ -7,7 +7,7 @@
 
 #include "address/ip_types.h"
 #include "test_json.h"
-#include "viewer/fixed_utf8_encoding.h"
+#include "viewer/tolerant_utf8.h"
 
 namespace korrin::test {
 namespace {

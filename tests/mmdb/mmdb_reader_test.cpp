@@ -10,7 +10,7 @@
 #include "common/exception.h"
 #include "common/text.h"
 #include "mmdb/mmdb_enumerator.h"
-#include "mmdb/mmdb_info.h"
+#include "mmdb/mmdb_geo_records.h"
 #include "mmdb/mmdb_metadata_lines.h"
 #include "mmdb/mmdb_reader.h"
 #include "mmdb_test_support.h"

@@ -5,7 +5,7 @@
 #include <map>
 
 #include "mmdb/mmdb_enumerator.h"
-#include "mmdb/mmdb_info.h"
+#include "mmdb/mmdb_geo_records.h"
 #include "mmdb/mmdb_reader.h"
 #include "mmdb_test_support.h"
 #include "test_json.h"

@@ -5,7 +5,7 @@
 #include <random>
 
 #include "common/exception.h"
-#include "settings/text_encoding.h"
+#include "settings/settings_file_encoding.h"
 
 namespace korrin {
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 // Sample choices and lists shared by the settings tests.
-#include "settings/korrin_settings.h"
+#include "settings/window_choices.h"
 
 #include <string>
 

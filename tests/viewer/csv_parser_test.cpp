@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "common/exception.h"
-#include "viewer/fixed_utf8_encoding.h"
+#include "viewer/tolerant_utf8.h"
 #include "viewer/line_reader.h"
 
 namespace korrin {

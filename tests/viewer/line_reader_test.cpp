@@ -9,7 +9,7 @@
 
 #include "tests/viewer/test_streams.h"
 #include "viewer/cached_file_line_reader.h"
-#include "viewer/fixed_utf8_encoding.h"
+#include "viewer/tolerant_utf8.h"
 
 namespace korrin {
 namespace {

@@ -5,7 +5,7 @@
 #include <random>
 
 #include "tests/viewer/test_streams.h"
-#include "viewer/stream_reader_ex.h"
+#include "viewer/text_stream_reader.h"
 
 namespace korrin {
 namespace {

@@ -20,8 +20,8 @@
 
 #include "common/exception.h"
 #include "forms/dialog_hooks.h"
-#include "forms/label_ex.h"
-#include "forms/list_view_ex.h"
+#include "forms/link_label.h"
+#include "forms/report_list_view.h"
 #include "forms/wait_dialog_box.h"
 #include "mmdb/mmdb_meta_reader.h"
 #include "viewer/cached_file_line_reader.h"

@@ -26,8 +26,8 @@
 #include <typeinfo>
 
 #include "common/text.h"
-#include "forms/label_ex.h"
-#include "forms/list_view_ex.h"
+#include "forms/link_label.h"
+#include "forms/report_list_view.h"
 #include "forms/multi_input_box.h"
 #include "forms/wait_dialog_box.h"
 

@@ -7,7 +7,7 @@
 #include <exception>
 #include <vector>
 
-#include "forms/v_form.h"
+#include "forms/base_form.h"
 #include "viewer/file_preview.h"
 
 class QCheckBox;

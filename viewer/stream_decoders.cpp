@@ -1,4 +1,4 @@
-#include "viewer/text_encoding.h"
+#include "viewer/stream_decoders.h"
 
 namespace korrin {
 

@@ -1,4 +1,4 @@
-#include "app/progress.h"
+#include "app/progress_tracker.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -160,4 +160,4 @@ class ProgressTest : public QObject {
 };
 
 QTEST_MAIN(ProgressTest)
-#include "progress_test.moc"
+#include "progress_tracker_test.moc"

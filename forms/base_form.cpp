@@ -1,4 +1,4 @@
-#include "forms/v_form.h"
+#include "forms/base_form.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "forms/list_view_ex.h"
+#include "forms/report_list_view.h"
 
 #include <QAbstractButton>
 #include <QAbstractTableModel>

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "viewer/stream.h"
-#include "viewer/string_builder_ex.h"
-#include "viewer/text_encoding.h"
+#include "viewer/utf16_buffer.h"
+#include "viewer/stream_decoders.h"
 
 namespace korrin {
 

@@ -1,4 +1,4 @@
-#include "forms/label_ex.h"
+#include "forms/link_label.h"
 
 #include <QDesktopServices>
 #include <QMouseEvent>

@@ -1,8 +1,8 @@
 #pragma once
 // The window's choices handed to the generation engine before a run, the same way for the window
 // and for `korrin-cli generate --settings`.
-#include "generator/korrin_utils.h"
-#include "settings/korrin_settings.h"
+#include "generator/generation_engine.h"
+#include "settings/window_choices.h"
 
 namespace korrin {
 

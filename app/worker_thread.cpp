@@ -1,4 +1,4 @@
-#include "app/korrin_thread.h"
+#include "app/worker_thread.h"
 
 #include <QMetaObject>
 #include <QObject>

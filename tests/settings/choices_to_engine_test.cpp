@@ -1,4 +1,4 @@
-#include "settings/copy_settings_to_utils.h"
+#include "settings/choices_to_engine.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "viewer/string_builder_ex.h"
+#include "viewer/utf16_buffer.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "mmdb/mmdb_info.h"
+#include "mmdb/mmdb_geo_records.h"
 
 namespace korrin {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "viewer/text_encoding.h"
+#include "viewer/stream_decoders.h"
 
 namespace korrin {
 

@@ -1,4 +1,4 @@
-#include "settings/korrin_settings.h"
+#include "settings/window_choices.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "viewer/stream_reader_ex.h"
+#include "viewer/text_stream_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "tests/viewer/test_streams.h"
-#include "viewer/fixed_utf8_encoding.h"
+#include "viewer/tolerant_utf8.h"
 
 namespace korrin {
 namespace {

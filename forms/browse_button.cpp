@@ -1,4 +1,4 @@
-#include "forms/button_ex.h"
+#include "forms/browse_button.h"
 
 #include <QFileInfo>
 #include <QLineEdit>
@@ -6,7 +6,7 @@
 #include <QPlainTextEdit>
 #include <QTextBlock>
 
-#include "forms/v_form.h"
+#include "forms/base_form.h"
 
 namespace korrin {
 namespace {

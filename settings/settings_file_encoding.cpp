@@ -1,4 +1,4 @@
-#include "settings/text_encoding.h"
+#include "settings/settings_file_encoding.h"
 
 #include <cstdint>
 

@@ -1,4 +1,4 @@
-#include "generator/korrin_utils.h"
+#include "generator/generation_engine.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "app/progress.h"
+#include "app/progress_tracker.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,10 +1,10 @@
-#include "viewer/stream_reader_ex.h"
+#include "viewer/text_stream_reader.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "common/exception.h"
-#include "viewer/fixed_utf8_encoding.h"
+#include "viewer/tolerant_utf8.h"
 
 namespace korrin {
 

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "forms/list_view_ex.h"
+#include "forms/report_list_view.h"
 
 using namespace korrin;
 
@@ -188,4 +188,4 @@ class ListViewExTest : public QObject {
 };
 
 QTEST_MAIN(ListViewExTest)
-#include "list_view_ex_test.moc"
+#include "report_list_view_test.moc"
