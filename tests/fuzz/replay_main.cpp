@@ -1,5 +1,6 @@
-// Feeds every kept fuzz input of one target (its corpus and the inputs that once crashed) to the
-// target's entry point, so that a fixed crash stays fixed in the sanitizer test build.
+// Feeds every kept fuzz input of one target (its corpus, its seeds kept elsewhere in the
+// repository and the inputs that once crashed) to the target's entry point, so that a fixed crash
+// stays fixed in the sanitizer test build.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -14,7 +15,7 @@ namespace {
 
 TEST(KORRIN_FUZZ_SUITE, EveryKeptInputRunsCleanly) {
   int replayed = 0;
-  for (const char* folder : {KORRIN_FUZZ_CORPUS, KORRIN_FUZZ_CRASHES}) {
+  for (const char* folder : {KORRIN_FUZZ_CORPUS, KORRIN_FUZZ_SEEDS, KORRIN_FUZZ_CRASHES}) {
     if (!std::filesystem::is_directory(folder)) continue;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
       if (!entry.is_regular_file()) continue;
