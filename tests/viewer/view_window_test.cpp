@@ -72,7 +72,10 @@ struct TViewer {
   explicit TViewer(const QString& FileName, bool NoHeader = false, const TLineReaderClass* Class = nullptr,
                    bool CellLineBreaks = false) {
     Form.SetCellLineBreaks(CellLineBreaks);
-    Form.Prepare("Test", FileName, NoHeader, Class);
+    TViewFileOptions options;
+    options.NoHeader = NoHeader;
+    options.LineReaderClass = Class;
+    Form.Prepare("Test", FileName, options);
     Form.show();
   }
   TListViewEx* Table() { return Form.findChild<TListViewEx*>("SourceView"); }
@@ -388,8 +391,12 @@ class ViewWindowTest : public QObject {
     const QByteArray target = qgetenv("KORRIN_VIEWER_SCREENSHOT");
     if (target.isEmpty()) QSKIP("set KORRIN_VIEWER_SCREENSHOT to a .png path to write the screenshot");
     TViewCSVFileForm form;
-    form.Prepare("GeoIP2 MMDB", QFileInfo(kCity).fileName(), true, &TLineReaderClassOf<TMMDBMetaReader>::Instance(),
-                 "MMDB files (*.mmdb)|*.mmdb", false, false);
+    form.Prepare("GeoIP2 MMDB", QFileInfo(kCity).fileName(),
+                 {.NoHeader = true,
+                  .LineReaderClass = &TLineReaderClassOf<TMMDBMetaReader>::Instance(),
+                  .OpenDialogFilter = "MMDB files (*.mmdb)|*.mmdb",
+                  .CountRowsEnabled = false,
+                  .SetMaxRowsEnabled = false});
     // Opened by its name alone, so the caption in the picture carries no local path.
     QDir::setCurrent(QFileInfo(kCity).absolutePath());
     form.show();
