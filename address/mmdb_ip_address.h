@@ -18,6 +18,9 @@ struct TMMDBIPAddress {
   TMMDBIPAddress() = default;
   explicit TMMDBIPAddress(TIPv4 v) : _v6(false), _ipv4(v) {}
   explicit TMMDBIPAddress(const TIPv6& v) : _v6(true), _ipv6(v) {}
+  // The one conversion from the generator's family-tagged address.
+  explicit TMMDBIPAddress(const TIPAddr& a)
+      : _v6(a.ip_family == TIPAddrFamily::IPv6), _ipv4(_v6 ? TIPv4{} : a.ipv4), _ipv6(_v6 ? a.ipv6 : TIPv6{}) {}
   // 4 bytes give IPv4, 16 bytes IPv6; other lengths raise "Bad address size: %d.".
   explicit TMMDBIPAddress(const std::vector<uint8_t>& address);
 

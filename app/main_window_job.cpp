@@ -38,11 +38,10 @@ void TForm1::OnStartProcess() {
 
 void TForm1::DoProcess(TKorrinThread& Thread) {
   bool succeeded = false;
-  bool failed = false;
   try {
     FActionResult.clear();
-    if (FUtils->PerformGenerateIPList(FActionResult)) succeeded = true;
-    else failed = true;
+    FUtils->PerformGenerateIPList(FActionResult);
+    succeeded = true;
   } catch (const std::exception& e) {
     FActionResult = e.what();
     Thread.Synchronize([this] { ShowActionError(); });
@@ -52,7 +51,6 @@ void TForm1::DoProcess(TKorrinThread& Thread) {
   }
   if (FProgress->Terminated()) Thread.Synchronize([this] { ShowActionTerminated(); });
   else if (succeeded) Thread.Synchronize([this] { ShowActionResult(); });
-  else if (failed) Thread.Synchronize([this] { ShowActionError(); });
 }
 
 void TForm1::ShowActionResult() { FProgress->SetStatus(FActionResult); }

@@ -34,8 +34,7 @@ int RunLookup(const std::string& mmdbPath, bool withPrefix, std::vector<std::str
         status = kExitFailure;
         continue;
       }
-      const TMMDBIPAddress address =
-          parsed.ip_family == TIPAddrFamily::IPv4 ? TMMDBIPAddress(parsed.ipv4) : TMMDBIPAddress(parsed.ipv6);
+      const TMMDBIPAddress address(parsed);
       record.Clear();
       int prefixLength = 0;
       const bool found = reader.FindRecord(address, prefixLength, record);

@@ -8,8 +8,7 @@ TCountryColumn::TCountryColumn(const std::string& fileName)
     : FReader(fileName), FCity(FReader.Metadata().IsCityDatabase()) {}
 
 const std::string& TCountryColumn::CodeOf(const TIPAddr& address) {
-  const TMMDBIPAddress key = address.ip_family == TIPAddrFamily::IPv4 ? TMMDBIPAddress(address.ipv4)
-                                                                     : TMMDBIPAddress(address.ipv6);
+  const TMMDBIPAddress key(address);
   int prefixLength = 0;
   const uint32_t record = FReader.FindAddressNode(key, prefixLength);
   if (record == 0) return FNone;

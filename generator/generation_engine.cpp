@@ -43,7 +43,7 @@ struct TRangeEntry {
 // Candidates are collected addresses; their texts are written once, straight into the lines.
 class TGenerationRun {
  public:
-  TGenerationRun(TKorrinUtils& engine, IProgressSink* progress) : E(engine), FProgress(progress) {}
+  TGenerationRun(TKorrinUtils& engine, IProgressSink* progress) : FEngine(engine), FProgress(progress) {}
 
   void Execute() {
     Report([](IProgressSink& p) {
@@ -52,12 +52,12 @@ class TGenerationRun {
       p.SetMax(100);
       p.SetProcessed(0);
     });
-    if (E.AddPortNumbers()) FPorts = ReadPortList(E.PortNumbers());
-    FCountMode = E.GenerateCountMode();
-    FCount = FCountMode == TGenerateCounts::gcAllCount ? 0 : E.GenerateCount();
+    if (FEngine.AddPortNumbers()) FPorts = ReadPortList(FEngine.PortNumbers());
+    FCountMode = FEngine.GenerateCountMode();
+    FCount = FCountMode == TGenerateCounts::gcAllCount ? 0 : FEngine.GenerateCount();
     ReadRanges();
-    if (E.DoExclude())
-      for (const auto& mask : E.ExcludeMasks())
+    if (FEngine.DoExclude())
+      for (const auto& mask : FEngine.ExcludeMasks())
         if (!mask.empty()) FExcludes.Add(mask);
     Report([this](IProgressSink& p) {
       p.SetMax(FTotal);
@@ -75,21 +75,21 @@ class TGenerationRun {
   bool Terminated() const { return FProgress && FProgress->Terminated(); }
 
   void ReadRanges() {
-    const int32_t maxIPs = E.MaxIPs();
+    const int32_t maxIPs = FEngine.MaxIPs();
     const int bitsMax = Bits(maxIPs);
     const int bitsCount = Bits(FCount);
     if (FCountMode == TGenerateCounts::gcTotalCount) {
       FTotal = FCount;
       if (FCount > maxIPs) throw Exception(Format("Too many IPs (%d)\r\nMax. IP count: %d", FCount, maxIPs));
     }
-    for (const auto& line : E.IPRanges()) {
+    for (const auto& line : FEngine.IPRanges()) {
       auto range = ReadRangeLine(line);
       if (!range) continue;
       const int w = FamilyWidth(range->Base.ip_family);
       int s = range->SuffixStart;
       const int p = range->Prefix;
       int r = 0;
-      if (E.RandomOrder() && FCountMode != TGenerateCounts::gcAllCount && s - p > bitsCount) {
+      if (FEngine.RandomOrder() && FCountMode != TGenerateCounts::gcAllCount && s - p > bitsCount) {
         r = s - p - bitsCount;
         s = p + bitsCount;
       }
@@ -106,30 +106,30 @@ class TGenerationRun {
     // Every address may become one line per port: refuse a run whose lines could not fit.
     if (FPorts && !FPorts->empty() && FTotal > 0) {
       const int64_t lines = FTotal * static_cast<int64_t>(FPorts->size());
-      if (lines > E.MaxLines())
+      if (lines > FEngine.MaxLines())
         throw Exception(Format("Too many lines (%lld)\r\nMax. line count: %lld", static_cast<long long>(lines),
-                               static_cast<long long>(E.MaxLines())));
+                               static_cast<long long>(FEngine.MaxLines())));
     }
   }
 
   void Generate() {
-    if (E.ResolveIPCountry()) {
-      if (E.MMDBFilePath().empty()) throw Exception("Invalid arguments");
+    if (FEngine.ResolveIPCountry()) {
+      if (FEngine.MMDBFilePath().empty()) throw Exception("Invalid arguments");
       std::error_code ec;
-      if (!std::filesystem::exists(E.MMDBFilePath(), ec) || std::filesystem::is_directory(E.MMDBFilePath(), ec))
+      if (!std::filesystem::exists(FEngine.MMDBFilePath(), ec) || std::filesystem::is_directory(FEngine.MMDBFilePath(), ec))
         throw Exception("MMDB File not found");
     }
-    TTextLines& ipList = E.IPList();
-    if (!E.Append()) ipList.clear();
+    TTextLines& ipList = FEngine.IPList();
+    if (!FEngine.Append()) ipList.clear();
     if (FRanges.empty()) return;
-    FRandom.seed(E.RandomSeed() ? *E.RandomSeed() : FreshSeed());
-    if (E.ResolveIPCountry()) FCountries = std::make_unique<TCountryColumn>(E.MMDBFilePath());
-    FNeedOrigins = E.GenerateNames() || E.ResolveIPCountry();
+    FRandom.seed(FEngine.RandomSeed() ? *FEngine.RandomSeed() : FreshSeed());
+    if (FEngine.ResolveIPCountry()) FCountries = std::make_unique<TCountryColumn>(FEngine.MMDBFilePath());
+    FNeedOrigins = FEngine.GenerateNames() || FEngine.ResolveIPCountry();
     const int reserve = static_cast<int>(std::clamp<int64_t>(FTotal, 0, kMaxReserve));
     FAddresses.SetCapacity(reserve);
     if (FNeedOrigins) FRangeIndexes.SetCapacity(reserve);
 
-    const bool inOrderCount = !E.RandomOrder() && FCountMode != TGenerateCounts::gcAllCount;
+    const bool inOrderCount = !FEngine.RandomOrder() && FCountMode != TGenerateCounts::gcAllCount;
     for (int i = 0; i < static_cast<int>(FRanges.size()) && !Terminated(); ++i) {
       Walk(i, inOrderCount);
       if (FCountMode == TGenerateCounts::gcForEach) {
@@ -143,7 +143,7 @@ class TGenerationRun {
     else if (FCountMode == TGenerateCounts::gcTotalCount) Select(FCount);
 
     if (FCountries) AppendCountryCodes();
-    if (E.GenerateNames()) PutNamesInFront();
+    if (FEngine.GenerateNames()) PutNamesInFront();
     if (ipList.empty()) ipList.swap(FLines);
     else ipList.Append(FLines);
   }
@@ -155,8 +155,8 @@ class TGenerationRun {
     TIPAddr end = range.Mask;
     NotIPAddr(end);
     OrIPAddr(end, start);
-    const bool usable = E.UsableHostIPAddresses();
-    const bool escape = E.EscapeIPv6();
+    const bool usable = FEngine.UsableHostIPAddresses();
+    const bool escape = FEngine.EscapeIPv6();
     const bool excluding = FExcludes.Count() > 0;
     std::string text;
     int unreported = 0;
@@ -197,7 +197,7 @@ class TGenerationRun {
     if (k <= 0) return;
     FLines.reserve(FLines.size() + static_cast<size_t>(k) * (FPorts ? FPorts->size() : 1),
                    FLines.Text().size() + static_cast<size_t>(k) * 16);
-    if (!E.RandomOrder()) {
+    if (!FEngine.RandomOrder()) {
       for (int64_t j = 0; j < k; ++j) Emit(FFirstCandidate + static_cast<int>(j));
       return;
     }
@@ -230,7 +230,7 @@ class TGenerationRun {
   // A taken candidate becomes its lines: one, or one per port, all together.
   void Emit(int index) {
     const TIPAddr& address = FAddresses.IPAddress(index);
-    const bool escape = E.EscapeIPv6();
+    const bool escape = FEngine.EscapeIPv6();
     if (!FPorts) {
       AppendIPAddrText(FLines.BeginLine(), address, escape);
       FLines.EndLine();
@@ -247,7 +247,7 @@ class TGenerationRun {
   }
 
   // The run's delimiter: between name and address, and before the country code.
-  std::string Delimiter() const { return E.GenerateNames() ? E.NameDelimiter() : " "; }
+  std::string Delimiter() const { return FEngine.GenerateNames() ? FEngine.NameDelimiter() : " "; }
 
   void AppendCountryCodes() {
     // Looked up in address order: neighbouring look-ups share their path down the search tree
@@ -283,7 +283,7 @@ class TGenerationRun {
   }
 
   void PutNamesInFront() {
-    TNameTemplate names(E.NameTemplate(), E.CounterSymbol(), E.FirstCounter(), E.CounterStep(), E.CounterDigits());
+    TNameTemplate names(FEngine.NameTemplate(), FEngine.CounterSymbol(), FEngine.FirstCounter(), FEngine.CounterStep(), FEngine.CounterDigits());
     const std::string delimiter = Delimiter();
     TTextLines named;
     named.reserve(FLines.size(), FLines.Text().size() * 2);
@@ -299,7 +299,7 @@ class TGenerationRun {
     FLines.swap(named);
   }
 
-  TKorrinUtils& E;
+  TKorrinUtils& FEngine;
   IProgressSink* FProgress;
   std::optional<std::vector<std::string>> FPorts;  // none is not the same as an empty list
   TGenerateCounts FCountMode = TGenerateCounts::gcAllCount;
@@ -320,12 +320,11 @@ class TGenerationRun {
 
 }  // namespace
 
-bool TKorrinUtils::PerformGenerateIPList(std::string& resultText) {
+void TKorrinUtils::PerformGenerateIPList(std::string& resultText) {
   resultText.clear();
   TGenerationRun(*this, FProgress).Execute();
   resultText = Format("%d IPs generated.", static_cast<int>(FIPList.size()));
   if (FProgress) FProgress->SetPosition(FProgress->Max());
-  return true;
 }
 
 }  // namespace korrin

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <utility>
 
-#include "common/exception.h"
+#include "mmdb/mmdb_error.h"
 #include "common/text.h"
 
 namespace korrin {
@@ -16,7 +16,7 @@ namespace korrin {
 namespace {
 
 [[noreturn]] void RaiseFileError(const char* what, const std::string& fileName) {
-  throw Exception(Format("Cannot %s file \"%s\". %s", what, fileName.c_str(), std::strerror(errno)));
+  throw EMMDBError(TMMDBErrorKind::CannotOpen, Format("Cannot %s file \"%s\". %s", what, fileName.c_str(), std::strerror(errno)));
 }
 
 std::vector<uint8_t> LoadFile(const std::string& fileName) {

@@ -2,12 +2,12 @@
 
 #include <bit>
 
-#include "common/exception.h"
+#include "mmdb/mmdb_error.h"
 
 namespace korrin {
 
 void TMMDBBuffer::RaiseReadPastEnd() {
-  throw Exception("The MaxMind DB file's data section contains bad data: read past the end of the database.");
+  throw EMMDBError(TMMDBErrorKind::BadData, "The MaxMind DB file's data section contains bad data: read past the end of the database.");
 }
 
 double TMMDBBuffer::ReadDouble(int64_t offset) const { return std::bit_cast<double>(ReadULong(offset, 8)); }

@@ -14,11 +14,11 @@ class TMMDBBuffer {
   TMMDBBuffer(const TMMDBBuffer&) = delete;
   TMMDBBuffer& operator=(const TMMDBBuffer&) = delete;
 
-  int64_t Length() const { return _Length; }
+  int64_t Length() const { return FLength; }
 
   // True when `count` bytes from `offset` lie inside the buffer.
   bool Contains(int64_t offset, int64_t count) const {
-    return offset >= 0 && count >= 0 && offset <= _Length && count <= _Length - offset;
+    return offset >= 0 && count >= 0 && offset <= FLength && count <= FLength - offset;
   }
 
   std::vector<uint8_t> Read(int64_t offset, int64_t count) const {
@@ -46,15 +46,15 @@ class TMMDBBuffer {
   ~TMMDBBuffer() = default;
   // The bytes served, owned by the derived class.
   void SetBytes(std::span<const uint8_t> bytes) {
-    _Bytes = bytes.data();
-    _Length = static_cast<int64_t>(bytes.size());
+    FBytes = bytes.data();
+    FLength = static_cast<int64_t>(bytes.size());
   }
 
  private:
   // The first of `count` bytes at `offset`; raises the bad-data message when they do not fit.
   const uint8_t* At(int64_t offset, int64_t count) const {
     if (!Contains(offset, count)) RaiseReadPastEnd();
-    return _Bytes + offset;
+    return FBytes + offset;
   }
   [[noreturn]] static void RaiseReadPastEnd();
   uint64_t Accumulate(uint64_t startValue, int64_t offset, int64_t size) const {
@@ -70,8 +70,8 @@ class TMMDBBuffer {
     return value;
   }
 
-  const uint8_t* _Bytes = nullptr;
-  int64_t _Length = 0;
+  const uint8_t* FBytes = nullptr;
+  int64_t FLength = 0;
 };
 
 }  // namespace korrin

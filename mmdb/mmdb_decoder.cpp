@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "common/exception.h"
+#include "mmdb/mmdb_error.h"
 #include "common/text.h"
 
 namespace korrin {
@@ -11,7 +11,7 @@ namespace {
 
 constexpr const char* kBadData = "The MaxMind DB file's data section contains bad data: ";
 
-[[noreturn]] void RaiseBadData(const char* what) { throw Exception(std::string(kBadData) + what); }
+[[noreturn]] void RaiseBadData(const char* what) { throw EMMDBError(TMMDBErrorKind::BadData, std::string(kBadData) + what); }
 
 std::string KindName(TMMDBKind kind, void* field) {
   switch (kind) {
@@ -47,7 +47,7 @@ TMMDBDecoder::TMMDBDecoder(const TMMDBBuffer& database, int64_t pointerBase)
 
 void TMMDBDecoder::CheckValueType(std::string_view decoded, std::string_view expected) {
   if (decoded != expected)
-    throw Exception(Format("Could not convert '%.*s' to '%.*s'.", int(decoded.size()), decoded.data(),
+    throw EMMDBError(TMMDBErrorKind::BadData, Format("Could not convert '%.*s' to '%.*s'.", int(decoded.size()), decoded.data(),
                            int(expected.size()), expected.data()));
 }
 
@@ -68,7 +68,7 @@ void TMMDBDecoder::ReadLongControl(TMMDBControl& c) const {
   if (c.Type == 0) {
     c.Type = _database.ReadOne(c.Offset) + 7;
     if (c.Type < 8)
-      throw Exception(Format("Something went horribly wrong in the decoder. An extended type resolved to a type number < 8 (%d)", c.Type));
+      throw EMMDBError(TMMDBErrorKind::BadData, Format("Something went horribly wrong in the decoder. An extended type resolved to a type number < 8 (%d)", c.Type));
     ++c.Offset;
   }
   if (c.Size >= 29) {
@@ -145,7 +145,7 @@ void TMMDBDecoder::DecodeScalar(TMMDBKind kind, void* field, const TMMDBControl&
       *static_cast<uint64_t*>(field) = _database.ReadULong(c.Offset, c.Size);
       return;
     case mtUint128:
-      throw Exception("Unsupported method: DecodeBigInteger");
+      throw EMMDBError(TMMDBErrorKind::BadData, "Unsupported method: DecodeBigInteger");
     case mtBoolean:
       Expect(TMMDBKind::Boolean, kind, field);
       if (c.Size > 1) RaiseBadData("invalid size of boolean.");
@@ -157,7 +157,7 @@ void TMMDBDecoder::DecodeScalar(TMMDBKind kind, void* field, const TMMDBControl&
       *static_cast<float*>(field) = _database.ReadFloat(c.Offset);
       return;
     default:
-      throw Exception(Format("Unable to handle type:%d", c.Type));
+      throw EMMDBError(TMMDBErrorKind::BadData, Format("Unable to handle type:%d", c.Type));
   }
 }
 
@@ -167,7 +167,7 @@ void TMMDBDecoder::DecodeMap(TMMDBKind kind, void* field, const TMMDBControl& c,
     end = DecodeRecordMap(*static_cast<TMMDBRecord*>(field), c, depth + 1);
     return;
   }
-  if (kind != TMMDBKind::Dictionary) throw Exception("Invalid class typecast");
+  if (kind != TMMDBKind::Dictionary) throw EMMDBError(TMMDBErrorKind::BadData, "Invalid class typecast");
   CheckCount(c.Size, 2, c.Offset);
   auto& dictionary = *static_cast<TMMDBDictionary*>(field);
   dictionary.clear();
@@ -176,7 +176,7 @@ void TMMDBDecoder::DecodeMap(TMMDBKind kind, void* field, const TMMDBControl& c,
   for (int64_t i = 0; i < c.Size; ++i) {
     end = DecodeText(end, key, depth + 1);
     end = DecodeText(end, value, depth + 1);
-    if (!dictionary.Add(key, value)) throw Exception("Duplicates not allowed");
+    if (!dictionary.Add(key, value)) throw EMMDBError(TMMDBErrorKind::BadData, "Duplicates not allowed");
   }
 }
 
@@ -207,7 +207,7 @@ int64_t TMMDBDecoder::DecodeRecordMap(TMMDBRecord& record, const TMMDBControl& c
 
 void TMMDBDecoder::DecodeArray(TMMDBKind kind, void* field, const TMMDBControl& c, int64_t& end, int depth) const {
   CheckDepth(depth);
-  if (kind != TMMDBKind::StringList && kind != TMMDBKind::RecordList) throw Exception("Invalid class typecast");
+  if (kind != TMMDBKind::StringList && kind != TMMDBKind::RecordList) throw EMMDBError(TMMDBErrorKind::BadData, "Invalid class typecast");
   CheckCount(c.Size, 1, c.Offset);
   end = c.Offset;
   if (kind == TMMDBKind::StringList) {
@@ -225,7 +225,7 @@ void TMMDBDecoder::DecodeArray(TMMDBKind kind, void* field, const TMMDBControl& 
 int64_t TMMDBDecoder::ReadMapKey(int64_t offset, std::string_view& key) const {
   int64_t after;
   const TMMDBControl c = ResolveControl(offset, after);
-  if (c.Type != mtUtf8String) throw Exception(Format("Database contains a non-string as map key: %d", c.Type));
+  if (c.Type != mtUtf8String) throw EMMDBError(TMMDBErrorKind::BadData, Format("Database contains a non-string as map key: %d", c.Type));
   key = _database.View(c.Offset, c.Size);
   return after >= 0 ? after : c.Offset + c.Size;
 }

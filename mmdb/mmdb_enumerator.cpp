@@ -1,6 +1,6 @@
 #include "mmdb/mmdb_enumerator.h"
 
-#include "common/exception.h"
+#include "mmdb/mmdb_error.h"
 #include "common/text.h"
 
 namespace korrin {
@@ -25,7 +25,7 @@ bool TMMDBEnumeratorBase::NextNetwork() {
     node = nodes.back();
     nodes.pop_back();
     while (node->Pointer < nodeCount) {
-      if (node->Bit / 8 >= byteCount) throw Exception(Format("Invalid search tree, bad bit %d", node->Bit));
+      if (node->Bit / 8 >= byteCount) throw EMMDBError(TMMDBErrorKind::CorruptSearchTree, Format("Invalid search tree, bad bit %d", node->Bit));
       TMMDBNetNode right = *node;
       right.IPBytes[node->Bit / 8] |= static_cast<uint8_t>(1 << (7 - node->Bit % 8));
       right.Pointer = _reader.ReadNodeRecord(node->Pointer, 1);

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "common/exception.h"
+#include "mmdb/mmdb_error.h"
 #include "common/text.h"
 
 namespace korrin {
@@ -14,7 +14,7 @@ constexpr int64_t kMarkerLength = sizeof kMetadataMarker;
 constexpr int64_t kDataSectionSeparator = 16;
 constexpr const char* kCorruptTree = "The MaxMind Db file's search tree is corrupt: ";
 
-[[noreturn]] void RaiseCorruptTree(const char* what) { throw Exception(std::string(kCorruptTree) + what); }
+[[noreturn]] void RaiseCorruptTree(const char* what) { throw EMMDBError(TMMDBErrorKind::CorruptSearchTree, std::string(kCorruptTree) + what); }
 
 // The metadata is decoded before the data-section decoder can be built, so this runs first.
 TMMDBMetadata DecodeMetadata(const TMMDBBuffer& database, int64_t metadataStart) {
@@ -29,7 +29,7 @@ int64_t LocateMetadata(const TMMDBBuffer& database, const std::string& fileName)
   for (int64_t pos = database.Length() - kMarkerLength; pos >= 0; --pos)
     if (bytes[static_cast<size_t>(pos)] == '\xAB' && std::memcmp(bytes.data() + pos, kMetadataMarker, kMarkerLength) == 0)
       return pos + kMarkerLength;
-  throw Exception(Format("Could not find a MaxMind Db metadata marker in this file (%s). Is this a valid MaxMind Db file?",
+  throw EMMDBError(TMMDBErrorKind::NotADatabase, Format("Could not find a MaxMind Db metadata marker in this file (%s). Is this a valid MaxMind Db file?",
                          fileName.c_str()));
 }
 
@@ -70,7 +70,7 @@ TMMDBReader::TMMDBReader(std::unique_ptr<TMMDBArrayBuffer> database, const std::
 void TMMDBReader::CheckTree() const {
   const int32_t recordSize = FMetadata.RecordSize();
   if (recordSize != 24 && recordSize != 28 && recordSize != 32)
-    throw Exception(Format("Unknown record size: %d", recordSize));
+    throw EMMDBError(TMMDBErrorKind::CorruptSearchTree, Format("Unknown record size: %d", recordSize));
   if (!FTreeFits) RaiseCorruptTree("its node count does not fit in the file.");
 }
 
@@ -125,7 +125,7 @@ uint32_t TMMDBReader::FindAddressNode(const TMMDBIPAddress& address, int& prefix
   }
   if (node == FNodeCount) return 0;
   if (node > FNodeCount) return node;
-  throw Exception("Something bad happened");
+  throw EMMDBError(TMMDBErrorKind::CorruptSearchTree, "Something bad happened");
 }
 
 void TMMDBReader::ResolveRecordInto(uint32_t record, TMMDBRecord& object) const {

@@ -29,41 +29,23 @@
 #include "forms/link_label.h"
 #include "dns/dns_record.h"
 #include "forms/dialog_hooks.h"
-#include "tests/dns/fake_dns_server.h"
-#include "tests/forms/when_modal.h"
+#include "tests/support/fake_dns_server.h"
+#include "tests/support/dialog_recorders.h"
+#include "tests/support/when_modal.h"
 
 using namespace korrin;
 
 namespace {
 
+using namespace korrin::test;
+
 // Every box the window shows, recorded and acknowledged.
-struct TBoxes {
-  std::vector<TMessageRequest> Shown;
-  TMessageHandler Previous;
-  TBoxes() {
-    Previous = SetMessageHandler([this](QWidget*, const TMessageRequest& r) {
-      Shown.push_back(r);
-      return true;
-    });
-  }
-  ~TBoxes() { SetMessageHandler(Previous); }
-  QStringList Texts() const {
-    QStringList t;
-    for (const auto& r : Shown) t << r.Text;
-    return t;
-  }
-};
+using TBoxes = TMessageBoxRecorder;
 
 // Answers the save dialog with one file name.
-struct TSaveAs {
-  TFileDialogHandler Previous;
-  explicit TSaveAs(const QString& file) {
-    Previous = SetFileDialogHandler([file](QWidget*, const TFileDialogRequest&) { return QStringList{file}; });
-  }
-  ~TSaveAs() { SetFileDialogHandler(Previous); }
+struct TSaveAs : TFileDialogRecorder {
+  explicit TSaveAs(const QString& file) : TFileDialogRecorder({file}) {}
 };
-
-using namespace korrin::test;
 
 // Answers "hN.example" for addresses ending in an odd number N, refuses the others.
 std::unique_ptr<TFakeDnsServer> OddServer() {
@@ -187,20 +169,14 @@ class MainWindowTest : public QObject {
 
   void theDatabaseBoxIsBrowsedAndTakesDroppedFiles() {
     auto* edit = C<QLineEdit>("Edit9");
-    TFileDialogRequest asked;
-    QStringList answer{"/data/GeoLite2-Country.mmdb"};
-    const TFileDialogHandler previous = SetFileDialogHandler([&](QWidget*, const TFileDialogRequest& r) {
-      asked = r;
-      return answer;
-    });
+    TFileDialogRecorder dialogs({"/data/GeoLite2-Country.mmdb"});
     QTest::mouseClick(C<QPushButton>("Button11"), Qt::LeftButton);
     QCOMPARE(edit->text(), QString("/data/GeoLite2-Country.mmdb"));
-    QVERIFY(asked.Filter.startsWith("MMDB files (*.mmdb)"));
-    answer.clear();  // cancelled: the box keeps its text
+    QVERIFY(dialogs.Last().Filter.startsWith("MMDB files (*.mmdb)"));
+    dialogs.Answer.clear();  // cancelled: the box keeps its text
     QTest::mouseClick(C<QPushButton>("Button11"), Qt::LeftButton);
-    SetFileDialogHandler(previous);
-    QCOMPARE(asked.Directory, QString("/data"));
-    QCOMPARE(asked.FileName, QString("GeoLite2-Country.mmdb"));
+    QCOMPARE(dialogs.Last().Directory, QString("/data"));
+    QCOMPARE(dialogs.Last().FileName, QString("GeoLite2-Country.mmdb"));
     QCOMPARE(edit->text(), QString("/data/GeoLite2-Country.mmdb"));
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile("/tmp/a.mmdb"), QUrl::fromLocalFile("/tmp/b.mmdb")});
@@ -556,6 +532,7 @@ class MainWindowTest : public QObject {
   void aStoredSetSavesLoadsAndDeletes() {
     auto* name = C<QLineEdit>("SettingsNameEdit");
     auto* list = C<QListView>("SettingsListBox");
+    QAbstractItemModelTester modelChecks(list->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     QTest::keyClicks(name, "A");
     for (const char* b : {"SettingsSaveButton", "SettingsLoadButton", "SettingsDeleteButton"})
       QVERIFY2(C<QPushButton>(b)->isEnabled(), b);

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "dns/dns_error.h"
-#include "tests/dns/fake_dns_server.h"
+#include "tests/support/fake_dns_server.h"
 
 namespace korrin {
 namespace {

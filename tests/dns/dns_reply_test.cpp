@@ -5,7 +5,7 @@
 #include <random>
 
 #include "dns/dns_error.h"
-#include "tests/dns/fake_dns_server.h"
+#include "tests/support/fake_dns_server.h"
 
 namespace korrin {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "dns/dns_error.h"
 #include "dns/reverse_lookup_lists.h"
-#include "tests/dns/fake_dns_server.h"
+#include "tests/support/fake_dns_server.h"
 
 namespace korrin {
 namespace {

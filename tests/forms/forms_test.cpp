@@ -13,36 +13,12 @@
 #include "forms/dialog_hooks.h"
 #include "forms/link_label.h"
 #include "forms/base_form.h"
+#include "tests/support/dialog_recorders.h"
 
 using namespace korrin;
 
-// Records every message box and answers confirmations with `Answer`.
-struct TMessageRecorder {
-  std::vector<TMessageRequest> Shown;
-  bool Answer = true;
-  TMessageHandler Previous;
-  TMessageRecorder() {
-    Previous = SetMessageHandler([this](QWidget*, const TMessageRequest& r) {
-      Shown.push_back(r);
-      return Answer;
-    });
-  }
-  ~TMessageRecorder() { SetMessageHandler(Previous); }
-};
-
-// Answers file dialogs with `Answer` and keeps the requests.
-struct TDialogRecorder {
-  std::vector<TFileDialogRequest> Requests;
-  QStringList Answer;
-  TFileDialogHandler Previous;
-  TDialogRecorder() {
-    Previous = SetFileDialogHandler([this](QWidget*, const TFileDialogRequest& r) {
-      Requests.push_back(r);
-      return Answer;
-    });
-  }
-  ~TDialogRecorder() { SetFileDialogHandler(Previous); }
-};
+using TMessageRecorder = test::TMessageBoxRecorder;
+using TDialogRecorder = test::TFileDialogRecorder;
 
 static void DropFiles(QWidget* target, const QStringList& files) {
   QMimeData mime;

@@ -6,7 +6,7 @@
 #include <QtTest>
 
 #include "forms/multi_input_box.h"
-#include "when_modal.h"
+#include "tests/support/when_modal.h"
 
 using namespace korrin;
 using korrin::test::WhenModal;

@@ -32,6 +32,17 @@ class ListViewExTest : public QObject {
   Q_OBJECT
 
  private slots:
+  void theModelKeepsTheItemModelRulesThroughItsChanges() {
+    TVirtualList list(50);
+    QAbstractItemModelTester checks(list.View.model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    list.View.AddColumns({"Second", "Third"});
+    list.View.SetItemCount(1000);
+    list.View.SetItemCount(0);
+    list.View.ClearColumns();
+    list.View.AddColumns({"Again"});
+    list.View.SetItemCount(3);
+  }
+
   void fiveHundredColumnsComeAndGo() {
     TListViewEx view;
     QStringList names;

@@ -11,7 +11,7 @@
 
 #include "common/exception.h"
 #include "forms/wait_dialog_box.h"
-#include "when_modal.h"
+#include "tests/support/when_modal.h"
 
 using namespace korrin;
 using korrin::test::WhenModal;

@@ -10,6 +10,7 @@
 #include "common/exception.h"
 #include "common/text.h"
 #include "mmdb/mmdb_enumerator.h"
+#include "mmdb/mmdb_error.h"
 #include "mmdb/mmdb_geo_records.h"
 #include "mmdb/mmdb_metadata_lines.h"
 #include "mmdb/mmdb_reader.h"
@@ -31,15 +32,20 @@ void WalkAndLookUp(TMMDBReader& reader, bool IPv4Only) {
   }
 }
 
+// Opens the database, walks it and looks up every network, as each record type.
+void OpenAndWalk(const std::string& path) {
+  TMMDBReader reader(path);
+  EXPECT_EQ(reader.Metadata().BinaryFormatMajorVersion(), 2);
+  EXPECT_FALSE(MMDBMetadataLines(reader.Metadata()).empty());
+  WalkAndLookUp<TMMDBIPCountryCityInfoEx>(reader, false);
+  WalkAndLookUp<TIPRecord>(reader, false);
+  WalkAndLookUp<TMMDBIPCountryInfo>(reader, true);
+}
+
 // "ok", or the message of the first failure of opening, walking or looking up.
 std::string Outcome(const std::string& path) {
   try {
-    TMMDBReader reader(path);
-    EXPECT_EQ(reader.Metadata().BinaryFormatMajorVersion(), 2);
-    EXPECT_FALSE(MMDBMetadataLines(reader.Metadata()).empty());
-    WalkAndLookUp<TMMDBIPCountryCityInfoEx>(reader, false);
-    WalkAndLookUp<TIPRecord>(reader, false);
-    WalkAndLookUp<TMMDBIPCountryInfo>(reader, true);
+    OpenAndWalk(path);
   } catch (const Exception& e) {
     return e.what();
   }
@@ -66,6 +72,26 @@ TEST(PublicDatabases, EveryOneOpensAndWalksOrFailsWithItsMessage) {
     EXPECT_EQ(Outcome(entry.path().string()), it == failing.end() ? "ok" : it->second) << name;
   }
   EXPECT_GT(databases, 0);
+}
+
+// Callers tell the failures apart by their kind, without reading the text.
+TEST(PublicDatabases, AFailureSaysWhatKindItIs) {
+  const std::pair<std::string, TMMDBErrorKind> cases[] = {
+      {TestDatabase("No-Such-Database.mmdb"), TMMDBErrorKind::CannotOpen},
+      {SourceData("GeoIP2-City-Test.json"), TMMDBErrorKind::NotADatabase},
+      {TestDatabase("GeoIP2-City-Test-Invalid-Node-Count.mmdb"), TMMDBErrorKind::CorruptSearchTree},
+      {TestDatabase("MaxMind-DB-test-broken-search-tree-24.mmdb"), TMMDBErrorKind::CorruptSearchTree},
+      {TestDatabase("MaxMind-DB-test-broken-pointers-24.mmdb"), TMMDBErrorKind::BadData},
+      {TestDatabase("GeoIP2-City-Test-Broken-Double-Format.mmdb"), TMMDBErrorKind::BadData},
+  };
+  for (const auto& [path, kind] : cases) {
+    try {
+      OpenAndWalk(path);
+      ADD_FAILURE() << path << " opened and walked";
+    } catch (const EMMDBError& e) {
+      EXPECT_EQ(e.Kind(), kind) << path << ": " << e.what();
+    }
+  }
 }
 
 // A Country-style record holding only the country code.

@@ -27,7 +27,8 @@
 #include "viewer/cached_file_line_reader.h"
 #include "viewer/view_window/view_csv_file_form.h"
 #include "viewer/view_window/view_files.h"
-#include "tests/forms/when_modal.h"
+#include "tests/support/dialog_recorders.h"
+#include "tests/support/when_modal.h"
 
 using namespace korrin;
 using korrin::test::WhenModal;
@@ -37,15 +38,7 @@ namespace {
 const QString kCity = QStringLiteral(KORRIN_TEST_DATA_DIR "/test-data/GeoIP2-City-Test.mmdb");
 const QString kFiveLines = QStringLiteral("a,b,c\n1,2,3\n4,5,6\n7,8,9\n10,11,12\n");
 
-// Records every message box.
-struct TMessageRecorder {
-  std::vector<TMessageRequest> Shown;
-  TMessageHandler Previous = SetMessageHandler([this](QWidget*, const TMessageRequest& r) {
-    Shown.push_back(r);
-    return true;
-  });
-  ~TMessageRecorder() { SetMessageHandler(Previous); }
-};
+using TMessageRecorder = korrin::test::TMessageBoxRecorder;
 
 // Reads text files, but its second reader (the row count's) waits for the wait dialog's abort or
 // fails, so that a test can abort a count or see its error however fast the machine is.
@@ -79,7 +72,10 @@ struct TViewer {
   explicit TViewer(const QString& FileName, bool NoHeader = false, const TLineReaderClass* Class = nullptr,
                    bool CellLineBreaks = false) {
     Form.SetCellLineBreaks(CellLineBreaks);
-    Form.Prepare("Test", FileName, NoHeader, Class);
+    TViewFileOptions options;
+    options.NoHeader = NoHeader;
+    options.LineReaderClass = Class;
+    Form.Prepare("Test", FileName, options);
     Form.show();
   }
   TListViewEx* Table() { return Form.findChild<TListViewEx*>("SourceView"); }
@@ -341,14 +337,9 @@ class ViewWindowTest : public QObject {
   void openFileReadsTheChosenFile() {
     const QString other = Write("other.csv", "x\n1\n");
     TViewer v(Write("first.csv", kFiveLines.toUtf8()));
-    TFileDialogRequest asked;
-    const TFileDialogHandler previous = SetFileDialogHandler([&](QWidget*, const TFileDialogRequest& r) {
-      asked = r;
-      return QStringList{other};
-    });
+    korrin::test::TFileDialogRecorder dialogs({other});
     v.Button("OpenFileButton")->click();
-    SetFileDialogHandler(previous);
-    QCOMPARE(asked.Filter, QString("CSV files (*.csv);;Text files (*.txt);;All files (*)"));
+    QCOMPARE(dialogs.Last().Filter, QString("CSV files (*.csv);;Text files (*.txt);;All files (*)"));
     QCOMPARE(v.Form.windowTitle(), other + " - Test");
     QCOMPARE(v.Captions(v.Table()), (QStringList{"#", "x"}));
   }
@@ -400,8 +391,12 @@ class ViewWindowTest : public QObject {
     const QByteArray target = qgetenv("KORRIN_VIEWER_SCREENSHOT");
     if (target.isEmpty()) QSKIP("set KORRIN_VIEWER_SCREENSHOT to a .png path to write the screenshot");
     TViewCSVFileForm form;
-    form.Prepare("GeoIP2 MMDB", QFileInfo(kCity).fileName(), true, &TLineReaderClassOf<TMMDBMetaReader>::Instance(),
-                 "MMDB files (*.mmdb)|*.mmdb", false, false);
+    form.Prepare("GeoIP2 MMDB", QFileInfo(kCity).fileName(),
+                 {.NoHeader = true,
+                  .LineReaderClass = &TLineReaderClassOf<TMMDBMetaReader>::Instance(),
+                  .OpenDialogFilter = "MMDB files (*.mmdb)|*.mmdb",
+                  .CountRowsEnabled = false,
+                  .SetMaxRowsEnabled = false});
     // Opened by its name alone, so the caption in the picture carries no local path.
     QDir::setCurrent(QFileInfo(kCity).absolutePath());
     form.show();

@@ -33,9 +33,6 @@
 
 namespace korrin {
 
-const QString TViewCSVFileForm::kDefaultOpenDialogFilter =
-    QStringLiteral("CSV files (*.csv)|*.csv|Text files (*.txt)|*.txt|All files (*.*)|*.*");
-
 namespace {
 
 constexpr int kNumberColumnWidth = 60;
@@ -192,17 +189,13 @@ TViewCSVFileForm::~TViewCSVFileForm() {
   delete LinesView;
 }
 
-void TViewCSVFileForm::ViewFile(const QString& Title, const QString& FileName, bool NoHeader,
-                                const TLineReaderClass* LineReaderClass, const QString& OpenDialogFilter,
-                                bool CountRowsEnabled, bool SetMaxRowsEnabled) {
+void TViewCSVFileForm::ViewFile(const QString& Title, const QString& FileName, const TViewFileOptions& Options) {
   TViewCSVFileForm form;
-  form.Execute(Title, FileName, NoHeader, LineReaderClass, OpenDialogFilter, CountRowsEnabled, SetMaxRowsEnabled);
+  form.Execute(Title, FileName, Options);
 }
 
-void TViewCSVFileForm::Execute(const QString& Title, const QString& FileName, bool NoHeader,
-                               const TLineReaderClass* LineReaderClass, const QString& OpenDialogFilter,
-                               bool CountRowsEnabled, bool SetMaxRowsEnabled) {
-  Prepare(Title, FileName, NoHeader, LineReaderClass, OpenDialogFilter, CountRowsEnabled, SetMaxRowsEnabled);
+void TViewCSVFileForm::Execute(const QString& Title, const QString& FileName, const TViewFileOptions& Options) {
+  Prepare(Title, FileName, Options);
   setWindowModality(Qt::ApplicationModal);
   QEventLoop loop;
   FModalLoop = &loop;
@@ -211,20 +204,18 @@ void TViewCSVFileForm::Execute(const QString& Title, const QString& FileName, bo
   FModalLoop = nullptr;
 }
 
-void TViewCSVFileForm::Prepare(const QString& Title, const QString& FileName, bool NoHeader,
-                               const TLineReaderClass* LineReaderClass, const QString& OpenDialogFilter,
-                               bool CountRowsEnabled, bool SetMaxRowsEnabled) {
-  FPreview.SetLineReaderClass(LineReaderClass);
+void TViewCSVFileForm::Prepare(const QString& Title, const QString& FileName, const TViewFileOptions& Options) {
+  FPreview.SetLineReaderClass(Options.LineReaderClass);
   FTitle = Title;
   FPreviewFileName = FileName;
   setWindowTitle(FileName + QStringLiteral(" - ") + Title);
   // Loading waits for the window to show; the handler is attached then.
-  NoHeaderCheckBox->setChecked(NoHeader);
+  NoHeaderCheckBox->setChecked(Options.NoHeader);
   ShowRowCount(0, false);
   MaxRowsLabel->setText(FormatCountText(PreviewMaxLines()));
-  if (SetMaxRowsEnabled) MaxRowsLabel->SetLink([this](TLabelEx*) { MaxRowsLabelClick(); });
-  FOpenDialogFilter = OpenDialogFilter;
-  CountRowsButton->setVisible(CountRowsEnabled);
+  if (Options.SetMaxRowsEnabled) MaxRowsLabel->SetLink([this](TLabelEx*) { MaxRowsLabelClick(); });
+  FOpenDialogFilter = Options.OpenDialogFilter;
+  CountRowsButton->setVisible(Options.CountRowsEnabled);
 }
 
 void TViewCSVFileForm::showEvent(QShowEvent* event) {

@@ -23,27 +23,27 @@ namespace korrin {
 class TLabelEx;
 class TListViewEx;
 
+// How the window shows a file, apart from its title and name: one set that ViewFile, Execute and
+// Prepare pass on.
+struct TViewFileOptions {
+  bool NoHeader = false;
+  const TLineReaderClass* LineReaderClass = nullptr;  // null reads delimited text files
+  // "Name (*.a)|*.a|..." pairs for "Open File...".
+  QString OpenDialogFilter = QStringLiteral("CSV files (*.csv)|*.csv|Text files (*.txt)|*.txt|All files (*.*)|*.*");
+  bool CountRowsEnabled = true;
+  bool SetMaxRowsEnabled = true;
+};
+
 class TViewCSVFileForm : public TVForm {
  public:
-  static const QString kDefaultOpenDialogFilter;
-
   explicit TViewCSVFileForm(QWidget* parent = nullptr);
   ~TViewCSVFileForm() override;
 
-  // A window of its own for each call; a null LineReaderClass reads text files.
-  static void ViewFile(const QString& Title, const QString& FileName, bool NoHeader = false,
-                       const TLineReaderClass* LineReaderClass = nullptr,
-                       const QString& OpenDialogFilter = kDefaultOpenDialogFilter, bool CountRowsEnabled = true,
-                       bool SetMaxRowsEnabled = true);
-  void Execute(const QString& Title, const QString& FileName, bool NoHeader = false,
-               const TLineReaderClass* LineReaderClass = nullptr,
-               const QString& OpenDialogFilter = kDefaultOpenDialogFilter, bool CountRowsEnabled = true,
-               bool SetMaxRowsEnabled = true);
+  // A window of its own for each call.
+  static void ViewFile(const QString& Title, const QString& FileName, const TViewFileOptions& Options = {});
+  void Execute(const QString& Title, const QString& FileName, const TViewFileOptions& Options = {});
   // Everything Execute does before it shows the window modally.
-  void Prepare(const QString& Title, const QString& FileName, bool NoHeader = false,
-               const TLineReaderClass* LineReaderClass = nullptr,
-               const QString& OpenDialogFilter = kDefaultOpenDialogFilter, bool CountRowsEnabled = true,
-               bool SetMaxRowsEnabled = true);
+  void Prepare(const QString& Title, const QString& FileName, const TViewFileOptions& Options = {});
 
   int32_t PreviewMaxLines() const { return FPreview.PreviewMaxLines(); }
   void SetPreviewMaxLines(int32_t Value) { FPreview.SetPreviewMaxLines(Value); }

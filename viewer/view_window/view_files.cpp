@@ -6,9 +6,13 @@
 namespace korrin {
 
 void ViewMMDBFile(const QString& FileName) {
-  TViewCSVFileForm::ViewFile(QStringLiteral("GeoIP2 MMDB"), FileName, true,
-                             &TLineReaderClassOf<TMMDBMetaReader>::Instance(),
-                             QStringLiteral("MMDB files (*.mmdb)|*.mmdb|All files (*.*)|*.*"), false, false);
+  TViewFileOptions options;
+  options.NoHeader = true;
+  options.LineReaderClass = &TLineReaderClassOf<TMMDBMetaReader>::Instance();
+  options.OpenDialogFilter = QStringLiteral("MMDB files (*.mmdb)|*.mmdb|All files (*.*)|*.*");
+  options.CountRowsEnabled = false;
+  options.SetMaxRowsEnabled = false;
+  TViewCSVFileForm::ViewFile(QStringLiteral("GeoIP2 MMDB"), FileName, options);
 }
 
 void ViewAnyFile(const QString& FileName) {

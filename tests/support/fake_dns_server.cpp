@@ -1,4 +1,4 @@
-#include "tests/dns/fake_dns_server.h"
+#include "tests/support/fake_dns_server.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
