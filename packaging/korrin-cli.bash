@@ -1,0 +1,60 @@
+# bash completion for korrin-cli: its subcommands, each one's flags and the values they take.
+# The packaging tests compare each "flags=" list with "korrin-cli <subcommand> --help".
+
+_korrin_cli() {
+  local cur prev words cword
+  _init_completion || return
+
+  local command=${words[1]-}
+  [[ $command == settings && $cword -gt 2 ]] && command="settings ${words[2]}"
+
+  local flags
+  case $command in
+    generate) flags="--help --ranges --example --settings --stored --all --total --each --random --seed --usable --exclude --exclude-file --ports --brackets --names --counter-symbol --first --step --digits --delimiter --country --mmdb --output --join --quiet" ;;
+    reverse) flags="--help --server --unresolved --timeout" ;;
+    settings) flags="--help" ;;
+    "settings list") flags="--help" ;;
+    "settings show") flags="--help --settings" ;;
+    count) flags="--help --no-header" ;;
+    preview) flags="--help --max-rows --no-header --cell-line-breaks --backslash-escapes" ;;
+    lookup) flags="--help --mmdb --prefix" ;;
+    mmdb-meta) flags="--help" ;;
+    *) flags="--help --version" ;;
+  esac
+
+  case $prev in
+    --ranges | --settings | --exclude-file | --output | --unresolved)
+      _filedir
+      return
+      ;;
+    --mmdb)
+      _filedir mmdb
+      return
+      ;;
+    --join)
+      mapfile -t COMPREPLY < <(compgen -W "eol comma semicolon" -- "$cur")
+      return
+      ;;
+    --delimiter)
+      mapfile -t COMPREPLY < <(compgen -W "whitespace tab comma semicolon" -- "$cur")
+      return
+      ;;
+    --stored | --total | --each | --seed | --exclude | --ports | --names | --counter-symbol | --first | --step | \
+      --digits | --server | --timeout | --max-rows)
+      return
+      ;;
+  esac
+
+  if [[ $cur == -* ]]; then
+    mapfile -t COMPREPLY < <(compgen -W "$flags" -- "$cur")
+  elif [[ $cword -eq 1 ]]; then
+    mapfile -t COMPREPLY < <(compgen -W "generate reverse settings count preview lookup mmdb-meta" -- "$cur")
+  elif [[ $command == settings ]]; then
+    mapfile -t COMPREPLY < <(compgen -W "list show" -- "$cur")
+  else
+    case $command in
+      generate | lookup | "settings show") ;;  # range lines, addresses, a set's name
+      *) _filedir ;;
+    esac
+  fi
+} && complete -F _korrin_cli korrin-cli
