@@ -13,7 +13,7 @@
 #include "generator/name_template.h"
 #include "generator/port_list.h"
 #include "generator/range_line.h"
-#include "generator/wildcard_mask.h"
+#include "generator/exclude_list.h"
 
 namespace korrin {
 
@@ -37,13 +37,16 @@ struct TRangeEntry {
   TIPAddr Mask;
   int StepPosition;  // W - s: the lowest varying bit
   int RandomBits;    // bits below the walked ones that get random 1 bits
+  std::optional<TIPAddr> Last;  // an "a-b" range: Base to Last, walked one by one
 };
 
 // One run of the engine: owns every list it builds, so an exception releases them all.
 // Candidates are collected addresses; their texts are written once, straight into the lines.
 class TGenerationRun {
  public:
-  TGenerationRun(TKorrinUtils& engine, IProgressSink* progress) : E(engine), FProgress(progress) {}
+  TGenerationRun(TKorrinUtils& engine, IProgressSink* progress, std::vector<TSkippedRangeLine>& skipped,
+                 int64_t& skippedCount)
+      : E(engine), FProgress(progress), FSkipped(skipped), FSkippedCount(skippedCount) {}
 
   void Execute() {
     Report([](IProgressSink& p) {
@@ -55,7 +58,9 @@ class TGenerationRun {
     if (E.AddPortNumbers()) FPorts = ReadPortList(E.PortNumbers());
     FCountMode = E.GenerateCountMode();
     FCount = FCountMode == TGenerateCounts::gcAllCount ? 0 : E.GenerateCount();
+    FRandom.seed(E.RandomSeed() ? *E.RandomSeed() : FreshSeed());
     ReadRanges();
+    FExcludes.SetEscapeIPv6(E.EscapeIPv6());
     if (E.DoExclude())
       for (const auto& mask : E.ExcludeMasks())
         if (!mask.empty()) FExcludes.Add(mask);
@@ -82,9 +87,21 @@ class TGenerationRun {
       FTotal = FCount;
       if (FCount > maxIPs) throw Exception(Format("Too many IPs (%d)\r\nMax. IP count: %d", FCount, maxIPs));
     }
-    for (const auto& line : E.IPRanges()) {
-      auto range = ReadRangeLine(line);
-      if (!range) continue;
+    FSkipped.clear();
+    FSkippedCount = 0;
+    std::string problem;
+    for (size_t index = 0; index < E.IPRanges().size(); ++index) {
+      const std::string& line = E.IPRanges()[index];
+      auto range = ReadRangeLine(line, problem);
+      if (!range) {
+        if (!problem.empty() && FSkippedCount++ < TKorrinUtils::kMaxSkippedLinesKept)
+          FSkipped.push_back({static_cast<int64_t>(index) + 1, line, problem});
+        continue;
+      }
+      if (range->Last) {
+        AddSpan(*range, bitsCount);
+        continue;
+      }
       const int w = FamilyWidth(range->Base.ip_family);
       int s = range->SuffixStart;
       const int p = range->Prefix;
@@ -101,7 +118,7 @@ class TGenerationRun {
         if (s - p > bitsMax) throw Exception(Format("Too many IPs (2^%d)\r\nMax. IP count: %d", s - p, maxIPs));
         FTotal += int64_t{1} << (s - p);
       }
-      FRanges.push_back({std::move(range->Name), range->Base, MakeIPAddrMask(range->Base.ip_family, p, s), w - s, r});
+      FRanges.push_back({std::move(range->Name), range->Base, MakeIPAddrMask(range->Base.ip_family, p, s), w - s, r, std::nullopt});
     }
     // Every address may become one line per port: refuse a run whose lines could not fit.
     if (FPorts && !FPorts->empty() && FTotal > 0) {
@@ -110,6 +127,28 @@ class TGenerationRun {
         throw Exception(Format("Too many lines (%lld)\r\nMax. line count: %lld", static_cast<long long>(lines),
                                static_cast<long long>(E.MaxLines())));
     }
+  }
+
+  // An "a-b" range counts its addresses; random counts walk a block of it from a random start.
+  void AddSpan(TRangeLine& range, int bitsCount) {
+    const uint64_t size = IPAddrSpanSize(range.Base, *range.Last);
+    if (FCountMode == TGenerateCounts::gcForEach) {
+      FTotal += FCount;
+      if (FTotal > E.MaxIPs())
+        throw Exception(Format("Too many IPs (%lld)\r\nMax. IP count: %d", static_cast<long long>(FTotal), E.MaxIPs()));
+    } else if (FCountMode == TGenerateCounts::gcAllCount) {
+      if (size > static_cast<uint64_t>(E.MaxIPs()) || FTotal + static_cast<int64_t>(size) > int64_t{1} << 40)
+        throw Exception(Format("Too many IPs (%llu)\r\nMax. IP count: %d", static_cast<unsigned long long>(size), E.MaxIPs()));
+      FTotal += static_cast<int64_t>(size);
+    }
+    TRangeEntry entry{std::move(range.Name), range.Base, MakeIPAddrMask(range.Base.ip_family, 0, 0), 0, 0, range.Last};
+    const uint64_t block = uint64_t{1} << std::min(bitsCount, 62);
+    if (E.RandomOrder() && FCountMode != TGenerateCounts::gcAllCount && size > block) {
+      AddToIPAddr(entry.Base, RandomBelow(FRandom, size - block + 1));
+      entry.Last = entry.Base;
+      AddToIPAddr(*entry.Last, block - 1);
+    }
+    FRanges.push_back(std::move(entry));
   }
 
   void Generate() {
@@ -122,7 +161,6 @@ class TGenerationRun {
     TTextLines& ipList = E.IPList();
     if (!E.Append()) ipList.clear();
     if (FRanges.empty()) return;
-    FRandom.seed(E.RandomSeed() ? *E.RandomSeed() : FreshSeed());
     if (E.ResolveIPCountry()) FCountries = std::make_unique<TCountryColumn>(E.MMDBFilePath());
     FNeedOrigins = E.GenerateNames() || E.ResolveIPCountry();
     const int reserve = static_cast<int>(std::clamp<int64_t>(FTotal, 0, kMaxReserve));
@@ -150,15 +188,17 @@ class TGenerationRun {
 
   void Walk(int rangeIndex, bool inOrderCount) {
     const TRangeEntry& range = FRanges[static_cast<size_t>(rangeIndex)];
+    if (range.Last) {
+      WalkSpan(rangeIndex, inOrderCount);
+      return;
+    }
     TIPAddr start = range.Base;
     AndIPAddr(start, range.Mask);
     TIPAddr end = range.Mask;
     NotIPAddr(end);
     OrIPAddr(end, start);
     const bool usable = E.UsableHostIPAddresses();
-    const bool escape = E.EscapeIPv6();
     const bool excluding = FExcludes.Count() > 0;
-    std::string text;
     int unreported = 0;
     auto flush = [&] {
       Report([unreported](IProgressSink& p) {
@@ -172,11 +212,7 @@ class TGenerationRun {
       TIPAddr v = current;
       if (range.RandomBits > 0) RandomizeIPAddrBits(v, range.StepPosition - range.RandomBits, range.RandomBits, FRandom);
       bool take = !(usable && (SameIPAddr(v, start) || SameIPAddr(v, end)));
-      if (take && excluding) {
-        text.clear();
-        AppendIPAddrText(text, v, escape);
-        take = !FExcludes.AnyMatches(text);
-      }
+      if (take && excluding) take = !FExcludes.Excludes(v);
       if (take) {
         FAddresses.Add(v);
         if (FNeedOrigins) FRangeIndexes.Add(rangeIndex);
@@ -185,6 +221,35 @@ class TGenerationRun {
       }
       IncIPAddr(current, range.StepPosition);
       if (SameIPAddr(current, start)) break;
+    }
+    flush();
+  }
+
+  // Base to Last one by one; usable hosts drop its ends only when it is exactly one network.
+  void WalkSpan(int rangeIndex, bool inOrderCount) {
+    const TRangeEntry& range = FRanges[static_cast<size_t>(rangeIndex)];
+    const bool dropEnds = E.UsableHostIPAddresses() && IPAddrSpanIsNetwork(range.Base, *range.Last);
+    const bool excluding = FExcludes.Count() > 0;
+    int unreported = 0;
+    auto flush = [&] {
+      Report([unreported](IProgressSink& p) {
+        p.IncProgress(unreported);
+        p.IncProcessed(unreported);
+      });
+      unreported = 0;
+    };
+    for (TIPAddr v = range.Base;; IncIPAddr(v, 0)) {
+      if (Terminated()) break;
+      const bool last = SameIPAddr(v, *range.Last);
+      bool take = !(dropEnds && (SameIPAddr(v, range.Base) || last));
+      if (take && excluding) take = !FExcludes.Excludes(v);
+      if (take) {
+        FAddresses.Add(v);
+        if (FNeedOrigins) FRangeIndexes.Add(rangeIndex);
+        if (++unreported == kProgressBatch) flush();
+        if (inOrderCount && CandidateCount() >= FCount) break;
+      }
+      if (last) break;
     }
     flush();
   }
@@ -237,9 +302,11 @@ class TGenerationRun {
       if (FNeedOrigins) FLineIndexes.push_back(index);
       return;
     }
+    // "fdc7::1:80" would itself be an address: with a port, IPv6 is always in brackets.
+    const bool bracket = escape || address.ip_family == TIPAddrFamily::IPv6;
     for (const auto& suffix : *FPorts) {
       std::string& line = FLines.BeginLine();
-      AppendIPAddrText(line, address, escape);
+      AppendIPAddrText(line, address, bracket);
       line += suffix;
       FLines.EndLine();
       if (FNeedOrigins) FLineIndexes.push_back(index);
@@ -301,6 +368,8 @@ class TGenerationRun {
 
   TKorrinUtils& E;
   IProgressSink* FProgress;
+  std::vector<TSkippedRangeLine>& FSkipped;
+  int64_t& FSkippedCount;
   std::optional<std::vector<std::string>> FPorts;  // none is not the same as an empty list
   TGenerateCounts FCountMode = TGenerateCounts::gcAllCount;
   int32_t FCount = 0;
@@ -322,10 +391,18 @@ class TGenerationRun {
 
 bool TKorrinUtils::PerformGenerateIPList(std::string& resultText) {
   resultText.clear();
-  TGenerationRun(*this, FProgress).Execute();
+  TGenerationRun(*this, FProgress, FSkippedLines, FSkippedLineCount).Execute();
   resultText = Format("%d IPs generated.", static_cast<int>(FIPList.size()));
   if (FProgress) FProgress->SetPosition(FProgress->Max());
   return true;
+}
+
+std::string SkippedLinesSummary(const TKorrinUtils& engine) {
+  if (engine.SkippedLineCount() == 0) return {};
+  const TSkippedRangeLine& first = engine.SkippedLines().front();
+  return Format("%s range %s skipped: line %s '%s': %s", FormatCount(engine.SkippedLineCount()).c_str(),
+                engine.SkippedLineCount() == 1 ? "line" : "lines", FormatCount(first.Line).c_str(),
+                std::string(Trim(first.Text)).c_str(), first.Reason.c_str());
 }
 
 }  // namespace korrin

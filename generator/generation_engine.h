@@ -14,6 +14,13 @@ namespace korrin {
 
 enum class TGenerateCounts { gcAllCount, gcTotalCount, gcForEach };
 
+// A range line the last run could not read: its number from 1, its text and why.
+struct TSkippedRangeLine {
+  int64_t Line;
+  std::string Text;
+  std::string Reason;
+};
+
 class TKorrinUtils {
  public:
   // The sink is not owned; it may be null for a run without progress.
@@ -69,6 +76,12 @@ class TKorrinUtils {
   const std::optional<uint64_t>& RandomSeed() const { return FRandomSeed; }
   void SetRandomSeed(std::optional<uint64_t> v) { FRandomSeed = v; }
 
+  // The range lines of the last run that could not be read (blanks and ";" comments are not
+  // skipped lines): how many, and the first kMaxSkippedLinesKept of them.
+  static constexpr int64_t kMaxSkippedLinesKept = 20;
+  int64_t SkippedLineCount() const { return FSkippedLineCount; }
+  const std::vector<TSkippedRangeLine>& SkippedLines() const { return FSkippedLines; }
+
  private:
   IProgressSink* FProgress;
   TGenerateCounts FGenerateCountMode = TGenerateCounts::gcAllCount;
@@ -95,6 +108,12 @@ class TKorrinUtils {
   bool FResolveIPCountry = false;
   std::string FMMDBFilePath;
   std::optional<uint64_t> FRandomSeed;
+  int64_t FSkippedLineCount = 0;
+  std::vector<TSkippedRangeLine> FSkippedLines;
 };
+
+// "2 range lines skipped: line 3 'x': reason", empty when none was: the window's status text
+// names the count and the first.
+std::string SkippedLinesSummary(const TKorrinUtils& engine);
 
 }  // namespace korrin
