@@ -131,6 +131,8 @@ void TForm1::CreateLeftPanel(QWidget* panel) {
 
   CheckBox8 = Named(new QCheckBox(QStringLiteral("Usable host IP addresses")), "CheckBox8");
   CheckBox6 = Named(new QCheckBox(QStringLiteral("Escape IPv6 with square brackets")), "CheckBox6");
+  CheckBox6->setToolTip(QStringLiteral("With port numbers IPv6 addresses are always in brackets ([fdc7::1]:80): "
+                                       "fdc7::1:80 would be another address."));
   CheckBox4 = Named(new QCheckBox(QStringLiteral("Exclude (example: *.0):")), "CheckBox4");
   Memo6 = NewMemo("Memo6");
   Memo6->setFixedHeight(44);

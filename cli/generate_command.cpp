@@ -8,13 +8,15 @@
 
 #include "cli/commands.h"
 #include "cli/progress_line.h"
+#include "cli/skipped_lines.h"
 #include "common/exception.h"
-#include "common/file_io.h"
 #include "common/list_file.h"
 #include "common/text.h"
 #include "generator/generation_engine.h"
+#include "generator/port_list.h"
 #include "settings/choices_to_engine.h"
 #include "settings/settings_file.h"
+#include "viewer/text_input_reader.h"
 
 namespace korrin::cli {
 
@@ -53,15 +55,6 @@ struct GenerateOptions {
   bool quiet = false;
 };
 
-std::vector<std::string> ReadLinesFromFile(const std::string& path) { return SplitLines(ReadWholeFile(path)); }
-
-std::vector<std::string> ReadLinesFromStdin() {
-  std::string text;
-  char buffer[65536];
-  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, stdin)) > 0;) text.append(buffer, n);
-  return SplitLines(text);
-}
-
 // The name delimiter choice: a named item of the window's drop-down, or a custom text.
 void SetNameDelimiter(TKorrinSettings& choices, const std::string& name) {
   const char* const items[] = {"whitespace", "tab", "comma", "semicolon"};
@@ -81,8 +74,8 @@ void Configure(TKorrinUtils& engine, const GenerateOptions& o) {
   if (o.settingsFile) c = LoadChoicesFromFile(*o.settingsFile, o.stored);
   if (o.example) c.IPRanges.assign(std::begin(kExampleRanges), std::end(kExampleRanges));
   else if (!o.ranges.empty()) c.IPRanges = o.ranges;
-  else if (!o.rangesFile.empty()) c.IPRanges = ReadLinesFromFile(o.rangesFile);
-  else if (!o.settingsFile) c.IPRanges = ReadLinesFromStdin();
+  else if (!o.rangesFile.empty()) c.IPRanges = ReadTextInputLines(o.rangesFile);
+  else if (!o.settingsFile) c.IPRanges = ReadTextInputLines("-");
 
   if (o.all) c.Mode = TCountChoice::AllIPs;
   if (o.total) {
@@ -100,7 +93,7 @@ void Configure(TKorrinUtils& engine, const GenerateOptions& o) {
     c.Exclude = true;
     c.ExcludeMasks = o.excludes;
     if (!o.excludeFile.empty())
-      for (auto& mask : ReadLinesFromFile(o.excludeFile)) c.ExcludeMasks.push_back(std::move(mask));
+      for (auto& mask : ReadTextInputLines(o.excludeFile)) c.ExcludeMasks.push_back(std::move(mask));
   }
   if (o.ports) {
     c.AddPort = true;
@@ -133,15 +126,47 @@ std::string JoinDelimiter(const std::string& join) {
   return kCRLF;
 }
 
+// Options that change nothing without their switch are named, so that a forgotten switch is seen.
+void WarnAboutIdleOptions(const GenerateOptions& o, const TKorrinUtils& engine) {
+  const auto warn = [](const char* option, const char* needed) {
+    std::cerr << "Warning: " << option << " does nothing without " << needed << std::endl;
+  };
+  if (!engine.GenerateNames()) {
+    if (o.first) warn("--first", "--names");
+    if (o.step) warn("--step", "--names");
+    if (o.digits) warn("--digits", "--names");
+    if (o.delimiter) warn("--delimiter", "--names");
+    if (o.counterSymbol) warn("--counter-symbol", "--names");
+  }
+  if (o.seed && !engine.RandomOrder()) warn("--seed", "--random");
+  if (o.mmdb && !engine.ResolveIPCountry()) warn("--mmdb", "--country");
+  if (engine.AddPortNumbers() && ReadPortList(engine.PortNumbers()).empty())
+    std::cerr << "Warning: the port list '" << engine.PortNumbers() << "' has no valid port: no lines are generated"
+              << std::endl;
+}
+
+void WarnAboutSkippedLines(const TKorrinUtils& engine) {
+  TSkippedLineWarnings warnings("range lines");
+  for (const TSkippedRangeLine& skipped : engine.SkippedLines()) warnings.Add(skipped.Line, skipped.Text, skipped.Reason);
+  warnings.AddUnseen(engine.SkippedLineCount() - static_cast<int64_t>(engine.SkippedLines().size()));
+}
+
 int RunGenerate(const GenerateOptions& o) {
   TProgressCounters progress;
   TKorrinUtils engine(&progress);
   try {
     Configure(engine, o);
+    WarnAboutIdleOptions(o, engine);
     TProgressLine line(progress, !o.quiet);
     TInterruptGuard interrupt(progress);
     std::string result;
     line.Run([&] { engine.PerformGenerateIPList(result); });
+    WarnAboutSkippedLines(engine);
+    // Lines were given and none of them reads: an error, and an existing output file stays.
+    if (engine.SkippedLineCount() > 0 && engine.RangeLinesRead() == 0 && !progress.Terminated()) {
+      std::cerr << "No range line could be read: nothing generated." << std::endl;
+      return kExitFailure;
+    }
     if (o.output.empty()) WriteToStdout(engine.IPList());
     else SaveListToFile(engine.IPList(), o.output, JoinDelimiter(o.join));
     if (progress.Terminated()) {
@@ -162,8 +187,9 @@ void AddGenerateCommand(CLI::App& app, int& status) {
   auto o = std::make_shared<GenerateOptions>();
   CLI::App* cmd = app.add_subcommand("generate", "Generate IP addresses from range lines");
   cmd->add_option("ranges", o->ranges,
-                  "Range lines: [name=]address[/prefix[/suffix start]]; else --ranges FILE, else standard input");
-  cmd->add_option("--ranges", o->rangesFile, "Read range lines from FILE, one per line")->type_name("FILE");
+                  "Range lines: [name=]address[/prefix[/suffix start]] or [name=]first-last; else --ranges FILE, else "
+                  "standard input");
+  cmd->add_option("--ranges", o->rangesFile, "Read range lines from FILE, one per line (- for standard input)")->type_name("FILE");
   cmd->add_flag("--example", o->example, "Use the example range lines of the main window");
   auto* settings = cmd->add_option("--settings", o->settingsFile,
                                    "Take every choice from a settings file; flags given override them")
@@ -180,11 +206,12 @@ void AddGenerateCommand(CLI::App& app, int& status) {
   cmd->add_option("--seed", o->seed, "Seed of the random order: the same seed and input give the same output")
       ->type_name("N");
   cmd->add_flag("--usable", o->usable, "Leave out the first and last address of each range");
-  cmd->add_option("--exclude", o->excludes, "Leave out addresses matching a wildcard MASK (repeatable), e.g. *.0")
+  cmd->add_option("--exclude", o->excludes, "Leave out addresses matching a wildcard MASK, a network or a range (repeatable), e.g. *.0, "
+                  "10.0.0.0/25, 10.0.0.10-10.0.0.20")
       ->type_name("MASK")->allow_extra_args(false);
-  cmd->add_option("--exclude-file", o->excludeFile, "Read exclusion masks from FILE, one per line")->type_name("FILE");
+  cmd->add_option("--exclude-file", o->excludeFile, "Read exclusions (masks, networks, ranges) from FILE, one per line")->type_name("FILE");
   cmd->add_option("--ports", o->ports, "Append port numbers, one line per port, e.g. 80,3128-3130")->type_name("LIST");
-  cmd->add_flag("--brackets", o->brackets, "Write IPv6 addresses between square brackets");
+  cmd->add_flag("--brackets", o->brackets, "Write IPv6 addresses between square brackets (with --ports they always are)");
   cmd->add_option("--names", o->names, "Put a generated name in front: counter symbol, %1..%8 address parts, %s range name")
       ->type_name("TEMPLATE");
   cmd->add_option("--counter-symbol", o->counterSymbol, "The text in the template replaced by the counter (default #)");

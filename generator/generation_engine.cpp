@@ -44,9 +44,8 @@ struct TRangeEntry {
 // Candidates are collected addresses; their texts are written once, straight into the lines.
 class TGenerationRun {
  public:
-  TGenerationRun(TKorrinUtils& engine, IProgressSink* progress, std::vector<TSkippedRangeLine>& skipped,
-                 int64_t& skippedCount)
-      : E(engine), FProgress(progress), FSkipped(skipped), FSkippedCount(skippedCount) {}
+  TGenerationRun(TKorrinUtils& engine, IProgressSink* progress, TRangeLinesReport& report)
+      : E(engine), FProgress(progress), FReport(report) {}
 
   void Execute() {
     Report([](IProgressSink& p) {
@@ -87,17 +86,17 @@ class TGenerationRun {
       FTotal = FCount;
       if (FCount > maxIPs) throw Exception(Format("Too many IPs (%d)\r\nMax. IP count: %d", FCount, maxIPs));
     }
-    FSkipped.clear();
-    FSkippedCount = 0;
+    FReport = TRangeLinesReport();
     std::string problem;
     for (size_t index = 0; index < E.IPRanges().size(); ++index) {
       const std::string& line = E.IPRanges()[index];
       auto range = ReadRangeLine(line, problem);
       if (!range) {
-        if (!problem.empty() && FSkippedCount++ < TKorrinUtils::kMaxSkippedLinesKept)
-          FSkipped.push_back({static_cast<int64_t>(index) + 1, line, problem});
+        if (!problem.empty() && FReport.SkippedCount++ < TKorrinUtils::kMaxSkippedLinesKept)
+          FReport.Skipped.push_back({static_cast<int64_t>(index) + 1, line, problem});
         continue;
       }
+      ++FReport.Read;
       if (range->Last) {
         AddSpan(*range, bitsCount);
         continue;
@@ -368,8 +367,7 @@ class TGenerationRun {
 
   TKorrinUtils& E;
   IProgressSink* FProgress;
-  std::vector<TSkippedRangeLine>& FSkipped;
-  int64_t& FSkippedCount;
+  TRangeLinesReport& FReport;
   std::optional<std::vector<std::string>> FPorts;  // none is not the same as an empty list
   TGenerateCounts FCountMode = TGenerateCounts::gcAllCount;
   int32_t FCount = 0;
@@ -391,7 +389,7 @@ class TGenerationRun {
 
 bool TKorrinUtils::PerformGenerateIPList(std::string& resultText) {
   resultText.clear();
-  TGenerationRun(*this, FProgress, FSkippedLines, FSkippedLineCount).Execute();
+  TGenerationRun(*this, FProgress, FReport).Execute();
   resultText = Format("%d IPs generated.", static_cast<int>(FIPList.size()));
   if (FProgress) FProgress->SetPosition(FProgress->Max());
   return true;

@@ -21,6 +21,12 @@ struct TSkippedRangeLine {
   std::string Reason;
 };
 
+struct TRangeLinesReport {
+  int64_t Read = 0;
+  int64_t SkippedCount = 0;
+  std::vector<TSkippedRangeLine> Skipped;
+};
+
 class TKorrinUtils {
  public:
   // The sink is not owned; it may be null for a run without progress.
@@ -76,11 +82,12 @@ class TKorrinUtils {
   const std::optional<uint64_t>& RandomSeed() const { return FRandomSeed; }
   void SetRandomSeed(std::optional<uint64_t> v) { FRandomSeed = v; }
 
-  // The range lines of the last run that could not be read (blanks and ";" comments are not
-  // skipped lines): how many, and the first kMaxSkippedLinesKept of them.
+  // The range lines of the last run: how many were read, how many could not be (blanks and ";"
+  // comments are neither), and the first kMaxSkippedLinesKept of those.
   static constexpr int64_t kMaxSkippedLinesKept = 20;
-  int64_t SkippedLineCount() const { return FSkippedLineCount; }
-  const std::vector<TSkippedRangeLine>& SkippedLines() const { return FSkippedLines; }
+  int64_t RangeLinesRead() const { return FReport.Read; }
+  int64_t SkippedLineCount() const { return FReport.SkippedCount; }
+  const std::vector<TSkippedRangeLine>& SkippedLines() const { return FReport.Skipped; }
 
  private:
   IProgressSink* FProgress;
@@ -108,8 +115,7 @@ class TKorrinUtils {
   bool FResolveIPCountry = false;
   std::string FMMDBFilePath;
   std::optional<uint64_t> FRandomSeed;
-  int64_t FSkippedLineCount = 0;
-  std::vector<TSkippedRangeLine> FSkippedLines;
+  TRangeLinesReport FReport;
 };
 
 // "2 range lines skipped: line 3 'x': reason", empty when none was: the window's status text
