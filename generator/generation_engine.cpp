@@ -97,10 +97,6 @@ class TGenerationRun {
         continue;
       }
       ++FReport.Read;
-      if (range->Last) {
-        AddSpan(*range, bitsCount);
-        continue;
-      }
       const int w = FamilyWidth(range->Base.ip_family);
       int s = range->SuffixStart;
       const int p = range->Prefix;
@@ -113,9 +109,18 @@ class TGenerationRun {
         FTotal += FCount;
         if (FTotal > maxIPs)
           throw Exception(Format("Too many IPs (%lld)\r\nMax. IP count: %d", static_cast<long long>(FTotal), maxIPs));
+      } else if (FCountMode == TGenerateCounts::gcAllCount && range->Last) {
+        const uint64_t size = IPAddrSpanSize(range->Base, *range->Last);
+        if (size > static_cast<uint64_t>(maxIPs))
+          throw Exception(Format("Too many IPs (%llu)\r\nMax. IP count: %d", static_cast<unsigned long long>(size), maxIPs));
+        FTotal += static_cast<int64_t>(size);
       } else if (FCountMode == TGenerateCounts::gcAllCount) {
         if (s - p > bitsMax) throw Exception(Format("Too many IPs (2^%d)\r\nMax. IP count: %d", s - p, maxIPs));
         FTotal += int64_t{1} << (s - p);
+      }
+      if (range->Last) {
+        FRanges.push_back(SpanEntry(*range, bitsCount));
+        continue;
       }
       FRanges.push_back({std::move(range->Name), range->Base, MakeIPAddrMask(range->Base.ip_family, p, s), w - s, r, std::nullopt});
     }
@@ -128,26 +133,19 @@ class TGenerationRun {
     }
   }
 
-  // An "a-b" range counts its addresses; random counts walk a block of it from a random start.
-  void AddSpan(TRangeLine& range, int bitsCount) {
+  // Random counts walk a block of an "a-b" range from a random start, as they narrow a window.
+  TRangeEntry SpanEntry(TRangeLine& range, int bitsCount) {
     const uint64_t size = IPAddrSpanSize(range.Base, *range.Last);
-    if (FCountMode == TGenerateCounts::gcForEach) {
-      FTotal += FCount;
-      if (FTotal > E.MaxIPs())
-        throw Exception(Format("Too many IPs (%lld)\r\nMax. IP count: %d", static_cast<long long>(FTotal), E.MaxIPs()));
-    } else if (FCountMode == TGenerateCounts::gcAllCount) {
-      if (size > static_cast<uint64_t>(E.MaxIPs()) || FTotal + static_cast<int64_t>(size) > int64_t{1} << 40)
-        throw Exception(Format("Too many IPs (%llu)\r\nMax. IP count: %d", static_cast<unsigned long long>(size), E.MaxIPs()));
-      FTotal += static_cast<int64_t>(size);
-    }
-    TRangeEntry entry{std::move(range.Name), range.Base, MakeIPAddrMask(range.Base.ip_family, 0, 0), 0, 0, range.Last};
+    // Every bit may vary under the mask; the walk ends at Last.
+    const int w = FamilyWidth(range.Base.ip_family);
+    TRangeEntry entry{std::move(range.Name), range.Base, MakeIPAddrMask(range.Base.ip_family, 0, w), 0, 0, range.Last};
     const uint64_t block = uint64_t{1} << std::min(bitsCount, 62);
     if (E.RandomOrder() && FCountMode != TGenerateCounts::gcAllCount && size > block) {
       AddToIPAddr(entry.Base, RandomBelow(FRandom, size - block + 1));
       entry.Last = entry.Base;
       AddToIPAddr(*entry.Last, block - 1);
     }
-    FRanges.push_back(std::move(entry));
+    return entry;
   }
 
   void Generate() {
@@ -185,18 +183,17 @@ class TGenerationRun {
     else ipList.Append(FLines);
   }
 
+  // A window walks its varying bits; an "a-b" range goes from Base to Last one by one, and usable
+  // hosts drop its ends only when it is exactly one network.
   void Walk(int rangeIndex, bool inOrderCount) {
     const TRangeEntry& range = FRanges[static_cast<size_t>(rangeIndex)];
-    if (range.Last) {
-      WalkSpan(rangeIndex, inOrderCount);
-      return;
-    }
     TIPAddr start = range.Base;
-    AndIPAddr(start, range.Mask);
+    if (!range.Last) AndIPAddr(start, range.Mask);
     TIPAddr end = range.Mask;
     NotIPAddr(end);
     OrIPAddr(end, start);
-    const bool usable = E.UsableHostIPAddresses();
+    if (range.Last) end = *range.Last;
+    const bool usable = E.UsableHostIPAddresses() && (!range.Last || IPAddrSpanIsNetwork(start, end));
     const bool excluding = FExcludes.Count() > 0;
     int unreported = 0;
     auto flush = [&] {
@@ -218,37 +215,9 @@ class TGenerationRun {
         if (++unreported == kProgressBatch) flush();
         if (inOrderCount && CandidateCount() >= FCount) break;
       }
+      if (range.Last && SameIPAddr(current, end)) break;
       IncIPAddr(current, range.StepPosition);
       if (SameIPAddr(current, start)) break;
-    }
-    flush();
-  }
-
-  // Base to Last one by one; usable hosts drop its ends only when it is exactly one network.
-  void WalkSpan(int rangeIndex, bool inOrderCount) {
-    const TRangeEntry& range = FRanges[static_cast<size_t>(rangeIndex)];
-    const bool dropEnds = E.UsableHostIPAddresses() && IPAddrSpanIsNetwork(range.Base, *range.Last);
-    const bool excluding = FExcludes.Count() > 0;
-    int unreported = 0;
-    auto flush = [&] {
-      Report([unreported](IProgressSink& p) {
-        p.IncProgress(unreported);
-        p.IncProcessed(unreported);
-      });
-      unreported = 0;
-    };
-    for (TIPAddr v = range.Base;; IncIPAddr(v, 0)) {
-      if (Terminated()) break;
-      const bool last = SameIPAddr(v, *range.Last);
-      bool take = !(dropEnds && (SameIPAddr(v, range.Base) || last));
-      if (take && excluding) take = !FExcludes.Excludes(v);
-      if (take) {
-        FAddresses.Add(v);
-        if (FNeedOrigins) FRangeIndexes.Add(rangeIndex);
-        if (++unreported == kProgressBatch) flush();
-        if (inOrderCount && CandidateCount() >= FCount) break;
-      }
-      if (last) break;
     }
     flush();
   }
