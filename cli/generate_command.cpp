@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <iostream>
 #include <memory>
+#include <utility>
 
 #include "cli/commands.h"
 #include "cli/progress_line.h"
@@ -154,6 +155,10 @@ void WarnAboutSkippedLines(const TKorrinUtils& engine) {
 int RunGenerate(const GenerateOptions& o) {
   TProgressCounters progress;
   TKorrinUtils engine(&progress);
+  bool warned = false;  // the skipped lines of a run, also one that stopped with an error
+  const auto warnOnce = [&] {
+    if (!std::exchange(warned, true)) WarnAboutSkippedLines(engine);
+  };
   try {
     Configure(engine, o);
     WarnAboutIdleOptions(o, engine);
@@ -161,7 +166,7 @@ int RunGenerate(const GenerateOptions& o) {
     TInterruptGuard interrupt(progress);
     std::string result;
     line.Run([&] { engine.PerformGenerateIPList(result); });
-    WarnAboutSkippedLines(engine);
+    warnOnce();
     // Lines were given and none of them reads: an error, and an existing output file stays.
     if (engine.SkippedLineCount() > 0 && engine.RangeLinesRead() == 0 && !progress.Terminated()) {
       std::cerr << "No range line could be read: nothing generated." << std::endl;
@@ -176,6 +181,7 @@ int RunGenerate(const GenerateOptions& o) {
     if (!o.quiet) std::cerr << result << std::endl;
     return kExitOk;
   } catch (const std::exception& e) {
+    warnOnce();
     std::cerr << e.what() << std::endl;
     return kExitFailure;
   }

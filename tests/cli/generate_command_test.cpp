@@ -184,6 +184,11 @@ TEST(GenerateCommand, SkippedLinesAreWarnedWithTheirNumbers) {
   EXPECT_EQ(r.out, "10.0.0.1\n10.0.0.2\n10.0.0.3\n");
   EXPECT_EQ(r.err, "line 4 skipped: 10.0.0.300: IPv4 part '300' is not a number from 0 to 255\n3 IPs generated.\n");
 
+  const ProcessResult tooMany = RunCli({"generate"}, "bad\n10.0.0.0/8\n");
+  EXPECT_EQ(tooMany.status, 1);
+  EXPECT_EQ(tooMany.err, "line 1 skipped: bad: an IPv4 address has 4 parts, not 1\n"
+                         "Too many IPs (2^24)\r\nMax. IP count: 1000000\n");
+
   std::string many = "10.0.0.1\n";
   for (int i = 0; i < 25; ++i) many += "bad\n";
   const ProcessResult m = RunCli({"generate", "--quiet"}, many);
