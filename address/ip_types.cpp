@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
-#include <optional>
+#include <vector>
 
 #include "common/text.h"
 
@@ -21,15 +21,6 @@ U128 ToU128(const TIPv6& v) {
 TIPv6 FromU128(U128 r) {
   TIPv6 v;
   for (int i = 0; i < 8; ++i) v.Groups[i] = static_cast<uint16_t>(r >> (16 * i));
-  return v;
-}
-
-// Returns the position of `c` at or after `pos`, or npos.
-size_t FindFrom(std::string_view s, char c, size_t pos) { return s.find(c, pos); }
-
-std::optional<int32_t> ReadOctet(std::string_view text) {
-  const auto v = TryStrToInt(text);
-  if (!v || *v < 0 || *v > 255) return std::nullopt;
   return v;
 }
 
@@ -87,83 +78,101 @@ void AppendIPv4(std::string& out, uint32_t v) {
   out.append(buf, n - 1);
 }
 
-bool ParseMapped(std::string_view text, size_t p, TIPv6& out) {
-  if (p + 6 > text.size()) return false;
-  if (!EndsWithNoCase(text.substr(p + 2, 4), "ffff")) return false;
-  const std::string s = std::string(text) + ".";
-  size_t pos = p + 7;
-  int parts[4];
-  for (int& part : parts) {
-    if (pos > s.size()) return false;
-    const size_t dot = FindFrom(s, '.', pos);
-    if (dot == std::string::npos) return false;
-    const auto v = ReadOctet(std::string_view(s).substr(pos, dot - pos));
-    if (!v) return false;
-    part = *v;
-    pos = dot + 1;
+// Splits at every `sep`: "a..b" gives an empty middle part, which every caller rejects.
+std::vector<std::string_view> SplitAt(std::string_view text, char sep) {
+  std::vector<std::string_view> parts;
+  for (size_t pos = 0;;) {
+    const size_t next = text.find(sep, pos);
+    parts.push_back(text.substr(pos, next == std::string_view::npos ? next : next - pos));
+    if (next == std::string_view::npos) return parts;
+    pos = next + 1;
   }
-  out = TIPv6{};
-  out.SetGroup(5, 0xFFFF);
-  out.SetGroup(6, static_cast<uint16_t>(parts[0] * 256 + parts[1]));
-  out.SetGroup(7, static_cast<uint16_t>(parts[2] * 256 + parts[3]));
+}
+
+std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
+
+// Decimal digits only (leading zeros read as decimal), 0 to 255: a sign, a blank, hex or a larger
+// value makes the address invalid instead of becoming another one.
+bool ReadDecimalOctet(std::string_view text, uint8_t& out) {
+  if (text.empty()) return false;
+  unsigned value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + static_cast<unsigned>(c - '0');
+    if (value > 255) return false;
+  }
+  out = static_cast<uint8_t>(value);
   return true;
 }
 
-bool ParseCompressed(std::string_view text, size_t p, TIPv6& out) {
-  const std::string s = std::string(text) + ":";
-  uint16_t leading[8], trailing[8];
-  int nLeading = 0, nTrailing = 0;
-  size_t pos = 0;
-  while (pos < p) {
-    const size_t colon = FindFrom(s, ':', pos);
-    if (nLeading == 8 || !IsHexGroup(std::string_view(s).substr(pos, colon - pos), leading[nLeading])) return false;
-    ++nLeading;
-    pos = colon + 1;
+bool ReadIPv4(std::string_view text, TIPv4& out, std::string& problem) {
+  if (text.empty()) return problem = "empty address", false;
+  if (text.size() > 64) return problem = "too long for an address", false;
+  const auto parts = SplitAt(text, '.');
+  if (parts.size() != 4)
+    return problem = Format("an IPv4 address has 4 parts, not %d", static_cast<int>(parts.size())), false;
+  uint32_t value = 0;
+  for (std::string_view part : parts) {
+    uint8_t octet;
+    if (!ReadDecimalOctet(part, octet))
+      return problem = "IPv4 part " + Quoted(part) + " is not a number from 0 to 255", false;
+    value = (value << 8) | octet;
   }
-  if (p + 2 != text.size()) {
-    pos = p + 2;
-    while (pos < s.size()) {
-      const size_t colon = FindFrom(s, ':', pos);
-      if (nLeading + nTrailing == 8 ||
-          !IsHexGroup(std::string_view(s).substr(pos, colon - pos), trailing[nTrailing]))
-        return false;
-      ++nTrailing;
-      pos = colon + 1;
-    }
-  }
-  out = TIPv6{};
-  for (int i = 0; i < nLeading; ++i) out.SetGroup(i, leading[i]);
-  for (int i = 0; i < nTrailing; ++i) out.SetGroup(8 - nTrailing + i, trailing[i]);
+  out.Value = value;
   return true;
 }
 
-bool ParseFull(std::string_view text, TIPv6& out) {
-  const std::string s = std::string(text) + ":";
-  size_t pos = 0;
-  for (int g = 0; g < 8; ++g) {
-    const size_t colon = FindFrom(s, ':', pos);
+// Groups separated by single ":"; an empty text has none.
+bool ReadGroups(std::string_view text, std::vector<uint16_t>& groups, std::string& problem) {
+  if (text.empty()) return true;
+  for (std::string_view group : SplitAt(text, ':')) {
     uint16_t value;
-    if (colon == std::string::npos || !IsHexGroup(std::string_view(s).substr(pos, colon - pos), value)) return false;
-    out.SetGroup(g, value);
-    pos = colon + 1;
+    if (group.empty()) return problem = "empty IPv6 group", false;
+    if (!IsHexGroup(group, value)) return problem = "IPv6 group " + Quoted(group) + " is not a hex number up to ffff", false;
+    groups.push_back(value);
   }
+  return true;
+}
+
+bool ReadIPv6(std::string_view text, TIPv6& out, std::string& problem) {
+  if (text.empty()) return problem = "empty address", false;
+  if (text.size() > 64) return problem = "too long for an address", false;
+  if (text.find('.') != std::string_view::npos) {
+    // Only the IPv4-mapped form holds dotted parts, and only at its end.
+    static constexpr std::string_view kMapped = "::ffff:";
+    if (text.size() <= kMapped.size() || !EndsWithNoCase(text.substr(0, kMapped.size()), kMapped))
+      return problem = "only ::ffff: may precede an IPv4 part", false;
+    TIPv4 v4;
+    if (!ReadIPv4(text.substr(kMapped.size()), v4, problem)) return false;
+    out = TIPv6{};
+    out.SetGroup(5, 0xFFFF);
+    out.SetGroup(6, static_cast<uint16_t>(v4.Value >> 16));
+    out.SetGroup(7, static_cast<uint16_t>(v4.Value));
+    return true;
+  }
+  std::vector<uint16_t> leading, trailing;
+  const size_t gap = text.find("::");
+  if (gap == std::string_view::npos) {
+    if (!ReadGroups(text, leading, problem)) return false;
+    if (leading.size() != 8)
+      return problem = Format("an IPv6 address has 8 groups, not %d", static_cast<int>(leading.size())), false;
+  } else {
+    if (text.find("::", gap + 1) != std::string_view::npos) return problem = "more than one '::'", false;
+    if (!ReadGroups(text.substr(0, gap), leading, problem) || !ReadGroups(text.substr(gap + 2), trailing, problem))
+      return false;
+    if (leading.size() + trailing.size() > 8) return problem = "more than 8 IPv6 groups", false;
+  }
+  out = TIPv6{};
+  for (size_t i = 0; i < leading.size(); ++i) out.SetGroup(static_cast<int>(i), leading[i]);
+  for (size_t i = 0; i < trailing.size(); ++i) out.SetGroup(static_cast<int>(8 - trailing.size() + i), trailing[i]);
   return true;
 }
 
 }  // namespace
 
 bool TryStrToIPv4(std::string_view text, TIPv4& out) {
-  const std::string s = std::string(text) + ".";
-  size_t pos = 0;
-  uint32_t value = 0;
-  for (int i = 0; i < 4; ++i) {
-    const size_t dot = FindFrom(s, '.', pos);
-    if (dot == std::string::npos) return false;
-    value = (value << 8) | static_cast<uint32_t>(ReadOctet(std::string_view(s).substr(pos, dot - pos)).value_or(0));
-    pos = dot + 1;
-  }
-  out.Value = value;
-  return true;
+  std::string problem;
+  return ReadIPv4(text, out, problem);
 }
 
 TIPv4 StrToIPv4(std::string_view text) {
@@ -179,14 +188,8 @@ std::string IPv4ToStr(TIPv4 value) {
 }
 
 bool TryStrToIPv6(std::string_view text, TIPv6& out) {
-  const size_t p = text.find("::");
-  TIPv6 v;
-  bool ok;
-  if (p == std::string_view::npos) ok = ParseFull(text, v);
-  else if (text.find('.') != std::string_view::npos) ok = ParseMapped(text, p, v);
-  else ok = ParseCompressed(text, p, v);
-  if (ok) out = v;
-  return ok;
+  std::string problem;
+  return ReadIPv6(text, out, problem);
 }
 
 TIPv6 StrToIPv6(std::string_view text) {
@@ -201,17 +204,23 @@ std::string IPv6ToStr(const TIPv6& value) {
   return s;
 }
 
-bool TryStrToIPAddr(std::string_view text, TIPAddr& out) {
+bool TryReadIPAddr(std::string_view text, TIPAddr& out, std::string& problem) {
+  problem.clear();
   if (text.find(':') != std::string_view::npos) {
     TIPv6 v;
-    if (!TryStrToIPv6(text, v)) return false;
+    if (!ReadIPv6(text, v, problem)) return false;
     out = TIPAddr::FromIPv6(v);
   } else {
     TIPv4 v;
-    if (!TryStrToIPv4(text, v)) return false;
+    if (!ReadIPv4(text, v, problem)) return false;
     out = TIPAddr::FromIPv4(v);
   }
   return true;
+}
+
+bool TryStrToIPAddr(std::string_view text, TIPAddr& out) {
+  std::string problem;
+  return TryReadIPAddr(text, out, problem);
 }
 
 TIPAddr StrToIPAddr(std::string_view text) {
@@ -320,6 +329,31 @@ void RandomizeIPAddrBits(TIPAddr& a, int bit, int count, TRandom& rng) {
   if (n < 128) bits &= (U128{1} << n) - 1;
   if (a.ip_family == TIPAddrFamily::IPv4) a.ipv4.Value |= static_cast<uint32_t>(bits << bit);
   else a.ipv6 = FromU128(ToU128(a.ipv6) | (bits << bit));
+}
+
+int CompareIPAddr(const TIPAddr& a, const TIPAddr& b) {
+  if (a.ip_family != b.ip_family) return a.ip_family < b.ip_family ? -1 : 1;
+  const U128 x = a.ip_family == TIPAddrFamily::IPv4 ? a.ipv4.Value : ToU128(a.ipv6);
+  const U128 y = b.ip_family == TIPAddrFamily::IPv4 ? b.ipv4.Value : ToU128(b.ipv6);
+  return x < y ? -1 : (x > y ? 1 : 0);
+}
+
+uint64_t IPAddrSpanSize(const TIPAddr& first, const TIPAddr& last) {
+  if (first.ip_family == TIPAddrFamily::IPv4) return uint64_t{last.ipv4.Value} - first.ipv4.Value + 1;
+  const U128 d = ToU128(last.ipv6) - ToU128(first.ipv6);
+  return d >= UINT64_MAX ? UINT64_MAX : static_cast<uint64_t>(d) + 1;
+}
+
+bool IPAddrSpanIsNetwork(const TIPAddr& first, const TIPAddr& last) {
+  const U128 x = first.ip_family == TIPAddrFamily::IPv4 ? first.ipv4.Value : ToU128(first.ipv6);
+  const U128 y = last.ip_family == TIPAddrFamily::IPv4 ? last.ipv4.Value : ToU128(last.ipv6);
+  const U128 hostBits = y - x;  // a network spans 2^k - 1 above an aligned start
+  return (hostBits & (hostBits + 1)) == 0 && (x & hostBits) == 0;
+}
+
+void AddToIPAddr(TIPAddr& a, uint64_t n) {
+  if (a.ip_family == TIPAddrFamily::IPv4) a.ipv4.Value += static_cast<uint32_t>(n);
+  else a.ipv6 = FromU128(ToU128(a.ipv6) + n);
 }
 
 }  // namespace korrin

@@ -69,6 +69,10 @@ std::string IPv4ToStr(TIPv4 value);
 bool TryStrToIPv6(std::string_view text, TIPv6& out);
 TIPv6 StrToIPv6(std::string_view text);
 std::string IPv6ToStr(const TIPv6& value);
+// Every reader of typed or piped addresses is strict: exactly four decimal parts 0..255 (leading
+// zeros read as decimal), or the IPv6 forms (full, compressed, ::ffff:a.b.c.d) with nothing else
+// in the text. Nothing is cut or read as 0. TryReadIPAddr says why a text is not an address.
+bool TryReadIPAddr(std::string_view text, TIPAddr& out, std::string& problem);
 bool TryStrToIPAddr(std::string_view text, TIPAddr& out);
 TIPAddr StrToIPAddr(std::string_view text);
 std::string IPAddrToStr(const TIPAddr& value, bool escapeIPv6);
@@ -84,5 +88,11 @@ bool SameIPAddr(const TIPAddr& a, const TIPAddr& b);
 bool SameMaskedIPAddr(const TIPAddr& a, const TIPAddr& b, const TIPAddr& mask);
 void IncIPAddr(TIPAddr& a, int bit);
 void RandomizeIPAddrBits(TIPAddr& a, int bit, int count, TRandom& rng);
+
+// Spans "first-last" of one family, for the a-b ranges and the exclusions by network.
+int CompareIPAddr(const TIPAddr& a, const TIPAddr& b);  // the families in order, then the values
+uint64_t IPAddrSpanSize(const TIPAddr& first, const TIPAddr& last);  // saturates at UINT64_MAX
+bool IPAddrSpanIsNetwork(const TIPAddr& first, const TIPAddr& last);  // exactly one prefix's block
+void AddToIPAddr(TIPAddr& a, uint64_t n);
 
 }  // namespace korrin

@@ -53,7 +53,11 @@ void TForm1::DoProcess(TKorrinThread& Thread) {
   else if (succeeded) Thread.Synchronize([this] { ShowActionResult(); });
 }
 
-void TForm1::ShowActionResult() { FProgress->SetStatus(FActionResult); }
+void TForm1::ShowActionResult() {
+  // Lines that could not be read are named after the result, which stays as it is.
+  const std::string skipped = SkippedLinesSummary(*FUtils);
+  FProgress->SetStatus(skipped.empty() ? FActionResult : FActionResult + " " + skipped);
+}
 
 void TForm1::ShowActionError() {
   FProgress->SetStatus(FActionResult.empty() ? std::string("Failed.") : FActionResult);

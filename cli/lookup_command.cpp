@@ -7,6 +7,7 @@
 #include "common/text.h"
 #include "mmdb/mmdb_geo_records.h"
 #include "mmdb/mmdb_reader.h"
+#include "viewer/text_input_reader.h"
 
 namespace korrin::cli {
 
@@ -15,11 +16,11 @@ namespace {
 // One line per address: "address,CC", or "address,CC,prefix" with --prefix; the code is empty
 // when the database has no country for the address.
 int RunLookup(const std::string& mmdbPath, bool withPrefix, std::vector<std::string> addresses) {
-  if (addresses.empty())
-    for (std::string line; std::getline(std::cin, line);)
-      if (!Trim(line).empty()) addresses.emplace_back(Trim(line));
   int status = kExitOk;
   try {
+    if (addresses.empty())
+      for (const std::string& line : ReadTextInputLines("-"))
+        if (!Trim(line).empty()) addresses.emplace_back(Trim(line));
     TMMDBReader reader(mmdbPath);
     // The city record is a country record with the City parts added, so one reference serves both.
     TMMDBIPCountryCityInfoEx cityRecord;
@@ -28,9 +29,12 @@ int RunLookup(const std::string& mmdbPath, bool withPrefix, std::vector<std::str
     for (const std::string& text : addresses) {
       // The family follows from a ":" in the text, so "::1.2.3.4" is never read as IPv4 0.2.3.4.
       TIPAddr parsed;
-      if (!TryStrToIPAddr(Trim(text), parsed)) {
+      std::string problem;
+      if (!TryReadIPAddr(Trim(text), parsed, problem)) {
         std::cout.flush();
-        std::cerr << Format("Unable to convert string \"%s\" to IP address.", text.c_str()) << '\n';
+        std::cerr << Format("Unable to convert string \"%s\" to IP address. (%s)", std::string(Trim(text)).c_str(),
+                            problem.c_str())
+                  << '\n';
         status = kExitFailure;
         continue;
       }

@@ -8,14 +8,15 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <memory>
 
 #include "cli/commands.h"
+#include "cli/skipped_lines.h"
 #include "common/text.h"
 #include "dns/dns_error.h"
 #include "dns/reverse_lookup.h"
 #include "dns/reverse_lookup_lists.h"
+#include "viewer/text_input_reader.h"
 
 namespace korrin::cli {
 
@@ -27,17 +28,6 @@ struct TReverseOptions {
   std::string Unresolved;
   int32_t Timeout = 5000;
 };
-
-std::vector<std::string> ReadLines(std::istream& in) {
-  return SplitLines(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
-}
-
-std::vector<std::string> InputLines(const std::string& path) {
-  if (path == "-") return ReadLines(std::cin);
-  std::ifstream in(path);
-  if (!in) throw Exception(Format("Cannot open file %s: %s", path.c_str(), std::strerror(errno)));
-  return ReadLines(in);
-}
 
 // The "done of total" line on a terminal, redrawn in place at most ten times a second; other
 // output to the terminal clears it first and puts it back after.
@@ -74,7 +64,14 @@ void RunReverse(const TReverseOptions& options) {
       throw CLI::ValidationError("--server", e.what());
     }
   }
-  const std::vector<std::string> lines = InputLines(options.Input);
+  const std::vector<std::string> lines = ReadTextInputLines(options.Input);
+  {
+    TSkippedLineWarnings warnings("lines");
+    std::string address, problem;
+    for (size_t i = 0; i < lines.size(); ++i)
+      if (!Trim(lines[i]).empty() && !TryAddressFromOutputLine(lines[i], address, problem))
+        warnings.Add(static_cast<int64_t>(i) + 1, lines[i], problem);
+  }
   std::unique_ptr<std::ofstream> unresolvedFile;
   if (!options.Unresolved.empty()) {
     unresolvedFile = std::make_unique<std::ofstream>(options.Unresolved);

@@ -28,7 +28,4 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
 
 bool EndsWithNoCase(std::string_view text, std::string_view suffix);
 
-// Lines ending with LF or CR LF; a last line without an end counts, an empty text has none.
-std::vector<std::string> SplitLines(std::string_view text);
-
 }  // namespace korrin

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "address/ip_types.h"
 #include "common/text.h"
 #include "dns/dns_error.h"
 #include "dns/dns_query.h"
@@ -25,16 +26,30 @@ std::string_view AddressToken(std::string_view line) {
 
 }  // namespace
 
-std::string AddressFromOutputLine(std::string_view line) {
+bool TryAddressFromOutputLine(std::string_view line, std::string& address, std::string& problem) {
   const std::string_view token = AddressToken(line);
+  std::string_view text = token.substr(0, token.find(':'));
   std::string digits;
   if (!token.empty() && token.front() == '[') {
     const size_t close = token.find(']');
-    if (close != std::string_view::npos) return std::string(token.substr(1, close - 1));
+    if (close != std::string_view::npos) text = token.substr(1, close - 1);
   } else if (TryExpandIPv6(token, digits)) {
-    return std::string(token);
+    text = token;
   }
-  return std::string(token.substr(0, token.find(':')));
+  // The token must be an address as typed: a typo is never resolved as some other address.
+  TIPAddr value;
+  if (!TryReadIPAddr(text, value, problem)) {
+    address.clear();
+    return false;
+  }
+  address = std::string(text);
+  return true;
+}
+
+std::string AddressFromOutputLine(std::string_view line) {
+  std::string address, problem;
+  TryAddressFromOutputLine(line, address, problem);
+  return address;
 }
 
 std::vector<std::string> ReverseLookupAddresses(const std::vector<std::string>& lines) {
@@ -74,6 +89,10 @@ TDnsServer SplitServerText(std::string_view text) {
     host = text.substr(0, colon);
     port = text.substr(colon + 1);
   }
+  // A host that looks like an address must be one: "999.8.8.8" is a typo, not a host name.
+  TIPAddr address;
+  const bool dotted = !host.empty() && host.find_first_not_of("0123456789.") == std::string_view::npos;
+  if ((dotted || host.find(':') != std::string_view::npos) && !TryStrToIPAddr(host, address)) throw invalid();
   TDnsServer server{std::string(host), 53};
   if (port) {
     const auto value = TryStrToInt(*port);

@@ -10,7 +10,9 @@ namespace korrin {
 
 // The address of one output line ("address", "name address", "address CC", "name address CC",
 // fields split at single spaces), without its port: "[addr]:port" and "[addr]" give addr, an
-// IPv6 address is kept whole and anything else is cut before its first ":".
+// IPv6 address is kept whole and anything else is cut before its first ":". The address must
+// read strictly (TryReadIPAddr); otherwise false with the reason, or an empty text.
+bool TryAddressFromOutputLine(std::string_view line, std::string& address, std::string& problem);
 std::string AddressFromOutputLine(std::string_view line);
 
 // The addresses of `lines` in order, leaving out empty ones and repeats of the one before.

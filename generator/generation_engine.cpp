@@ -13,7 +13,7 @@
 #include "generator/name_template.h"
 #include "generator/port_list.h"
 #include "generator/range_line.h"
-#include "generator/wildcard_mask.h"
+#include "generator/exclude_list.h"
 
 namespace korrin {
 
@@ -37,13 +37,15 @@ struct TRangeEntry {
   TIPAddr Mask;
   int StepPosition;  // W - s: the lowest varying bit
   int RandomBits;    // bits below the walked ones that get random 1 bits
+  std::optional<TIPAddr> Last;  // an "a-b" range: Base to Last, walked one by one
 };
 
 // One run of the engine: owns every list it builds, so an exception releases them all.
 // Candidates are collected addresses; their texts are written once, straight into the lines.
 class TGenerationRun {
  public:
-  TGenerationRun(TKorrinUtils& engine, IProgressSink* progress) : FEngine(engine), FProgress(progress) {}
+  TGenerationRun(TKorrinUtils& engine, IProgressSink* progress, TRangeLinesReport& report)
+      : E(engine), FProgress(progress), FReport(report) {}
 
   void Execute() {
     Report([](IProgressSink& p) {
@@ -52,12 +54,14 @@ class TGenerationRun {
       p.SetMax(100);
       p.SetProcessed(0);
     });
-    if (FEngine.AddPortNumbers()) FPorts = ReadPortList(FEngine.PortNumbers());
-    FCountMode = FEngine.GenerateCountMode();
-    FCount = FCountMode == TGenerateCounts::gcAllCount ? 0 : FEngine.GenerateCount();
+    if (E.AddPortNumbers()) FPorts = ReadPortList(E.PortNumbers());
+    FCountMode = E.GenerateCountMode();
+    FCount = FCountMode == TGenerateCounts::gcAllCount ? 0 : E.GenerateCount();
+    FRandom.seed(E.RandomSeed() ? *E.RandomSeed() : FreshSeed());
     ReadRanges();
-    if (FEngine.DoExclude())
-      for (const auto& mask : FEngine.ExcludeMasks())
+    FExcludes.SetEscapeIPv6(E.EscapeIPv6());
+    if (E.DoExclude())
+      for (const auto& mask : E.ExcludeMasks())
         if (!mask.empty()) FExcludes.Add(mask);
     Report([this](IProgressSink& p) {
       p.SetMax(FTotal);
@@ -75,21 +79,29 @@ class TGenerationRun {
   bool Terminated() const { return FProgress && FProgress->Terminated(); }
 
   void ReadRanges() {
-    const int32_t maxIPs = FEngine.MaxIPs();
+    const int32_t maxIPs = E.MaxIPs();
     const int bitsMax = Bits(maxIPs);
     const int bitsCount = Bits(FCount);
     if (FCountMode == TGenerateCounts::gcTotalCount) {
       FTotal = FCount;
       if (FCount > maxIPs) throw Exception(Format("Too many IPs (%d)\r\nMax. IP count: %d", FCount, maxIPs));
     }
-    for (const auto& line : FEngine.IPRanges()) {
-      auto range = ReadRangeLine(line);
-      if (!range) continue;
+    FReport = TRangeLinesReport();
+    std::string problem;
+    for (size_t index = 0; index < E.IPRanges().size(); ++index) {
+      const std::string& line = E.IPRanges()[index];
+      auto range = ReadRangeLine(line, problem);
+      if (!range) {
+        if (!problem.empty() && FReport.SkippedCount++ < TKorrinUtils::kMaxSkippedLinesKept)
+          FReport.Skipped.push_back({static_cast<int64_t>(index) + 1, line, problem});
+        continue;
+      }
+      ++FReport.Read;
       const int w = FamilyWidth(range->Base.ip_family);
       int s = range->SuffixStart;
       const int p = range->Prefix;
       int r = 0;
-      if (FEngine.RandomOrder() && FCountMode != TGenerateCounts::gcAllCount && s - p > bitsCount) {
+      if (E.RandomOrder() && FCountMode != TGenerateCounts::gcAllCount && s - p > bitsCount) {
         r = s - p - bitsCount;
         s = p + bitsCount;
       }
@@ -97,39 +109,62 @@ class TGenerationRun {
         FTotal += FCount;
         if (FTotal > maxIPs)
           throw Exception(Format("Too many IPs (%lld)\r\nMax. IP count: %d", static_cast<long long>(FTotal), maxIPs));
+      } else if (FCountMode == TGenerateCounts::gcAllCount && range->Last) {
+        const uint64_t size = IPAddrSpanSize(range->Base, *range->Last);
+        if (size > static_cast<uint64_t>(maxIPs))
+          throw Exception(Format("Too many IPs (%llu)\r\nMax. IP count: %d", static_cast<unsigned long long>(size), maxIPs));
+        FTotal += static_cast<int64_t>(size);
       } else if (FCountMode == TGenerateCounts::gcAllCount) {
         if (s - p > bitsMax) throw Exception(Format("Too many IPs (2^%d)\r\nMax. IP count: %d", s - p, maxIPs));
         FTotal += int64_t{1} << (s - p);
       }
-      FRanges.push_back({std::move(range->Name), range->Base, MakeIPAddrMask(range->Base.ip_family, p, s), w - s, r});
+      if (range->Last) {
+        FRanges.push_back(SpanEntry(*range, bitsCount));
+        continue;
+      }
+      FRanges.push_back({std::move(range->Name), range->Base, MakeIPAddrMask(range->Base.ip_family, p, s), w - s, r, std::nullopt});
     }
     // Every address may become one line per port: refuse a run whose lines could not fit.
     if (FPorts && !FPorts->empty() && FTotal > 0) {
       const int64_t lines = FTotal * static_cast<int64_t>(FPorts->size());
-      if (lines > FEngine.MaxLines())
+      if (lines > E.MaxLines())
         throw Exception(Format("Too many lines (%lld)\r\nMax. line count: %lld", static_cast<long long>(lines),
-                               static_cast<long long>(FEngine.MaxLines())));
+                               static_cast<long long>(E.MaxLines())));
     }
   }
 
+  // Random counts walk a block of an "a-b" range from a random start, as they narrow a window.
+  TRangeEntry SpanEntry(TRangeLine& range, int bitsCount) {
+    const uint64_t size = IPAddrSpanSize(range.Base, *range.Last);
+    // Every bit may vary under the mask; the walk ends at Last.
+    const int w = FamilyWidth(range.Base.ip_family);
+    TRangeEntry entry{std::move(range.Name), range.Base, MakeIPAddrMask(range.Base.ip_family, 0, w), 0, 0, range.Last};
+    const uint64_t block = uint64_t{1} << std::min(bitsCount, 62);
+    if (E.RandomOrder() && FCountMode != TGenerateCounts::gcAllCount && size > block) {
+      AddToIPAddr(entry.Base, RandomBelow(FRandom, size - block + 1));
+      entry.Last = entry.Base;
+      AddToIPAddr(*entry.Last, block - 1);
+    }
+    return entry;
+  }
+
   void Generate() {
-    if (FEngine.ResolveIPCountry()) {
-      if (FEngine.MMDBFilePath().empty()) throw Exception("Invalid arguments");
+    if (E.ResolveIPCountry()) {
+      if (E.MMDBFilePath().empty()) throw Exception("Invalid arguments");
       std::error_code ec;
-      if (!std::filesystem::exists(FEngine.MMDBFilePath(), ec) || std::filesystem::is_directory(FEngine.MMDBFilePath(), ec))
+      if (!std::filesystem::exists(E.MMDBFilePath(), ec) || std::filesystem::is_directory(E.MMDBFilePath(), ec))
         throw Exception("MMDB File not found");
     }
-    TTextLines& ipList = FEngine.IPList();
-    if (!FEngine.Append()) ipList.clear();
+    TTextLines& ipList = E.IPList();
+    if (!E.Append()) ipList.clear();
     if (FRanges.empty()) return;
-    FRandom.seed(FEngine.RandomSeed() ? *FEngine.RandomSeed() : FreshSeed());
-    if (FEngine.ResolveIPCountry()) FCountries = std::make_unique<TCountryColumn>(FEngine.MMDBFilePath());
-    FNeedOrigins = FEngine.GenerateNames() || FEngine.ResolveIPCountry();
+    if (E.ResolveIPCountry()) FCountries = std::make_unique<TCountryColumn>(E.MMDBFilePath());
+    FNeedOrigins = E.GenerateNames() || E.ResolveIPCountry();
     const int reserve = static_cast<int>(std::clamp<int64_t>(FTotal, 0, kMaxReserve));
     FAddresses.SetCapacity(reserve);
     if (FNeedOrigins) FRangeIndexes.SetCapacity(reserve);
 
-    const bool inOrderCount = !FEngine.RandomOrder() && FCountMode != TGenerateCounts::gcAllCount;
+    const bool inOrderCount = !E.RandomOrder() && FCountMode != TGenerateCounts::gcAllCount;
     for (int i = 0; i < static_cast<int>(FRanges.size()) && !Terminated(); ++i) {
       Walk(i, inOrderCount);
       if (FCountMode == TGenerateCounts::gcForEach) {
@@ -143,22 +178,23 @@ class TGenerationRun {
     else if (FCountMode == TGenerateCounts::gcTotalCount) Select(FCount);
 
     if (FCountries) AppendCountryCodes();
-    if (FEngine.GenerateNames()) PutNamesInFront();
+    if (E.GenerateNames()) PutNamesInFront();
     if (ipList.empty()) ipList.swap(FLines);
     else ipList.Append(FLines);
   }
 
+  // A window walks its varying bits; an "a-b" range goes from Base to Last one by one, and usable
+  // hosts drop its ends only when it is exactly one network.
   void Walk(int rangeIndex, bool inOrderCount) {
     const TRangeEntry& range = FRanges[static_cast<size_t>(rangeIndex)];
     TIPAddr start = range.Base;
-    AndIPAddr(start, range.Mask);
+    if (!range.Last) AndIPAddr(start, range.Mask);
     TIPAddr end = range.Mask;
     NotIPAddr(end);
     OrIPAddr(end, start);
-    const bool usable = FEngine.UsableHostIPAddresses();
-    const bool escape = FEngine.EscapeIPv6();
+    if (range.Last) end = *range.Last;
+    const bool usable = E.UsableHostIPAddresses() && (!range.Last || IPAddrSpanIsNetwork(start, end));
     const bool excluding = FExcludes.Count() > 0;
-    std::string text;
     int unreported = 0;
     auto flush = [&] {
       Report([unreported](IProgressSink& p) {
@@ -172,17 +208,14 @@ class TGenerationRun {
       TIPAddr v = current;
       if (range.RandomBits > 0) RandomizeIPAddrBits(v, range.StepPosition - range.RandomBits, range.RandomBits, FRandom);
       bool take = !(usable && (SameIPAddr(v, start) || SameIPAddr(v, end)));
-      if (take && excluding) {
-        text.clear();
-        AppendIPAddrText(text, v, escape);
-        take = !FExcludes.AnyMatches(text);
-      }
+      if (take && excluding) take = !FExcludes.Excludes(v);
       if (take) {
         FAddresses.Add(v);
         if (FNeedOrigins) FRangeIndexes.Add(rangeIndex);
         if (++unreported == kProgressBatch) flush();
         if (inOrderCount && CandidateCount() >= FCount) break;
       }
+      if (range.Last && SameIPAddr(current, end)) break;
       IncIPAddr(current, range.StepPosition);
       if (SameIPAddr(current, start)) break;
     }
@@ -197,7 +230,7 @@ class TGenerationRun {
     if (k <= 0) return;
     FLines.reserve(FLines.size() + static_cast<size_t>(k) * (FPorts ? FPorts->size() : 1),
                    FLines.Text().size() + static_cast<size_t>(k) * 16);
-    if (!FEngine.RandomOrder()) {
+    if (!E.RandomOrder()) {
       for (int64_t j = 0; j < k; ++j) Emit(FFirstCandidate + static_cast<int>(j));
       return;
     }
@@ -230,16 +263,18 @@ class TGenerationRun {
   // A taken candidate becomes its lines: one, or one per port, all together.
   void Emit(int index) {
     const TIPAddr& address = FAddresses.IPAddress(index);
-    const bool escape = FEngine.EscapeIPv6();
+    const bool escape = E.EscapeIPv6();
     if (!FPorts) {
       AppendIPAddrText(FLines.BeginLine(), address, escape);
       FLines.EndLine();
       if (FNeedOrigins) FLineIndexes.push_back(index);
       return;
     }
+    // "fdc7::1:80" would itself be an address: with a port, IPv6 is always in brackets.
+    const bool bracket = escape || address.ip_family == TIPAddrFamily::IPv6;
     for (const auto& suffix : *FPorts) {
       std::string& line = FLines.BeginLine();
-      AppendIPAddrText(line, address, escape);
+      AppendIPAddrText(line, address, bracket);
       line += suffix;
       FLines.EndLine();
       if (FNeedOrigins) FLineIndexes.push_back(index);
@@ -247,7 +282,7 @@ class TGenerationRun {
   }
 
   // The run's delimiter: between name and address, and before the country code.
-  std::string Delimiter() const { return FEngine.GenerateNames() ? FEngine.NameDelimiter() : " "; }
+  std::string Delimiter() const { return E.GenerateNames() ? E.NameDelimiter() : " "; }
 
   void AppendCountryCodes() {
     // Looked up in address order: neighbouring look-ups share their path down the search tree
@@ -283,7 +318,7 @@ class TGenerationRun {
   }
 
   void PutNamesInFront() {
-    TNameTemplate names(FEngine.NameTemplate(), FEngine.CounterSymbol(), FEngine.FirstCounter(), FEngine.CounterStep(), FEngine.CounterDigits());
+    TNameTemplate names(E.NameTemplate(), E.CounterSymbol(), E.FirstCounter(), E.CounterStep(), E.CounterDigits());
     const std::string delimiter = Delimiter();
     TTextLines named;
     named.reserve(FLines.size(), FLines.Text().size() * 2);
@@ -299,8 +334,9 @@ class TGenerationRun {
     FLines.swap(named);
   }
 
-  TKorrinUtils& FEngine;
+  TKorrinUtils& E;
   IProgressSink* FProgress;
+  TRangeLinesReport& FReport;
   std::optional<std::vector<std::string>> FPorts;  // none is not the same as an empty list
   TGenerateCounts FCountMode = TGenerateCounts::gcAllCount;
   int32_t FCount = 0;
@@ -322,9 +358,17 @@ class TGenerationRun {
 
 void TKorrinUtils::PerformGenerateIPList(std::string& resultText) {
   resultText.clear();
-  TGenerationRun(*this, FProgress).Execute();
+  TGenerationRun(*this, FProgress, FReport).Execute();
   resultText = Format("%d IPs generated.", static_cast<int>(FIPList.size()));
   if (FProgress) FProgress->SetPosition(FProgress->Max());
+}
+
+std::string SkippedLinesSummary(const TKorrinUtils& engine) {
+  if (engine.SkippedLineCount() == 0) return {};
+  const TSkippedRangeLine& first = engine.SkippedLines().front();
+  return Format("%s range %s skipped: line %s '%s': %s", FormatCount(engine.SkippedLineCount()).c_str(),
+                engine.SkippedLineCount() == 1 ? "line" : "lines", FormatCount(first.Line).c_str(),
+                std::string(Trim(first.Text)).c_str(), first.Reason.c_str());
 }
 
 }  // namespace korrin

@@ -14,6 +14,19 @@ namespace korrin {
 
 enum class TGenerateCounts { gcAllCount, gcTotalCount, gcForEach };
 
+// A range line the last run could not read: its number from 1, its text and why.
+struct TSkippedRangeLine {
+  int64_t Line;
+  std::string Text;
+  std::string Reason;
+};
+
+struct TRangeLinesReport {
+  int64_t Read = 0;
+  int64_t SkippedCount = 0;
+  std::vector<TSkippedRangeLine> Skipped;
+};
+
 class TKorrinUtils {
  public:
   // The sink is not owned; it may be null for a run without progress.
@@ -69,6 +82,13 @@ class TKorrinUtils {
   const std::optional<uint64_t>& RandomSeed() const { return FRandomSeed; }
   void SetRandomSeed(std::optional<uint64_t> v) { FRandomSeed = v; }
 
+  // The range lines of the last run: how many were read, how many could not be (blanks and ";"
+  // comments are neither), and the first kMaxSkippedLinesKept of those.
+  static constexpr int64_t kMaxSkippedLinesKept = 20;
+  int64_t RangeLinesRead() const { return FReport.Read; }
+  int64_t SkippedLineCount() const { return FReport.SkippedCount; }
+  const std::vector<TSkippedRangeLine>& SkippedLines() const { return FReport.Skipped; }
+
  private:
   IProgressSink* FProgress;
   TGenerateCounts FGenerateCountMode = TGenerateCounts::gcAllCount;
@@ -95,6 +115,11 @@ class TKorrinUtils {
   bool FResolveIPCountry = false;
   std::string FMMDBFilePath;
   std::optional<uint64_t> FRandomSeed;
+  TRangeLinesReport FReport;
 };
+
+// "2 range lines skipped: line 3 'x': reason", empty when none was: the window's status text
+// names the count and the first.
+std::string SkippedLinesSummary(const TKorrinUtils& engine);
 
 }  // namespace korrin

@@ -1,15 +1,32 @@
 #include "generator/range_line.h"
 
+#include "address/ip_span.h"
 #include "common/text.h"
 
 namespace korrin {
 
-std::optional<TRangeLine> ReadRangeLine(std::string_view line) {
+std::optional<TRangeLine> ReadRangeLine(std::string_view line, std::string& problem) {
+  problem.clear();
   const std::string_view trimmed = Trim(line);
   const size_t eq = trimmed.find('=');
   const std::string_view name = eq == std::string_view::npos ? trimmed : trimmed.substr(0, eq);
   const std::string_view range = eq == std::string_view::npos ? trimmed : Trim(trimmed.substr(eq + 1));
-  if (range.empty() || range[0] == ';') return std::nullopt;
+  if (range.empty()) {
+    if (eq != std::string_view::npos) problem = "no range after '='";
+    return std::nullopt;
+  }
+  if (range[0] == ';') return std::nullopt;
+
+  TRangeLine r;
+  r.Name = std::string(name);
+  if (range.find('-') != std::string_view::npos && range.find('/') == std::string_view::npos) {
+    TIPAddrSpan span;
+    if (!TryReadIPAddrSpan(range, span, problem)) return std::nullopt;
+    r.Base = span.First;
+    r.Last = span.Last;
+    r.Prefix = r.SuffixStart = FamilyWidth(r.Base.ip_family);
+    return r;
+  }
 
   const size_t slash1 = range.find('/');
   const std::string_view address = range.substr(0, slash1);
@@ -19,16 +36,24 @@ std::optional<TRangeLine> ReadRangeLine(std::string_view line) {
     prefixText = range.substr(slash1 + 1, slash2 == std::string_view::npos ? std::string_view::npos : slash2 - slash1 - 1);
     if (slash2 != std::string_view::npos) suffixText = range.substr(slash2 + 1);
   }
-
-  TRangeLine r;
-  if (address.empty() || !TryStrToIPAddr(address, r.Base)) return std::nullopt;
+  if (!TryReadIPAddr(address, r.Base, problem)) return std::nullopt;
   const int w = FamilyWidth(r.Base.ip_family);
   r.Prefix = prefixText.empty() ? w : StrToIntDef(prefixText, -1);
-  if (r.Prefix < 0 || r.Prefix > w) return std::nullopt;
+  if (r.Prefix < 0 || r.Prefix > w)
+    return problem = Format("prefix length '%.*s' is not a number from 0 to %d", int(prefixText.size()),
+                            prefixText.data(), w),
+           std::nullopt;
   r.SuffixStart = suffixText.empty() ? w : StrToIntDef(suffixText, -1);
-  if (r.SuffixStart < r.Prefix || r.SuffixStart > w) return std::nullopt;
-  r.Name = std::string(name);
+  if (r.SuffixStart < r.Prefix || r.SuffixStart > w)
+    return problem = Format("suffix start '%.*s' is not a number from %d to %d", int(suffixText.size()),
+                            suffixText.data(), r.Prefix, w),
+           std::nullopt;
   return r;
+}
+
+std::optional<TRangeLine> ReadRangeLine(std::string_view line) {
+  std::string problem;
+  return ReadRangeLine(line, problem);
 }
 
 }  // namespace korrin

@@ -1,5 +1,6 @@
 #pragma once
-// One range line as the user types it: [name "="] address ["/" prefix ["/" suffix start]].
+// One range line as the user types it: [name "="] address ["/" prefix ["/" suffix start]], or
+// [name "="] first "-" last (also "10.0.0.1-5").
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,9 +14,12 @@ struct TRangeLine {
   TIPAddr Base;
   int Prefix = 0;       // p: the top p bits are the fixed network
   int SuffixStart = 0;  // s: the lowest W - s bits are a fixed suffix; bits between vary
+  std::optional<TIPAddr> Last;  // set for "a-b" ranges: every address from Base to Last
 };
 
 // Empty when the line is to be skipped: blank, a ";" comment, or any part that does not read.
+// For a line that does not read, `problem` says why; it stays empty for blanks and comments.
+std::optional<TRangeLine> ReadRangeLine(std::string_view line, std::string& problem);
 std::optional<TRangeLine> ReadRangeLine(std::string_view line);
 
 }  // namespace korrin

@@ -103,10 +103,4 @@ bool TWildcardMask::Matches(std::string_view text) const {
   return pi == FTokens.size();
 }
 
-bool TExcludeList::AnyMatches(std::string_view text) const {
-  for (const auto& m : FMasks)
-    if (m.Matches(text)) return true;
-  return false;
-}
-
 }  // namespace korrin

@@ -1,6 +1,6 @@
 #pragma once
-// A prepared wildcard mask ("*.0", "10.0.0.?", "*:[a-f]f") matched against address texts, and the
-// run's list of them: exclusions are tested once per generated address, so masks are compiled once.
+// A prepared wildcard mask ("*.0", "10.0.0.?", "*:[a-f]f") matched against address texts:
+// exclusions are tested once per generated address, so masks are compiled once.
 #include <bitset>
 #include <string>
 #include <string_view>
@@ -25,17 +25,6 @@ class TWildcardMask {
   bool TokenMatches(const Token& t, char c) const;
 
   std::vector<Token> FTokens;
-};
-
-class TExcludeList {
- public:
-  void Add(std::string_view mask) { FMasks.emplace_back(mask); }
-  int Count() const { return static_cast<int>(FMasks.size()); }
-  const TWildcardMask& ExcludeMask(int index) const { return FMasks.at(static_cast<size_t>(index)); }
-  bool AnyMatches(std::string_view text) const;
-
- private:
-  std::vector<TWildcardMask> FMasks;
 };
 
 }  // namespace korrin

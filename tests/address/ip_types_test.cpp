@@ -17,14 +17,41 @@ std::string V6(const char* text) {
   return TryStrToIPv6(text, v) ? IPv6ToStr(v) : "invalid";
 }
 
-TEST(IPv4Text, ReadsOctetsLeniently) {
+// Every form that once became another address is now invalid; leading zeros stay decimal.
+TEST(IPv4Text, ReadsOnlyFourDecimalParts) {
   const std::pair<const char*, const char*> cases[] = {
-      {"10.1.2.3", "10.1.2.3"},   {"10.1.2.3.4", "10.1.2.3"}, {"10..2.x", "10.0.2.0"},
-      {"10.1.2", "invalid"},      {"a.b.c.d", "0.0.0.0"},     {"1.2.3.300", "1.2.3.0"},
-      {" 1.2.3.4", "1.2.3.4"},    {"1.2.3.4 ", "1.2.3.0"},    {"1.2.3.-1", "1.2.3.0"},
-      {"0x0A.0.0.$ff", "10.0.0.255"}, {"", "invalid"},
+      {"10.1.2.3", "10.1.2.3"},   {"010.001.002.003", "10.1.2.3"}, {"0.0.0.0", "0.0.0.0"},
+      {"255.255.255.255", "255.255.255.255"},
+      {"10.1.2.3.4", "invalid"},  {"10..2.3", "invalid"},   {"10.1.2", "invalid"},
+      {"a.b.c.d", "invalid"},     {"1.2.3.300", "invalid"}, {"10.0.0.256", "invalid"},
+      {" 1.2.3.4", "invalid"},    {"1.2.3.4 ", "invalid"},  {"1.2.3.-1", "invalid"},
+      {"1.2.3.+1", "invalid"},    {"0x0A.0.0.$ff", "invalid"}, {"", "invalid"},
+      {"1.2.3.4.", "invalid"},    {".1.2.3.4", "invalid"},  {"1.2.3.4/", "invalid"},
+      {"1.2.3.0004", "1.2.3.4"},  {"1.2.3.4x", "invalid"},  {"999.8.8.8", "invalid"},
   };
   for (const auto& [text, expected] : cases) EXPECT_EQ(V4(text), expected) << text;
+}
+
+TEST(IPAddrText, SaysWhyATextIsNoAddress) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"1.2.3.4.5", "an IPv4 address has 4 parts, not 5"},
+      {"10.0.0.256", "IPv4 part '256' is not a number from 0 to 255"},
+      {"10.0.0.5 ", "IPv4 part '5 ' is not a number from 0 to 255"},
+      {"", "empty address"},
+      {"1:2:3:4:5:6:7", "an IPv6 address has 8 groups, not 7"},
+      {"1::2::3", "more than one '::'"},
+      {"1:2:3:4:5::6:7:8:9", "more than 8 IPv6 groups"},
+      {"12345::1", "IPv6 group '12345' is not a hex number up to ffff"},
+      {"fd00::1:", "empty IPv6 group"},
+      {"1::ffff:1.2.3.4", "only ::ffff: may precede an IPv4 part"},
+      {"::ffff:1.2.3.999", "IPv4 part '999' is not a number from 0 to 255"},
+  };
+  for (const auto& [text, reason] : cases) {
+    TIPAddr a;
+    std::string problem;
+    EXPECT_FALSE(TryReadIPAddr(text, a, problem)) << text;
+    EXPECT_EQ(problem, reason) << text;
+  }
 }
 
 TEST(IPv4Text, ViewsAndErrors) {
@@ -51,7 +78,9 @@ TEST(IPv6Text, ReadsEveryFormAndWritesCompressedLowerCase) {
       {"FDC7:200D:3E17::FB05", "fdc7:200d:3e17::fb05"},
       {"1:2:3:4:5:6:7:8", "1:2:3:4:5:6:7:8"},
       {"1:2:3:4:5:6:7", "invalid"},
-      {"1:2:3:4:5:6:7:8:9", "1:2:3:4:5:6:7:8"},
+      {"1:2:3:4:5:6:7:8:9", "invalid"},
+      {"1:2:3:4:5:6:7:8 ", "invalid"},
+      {"fd00::1/64", "invalid"},
       {"1:2:3:4::5:6:7:8", "1:2:3:4:5:6:7:8"},
       {"1:2:3:4:5::6:7:8:9", "invalid"},
       {"1::2::3", "invalid"},
@@ -65,6 +94,12 @@ TEST(IPv6Text, ReadsEveryFormAndWritesCompressedLowerCase) {
       {"::ffff:1.2.3", "invalid"},
       {"::ffff:1.2.3.256", "invalid"},
       {"::1.2.3.4", "invalid"},
+      {"::ffff:1.2.3.4.5", "invalid"},
+      {"::ffff:1.2.3.04", "::ffff:102:304"},
+      {"::ffffx1.2.3.4", "invalid"},
+      {"x::ffff:1.2.3.4", "invalid"},
+      {"::ffff:1.2.3.4x", "invalid"},
+      {"::ffff:1..3.4", "invalid"},
       {"1:0:2:0:3:0:4:5", "1::2:0:3:0:4:5"},
       {"1:0:0:2:0:0:0:3", "1::2:0:0:0:3"},
       {"1:2:3:4:5:6:7:0", "1:2:3:4:5:6:7::"},

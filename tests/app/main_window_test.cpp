@@ -580,6 +580,42 @@ class MainWindowTest : public QObject {
     QCOMPARE(Text("Memo1"), QString("10.0.0.0/30\n10.9.0.0/30"));
   }
 
+  void typedFirstLastRangesGenerateEveryAddress() {
+    TypeRanges("10.0.0.1-10.0.0.5");
+    Generate();
+    QCOMPARE(Text("Memo2"), QString("10.0.0.1\n10.0.0.2\n10.0.0.3\n10.0.0.4\n10.0.0.5"));
+    QCOMPARE(C<QLabel>("StatusLabel")->text(), QString("5 IPs generated."));
+    QVERIFY(!C<QCheckBox>("CheckBox6")->toolTip().isEmpty());
+  }
+
+  void aBadLineIsNamedInTheStatusAfterTheResult() {
+    TypeRanges("10.0.0.0/30\n10.0.0.256/30\n; comment\n1.2.3.4.5");
+    Generate();
+    QCOMPARE(Text("Memo2"), QString("10.0.0.0\n10.0.0.1\n10.0.0.2\n10.0.0.3"));
+    QCOMPARE(C<QLabel>("StatusLabel")->text(),
+             QString("4 IPs generated. 2 range lines skipped: line 2 '10.0.0.256/30': IPv4 part '256' is not a "
+                     "number from 0 to 255"));
+    QVERIFY(Boxes->Shown.empty());
+  }
+
+  // A file written before the range forms and network exclusions: the same choices, the same lines.
+  void anOlderSettingsFileLoadsAsBefore() {
+    W.reset();
+    QDir().mkpath(QFileInfo(SettingsFile()).path());
+    QFile f(SettingsFile());
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("IPRangeN=2\r\nIPRange1=A=10.0.0.0/29\r\nIPRange2=; note\r\nExclude=1\r\nExcludeN=1\r\n"
+            "Exclude1=*.[1-3]\r\nEscapeIPv6=1\r\n");
+    f.close();
+    NewWindow();
+    QCOMPARE(Text("Memo1"), QString("A=10.0.0.0/29\n; note"));
+    QVERIFY(C<QCheckBox>("CheckBox4")->isChecked());
+    QCOMPARE(Text("Memo6"), QString("*.[1-3]"));
+    Generate();
+    QCOMPARE(Text("Memo2"), QString("10.0.0.0\n10.0.0.4\n10.0.0.5\n10.0.0.6\n10.0.0.7"));
+    QCOMPARE(C<QLabel>("StatusLabel")->text(), QString("5 IPs generated."));
+  }
+
   void screenshotAfterAGeneration() {
     TypeRanges("127.0.0.1/24\nA=192.168.1.100/16/24\nfdc7:200d:3e17::/120\nB=fdc7:200d:3e17::fb05/48/60");
     ClickRadio("RadioButton3");

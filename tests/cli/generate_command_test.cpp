@@ -118,6 +118,7 @@ TEST(GenerateCommand, FailuresAndUsage) {
       {{"generate", "10.0.0.0/8", "--total", "0"}, 0, "0 IPs generated.\n"},
       {{"generate", "10.0.0.0/8", "--each", "-1"}, 0, "0 IPs generated.\n"},
       {{"generate", "--ranges", "/nonexistent/r.txt"}, 1, "Cannot open file \"/nonexistent/r.txt\". No such file or directory\n"},
+      {{"generate", "--ranges", "/"}, 1, "Cannot read file \"/\". Is a directory\n"},
       {{"generate", "--bogus"}, 2, nullptr},
       {{"generate", "--total", "x"}, 2, nullptr},
       {{"generate", "--total", "1", "--each", "2"}, 2, nullptr},
@@ -145,6 +146,149 @@ TEST(GenerateCommand, HelpListsEveryFlag) {
                            "--join", "--quiet"})
     EXPECT_NE(r.out.find(flag), std::string::npos) << flag;
   EXPECT_EQ(RunCli({"--version"}).status, 0);
+}
+
+// Each typo is reported with its reason and never becomes another address; with nothing read the
+// run fails.
+TEST(GenerateCommand, MalformedAddressesAreSkippedWithTheirReason) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"10.0.0.256/24", "IPv4 part '256' is not a number from 0 to 255"},
+      {"1.2.3.4.5", "an IPv4 address has 4 parts, not 5"},
+      {"10.0.0.5 /32", "IPv4 part '5 ' is not a number from 0 to 255"},
+      {"10.0.0", "an IPv4 address has 4 parts, not 3"},
+      {"10.0.0.x", "IPv4 part 'x' is not a number from 0 to 255"},
+      {"0x0A.0.0.1", "IPv4 part '0x0A' is not a number from 0 to 255"},
+      {"10.0.0.5-10.0.0.1", "last address below the first"},
+      {"10.0.0.1-300", "last part '300' is not a number from 0 to 255"},
+      {"::ffff:1.2.3.4.5", "an IPv4 address has 4 parts, not 5"},
+      {"x::ffff:1.2.3.4", "only ::ffff: may precede an IPv4 part"},
+      {"1:2:3:4:5:6:7:8:9", "an IPv6 address has 8 groups, not 9"},
+      {"fdc7::1::2", "more than one '::'"},
+      {"fdc7::g", "IPv6 group 'g' is not a hex number up to ffff"},
+      {"[::1]", "IPv6 group '[' is not a hex number up to ffff"},
+      {"10.0.0.0/33", "prefix length '33' is not a number from 0 to 32"},
+  };
+  for (const auto& [line, reason] : cases) {
+    const ProcessResult r = RunCli({"generate", line});
+    EXPECT_EQ(r.status, 1) << line;
+    EXPECT_EQ(r.out, "") << line;
+    EXPECT_EQ(r.err, std::string("line 1 skipped: ") + line + ": " + reason +
+                         "\nNo range line could be read: nothing generated.\n")
+        << line;
+  }
+}
+
+TEST(GenerateCommand, SkippedLinesAreWarnedWithTheirNumbers) {
+  const ProcessResult r = RunCli({"generate"}, "10.0.0.1\n\n; note\n10.0.0.300\n10.0.0.2-3\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "10.0.0.1\n10.0.0.2\n10.0.0.3\n");
+  EXPECT_EQ(r.err, "line 4 skipped: 10.0.0.300: IPv4 part '300' is not a number from 0 to 255\n3 IPs generated.\n");
+
+  const ProcessResult tooMany = RunCli({"generate"}, "bad\n10.0.0.0/8\n");
+  EXPECT_EQ(tooMany.status, 1);
+  EXPECT_EQ(tooMany.err, "line 1 skipped: bad: an IPv4 address has 4 parts, not 1\n"
+                         "Too many IPs (2^24)\r\nMax. IP count: 1000000\n");
+
+  std::string many = "10.0.0.1\n";
+  for (int i = 0; i < 25; ++i) many += "bad\n";
+  const ProcessResult m = RunCli({"generate", "--quiet"}, many);
+  EXPECT_EQ(m.status, 0);
+  EXPECT_NE(m.err.find("line 21 skipped: bad: an IPv4 address has 4 parts, not 1\n"), std::string::npos);
+  EXPECT_EQ(m.err.find("line 22 skipped"), std::string::npos);
+  EXPECT_NE(m.err.find("... and 5 more range lines skipped\n"), std::string::npos);
+}
+
+TEST(GenerateCommand, NothingReadLeavesTheOutputFileAlone) {
+  const std::string file = TempPath("kept-output.txt");
+  std::ofstream(file) << "old list";
+  const ProcessResult r = RunCli({"generate", "--output", file}, "10.0.0.999\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(ReadFile(file), "old list");
+  // Only blanks and comments: nothing was given, so nothing failed.
+  EXPECT_EQ(RunCli({"generate", "--quiet"}, "\n; none\n").status, 0);
+}
+
+TEST(GenerateCommand, RangeFormsWithUsableHostsExclusionsAndPorts) {
+  EXPECT_EQ(RunCli({"generate", "--quiet", "10.0.0.1-5"}).out, "10.0.0.1\n10.0.0.2\n10.0.0.3\n10.0.0.4\n10.0.0.5\n");
+  EXPECT_EQ(RunCli({"generate", "--quiet", "--usable", "10.0.0.0-10.0.0.3", "10.0.1.0-10.0.1.2"}).out,
+            "10.0.0.1\n10.0.0.2\n10.0.1.0\n10.0.1.1\n10.0.1.2\n");
+  EXPECT_EQ(RunCli({"generate", "--quiet", "10.0.0.0/28", "--exclude", "10.0.0.0/29", "--exclude",
+                    "10.0.0.9-10.0.0.14"})
+                .out,
+            "10.0.0.8\n10.0.0.15\n");
+  EXPECT_EQ(RunCli({"generate", "--quiet", "fd00::1-fd00::2", "--ports", "80"}).out, "[fd00::1]:80\n[fd00::2]:80\n");
+  EXPECT_EQ(RunCli({"generate", "--quiet", "--each", "2", "--random", "--seed", "3", "10.0.0.1-10.0.0.9"}).out.size(),
+            std::string("10.0.0.1\n10.0.0.2\n").size());
+}
+
+TEST(GenerateCommand, EmptyOptionValuesAreEmpty) {
+  const ProcessResult names = RunCli({"generate", "--names=", "10.0.0.1", "--quiet"});
+  EXPECT_EQ(names.status, 0);
+  EXPECT_EQ(names.out, " 10.0.0.1\n");
+  EXPECT_EQ(RunCli({"generate", "--names", "", "10.0.0.1", "--quiet"}).out, " 10.0.0.1\n");
+  const ProcessResult ports = RunCli({"generate", "--ports=", "10.0.0.1", "--quiet"});
+  EXPECT_EQ(ports.status, 0);
+  EXPECT_EQ(ports.out, "");
+  EXPECT_EQ(ports.err, "Warning: the port list '' has no valid port: no lines are generated\n");
+  EXPECT_EQ(RunCli({"generate", "--ports", "x;y", "10.0.0.1", "--quiet"}).err,
+            "Warning: the port list 'x;y' has no valid port: no lines are generated\n");
+}
+
+TEST(GenerateCommand, OptionsWithoutTheirSwitchAreWarned) {
+  const ProcessResult r = RunCli({"generate", "10.0.0.1", "--first", "2", "--step", "2", "--digits", "2", "--delimiter",
+                                  "tab", "--counter-symbol", "@", "--seed", "1", "--mmdb", "x.mmdb", "--quiet"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "10.0.0.1\n");
+  EXPECT_EQ(r.err,
+            "Warning: --first does nothing without --names\n"
+            "Warning: --step does nothing without --names\n"
+            "Warning: --digits does nothing without --names\n"
+            "Warning: --delimiter does nothing without --names\n"
+            "Warning: --counter-symbol does nothing without --names\n"
+            "Warning: --seed does nothing without --random\n"
+            "Warning: --mmdb does nothing without --country\n");
+  EXPECT_EQ(RunCli({"generate", "10.0.0.1", "--names", "h", "--first", "2", "--quiet"}).err, "");
+}
+
+// Text files of every common encoding and line end read alike, from a file, standard input and
+// as exclusions.
+TEST(GenerateCommand, InputFilesInEveryEncoding) {
+  const auto utf16 = [](const std::string& text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char c : text) {
+      if (bigEndian) bytes += '\0';
+      bytes += c;
+      if (!bigEndian) bytes += '\0';
+    }
+    return bytes;
+  };
+  const std::string text = "10.0.0.0/30\n; c\n10.0.1.0/31\n";
+  const std::pair<const char*, std::string> encodings[] = {
+      {"utf-8", text},
+      {"utf-8 with BOM", "\xEF\xBB\xBF" + text},
+      {"CR LF", "10.0.0.0/30\r\n; c\r\n10.0.1.0/31\r\n"},
+      {"CR", "10.0.0.0/30\r; c\r10.0.1.0/31"},
+      {"utf-16 LE", utf16(text, false)},
+      {"utf-16 BE", utf16("10.0.0.0/30\r\n; c\r\n10.0.1.0/31", true)},
+  };
+  const std::string expected = "10.0.0.0\n10.0.0.1\n10.0.0.2\n10.0.0.3\n10.0.1.0\n10.0.1.1\n";
+  const std::string file = TempPath("encoded-ranges.txt");
+  const std::string masks = TempPath("encoded-masks.txt");
+  for (const auto& [name, bytes] : encodings) {
+    std::ofstream(file, std::ios::binary) << bytes;
+    EXPECT_EQ(RunCli({"generate", "--quiet", "--ranges", file}).out, expected) << name;
+    EXPECT_EQ(RunCli({"generate", "--quiet"}, bytes).out, expected) << name;
+    std::ofstream(masks, std::ios::binary) << bytes;
+    EXPECT_EQ(RunCli({"generate", "--quiet", "10.0.0.0/29", "--exclude-file", masks}).out,
+              "10.0.0.4\n10.0.0.5\n10.0.0.6\n10.0.0.7\n")
+        << name;
+  }
+}
+
+TEST(GenerateCommand, InputIsBounded) {
+  const ProcessResult r = RunCli({"generate"}, "10.0.0.1\n" + std::string(70000, '1') + "\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "Line 2 of the standard input is longer than 65,534 characters\n");
 }
 
 }  // namespace

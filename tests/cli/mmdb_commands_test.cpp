@@ -42,12 +42,44 @@ TEST(LookupCommand, FailuresGoToStandardErrorWithStatusOne) {
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out,
             "89.160.20.112,SE\n"
-            "Unable to convert string \"bogus\" to IP address.\n"
-            "Unable to convert string \"::89.160.20.112\" to IP address.\n");
+            "Unable to convert string \"bogus\" to IP address. (an IPv4 address has 4 parts, not 1)\n"
+            "Unable to convert string \"::89.160.20.112\" to IP address. (only ::ffff: may precede an IPv4 part)\n");
   run = Cli("lookup --mmdb " + kData + "GeoIP2-City-Test-Broken-Double-Format.mmdb 81.2.69.160");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "The MaxMind DB file's data section contains bad data: invalid size of double.\n");
   EXPECT_EQ(Cli("lookup 1.1.1.1").status, 2);
+}
+
+// The typos that once answered for another address: 999.8.8.8 was looked up as 0.8.8.8.
+TEST(LookupCommand, MalformedAddressesAreNeverLookedUp) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"999.8.8.8", "IPv4 part '999' is not a number from 0 to 255"},
+      {"81.2.69.160.5", "an IPv4 address has 4 parts, not 5"},
+      {"81.2.69", "an IPv4 address has 4 parts, not 3"},
+      {"81.2.69.160/24", "IPv4 part '160/24' is not a number from 0 to 255"},
+      {"::ffff:81.2.69.1600", "IPv4 part '1600' is not a number from 0 to 255"},
+      {"2001:218::1:", "empty IPv6 group"},
+      {"[2001:218::1]", "IPv6 group '[2001' is not a hex number up to ffff"},
+  };
+  for (const auto& [text, reason] : cases) {
+    const CliRun run = Cli("lookup --mmdb " + kData + "GeoIP2-City-Test.mmdb " + text);
+    EXPECT_EQ(run.status, 1) << text;
+    EXPECT_EQ(run.out, std::string("Unable to convert string \"") + text + "\" to IP address. (" + reason + ")\n");
+  }
+  // Leading zeros are decimal, and the mapped form names the IPv4 address.
+  EXPECT_EQ(Cli("lookup --mmdb " + kData + "GeoIP2-City-Test.mmdb 081.002.069.160").out, "081.002.069.160,GB\n");
+}
+
+TEST(LookupCommand, ReadsInputInEveryEncoding) {
+  std::string utf16le = "\xFF\xFE";
+  for (char c : std::string("89.160.20.112\n2001:218::5")) utf16le += std::string{c, '\0'};
+  const std::string db = kData + "GeoIP2-Country-Test.mmdb";
+  for (const std::string& input :
+       {std::string("\xEF\xBB\xBF" "89.160.20.112\r\n2001:218::5"), std::string("89.160.20.112\r2001:218::5\r"), utf16le}) {
+    const auto r = korrin::test::RunCliWords("lookup --mmdb " + db, input);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "89.160.20.112,SE\n2001:218::5,JP\n");
+  }
 }
 
 TEST(MMDBMetaCommand, PrintsTheMetadataLines) {

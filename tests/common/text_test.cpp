@@ -41,16 +41,3 @@ TEST(Text, ReplaceAllDoesNotRescanInsertedText) {
 
 }  // namespace
 }  // namespace korrin
-
-namespace korrin {
-namespace {
-
-TEST(Text, SplitLinesTakesLfAndCrLfAndALastLineWithoutEnd) {
-  using V = std::vector<std::string>;
-  EXPECT_EQ(SplitLines(""), V{});
-  EXPECT_EQ(SplitLines("a\r\nb\nc"), (V{"a", "b", "c"}));
-  EXPECT_EQ(SplitLines("a\n\nb\n"), (V{"a", "", "b"}));
-}
-
-}  // namespace
-}  // namespace korrin

@@ -43,7 +43,29 @@ TEST(ReverseCommand, ReportsMissingAndBadServers) {
   EXPECT_EQ(Reverse("10.0.0.1\n", {}).status, 1);
   EXPECT_EQ(Reverse("10.0.0.1\n", {"--server", "127.0.0.1:0"}).status, 2);
   EXPECT_EQ(Reverse("", {"--server", "127.0.0.1", "/nonexistent/file"}).err,
-            "Cannot open file /nonexistent/file: No such file or directory\n");
+            "Cannot open file \"/nonexistent/file\". No such file or directory\n");
+}
+
+// The batch reads its input like every other command; a line whose address does not read is
+// named before any query (here there is no server, so nothing is sent at all).
+TEST(ReverseCommand, ReadsEveryEncodingAndNamesLinesWithoutAnAddress) {
+  const auto utf16 = [](const std::string& text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char c : text) bytes += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    return bytes;
+  };
+  const std::string text = "10.0.0.1\n999.8.8.8:80\nmail 10.0.0.2\n[fdc7::1.2]:80\n";
+  const std::string expected =
+      "line 2 skipped: 999.8.8.8:80: IPv4 part '999' is not a number from 0 to 255\n"
+      "line 4 skipped: [fdc7::1.2]:80: only ::ffff: may precede an IPv4 part\n"
+      "No DNS Servers specified\n";
+  const std::string file = ::testing::TempDir() + "korrin-reverse-input.txt";
+  for (const std::string& bytes : {text, "\xEF\xBB\xBF" + text, utf16(text, false), utf16(text, true)}) {
+    EXPECT_EQ(Reverse(bytes, {}).err, expected);
+    std::ofstream(file, std::ios::binary) << bytes;
+    EXPECT_EQ(Reverse("", {file}).err, expected);
+  }
+  EXPECT_EQ(Reverse("", {"--server", "999.8.8.8"}).status, 2);
 }
 
 }  // namespace

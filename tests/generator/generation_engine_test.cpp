@@ -152,8 +152,8 @@ TEST_F(EngineFixture, LineLayoutWithNamesPortsAndBrackets) {
   engine.SetPortNumbers("80");
   engine.SetEscapeIPv6(true);
   EXPECT_EQ(Run({"fdc7::1"}), Lines{"host001,[fdc7::1]:80"});
-  engine.SetEscapeIPv6(false);
-  EXPECT_EQ(Run({"fdc7::1"}), Lines{"host001,fdc7::1:80"});
+  engine.SetEscapeIPv6(false);  // with a port the brackets stay: fdc7::1:80 is another address
+  EXPECT_EQ(Run({"fdc7::1"}), Lines{"host001,[fdc7::1]:80"});
   engine.SetAddPortNumbers(false);
   engine.SetNameTemplate("host-%1-%2-%3-%4.%s");
   EXPECT_EQ(Run({"A=10.1.2.0/30"}),
@@ -276,6 +276,88 @@ TEST_F(EngineFixture, SeedMakesRandomRunsReproducible) {
   EXPECT_EQ(a, b);
   engine.SetRandomSeed(43);
   EXPECT_NE(Run({"10.0.0.0/16"}, TGenerateCounts::gcTotalCount, 100), a);
+}
+
+TEST_F(EngineFixture, FirstLastRangesInEveryCountMode) {
+  EXPECT_EQ(Run({"10.0.0.1-10.0.0.5"}), Seq("10.0.0.", 1, 5));
+  EXPECT_EQ(result, "5 IPs generated.");
+  EXPECT_EQ(Run({"10.0.0.250-10.0.1.1"}), (Lines{"10.0.0.250", "10.0.0.251", "10.0.0.252", "10.0.0.253",
+                                                  "10.0.0.254", "10.0.0.255", "10.0.1.0", "10.0.1.1"}));
+  EXPECT_EQ(Run({"fd00::fe-fd00::101"}), (Lines{"fd00::fe", "fd00::ff", "fd00::100", "fd00::101"}));
+  EXPECT_EQ(Run({"255.255.255.254-255.255.255.255"}), (Lines{"255.255.255.254", "255.255.255.255"}));
+  EXPECT_EQ(Run({"10.0.0.1-5", "10.0.1.0/30"}, TGenerateCounts::gcTotalCount, 7),
+            (Lines{"10.0.0.1", "10.0.0.2", "10.0.0.3", "10.0.0.4", "10.0.0.5", "10.0.1.0", "10.0.1.1"}));
+  EXPECT_EQ(Run({"10.0.0.1-5", "10.0.1.0/30"}, TGenerateCounts::gcForEach, 2),
+            (Lines{"10.0.0.1", "10.0.0.2", "10.0.1.0", "10.0.1.1"}));
+  EXPECT_EQ(Error({"0.0.0.0-255.255.255.255"}), "Too many IPs (4294967296)\r\nMax. IP count: 1000000");
+  EXPECT_EQ(Error({"::-1::"}), "Too many IPs (18446744073709551615)\r\nMax. IP count: 1000000");
+  // Counted modes never walk more of a huge range than they need.
+  EXPECT_EQ(Run({"::-1::"}, TGenerateCounts::gcTotalCount, 3), (Lines{"::", "::1", "::2"}));
+}
+
+TEST_F(EngineFixture, FirstLastRangesInRandomOrder) {
+  engine.SetRandomOrder(true);
+  engine.SetRandomSeed(7);
+  Lines all = Run({"10.0.0.1-10.0.0.200"});
+  std::sort(all.begin(), all.end());
+  Lines expected = Seq("10.0.0.", 1, 200);
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(all, expected);
+  for (uint64_t seed = 1; seed <= 20; ++seed) {
+    engine.SetRandomSeed(seed);
+    const Lines picked = Run({"10.0.0.0-10.255.255.255"}, TGenerateCounts::gcTotalCount, 5);
+    ASSERT_EQ(picked.size(), 5u);
+    EXPECT_EQ(std::set<std::string>(picked.begin(), picked.end()).size(), 5u);
+    for (const auto& line : picked) EXPECT_EQ(line.rfind("10.", 0), 0u) << line;
+  }
+}
+
+// The ends of a range are hosts unless the range is exactly one network.
+TEST_F(EngineFixture, UsableHostsOfFirstLastRanges) {
+  engine.SetUsableHostIPAddresses(true);
+  EXPECT_EQ(Run({"10.0.0.0-10.0.0.3"}), (Lines{"10.0.0.1", "10.0.0.2"}));
+  EXPECT_EQ(Run({"10.0.0.1-10.0.0.3"}), Seq("10.0.0.", 1, 3));
+  EXPECT_EQ(Run({"10.0.0.0-10.0.0.4"}), Seq("10.0.0.", 0, 4));
+}
+
+TEST_F(EngineFixture, ExclusionsByNetworkAndRange) {
+  engine.SetDoExclude(true);
+  engine.ExcludeMasks() = {"10.0.0.0/30", "10.0.0.6-10.0.0.8", "*.10"};
+  EXPECT_EQ(Run({"10.0.0.0/28"}), (Lines{"10.0.0.4", "10.0.0.5", "10.0.0.9", "10.0.0.11", "10.0.0.12", "10.0.0.13",
+                                         "10.0.0.14", "10.0.0.15"}));
+  EXPECT_EQ(Run({"10.0.0.1-10.0.0.9"}), (Lines{"10.0.0.4", "10.0.0.5", "10.0.0.9"}));
+  engine.ExcludeMasks() = {"fd00::/126", "*:[4-5]"};  // a set with "-" stays a mask
+  EXPECT_EQ(Run({"fd00::/125"}), (Lines{"fd00::6", "fd00::7"}));
+  engine.SetRandomOrder(true);
+  engine.ExcludeMasks() = {"10.0.0.0-10.0.0.249"};
+  const Lines left = Run({"10.0.0.0/24"}, TGenerateCounts::gcTotalCount, 300);
+  EXPECT_EQ(std::set<std::string>(left.begin(), left.end()), (std::set<std::string>{"10.0.0.250", "10.0.0.251",
+                                                                "10.0.0.252", "10.0.0.253", "10.0.0.254", "10.0.0.255"}));
+  engine.ExcludeMasks() = {"10.0.0.0/33"};
+  EXPECT_EQ(Error({"10.0.0.0/24"}), "'10.0.0.0/33' is an invalid exclusion: prefix length '33' is not a number from 0 to 32");
+  engine.ExcludeMasks() = {"10.0.0.9-10.0.0.1"};
+  EXPECT_EQ(Error({"10.0.0.0/24"}), "'10.0.0.9-10.0.0.1' is an invalid exclusion: last address below the first");
+}
+
+TEST_F(EngineFixture, SkippedLinesAreCountedWithTheirReasons) {
+  Run({"10.0.0.1", "", "; comment", "10.0.0.256/24", "1.2.3.4.5", "10.0.0.2"});
+  EXPECT_EQ(engine.IPList().ToVector(), (Lines{"10.0.0.1", "10.0.0.2"}));
+  EXPECT_EQ(result, "2 IPs generated.");
+  ASSERT_EQ(engine.SkippedLineCount(), 2);
+  ASSERT_EQ(engine.SkippedLines().size(), 2u);
+  EXPECT_EQ(engine.SkippedLines()[0].Line, 4);
+  EXPECT_EQ(engine.SkippedLines()[0].Text, "10.0.0.256/24");
+  EXPECT_EQ(engine.SkippedLines()[0].Reason, "IPv4 part '256' is not a number from 0 to 255");
+  EXPECT_EQ(engine.SkippedLines()[1].Line, 5);
+  EXPECT_EQ(SkippedLinesSummary(engine),
+            "2 range lines skipped: line 4 '10.0.0.256/24': IPv4 part '256' is not a number from 0 to 255");
+  Lines many(25, "x");
+  Run(many);
+  EXPECT_EQ(engine.SkippedLineCount(), 25);
+  EXPECT_EQ(engine.SkippedLines().size(), 20u);
+  Run({"10.0.0.1"});
+  EXPECT_EQ(engine.SkippedLineCount(), 0);
+  EXPECT_EQ(SkippedLinesSummary(engine), "");
 }
 
 }  // namespace
