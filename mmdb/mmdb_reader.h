@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "address/mmdb_ip_address.h"
-#include "mmdb/mmdb_array_buffer.h"
+#include "mmdb/mmdb_buffer.h"
 #include "mmdb/mmdb_decoder.h"
 #include "mmdb/mmdb_metadata.h"
 
@@ -15,7 +15,7 @@ namespace korrin {
 
 class TMMDBReader {
  public:
-  // Loads the whole file and decodes its metadata; raises on an unreadable file or bad metadata.
+  // Maps the file and decodes its metadata; raises on an unreadable file or bad metadata.
   explicit TMMDBReader(const std::string& fileName);
   // A database already in memory; `fileName` only names it in messages.
   TMMDBReader(std::vector<uint8_t> bytes, const std::string& fileName);
@@ -48,7 +48,7 @@ class TMMDBReader {
   bool FindRecord(const TMMDBIPAddress& address, int& prefixLength, TMMDBRecord& object);
 
  private:
-  TMMDBReader(std::unique_ptr<TMMDBArrayBuffer> database, const std::string& fileName);
+  TMMDBReader(std::unique_ptr<TMMDBBuffer> database, const std::string& fileName);
   uint32_t IPv4StartNode();
   // The walk for one record size, so the node layout is chosen once per look-up, not per node.
   template <int RecordSize>
@@ -57,7 +57,7 @@ class TMMDBReader {
   // walk starts and at every node read.
   void CheckTree() const;
 
-  std::unique_ptr<TMMDBArrayBuffer> _database;
+  std::unique_ptr<TMMDBBuffer> _database;
   uint32_t _IPv4Start = 0;
   TMMDBMetadata FMetadata;
   TMMDBDecoder FDecoder;
