@@ -6,6 +6,7 @@
 #include "common/exception.h"
 #include "common/text.h"
 #include "mmdb/mmdb_array_buffer.h"
+#include "mmdb/mmdb_json.h"
 #include "mmdb/mmdb_mapped_buffer.h"
 
 namespace korrin {
@@ -134,11 +135,19 @@ uint32_t TMMDBReader::FindAddressNode(const TMMDBIPAddress& address, int& prefix
   throw Exception("Something bad happened");
 }
 
-void TMMDBReader::ResolveRecordInto(uint32_t record, TMMDBRecord& object) const {
+int64_t TMMDBReader::RecordOffset(uint32_t record) const {
   if (record < FNodeCount + kDataSectionSeparator) RaiseCorruptTree("contains pointer into the data section separator.");
   const int64_t offset = (int64_t{record} - FNodeCount) + FSearchTreeSize;
   if (offset >= _database->Length()) RaiseCorruptTree("contains pointer larger than the database.");
-  FDecoder.DecodeInto(object, offset);
+  return offset;
+}
+
+void TMMDBReader::ResolveRecordInto(uint32_t record, TMMDBRecord& object) const {
+  FDecoder.DecodeInto(object, RecordOffset(record));
+}
+
+std::string TMMDBReader::RecordJson(uint32_t record) const {
+  return MMDBValueJson(FDecoder, *_database, RecordOffset(record));
 }
 
 bool TMMDBReader::FindRecord(const TMMDBIPAddress& address, int& prefixLength, TMMDBRecord& object) {

@@ -35,6 +35,8 @@ class TMMDBReader {
   uint32_t FindAddressNode(const TMMDBIPAddress& address, int& prefixLength);
   // Decodes the data record into `object`; only the fields whose keys the record holds change.
   void ResolveRecordInto(uint32_t record, TMMDBRecord& object) const;
+  // The data record as compact JSON, every key it stores included (mmdb/mmdb_json.h).
+  std::string RecordJson(uint32_t record) const;
   // A new record object owned by the reader, alive until the reader is destroyed.
   template <class T>
   T& ResolveRecord(uint32_t record) {
@@ -50,6 +52,8 @@ class TMMDBReader {
  private:
   TMMDBReader(std::unique_ptr<TMMDBBuffer> database, const std::string& fileName);
   uint32_t IPv4StartNode();
+  // Where the data record a tree record points at starts; raises when it is outside the data section.
+  int64_t RecordOffset(uint32_t record) const;
   // The walk for one record size, so the node layout is chosen once per look-up, not per node.
   template <int RecordSize>
   uint32_t WalkTree(const TMMDBIPAddress& address, uint32_t node, int& prefixLength) const;
