@@ -6,6 +6,7 @@
 #include <iostream>
 #include <memory>
 
+#include "cli/command_failure.h"
 #include "cli/commands.h"
 #include "cli/progress_line.h"
 #include "common/exception.h"
@@ -53,9 +54,13 @@ struct GenerateOptions {
   bool quiet = false;
 };
 
-std::vector<std::string> ReadLinesFromFile(const std::string& path) { return SplitLines(ReadWholeFile(path)); }
+std::vector<std::string> ReadLinesFromFile(const std::string& path) {
+  ReadingInput(path);
+  return SplitLines(ReadWholeFile(path));
+}
 
 std::vector<std::string> ReadLinesFromStdin() {
+  ReadingInput("-");
   std::string text;
   char buffer[65536];
   for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, stdin)) > 0;) text.append(buffer, n);
@@ -78,7 +83,10 @@ void SetNameDelimiter(TKorrinSettings& choices, const std::string& name) {
 // copied into the engine the way the window copies its controls.
 void Configure(TKorrinUtils& engine, const GenerateOptions& o) {
   TKorrinSettings c;
-  if (o.settingsFile) c = LoadChoicesFromFile(*o.settingsFile, o.stored);
+  if (o.settingsFile) {
+    ReadingInput(*o.settingsFile);
+    c = LoadChoicesFromFile(*o.settingsFile, o.stored);
+  }
   if (o.example) c.IPRanges.assign(std::begin(kExampleRanges), std::end(kExampleRanges));
   else if (!o.ranges.empty()) c.IPRanges = o.ranges;
   else if (!o.rangesFile.empty()) c.IPRanges = ReadLinesFromFile(o.rangesFile);
@@ -151,8 +159,7 @@ int RunGenerate(const GenerateOptions& o) {
     if (!o.quiet) std::cerr << result << std::endl;
     return kExitOk;
   } catch (const std::exception& e) {
-    std::cerr << e.what() << std::endl;
-    return kExitFailure;
+    return ReportFailure(e);
   }
 }
 

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "cli/command_failure.h"
 #include "cli/commands.h"
 
 int main(int argc, char** argv) {
@@ -29,6 +30,9 @@ int main(int argc, char** argv) {
   } catch (const CLI::ParseError& e) {
     app.exit(e);
     return kExitUsage;
+  } catch (const std::exception& e) {
+    // Subcommands run inside parse(): whatever they leave uncaught ends here.
+    return ReportFailure(e);
   }
   return status;
 }

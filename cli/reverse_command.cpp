@@ -1,6 +1,7 @@
 // korrin-cli reverse: resolves output lines to host names with PTR queries, taking the given
 // servers in turn; resolved lines go to standard output, unresolved addresses to standard error
 // or a file.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,6 +12,7 @@
 #include <iterator>
 #include <memory>
 
+#include "cli/command_failure.h"
 #include "cli/commands.h"
 #include "common/text.h"
 #include "dns/dns_error.h"
@@ -33,9 +35,14 @@ std::vector<std::string> ReadLines(std::istream& in) {
 }
 
 std::vector<std::string> InputLines(const std::string& path) {
+  ReadingInput(path);
   if (path == "-") return ReadLines(std::cin);
   std::ifstream in(path);
   if (!in) throw Exception(Format("Cannot open file %s: %s", path.c_str(), std::strerror(errno)));
+  // A directory opens as a stream whose first read fails with no better message than this one.
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+    throw Exception(Format("Cannot open file %s: %s", path.c_str(), std::strerror(EISDIR)));
   return ReadLines(in);
 }
 
