@@ -30,6 +30,7 @@
 #include "forms/report_list_view.h"
 #include "forms/multi_input_box.h"
 #include "forms/wait_dialog_box.h"
+#include "viewer/cached_file_line_reader.h"
 
 namespace korrin {
 
@@ -201,6 +202,7 @@ void TViewCSVFileForm::Prepare(const QString& Title, const QString& FileName, bo
                                const TLineReaderClass* LineReaderClass, const QString& OpenDialogFilter,
                                bool CountRowsEnabled, bool SetMaxRowsEnabled) {
   FPreview.SetLineReaderClass(LineReaderClass);
+  FReadsInBackground = LineReaderClass && LineReaderClass != &TCachedFileLineReader::Class();
   FTitle = Title;
   FPreviewFileName = FileName;
   setWindowTitle(FileName + QStringLiteral(" - ") + Title);
@@ -278,7 +280,12 @@ void TViewCSVFileForm::LoadPreview() {
 
 bool TViewCSVFileForm::ReadPreview(bool NoHeader) {
   FPreviewColumnWidths.clear();
-  const bool read = FPreview.ReadPreview(FPreviewFileName.toStdString(), NoHeader);
+  bool read = false;
+  const auto readPreview = [&] { read = FPreview.ReadPreview(FPreviewFileName.toStdString(), NoHeader); };
+  if (FReadsInBackground)
+    TWaitDialogBox::WaitForMethod(this, readPreview, FTitle, QStringLiteral("Reading..."), wdoElapsedLabel);
+  else
+    readPreview();
   ShowRowCount(FPreview.ShownRowCount(), FPreview.More());
   return read;
 }
