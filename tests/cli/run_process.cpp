@@ -10,8 +10,11 @@
 
 namespace korrin::test {
 
-ProcessResult RunCli(const std::vector<std::string>& args, const std::string& input, const std::string& stdoutPath) {
-  int in[2], out[2], err[2];
+namespace {
+
+// Starts korrin-cli on new pipes (standard output into `stdoutPath` when given); `in`, `out` and
+// `err` receive the parent's ends.
+pid_t Spawn(const std::vector<std::string>& args, const std::string& stdoutPath, int in[2], int out[2], int err[2]) {
   if (pipe(in) || pipe(out) || pipe(err)) throw std::runtime_error("pipe");
   const pid_t pid = fork();
   if (pid == 0) {
@@ -29,6 +32,14 @@ ProcessResult RunCli(const std::vector<std::string>& args, const std::string& in
   close(in[0]);
   close(out[1]);
   close(err[1]);
+  return pid;
+}
+
+}  // namespace
+
+ProcessResult RunCli(const std::vector<std::string>& args, const std::string& input, const std::string& stdoutPath) {
+  int in[2], out[2], err[2];
+  const pid_t pid = Spawn(args, stdoutPath, in, out, err);
   ProcessResult r;
   size_t written = 0;
   if (input.empty()) close(in[1]);
@@ -72,22 +83,7 @@ ProcessResult RunCliWords(const std::string& arguments, const std::string& input
 
 CliSession::CliSession(const std::vector<std::string>& args) {
   int in[2], out[2], err[2];
-  if (pipe(in) || pipe(out) || pipe(err)) throw std::runtime_error("pipe");
-  FPid = fork();
-  if (FPid == 0) {
-    dup2(in[0], 0);
-    dup2(out[1], 1);
-    dup2(err[1], 2);
-    for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) close(fd);
-    std::vector<char*> argv{const_cast<char*>(KORRIN_CLI)};
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execv(KORRIN_CLI, argv.data());
-    _exit(127);
-  }
-  close(in[0]);
-  close(out[1]);
-  close(err[1]);
+  FPid = Spawn(args, "", in, out, err);
   FIn = in[1];
   FOut = out[0];
   FErr = err[0];
