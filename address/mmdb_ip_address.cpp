@@ -1,5 +1,7 @@
 #include "address/mmdb_ip_address.h"
 
+#include <algorithm>
+
 #include "common/text.h"
 
 namespace korrin {
@@ -26,6 +28,15 @@ std::vector<uint8_t> TMMDBIPAddress::GetAddressBytes() const {
 }
 
 std::string TMMDBIPAddress::ToString() const { return _v6 ? IPv6ToStr(_ipv6) : IPv4ToStr(_ipv4); }
+
+std::string TMMDBIPAddress::NetworkText(int prefix) const {
+  std::vector<uint8_t> bytes = GetAddressBytes();
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    const int kept = std::clamp(prefix - static_cast<int>(i) * 8, 0, 8);
+    bytes[i] &= static_cast<uint8_t>(0xFF00u >> kept);
+  }
+  return TMMDBIPAddress(bytes).ToString() + "/" + std::to_string(prefix);
+}
 
 bool TMMDBIPAddress::TryParse(std::string_view ipString, TMMDBIPAddress& out) {
   TIPv4 v4;

@@ -26,6 +26,8 @@ struct TMMDBIPAddress {
 
   std::vector<uint8_t> GetAddressBytes() const;
   std::string ToString() const;
+  // The network of the first `prefix` bits of this address, in CIDR form ("1.2.3.0/24").
+  std::string NetworkText(int prefix) const;
   static bool TryParse(std::string_view ipString, TMMDBIPAddress& out);
   static TMMDBIPAddress Parse(std::string_view ipString);
 };

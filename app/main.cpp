@@ -1,12 +1,12 @@
 // The korrin desktop application: one main window and its event loop.
-#include <QApplication>
 #include <QIcon>
 
+#include "app/korrin_application.h"
 #include "app/main_window.h"
 #include "viewer/view_window/view_files.h"
 
 int main(int argc, char* argv[]) {
-  QApplication app(argc, argv);
+  korrin::TKorrinApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Korrin"));
   // The icon that the install puts into the desktop's theme.
   QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("korrin")));

@@ -4,6 +4,7 @@
 #include <iostream>
 #include <memory>
 
+#include "cli/command_failure.h"
 #include "cli/commands.h"
 #include "common/exception.h"
 #include "viewer/file_preview.h"
@@ -23,7 +24,7 @@ void AddCountCommand(CLI::App& app, int& status) {
   auto* command = app.add_subcommand("count", "Count the rows of a delimited text file (lines, header skipped)");
   auto file = std::make_shared<std::string>();
   auto noHeader = std::make_shared<bool>(false);
-  command->add_option("FILE", *file, "The file to count")->required();
+  command->add_option("FILE", *file, "The file to count; - for standard input (pipes and devices are read to their end)")->required();
   command->add_flag("--no-header", *noHeader, "Count the first line as a row too");
   command->callback([&status, file, noHeader] {
     int shownPercent = -1;
@@ -40,6 +41,7 @@ void AddCountCommand(CLI::App& app, int& status) {
     };
     try {
       TFilePreview preview;
+      ReadingInput(*file);
       const int64_t rows = preview.CountRows(*file, *noHeader, progress);
       if (shownPercent >= 0) std::cerr << '\n';
       std::cout << rows << '\n';

@@ -7,6 +7,7 @@
 #include <memory>
 #include <utility>
 
+#include "cli/command_failure.h"
 #include "cli/commands.h"
 #include "cli/progress_line.h"
 #include "cli/skipped_lines.h"
@@ -72,11 +73,14 @@ void SetNameDelimiter(TKorrinSettings& choices, const std::string& name) {
 // copied into the engine the way the window copies its controls.
 void Configure(TKorrinUtils& engine, const GenerateOptions& o) {
   TKorrinSettings c;
-  if (o.settingsFile) c = LoadChoicesFromFile(*o.settingsFile, o.stored);
+  if (o.settingsFile) {
+    ReadingInput(*o.settingsFile);
+    c = LoadChoicesFromFile(*o.settingsFile, o.stored);
+  }
   if (o.example) c.IPRanges.assign(std::begin(kExampleRanges), std::end(kExampleRanges));
   else if (!o.ranges.empty()) c.IPRanges = o.ranges;
-  else if (!o.rangesFile.empty()) c.IPRanges = ReadTextInputLines(o.rangesFile);
-  else if (!o.settingsFile) c.IPRanges = ReadTextInputLines("-");
+  else if (!o.rangesFile.empty()) c.IPRanges = ReadInputLines(o.rangesFile);
+  else if (!o.settingsFile) c.IPRanges = ReadInputLines("-");
 
   if (o.all) c.Mode = TCountChoice::AllIPs;
   if (o.total) {
@@ -94,7 +98,7 @@ void Configure(TKorrinUtils& engine, const GenerateOptions& o) {
     c.Exclude = true;
     c.ExcludeMasks = o.excludes;
     if (!o.excludeFile.empty())
-      for (auto& mask : ReadTextInputLines(o.excludeFile)) c.ExcludeMasks.push_back(std::move(mask));
+      for (auto& mask : ReadInputLines(o.excludeFile)) c.ExcludeMasks.push_back(std::move(mask));
   }
   if (o.ports) {
     c.AddPort = true;
@@ -182,8 +186,7 @@ int RunGenerate(const GenerateOptions& o) {
     return kExitOk;
   } catch (const std::exception& e) {
     warnOnce();
-    std::cerr << e.what() << std::endl;
-    return kExitFailure;
+    return ReportFailure(e);
   }
 }
 

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "cli/command_failure.h"
 #include "cli/commands.h"
 
 namespace {
@@ -74,6 +75,9 @@ int main(int argc, char** argv) {
   } catch (const CLI::ParseError& e) {
     app.exit(e);
     return kExitUsage;
+  } catch (const std::exception& e) {
+    // Subcommands run inside parse(): whatever they leave uncaught ends here.
+    return ReportFailure(e);
   }
   return status;
 }

@@ -1,6 +1,7 @@
 #include <iostream>
 #include <string>
 
+#include "cli/command_failure.h"
 #include "cli/commands.h"
 #include "common/exception.h"
 #include "mmdb/mmdb_metadata_lines.h"
@@ -14,6 +15,7 @@ void AddMMDBMetaCommand(CLI::App& app, int& status) {
   cmd->add_option("file", *path, "The MaxMind DB (.mmdb) file")->required();
   cmd->callback([path, &status] {
     try {
+      ReadingInput(*path);
       const TMMDBReader reader(*path);
       for (const std::string& line : MMDBMetadataLines(reader.Metadata())) std::cout << line << '\n';
       status = kExitOk;

@@ -2,6 +2,7 @@
 #include <iostream>
 #include <memory>
 
+#include "cli/command_failure.h"
 #include "cli/commands.h"
 #include "common/exception.h"
 #include "common/text.h"
@@ -55,7 +56,7 @@ void WritePreview(TFilePreview& preview) {
 void AddPreviewCommand(CLI::App& app, int& status) {
   auto* command = app.add_subcommand("preview", "Show the viewer's preview rows of a file as tab-separated columns");
   auto options = std::make_shared<TPreviewOptions>();
-  command->add_option("FILE", options->File, "The file to preview")->required();
+  command->add_option("FILE", options->File, "The file to preview; - for standard input")->required();
   command->add_option("--max-rows", options->MaxRows, "Data rows to read at most")
       ->check(CLI::Range(1, INT32_MAX))
       ->capture_default_str();
@@ -71,6 +72,7 @@ void AddPreviewCommand(CLI::App& app, int& status) {
     preview.CSVParser().SetCellLineBreaks(options->CellLineBreaks);
     preview.CSVParser().SetBackslashEscapes(options->BackslashEscapes);
     try {
+      ReadingInput(options->File);
       if (!preview.ReadPreview(options->File, options->NoHeader)) {
         std::cerr << preview.PreviewStatus() << '\n';
         status = kExitFailure;

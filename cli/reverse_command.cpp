@@ -1,6 +1,7 @@
 // korrin-cli reverse: resolves output lines to host names with PTR queries, taking the given
 // servers in turn; resolved lines go to standard output, unresolved addresses to standard error
 // or a file.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,6 +11,7 @@
 #include <iostream>
 #include <memory>
 
+#include "cli/command_failure.h"
 #include "cli/commands.h"
 #include "cli/skipped_lines.h"
 #include "common/text.h"
@@ -64,7 +66,7 @@ void RunReverse(const TReverseOptions& options) {
       throw CLI::ValidationError("--server", e.what());
     }
   }
-  const std::vector<std::string> lines = ReadTextInputLines(options.Input);
+  const std::vector<std::string> lines = ReadInputLines(options.Input);
   {
     TSkippedLineWarnings warnings("lines");
     std::string address, problem;

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "cli/command_failure.h"
 #include "cli/commands.h"
 #include "common/exception.h"
 #include "settings/app_settings_location.h"
@@ -30,13 +31,17 @@ void ListStoredSets(const std::string& file) {
   const std::string path = FileToRead(file);
   TKorrinSettings settings;
   TStoredSettingsList stored;
-  if (!path.empty()) LoadExistingSettings(path, settings, stored);
+  if (!path.empty()) {
+    ReadingInput(path);
+    LoadExistingSettings(path, settings, stored);
+  }
   for (int32_t i = 0; i < stored.Count(); ++i) std::cout << stored.GetSettings(i).Name() << '\n';
 }
 
 void ShowChoices(const std::string& file, const std::string& name) {
   const std::string path = FileToRead(file);
   if (path.empty() && !name.empty()) throw Exception(SettingsNotFoundMessage(name));
+  if (!path.empty()) ReadingInput(path);
   const TKorrinSettings settings = path.empty() ? TKorrinSettings() : LoadChoicesFromFile(path, name);
   TVHashedStringList lines(256);
   SaveSettingsToList(settings, lines);

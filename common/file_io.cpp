@@ -1,6 +1,8 @@
 #include "common/file_io.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -81,6 +83,43 @@ std::string WriteTempFile(const std::string& target, std::string_view data,
   }
 }
 
+// The process number in the name of a temporary file WriteTempFile made for `target`
+// ("<target>.<pid>.<n>.tmp"), or -1 when `name` is not one.
+long TempFileOwner(std::string_view name, std::string_view target) {
+  if (name.size() <= target.size() || name.substr(0, target.size()) != target || name[target.size()] != '.') return -1;
+  name.remove_prefix(target.size() + 1);
+  auto digits = [&name] {
+    size_t n = 0;
+    while (n < name.size() && n < 18 && name[n] >= '0' && name[n] <= '9') ++n;
+    const std::string_view run = name.substr(0, n);
+    name.remove_prefix(n);
+    return run;
+  };
+  const std::string_view pid = digits();
+  if (pid.empty() || name.empty() || name[0] != '.') return -1;
+  name.remove_prefix(1);
+  if (digits().empty() || name != ".tmp") return -1;
+  return std::strtol(std::string(pid).c_str(), nullptr, 10);
+}
+
+// Removes what saves of `target` left when they were killed between writing the temporary file
+// and renaming it. Files of running processes are saves in progress and stay, as does any
+// other file, whatever its name.
+void RemoveLeftoverTempFiles(const std::string& target) {
+  const std::string folder = FolderOf(target);
+  const size_t slash = target.rfind('/');
+  const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return;
+  while (const dirent* entry = ::readdir(dir)) {
+    const long owner = TempFileOwner(entry->d_name, base);
+    if (owner <= 0 || owner == ::getpid()) continue;
+    if (owner > INT_MAX || (::kill(static_cast<pid_t>(owner), 0) != 0 && errno == ESRCH))
+      ::unlinkat(::dirfd(dir), entry->d_name, 0);
+  }
+  ::closedir(dir);
+}
+
 // Makes the rename itself durable; a failure here no longer endangers either version.
 void SyncFolder(const std::string& path) {
   TFileDescriptor folder(::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -144,6 +183,7 @@ void WriteFileReplacing(const std::string& FileName, std::string_view Data) {
     ::unlink(temp.c_str());
     throw Exception(Format("Cannot create file \"%s\". %s", FileName.c_str(), error.c_str()));
   }
+  RemoveLeftoverTempFiles(target);
   SyncFolder(target);
 }
 

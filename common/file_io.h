@@ -14,7 +14,8 @@ constexpr size_t kMaxWholeFileSize = 256u << 20;
 
 std::string ReadWholeFile(const std::string& FileName);
 
-// Replaces `FileName` (through a symbolic link, its target); keeps the permissions of the old file.
+// Replaces `FileName` (through a symbolic link, its target); keeps the permissions of the old file
+// and removes the temporary files that killed saves of the same file left beside it.
 // A device or pipe (/dev/stdout, a FIFO) is written in place, since it cannot be replaced.
 void WriteFileReplacing(const std::string& FileName, std::string_view Data);
 

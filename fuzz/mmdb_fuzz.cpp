@@ -1,6 +1,11 @@
-// A MaxMind DB file from memory: open, metadata, look-ups of both families, a bounded walk.
+// A MaxMind DB file, mapped as the tools map it: open, metadata, look-ups of both families with
+// the record decode and the whole-record JSON, a bounded walk.
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -26,17 +31,43 @@ void Walk(korrin::TMMDBReader& reader, bool IPv4Only) {
   }
 }
 
+// The input as a file in memory, so that the reader maps it like a database on disk.
+class TMemoryFile {
+ public:
+  TMemoryFile(const uint8_t* data, size_t size) : FFd(::memfd_create("fuzz.mmdb", MFD_CLOEXEC)) {
+    for (size_t at = 0; FFd >= 0 && at < size;) {
+      const ssize_t n = ::write(FFd, data + at, size - at);
+      if (n <= 0) break;
+      at += static_cast<size_t>(n);
+    }
+  }
+  ~TMemoryFile() {
+    if (FFd >= 0) ::close(FFd);
+  }
+  TMemoryFile(const TMemoryFile&) = delete;
+  TMemoryFile& operator=(const TMemoryFile&) = delete;
+  std::string Path() const { return "/proc/self/fd/" + std::to_string(FFd); }
+
+ private:
+  int FFd;
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   try {
-    korrin::TMMDBReader reader(std::vector<uint8_t>(data, data + size), "fuzz.mmdb");
+    const TMemoryFile file(data, size);
+    korrin::TMMDBReader reader(file.Path());
     (void)korrin::MMDBMetadataLines(reader.Metadata());
     for (std::string_view text : kAddresses) {
       korrin::TMMDBIPCountryCityInfoEx record;
       int prefixLength = 0;
       try {
-        reader.FindRecord(korrin::TMMDBIPAddress::Parse(text), prefixLength, record);
+        const uint32_t found = reader.FindAddressNode(korrin::TMMDBIPAddress::Parse(text), prefixLength);
+        if (found != 0) {
+          reader.ResolveRecordInto(found, record);
+          (void)reader.RecordJson(found);
+        }
       } catch (const korrin::Exception&) {
       }
     }

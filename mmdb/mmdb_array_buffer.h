@@ -1,6 +1,5 @@
 #pragma once
-// The whole database file held in memory, so that look-ups never touch the file again.
-#include <string>
+// A database held in memory as bytes, for databases that are not files (tests, fuzzing).
 #include <vector>
 
 #include "mmdb/mmdb_buffer.h"
@@ -9,8 +8,6 @@ namespace korrin {
 
 class TMMDBArrayBuffer : public TMMDBBuffer {
  public:
-  // Reads the file from its first byte to its last; raises the system's message when it cannot.
-  explicit TMMDBArrayBuffer(const std::string& fileName);
   explicit TMMDBArrayBuffer(std::vector<uint8_t> bytes);
 
  private:

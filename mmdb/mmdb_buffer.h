@@ -11,6 +11,7 @@ namespace korrin {
 
 class TMMDBBuffer {
  public:
+  virtual ~TMMDBBuffer() = default;
   TMMDBBuffer(const TMMDBBuffer&) = delete;
   TMMDBBuffer& operator=(const TMMDBBuffer&) = delete;
 
@@ -43,7 +44,6 @@ class TMMDBBuffer {
 
  protected:
   TMMDBBuffer() = default;
-  ~TMMDBBuffer() = default;
   // The bytes served, owned by the derived class.
   void SetBytes(std::span<const uint8_t> bytes) {
     FBytes = bytes.data();

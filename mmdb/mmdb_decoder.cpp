@@ -42,6 +42,12 @@ void CheckDepth(int depth) {
 
 }  // namespace
 
+void TMMDBDecoder::TBudget::Spend(int64_t bytes, int64_t values) {
+  Bytes -= bytes;
+  Values -= values;
+  if (Bytes < 0 || Values < 0) RaiseBadData("more values than a record can hold (pointers fan out too far).");
+}
+
 TMMDBDecoder::TMMDBDecoder(const TMMDBBuffer& database, int64_t pointerBase)
     : _pointerBase(pointerBase), _database(database) {}
 
@@ -101,24 +107,28 @@ TMMDBControl TMMDBDecoder::ResolveControl(int64_t offset, int64_t& after) const 
 }
 
 int64_t TMMDBDecoder::DecodeInto(TMMDBRecord& record, int64_t offset) const {
-  return DecodeValue(TMMDBKind::Record, static_cast<void*>(&record), offset, 0);
+  TBudget budget;
+  return DecodeValue(TMMDBKind::Record, static_cast<void*>(&record), offset, 0, budget);
 }
 
-int64_t TMMDBDecoder::DecodeValue(TMMDBKind kind, void* field, int64_t offset, int depth) const {
+int64_t TMMDBDecoder::DecodeValue(TMMDBKind kind, void* field, int64_t offset, int depth, TBudget& budget) const {
+  budget.Spend(0, 1);
   int64_t after;
   const TMMDBControl c = ResolveControl(offset, after);
   int64_t end = c.Type == mtBoolean ? c.Offset : c.Offset + c.Size;
-  if (c.Type == mtMap) DecodeMap(kind, field, c, end, depth);
-  else if (c.Type == mtArray) DecodeArray(kind, field, c, end, depth);
-  else DecodeScalar(kind, field, c);
+  if (c.Type == mtMap) DecodeMap(kind, field, c, end, depth, budget);
+  else if (c.Type == mtArray) DecodeArray(kind, field, c, end, depth, budget);
+  else DecodeScalar(kind, field, c, budget);
   return after >= 0 ? after : end;
 }
 
-void TMMDBDecoder::DecodeScalar(TMMDBKind kind, void* field, const TMMDBControl& c) const {
+void TMMDBDecoder::DecodeScalar(TMMDBKind kind, void* field, const TMMDBControl& c, TBudget& budget) const {
   switch (c.Type) {
     case mtUtf8String:
       Expect(TMMDBKind::String, kind, field);
-      // Assigned in place, so a record filled again reuses its strings' storage.
+      // Viewed in the file until here, where the record stores it; assigned in place, so a record
+      // filled again reuses its strings' storage.
+      budget.Spend(c.Size, 0);
       static_cast<std::string*>(field)->assign(_database.View(c.Offset, c.Size));
       return;
     case mtDouble:
@@ -128,6 +138,7 @@ void TMMDBDecoder::DecodeScalar(TMMDBKind kind, void* field, const TMMDBControl&
       return;
     case mtBytes:
       Expect(TMMDBKind::Bytes, kind, field);
+      budget.Spend(c.Size, 0);
       *static_cast<TMMDBBytes*>(field) = _database.Read(c.Offset, c.Size);
       return;
     case mtUint16:
@@ -161,10 +172,11 @@ void TMMDBDecoder::DecodeScalar(TMMDBKind kind, void* field, const TMMDBControl&
   }
 }
 
-void TMMDBDecoder::DecodeMap(TMMDBKind kind, void* field, const TMMDBControl& c, int64_t& end, int depth) const {
+void TMMDBDecoder::DecodeMap(TMMDBKind kind, void* field, const TMMDBControl& c, int64_t& end, int depth,
+                             TBudget& budget) const {
   CheckDepth(depth);
   if (kind == TMMDBKind::Record) {
-    end = DecodeRecordMap(*static_cast<TMMDBRecord*>(field), c, depth + 1);
+    end = DecodeRecordMap(*static_cast<TMMDBRecord*>(field), c, depth + 1, budget);
     return;
   }
   if (kind != TMMDBKind::Dictionary) throw EMMDBError(TMMDBErrorKind::BadData, "Invalid class typecast");
@@ -174,38 +186,41 @@ void TMMDBDecoder::DecodeMap(TMMDBKind kind, void* field, const TMMDBControl& c,
   end = c.Offset;
   std::string_view key, value;
   for (int64_t i = 0; i < c.Size; ++i) {
-    end = DecodeText(end, key, depth + 1);
-    end = DecodeText(end, value, depth + 1);
+    end = DecodeText(end, key, depth + 1, budget);
+    end = DecodeText(end, value, depth + 1, budget);
+    budget.Spend(static_cast<int64_t>(key.size() + value.size() + sizeof(TMMDBDictionary::value_type)), 0);
     if (!dictionary.Add(key, value)) throw EMMDBError(TMMDBErrorKind::BadData, "Duplicates not allowed");
   }
 }
 
-int64_t TMMDBDecoder::DecodeText(int64_t offset, std::string_view& text, int depth) const {
+int64_t TMMDBDecoder::DecodeText(int64_t offset, std::string_view& text, int depth, TBudget& budget) const {
+  budget.Spend(0, 1);
   int64_t after;
   const TMMDBControl c = ResolveControl(offset, after);
   if (c.Type != mtUtf8String) {
     // Any other value raises the message decoding it into a string member gives.
     std::string member;
-    DecodeValue(TMMDBKind::String, &member, offset, depth);
+    DecodeValue(TMMDBKind::String, &member, offset, depth, budget);
   }
   text = _database.View(c.Offset, c.Size);
   return after >= 0 ? after : c.Offset + c.Size;
 }
 
-int64_t TMMDBDecoder::DecodeRecordMap(TMMDBRecord& record, const TMMDBControl& c, int depth) const {
+int64_t TMMDBDecoder::DecodeRecordMap(TMMDBRecord& record, const TMMDBControl& c, int depth, TBudget& budget) const {
   CheckCount(c.Size, 2, c.Offset);
   const TMMDBKeyTable& table = record.Keys();
   std::string_view key;
   int64_t offset = c.Offset;
   for (int64_t i = 0; i < c.Size; ++i) {
-    offset = ReadMapKey(offset, key);
+    offset = ReadMapKey(offset, key, budget);
     const TMMDBKey* k = table.Find(key);
-    offset = k ? DecodeValue(k->Kind, k->Field(record), offset, depth) : SkipValues(1, offset, depth);
+    offset = k ? DecodeValue(k->Kind, k->Field(record), offset, depth, budget) : SkipValues(1, offset, depth, budget);
   }
   return offset;
 }
 
-void TMMDBDecoder::DecodeArray(TMMDBKind kind, void* field, const TMMDBControl& c, int64_t& end, int depth) const {
+void TMMDBDecoder::DecodeArray(TMMDBKind kind, void* field, const TMMDBControl& c, int64_t& end, int depth,
+                               TBudget& budget) const {
   CheckDepth(depth);
   if (kind != TMMDBKind::StringList && kind != TMMDBKind::RecordList) throw EMMDBError(TMMDBErrorKind::BadData, "Invalid class typecast");
   CheckCount(c.Size, 1, c.Offset);
@@ -213,16 +228,22 @@ void TMMDBDecoder::DecodeArray(TMMDBKind kind, void* field, const TMMDBControl& 
   if (kind == TMMDBKind::StringList) {
     auto& list = *static_cast<TMMDBStringList*>(field);
     list.clear();
-    for (int64_t i = 0; i < c.Size; ++i) end = DecodeValue(TMMDBKind::String, &list.emplace_back(), end, depth + 1);
+    for (int64_t i = 0; i < c.Size; ++i) {
+      budget.Spend(sizeof(std::string), 0);
+      end = DecodeValue(TMMDBKind::String, &list.emplace_back(), end, depth + 1, budget);
+    }
   } else {
     auto& list = *static_cast<TMMDBRecordListBase*>(field);
     list.Clear();
-    for (int64_t i = 0; i < c.Size; ++i)
-      end = DecodeValue(TMMDBKind::Record, static_cast<void*>(&list.Add()), end, depth + 1);
+    for (int64_t i = 0; i < c.Size; ++i) {
+      budget.Spend(list.ElementSize(), 0);
+      end = DecodeValue(TMMDBKind::Record, static_cast<void*>(&list.Add()), end, depth + 1, budget);
+    }
   }
 }
 
-int64_t TMMDBDecoder::ReadMapKey(int64_t offset, std::string_view& key) const {
+int64_t TMMDBDecoder::ReadMapKey(int64_t offset, std::string_view& key, TBudget& budget) const {
+  budget.Spend(0, 1);
   int64_t after;
   const TMMDBControl c = ResolveControl(offset, after);
   if (c.Type != mtUtf8String) throw EMMDBError(TMMDBErrorKind::BadData, Format("Database contains a non-string as map key: %d", c.Type));
@@ -230,7 +251,7 @@ int64_t TMMDBDecoder::ReadMapKey(int64_t offset, std::string_view& key) const {
   return after >= 0 ? after : c.Offset + c.Size;
 }
 
-int64_t TMMDBDecoder::SkipValues(int64_t count, int64_t offset, int depth) const {
+int64_t TMMDBDecoder::SkipValues(int64_t count, int64_t offset, int depth, TBudget& budget) const {
   // Values still to step over, one entry per open map or array: no recursion.
   std::array<int64_t, kMaxDepth + 1> pending;
   int levels = 0;
@@ -241,6 +262,7 @@ int64_t TMMDBDecoder::SkipValues(int64_t count, int64_t offset, int depth) const
       continue;
     }
     --pending[levels - 1];
+    budget.Spend(0, 1);
     const TMMDBControl c = ReadControl(offset);
     offset = c.Offset;
     int64_t inner = 0;

@@ -1,7 +1,8 @@
 #pragma once
 // Decodes values of a database's data section and metadata straight into record objects, by the
 // key tables the records publish. Pointer chains and nesting are bounded, so no file can make it
-// loop or exhaust the stack.
+// loop or exhaust the stack, and each decode has a budget of work, so pointers that fan out to
+// one value many times cannot make it copy that value without end.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -41,6 +42,10 @@ class TMMDBDecoder {
   static constexpr int kMaxPointerChain = 32;
   // Maps and arrays inside one another, counted from the value a decode starts at.
   static constexpr int kMaxDepth = 512;
+  // What one decode (a record, the metadata) may store and visit: far above any real record,
+  // far below what would strain memory or time.
+  static constexpr int64_t kMaxDecodedBytes = int64_t{16} << 20;
+  static constexpr int64_t kMaxVisitedValues = int64_t{1} << 20;
 
   // The buffer is not owned and must outlive the decoder.
   TMMDBDecoder(const TMMDBBuffer& database, int64_t pointerBase);
@@ -51,26 +56,34 @@ class TMMDBDecoder {
   std::pair<int64_t, int64_t> ReadPointer(int64_t sizeBits, int64_t offset) const;
   // Decodes the map at `offset` into `record`; returns the offset after the value.
   int64_t DecodeInto(TMMDBRecord& record, int64_t offset) const;
-  // The key at `offset` (through a pointer if need be), viewed in the buffer, and the offset after it.
-  int64_t ReadMapKey(int64_t offset, std::string_view& key) const;
-  // Steps over `count` values at nesting `depth` without decoding them; pointers are not followed.
-  int64_t SkipValues(int64_t count, int64_t offset, int depth = 0) const;
   // Raises "Could not convert '%s' to '%s'." unless both kind names are the same.
   static void CheckValueType(std::string_view decoded, std::string_view expected);
 
  private:
+  // The work left to one decode; spent on every value visited and every byte stored.
+  struct TBudget {
+    int64_t Bytes = kMaxDecodedBytes;
+    int64_t Values = kMaxVisitedValues;
+    // Raises the bad-data message once the decode has done more than its budget allows.
+    void Spend(int64_t bytes, int64_t values);
+  };
+
+  // The key at `offset` (through a pointer if need be), viewed in the buffer, and the offset after it.
+  int64_t ReadMapKey(int64_t offset, std::string_view& key, TBudget& budget) const;
+  // Steps over `count` values at nesting `depth` without decoding them; pointers are not followed.
+  int64_t SkipValues(int64_t count, int64_t offset, int depth, TBudget& budget) const;
   // The control of the value at `offset` after following pointers; `after` becomes the offset
   // just past what sits at `offset` itself when that is a pointer.
   TMMDBControl ResolveControl(int64_t offset, int64_t& after) const;
   // The rest of a control whose type is extended or whose size takes further bytes.
   void ReadLongControl(TMMDBControl& c) const;
   // The string at `offset` (through pointers) viewed in the buffer, and the offset after it.
-  int64_t DecodeText(int64_t offset, std::string_view& text, int depth) const;
-  int64_t DecodeValue(TMMDBKind kind, void* field, int64_t offset, int depth) const;
-  void DecodeMap(TMMDBKind kind, void* field, const TMMDBControl& c, int64_t& end, int depth) const;
-  void DecodeArray(TMMDBKind kind, void* field, const TMMDBControl& c, int64_t& end, int depth) const;
-  void DecodeScalar(TMMDBKind kind, void* field, const TMMDBControl& c) const;
-  int64_t DecodeRecordMap(TMMDBRecord& record, const TMMDBControl& c, int depth) const;
+  int64_t DecodeText(int64_t offset, std::string_view& text, int depth, TBudget& budget) const;
+  int64_t DecodeValue(TMMDBKind kind, void* field, int64_t offset, int depth, TBudget& budget) const;
+  void DecodeMap(TMMDBKind kind, void* field, const TMMDBControl& c, int64_t& end, int depth, TBudget& budget) const;
+  void DecodeArray(TMMDBKind kind, void* field, const TMMDBControl& c, int64_t& end, int depth, TBudget& budget) const;
+  void DecodeScalar(TMMDBKind kind, void* field, const TMMDBControl& c, TBudget& budget) const;
+  int64_t DecodeRecordMap(TMMDBRecord& record, const TMMDBControl& c, int depth, TBudget& budget) const;
   // Raises the bad-data message unless `count` values of at least `minBytes` bytes each can
   // follow `offset`: sizes that cannot fit fail before anything is built for them.
   void CheckCount(int64_t count, int64_t minBytes, int64_t offset) const;

@@ -18,14 +18,20 @@ const std::string& TMMDBDictionary::at(std::string_view key) const {
 }
 
 bool TMMDBDictionary::Add(std::string_view key, std::string_view value) {
-  // Language codes are a few letters that differ early: a plain loop beats a library compare.
-  const bool known = std::any_of(begin(), end(), [&](const value_type& e) {
-    if (e.first.size() != key.size()) return false;
-    for (size_t i = 0; i < key.size(); ++i)
-      if (e.first[i] != key[i]) return false;
-    return true;
-  });
-  if (known) return false;
+  if (FCount >= kIndexFrom) {
+    if (FIndex.empty())
+      for (const value_type& e : *this) FIndex.insert(e.first);
+    if (!FIndex.emplace(key).second) return false;
+  } else {
+    // Language codes are a few letters that differ early: a plain loop beats a library compare.
+    const bool known = std::any_of(begin(), end(), [&](const value_type& e) {
+      if (e.first.size() != key.size()) return false;
+      for (size_t i = 0; i < key.size(); ++i)
+        if (e.first[i] != key[i]) return false;
+      return true;
+    });
+    if (known) return false;
+  }
   if (FCount == FEntries.size()) FEntries.emplace_back();
   value_type& entry = FEntries[FCount++];
   entry.first.assign(key);

@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -25,7 +26,10 @@ class TMMDBDictionary {
   const_iterator find(std::string_view key) const;
   // Raises std::out_of_range when the key is missing.
   const std::string& at(std::string_view key) const;
-  void clear() { FCount = 0; }
+  void clear() {
+    FCount = 0;
+    FIndex.clear();
+  }
 
   // Adds the entry, reusing the storage of an entry cleared before; false, with nothing added,
   // when the key is there already.
@@ -35,6 +39,10 @@ class TMMDBDictionary {
   friend bool operator==(const TMMDBDictionary& a, const TMMDBDictionary& b);
 
  private:
+  // Keys of a large dictionary, so that adding stays linear in its size; the few language codes
+  // of a real one are checked by a plain loop and never fill it.
+  static constexpr size_t kIndexFrom = 16;
+  std::unordered_set<std::string> FIndex;
   std::vector<value_type> FEntries;
   size_t FCount = 0;
 };

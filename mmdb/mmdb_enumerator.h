@@ -1,6 +1,8 @@
 #pragma once
 // The walk over every network of a database's search tree, in ascending address order, each
-// network with data once, with its decoded record.
+// network with data once, with its decoded record. Nodes may be shared by many paths of a crafted
+// tree, so subtrees found empty are remembered and skipped: a walk without data visits each node
+// at most once.
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -11,7 +13,7 @@
 
 namespace korrin {
 
-// One pending node of the walk.
+// A network the walk reached.
 struct TMMDBNetNode {
   std::array<uint8_t, 16> IPBytes{};  // the bits chosen so far, most significant first
   int Bit = 0;                        // how many bits have been chosen below the start node
@@ -47,9 +49,19 @@ class TMMDBEnumeratorBase {
   bool NextNetwork();
   TMMDBIPAddress NodeAddress() const;
 
+  // How far the walk has gone in one node on the path from the start node.
+  struct TPathStep {
+    uint32_t Node = 0;
+    uint8_t NextSide = 0;  // 0 left, 1 right, 2 both done
+    bool HasData = false;  // a network with data was found below it
+  };
+
   TMMDBReader& _reader;
   int byteCount;
-  std::vector<TMMDBNetNode> nodes;  // a stack: the next node to visit last
+  std::vector<TPathStep> path;
+  std::array<uint8_t, 16> pathBits{};  // the bits the path chose; those past its depth are stale
+  bool startIsLeaf = false;            // the start node is itself a data record: one network, then done
+  std::vector<bool> emptyNodes;        // nodes whose subtree is known to hold no data
   std::optional<TMMDBNetNode> node;
 };
 

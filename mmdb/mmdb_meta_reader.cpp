@@ -1,7 +1,5 @@
 #include "mmdb/mmdb_meta_reader.h"
 
-#include <algorithm>
-
 #include "common/text.h"
 #include "mmdb/mmdb_enumerator.h"
 #include "mmdb/mmdb_geo_records.h"
@@ -17,28 +15,31 @@ const char* const kCountryHeader =
     "registered_country_geoname_id";
 const char* const kCityColumns = ",city_geoname_id,en_city_name,en_state_name,postal_code";
 
+// A value as one CSV field: quoted, its quotes doubled, when it holds the delimiter, a quote or a
+// line break ("Blaine, Minnesota"), so that the columns never shift.
+std::string Field(const std::string& value) {
+  if (value.find_first_of(",\"\r\n") == std::string::npos) return value;
+  std::string quoted = "\"";
+  for (const char c : value) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
+  return quoted + '"';
+}
+
 std::string EnglishName(const TMMDBDictionary& names) {
   const auto en = names.find("en");
   return en == names.end() ? std::string() : en->second;
 }
 
-// The network's first address with the host bits cleared, a "/" and the prefix length.
-std::string NetworkText(const TMMDBIPAddress& start, int prefix) {
-  std::vector<uint8_t> bytes = start.GetAddressBytes();
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    const int kept = std::clamp(prefix - static_cast<int>(i) * 8, 0, 8);
-    bytes[i] &= static_cast<uint8_t>(0xFF00u >> kept);
-  }
-  return TMMDBIPAddress(bytes).ToString() + "/" + std::to_string(prefix);
-}
-
 template <class T>
 std::string CountryColumns(const TMMDBIteratorNode<T>& item) {
   const T& r = item.Data();
-  return Format("%s,%s,%lld,%s,%lld,%s,%lld", NetworkText(item.Start(), item.Prefix()).c_str(),
-                r.Continent().Code().c_str(), static_cast<long long>(r.Continent().GeonameId()),
-                r.Country().ISOCode().c_str(), static_cast<long long>(r.Country().GeonameId()),
-                r.RegisteredCountry().ISOCode().c_str(), static_cast<long long>(r.RegisteredCountry().GeonameId()));
+  return Format("%s,%s,%lld,%s,%lld,%s,%lld", item.Start().NetworkText(item.Prefix()).c_str(),
+                Field(r.Continent().Code()).c_str(), static_cast<long long>(r.Continent().GeonameId()),
+                Field(r.Country().ISOCode()).c_str(), static_cast<long long>(r.Country().GeonameId()),
+                Field(r.RegisteredCountry().ISOCode()).c_str(),
+                static_cast<long long>(r.RegisteredCountry().GeonameId()));
 }
 
 std::string FormatCountryRow(const TMMDBIteratorNode<TMMDBIPCountryInfo>& item) { return CountryColumns(item); }
@@ -51,8 +52,8 @@ std::string FormatCityRow(const TMMDBIteratorNode<TMMDBIPCountryCityInfoEx>& ite
     if (!state.empty()) break;
   }
   return CountryColumns(item) + Format(",%lld,%s,%s,%s", static_cast<long long>(r.City().GeonameId()),
-                                       EnglishName(r.City().Names()).c_str(), state.c_str(),
-                                       r.Postal().Code().c_str());
+                                       Field(EnglishName(r.City().Names())).c_str(), Field(state).c_str(),
+                                       Field(r.Postal().Code()).c_str());
 }
 
 template <class T, class F>
@@ -67,7 +68,8 @@ void AppendRows(TMMDBReader& reader, TStringList& lines, F format) {
 TMMDBMetaReader::TMMDBMetaReader(const std::string& Filename, int32_t /*BufferSize*/)
     : TLineReader(new TStringList, true), FMMDBReader(std::make_unique<TMMDBReader>(Filename)) {
   TStringList& lines = *Lines();
-  for (const auto& line : MMDBMetadataLines(FMMDBReader->Metadata())) lines.push_back(Utf8ToUtf16(line));
+  for (const auto& [name, value] : MMDBMetadataFields(FMMDBReader->Metadata()))
+    lines.push_back(Utf8ToUtf16(name + "," + Field(value)));
   if (FMMDBReader->Metadata().IsCityDatabase()) {
     lines.push_back(Utf8ToUtf16(std::string(kCountryHeader) + kCityColumns));
     AppendRows<TMMDBIPCountryCityInfoEx>(*FMMDBReader, lines, FormatCityRow);

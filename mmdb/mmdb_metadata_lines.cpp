@@ -4,18 +4,24 @@
 
 namespace korrin {
 
+std::vector<std::pair<std::string, std::string>> MMDBMetadataFields(const TMMDBMetadata& metadata) {
+  std::vector<std::pair<std::string, std::string>> fields;
+  fields.emplace_back("binary_format_major_version", std::to_string(metadata.BinaryFormatMajorVersion()));
+  fields.emplace_back("binary_format_minor_version", std::to_string(metadata.BinaryFormatMinorVersion()));
+  fields.emplace_back("build_epoch", metadata.BuildDate());
+  fields.emplace_back("database_type", metadata.DatabaseType());
+  for (const auto& [language, text] : metadata.Description()) fields.emplace_back("description." + language, text);
+  fields.emplace_back("ip_version", std::to_string(metadata.IPVersion()));
+  for (size_t i = 0; i < metadata.Languages().size(); ++i)
+    fields.emplace_back(Format("language[%d]", static_cast<int>(i)), metadata.Languages()[i]);
+  fields.emplace_back("node_count", std::to_string(metadata.NodeCount()));
+  fields.emplace_back("record_size", std::to_string(metadata.RecordSize()));
+  return fields;
+}
+
 std::vector<std::string> MMDBMetadataLines(const TMMDBMetadata& metadata) {
   std::vector<std::string> lines;
-  lines.push_back(Format("binary_format_major_version,%d", metadata.BinaryFormatMajorVersion()));
-  lines.push_back(Format("binary_format_minor_version,%d", metadata.BinaryFormatMinorVersion()));
-  lines.push_back("build_epoch," + metadata.BuildDate());
-  lines.push_back("database_type," + metadata.DatabaseType());
-  for (const auto& [language, text] : metadata.Description()) lines.push_back("description." + language + "," + text);
-  lines.push_back(Format("ip_version,%d", metadata.IPVersion()));
-  for (size_t i = 0; i < metadata.Languages().size(); ++i)
-    lines.push_back(Format("language[%d],%s", static_cast<int>(i), metadata.Languages()[i].c_str()));
-  lines.push_back(Format("node_count,%lld", static_cast<long long>(metadata.NodeCount())));
-  lines.push_back(Format("record_size,%d", metadata.RecordSize()));
+  for (const auto& [name, value] : MMDBMetadataFields(metadata)) lines.push_back(name + "," + value);
   return lines;
 }
 

@@ -1,9 +1,13 @@
 #include "mmdb/mmdb_reader.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "mmdb/mmdb_error.h"
 #include "common/text.h"
+#include "mmdb/mmdb_array_buffer.h"
+#include "mmdb/mmdb_json.h"
+#include "mmdb/mmdb_mapped_buffer.h"
 
 namespace korrin {
 
@@ -12,6 +16,8 @@ namespace {
 constexpr uint8_t kMetadataMarker[] = {0xAB, 0xCD, 0xEF, 'M', 'a', 'x', 'M', 'i', 'n', 'd', '.', 'c', 'o', 'm'};
 constexpr int64_t kMarkerLength = sizeof kMetadataMarker;
 constexpr int64_t kDataSectionSeparator = 16;
+// The format puts the metadata in the file's last 128 KiB, so no search needs to read further back.
+constexpr int64_t kMetadataMaxSize = 128 * 1024;
 constexpr const char* kCorruptTree = "The MaxMind Db file's search tree is corrupt: ";
 
 [[noreturn]] void RaiseCorruptTree(const char* what) { throw EMMDBError(TMMDBErrorKind::CorruptSearchTree, std::string(kCorruptTree) + what); }
@@ -26,7 +32,8 @@ TMMDBMetadata DecodeMetadata(const TMMDBBuffer& database, int64_t metadataStart)
 // The last marker in the file wins; the metadata starts right after it.
 int64_t LocateMetadata(const TMMDBBuffer& database, const std::string& fileName) {
   const std::string_view bytes = database.View(0, database.Length());
-  for (int64_t pos = database.Length() - kMarkerLength; pos >= 0; --pos)
+  const int64_t first = std::max<int64_t>(0, database.Length() - kMetadataMaxSize);
+  for (int64_t pos = database.Length() - kMarkerLength; pos >= first; --pos)
     if (bytes[static_cast<size_t>(pos)] == '\xAB' && std::memcmp(bytes.data() + pos, kMetadataMarker, kMarkerLength) == 0)
       return pos + kMarkerLength;
   throw EMMDBError(TMMDBErrorKind::NotADatabase, Format("Could not find a MaxMind Db metadata marker in this file (%s). Is this a valid MaxMind Db file?",
@@ -52,12 +59,12 @@ uint32_t NodeRecord(const uint8_t* b, uint32_t index) {
 }  // namespace
 
 TMMDBReader::TMMDBReader(const std::string& fileName)
-    : TMMDBReader(std::make_unique<TMMDBArrayBuffer>(fileName), fileName) {}
+    : TMMDBReader(std::make_unique<TMMDBMappedBuffer>(fileName), fileName) {}
 
 TMMDBReader::TMMDBReader(std::vector<uint8_t> bytes, const std::string& fileName)
     : TMMDBReader(std::make_unique<TMMDBArrayBuffer>(std::move(bytes)), fileName) {}
 
-TMMDBReader::TMMDBReader(std::unique_ptr<TMMDBArrayBuffer> database, const std::string& fileName)
+TMMDBReader::TMMDBReader(std::unique_ptr<TMMDBBuffer> database, const std::string& fileName)
     : _database(std::move(database)),
       FMetadata(DecodeMetadata(*_database, LocateMetadata(*_database, fileName))),
       FDecoder(*_database, FMetadata.SearchTreeSize() + kDataSectionSeparator),
@@ -128,11 +135,19 @@ uint32_t TMMDBReader::FindAddressNode(const TMMDBIPAddress& address, int& prefix
   throw EMMDBError(TMMDBErrorKind::CorruptSearchTree, "Something bad happened");
 }
 
-void TMMDBReader::ResolveRecordInto(uint32_t record, TMMDBRecord& object) const {
+int64_t TMMDBReader::RecordOffset(uint32_t record) const {
   if (record < FNodeCount + kDataSectionSeparator) RaiseCorruptTree("contains pointer into the data section separator.");
   const int64_t offset = (int64_t{record} - FNodeCount) + FSearchTreeSize;
   if (offset >= _database->Length()) RaiseCorruptTree("contains pointer larger than the database.");
-  FDecoder.DecodeInto(object, offset);
+  return offset;
+}
+
+void TMMDBReader::ResolveRecordInto(uint32_t record, TMMDBRecord& object) const {
+  FDecoder.DecodeInto(object, RecordOffset(record));
+}
+
+std::string TMMDBReader::RecordJson(uint32_t record) const {
+  return MMDBValueJson(FDecoder, *_database, RecordOffset(record));
 }
 
 bool TMMDBReader::FindRecord(const TMMDBIPAddress& address, int& prefixLength, TMMDBRecord& object) {

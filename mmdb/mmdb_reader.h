@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "address/mmdb_ip_address.h"
-#include "mmdb/mmdb_array_buffer.h"
+#include "mmdb/mmdb_buffer.h"
 #include "mmdb/mmdb_decoder.h"
 #include "mmdb/mmdb_metadata.h"
 
@@ -15,7 +15,7 @@ namespace korrin {
 
 class TMMDBReader {
  public:
-  // Loads the whole file and decodes its metadata; raises on an unreadable file or bad metadata.
+  // Maps the file and decodes its metadata; raises on an unreadable file or bad metadata.
   explicit TMMDBReader(const std::string& fileName);
   // A database already in memory; `fileName` only names it in messages.
   TMMDBReader(std::vector<uint8_t> bytes, const std::string& fileName);
@@ -35,6 +35,8 @@ class TMMDBReader {
   uint32_t FindAddressNode(const TMMDBIPAddress& address, int& prefixLength);
   // Decodes the data record into `object`; only the fields whose keys the record holds change.
   void ResolveRecordInto(uint32_t record, TMMDBRecord& object) const;
+  // The data record as compact JSON, every key it stores included (mmdb/mmdb_json.h).
+  std::string RecordJson(uint32_t record) const;
   // A new record object owned by the reader, alive until the reader is destroyed.
   template <class T>
   T& ResolveRecord(uint32_t record) {
@@ -48,8 +50,10 @@ class TMMDBReader {
   bool FindRecord(const TMMDBIPAddress& address, int& prefixLength, TMMDBRecord& object);
 
  private:
-  TMMDBReader(std::unique_ptr<TMMDBArrayBuffer> database, const std::string& fileName);
+  TMMDBReader(std::unique_ptr<TMMDBBuffer> database, const std::string& fileName);
   uint32_t IPv4StartNode();
+  // Where the data record a tree record points at starts; raises when it is outside the data section.
+  int64_t RecordOffset(uint32_t record) const;
   // The walk for one record size, so the node layout is chosen once per look-up, not per node.
   template <int RecordSize>
   uint32_t WalkTree(const TMMDBIPAddress& address, uint32_t node, int& prefixLength) const;
@@ -57,7 +61,7 @@ class TMMDBReader {
   // walk starts and at every node read.
   void CheckTree() const;
 
-  std::unique_ptr<TMMDBArrayBuffer> _database;
+  std::unique_ptr<TMMDBBuffer> _database;
   uint32_t _IPv4Start = 0;
   TMMDBMetadata FMetadata;
   TMMDBDecoder FDecoder;

@@ -40,6 +40,8 @@ class TMMDBRecordListBase {
   virtual void Clear() = 0;
   virtual TMMDBRecord& Add() = 0;
   virtual std::string KindName() const = 0;
+  // The memory one element takes, which the decoder's budget counts.
+  virtual int64_t ElementSize() const = 0;
 };
 
 // One row of a key table: the map key, the member's kind and how to reach the member.
@@ -96,6 +98,7 @@ class TMMDBRecordList : public TMMDBRecordListBase {
   std::string KindName() const override {
     return "TObjectList<uMMDBInfo." + std::string(T::KeyTable().ClassName()) + ">";
   }
+  int64_t ElementSize() const override { return sizeof(T); }
   int Count() const { return static_cast<int>(FCount); }
   const T& operator[](int index) const {
     if (index < 0 || static_cast<size_t>(index) >= FCount) throw std::out_of_range("TMMDBRecordList index");

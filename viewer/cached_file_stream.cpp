@@ -27,14 +27,15 @@ int64_t SaturatingAdd(int64_t a, int64_t b) {
 }
 
 int OpenReadOnly(const std::string& name) {
-  // Non-blocking, so that a FIFO cannot hold the open; it has no effect on files.
-  const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  // Non-blocking, so that a FIFO without a writer cannot hold the open; reads block again after.
+  const int fd = ::open(name == "-" ? "/dev/stdin" : name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) RaiseStreamError("Cannot open %s.", name, errno);
   struct stat st;
   if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
     ::close(fd);
     RaiseStreamError("Cannot open %s.", name, EISDIR);
   }
+  if (const int flags = ::fcntl(fd, F_GETFL); flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
   return fd;
 }
 
@@ -50,6 +51,9 @@ TBaseCachedFileStream::TBaseCachedFileStream(const std::string& FileName, int Ha
   }
   FCacheSize = CacheSize > 0 ? CacheSize : kDefaultCacheSize;
   FCache = std::make_unique<uint8_t[]>(FCacheSize);
+  // Files of /proc report no size but have contents: they are read like pipes.
+  struct stat st;
+  FSequential = ::fstat(FHandle, &st) == 0 && (!S_ISREG(st.st_mode) || st.st_size == 0);
 }
 
 TBaseCachedFileStream::~TBaseCachedFileStream() {
@@ -79,12 +83,33 @@ void TBaseCachedFileStream::SetSize(int64_t NewSize) {
 }
 
 int64_t TBaseCachedFileStream::FileSize() {
+  if (FSequential) return kMaxSequentialBytes;
   struct stat st;
   if (::fstat(FHandle, &st) != 0) RaiseStreamError("GetFileSizeEx failed for %s.", FFileName, errno);
   return st.st_size;
 }
 
 int32_t TBaseCachedFileStream::ReadAt(int64_t Offset, void* Buffer, int32_t Count) {
+  if (FSequential) {
+    if (Offset != FSequentialRead) {
+      FLastError = ESPIPE;
+      return -1;
+    }
+    int32_t total = 0;
+    while (total < Count && !FSequentialEnded) {
+      const ssize_t n = ::read(FHandle, static_cast<uint8_t*>(Buffer) + total, static_cast<size_t>(Count - total));
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        FLastError = errno;
+        return -1;
+      }
+      FSequentialEnded = n == 0;
+      total += static_cast<int32_t>(n);
+    }
+    FSequentialRead += total;
+    FLastError = 0;
+    return total;
+  }
   ssize_t n;
   do {
     n = ::pread(FHandle, Buffer, static_cast<size_t>(Count), Offset);
@@ -118,6 +143,9 @@ void TReadOnlyCachedFileStream::SetViewWindow(int64_t ViewStart, int64_t ViewLen
 }
 
 int32_t TReadOnlyCachedFileStream::ViewBytesFrom(int64_t Position, int32_t Count) {
+  if (FSequential && Position >= FViewLength && !FSequentialEnded)
+    throw EStreamError(Format("Stopped reading %s after %s bytes: a pipe or device is read no further.",
+                              FFileName.c_str(), FormatCount(FViewLength).c_str()));
   if (Position < 0 || Position >= FViewLength) {
     FLastError = kEndOfFileError;
     return 0;
@@ -127,7 +155,7 @@ int32_t TReadOnlyCachedFileStream::ViewBytesFrom(int64_t Position, int32_t Count
 
 bool TReadOnlyCachedFileStream::FillCache() {
   int64_t start = FPosition;
-  if (FUseAlignedCache && start > 0) start -= start % FCacheSize;
+  if (FUseAlignedCache && start > 0 && !FSequential) start -= start % FCacheSize;
   // An unreadable or empty block leaves the cache empty, so that it never claims stale bytes.
   FCacheStart = 0;
   FCacheEnd = 0;
@@ -147,7 +175,9 @@ bool TReadOnlyCachedFileStream::FillCache() {
 
 int32_t TReadOnlyCachedFileStream::Read(void* Buffer, int32_t Count) {
   if (Count <= 0) return 0;
-  if (FDisableStreamReadCacheRefCount > 0) {
+  // A sequential source cannot read again what the cache holds, so the cache serves it first.
+  const bool cached = FPosition >= FCacheStart && FPosition < FCacheEnd;
+  if (FDisableStreamReadCacheRefCount > 0 && !(FSequential && cached)) {
     const int32_t count = ViewBytesFrom(FPosition, Count);
     const int32_t n = count > 0 ? std::max(ReadAt(FViewStart + FPosition, Buffer, count), 0) : 0;
     FPosition += n;

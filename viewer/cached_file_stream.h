@@ -25,6 +25,9 @@ class TBaseCachedFileStream : public TStream {
  public:
   static constexpr int32_t kDefaultCacheSize = 16384;
   static constexpr int32_t kEndOfFileError = 38;
+  // A pipe, a device or a file without a size (/proc) is read in order up to its end, but no
+  // further than this, so that an endless one (/dev/zero) stops with a message.
+  static constexpr int64_t kMaxSequentialBytes = int64_t{16} << 30;
 
   ~TBaseCachedFileStream() override;
   TBaseCachedFileStream(const TBaseCachedFileStream&) = delete;
@@ -39,13 +42,17 @@ class TBaseCachedFileStream : public TStream {
   int32_t CacheSize() const { return FCacheSize; }
   int32_t LastError() const { return FLastError; }
   const std::string& FileName() const { return FFileName; }
+  // True for a source that can only be read in order, from its first byte to its end.
+  bool Sequential() const { return FSequential; }
 
  protected:
-  // Handle -1 opens FileName read-only and owns the descriptor; any other handle is borrowed.
+  // Handle -1 opens FileName ("-" is standard input) read-only and owns the descriptor; any
+  // other handle is borrowed.
   TBaseCachedFileStream(const std::string& FileName, int Handle, int32_t CacheSize);
 
   virtual int64_t FileSize();
-  // Positioned read that sets FLastError: 0 and the byte count, or the errno and -1.
+  // Positioned read that sets FLastError: 0 and the byte count, or the errno and -1. A sequential
+  // source reads only at the offset it has reached, and fills the whole count unless it ends.
   int32_t ReadAt(int64_t Offset, void* Buffer, int32_t Count);
 
   int FHandle = -1;
@@ -57,11 +64,15 @@ class TBaseCachedFileStream : public TStream {
   int64_t FCacheEnd = 0;
   std::string FFileName;
   int32_t FLastError = 0;
+  bool FSequential = false;
+  int64_t FSequentialRead = 0;  // bytes read so far from a sequential source
+  bool FSequentialEnded = false;
 };
 
 // The viewer's file stream: the view window, the cached read and the cache bypass. Reads end at
-// the end of the view window (for the whole file, its size when opened), so that a device or a
-// file that grows while it is read cannot keep a reader going forever.
+// the end of the view window (for the whole file, its size when opened), so that a file that
+// grows while it is read cannot keep a reader going forever; a sequential source is read to its
+// end and fails with a message past kMaxSequentialBytes.
 class TReadOnlyCachedFileStream : public TBaseCachedFileStream, public IDisableStreamReadCache {
  public:
   explicit TReadOnlyCachedFileStream(const std::string& FileName, int32_t CacheSize = 0);
@@ -77,7 +88,8 @@ class TReadOnlyCachedFileStream : public TBaseCachedFileStream, public IDisableS
   void EnableStreamReadCache() override { --FDisableStreamReadCacheRefCount; }
 
  protected:
-  int64_t FileSize() override { return FViewLength; }
+  // For a sequential source: the bytes read so far, as its size is not known before its end.
+  int64_t FileSize() override { return FSequential ? FSequentialRead : FViewLength; }
 
  private:
   bool FillCache();

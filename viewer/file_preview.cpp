@@ -15,9 +15,10 @@ namespace korrin {
 
 namespace {
 
+// "-" names standard input, which the stream opens.
 bool FileExists(const std::string& name) {
   struct stat st;
-  return !name.empty() && ::stat(name.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+  return name == "-" || (!name.empty() && ::stat(name.c_str(), &st) == 0 && !S_ISDIR(st.st_mode));
 }
 
 }  // namespace

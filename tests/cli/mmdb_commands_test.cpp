@@ -2,11 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <fstream>
 #include <regex>
 #include <string>
 #include <vector>
 
 #include "run_process.h"
+#include "test_json.h"
 
 namespace {
 
@@ -44,9 +47,10 @@ TEST(LookupCommand, FailuresGoToStandardErrorWithStatusOne) {
             "89.160.20.112,SE\n"
             "Unable to convert string \"bogus\" to IP address. (an IPv4 address has 4 parts, not 1)\n"
             "Unable to convert string \"::89.160.20.112\" to IP address. (only ::ffff: may precede an IPv4 part)\n");
-  run = Cli("lookup --mmdb " + kData + "GeoIP2-City-Test-Broken-Double-Format.mmdb 81.2.69.160");
+  // A record that fails to decode fails its own line only.
+  run = Cli("lookup --mmdb " + kData + "GeoIP2-City-Test-Broken-Double-Format.mmdb 81.2.69.160 1.2.3.4");
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.out, "The MaxMind DB file's data section contains bad data: invalid size of double.\n");
+  EXPECT_EQ(run.out, "1.2.3.4,\n81.2.69.160: The MaxMind DB file's data section contains bad data: invalid size of double.\n");
   EXPECT_EQ(Cli("lookup 1.1.1.1").status, 2);
 }
 
@@ -97,6 +101,100 @@ TEST(MMDBMetaCommand, PrintsTheMetadataLines) {
       << run.out;
   EXPECT_EQ(Cli("mmdb-meta " + kData + "missing.mmdb").out,
             "Cannot open file \"" + kData + "missing.mmdb\". No such file or directory\n");
+}
+
+TEST(LookupCommand, AnswersEachLineBeforeTheInputEndsAndGoesOnAfterABadOne) {
+  korrin::test::CliSession session({"lookup", "--network", "--mmdb", kData + "GeoIP2-Country-Test.mmdb"});
+  session.Write("89.160.20.112\n");
+  EXPECT_EQ(session.ReadLine(30000), "89.160.20.112,SE,89.160.20.112/28");
+  session.Write("no address\n2001:218::5\n");
+  EXPECT_EQ(session.ReadLine(30000), "2001:218::5,JP,2001:218::/32");
+  const auto end = session.Finish();
+  EXPECT_EQ(end.status, 1);
+  EXPECT_EQ(end.err, "Unable to convert string \"no address\" to IP address.\n");
+}
+
+bool SameJson(const korrin::test::Json& a, const korrin::test::Json& b) {
+  using korrin::test::Json;
+  if (a.kind != b.kind) return false;
+  switch (a.kind) {
+    case Json::Null: return true;
+    case Json::Bool: return a.boolean == b.boolean;
+    case Json::Number: return a.number == b.number;
+    case Json::String: return a.text == b.text;
+    case Json::Array:
+      return a.items.size() == b.items.size() &&
+             std::equal(a.items.begin(), a.items.end(), b.items.begin(), SameJson);
+    case Json::Object:
+      return a.members.size() == b.members.size() &&
+             std::all_of(a.members.begin(), a.members.end(), [&](const auto& m) { return SameJson(m.second, b[m.first]); });
+  }
+  return false;
+}
+
+TEST(LookupCommand, JsonGivesTheWholeRecordAsTheSourceDataHasIt) {
+  for (const char* name : {"GeoIP2-City-Test", "GeoIP2-Country-Test"}) {
+    const korrin::test::Json source =
+        korrin::test::ReadJsonFile(std::string(KORRIN_TEST_DATA_DIR) + "/source-data/" + name + ".json");
+    // Each network's first address, asked for with its prefix: an answer at the same prefix
+    // comes from that network and not from a more specific one inside it.
+    std::string input;
+    std::vector<std::pair<int, const korrin::test::Json*>> asked;
+    for (const auto& entry : source.items) {
+      const auto& [cidr, record] = entry.members.at(0);
+      std::string address = cidr.substr(0, cidr.find('/'));
+      int prefix = std::stoi(cidr.substr(cidr.find('/') + 1));
+      // "::a.b.c.d" networks are IPv4 networks of the IPv6 tree.
+      if (address.rfind("::", 0) == 0 && address.find('.') != std::string::npos) address.erase(0, 2), prefix -= 96;
+      input += address + "\n";
+      asked.emplace_back(prefix, &record);
+    }
+    const auto run = korrin::test::RunCli({"lookup", "--json", "--prefix", "--mmdb", kData + name + ".mmdb"}, input);
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::vector<std::string> lines;
+    for (size_t start = 0, end; (end = run.out.find('\n', start)) != std::string::npos; start = end + 1)
+      lines.push_back(run.out.substr(start, end - start));
+    ASSERT_EQ(lines.size(), asked.size());
+    size_t compared = 0;
+    for (size_t i = 0; i < lines.size(); ++i) {
+      const size_t first = lines[i].find(','), second = lines[i].find(',', first + 1);
+      if (std::stoi(lines[i].substr(first + 1, second - first - 1)) != asked[i].first) continue;
+      EXPECT_TRUE(SameJson(korrin::test::ParseJson(lines[i].substr(second + 1)), *asked[i].second)) << lines[i];
+      ++compared;
+    }
+    EXPECT_GT(compared, asked.size() * 3 / 4) << name;
+  }
+  EXPECT_EQ(Cli("lookup --json --mmdb " + kData + "GeoIP2-Country-Test.mmdb 10.0.0.1").out, "10.0.0.1,null\n");
+}
+
+TEST(Subcommands, EveryOneEndsWithAMessageWhenReadingRunsOutOfMemory) {
+  const std::string db = kData + "GeoIP2-Country-Test.mmdb";
+  const std::string csv = ::testing::TempDir() + "korrin-oom.csv";
+  { std::ofstream(csv) << "a,b\n1,2\n"; }
+  const std::string ini = ::testing::TempDir() + "korrin-oom.ini";
+  { std::ofstream(ini) << "[Settings]\n"; }
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"lookup", "--mmdb", db, "1.2.3.4"}, "\"" + db + "\""},
+      {{"mmdb-meta", db}, "\"" + db + "\""},
+      {{"count", csv}, "\"" + csv + "\""},
+      {{"preview", csv}, "\"" + csv + "\""},
+      {{"generate", "--quiet"}, "standard input"},
+      {{"generate", "--settings", ini}, "\"" + ini + "\""},
+      {{"reverse", "--server", "127.0.0.1"}, "standard input"},
+      {{"settings", "list", ini}, "\"" + ini + "\""},
+      {{"settings", "show", "--settings", ini}, "\"" + ini + "\""},
+  };
+  ::setenv("KORRIN_CLI_TEST_FAIL_READING", "1", 1);
+  for (const auto& [args, what] : cases) {
+    const auto run = korrin::test::RunCli(args, "10.0.0.1\n");
+    EXPECT_EQ(run.status, 1) << args[0];
+    EXPECT_EQ(run.err, "Out of memory while reading " + what + ".\n") << args[0];
+  }
+  ::unsetenv("KORRIN_CLI_TEST_FAIL_READING");
+  // A directory where lines are expected fails with a message, never an abort.
+  const auto run = korrin::test::RunCli({"reverse", "--server", "127.0.0.1", "/tmp"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "Cannot open file /tmp: Is a directory\n");
 }
 
 }  // namespace

@@ -10,8 +10,11 @@
 
 namespace korrin::test {
 
-ProcessResult RunCli(const std::vector<std::string>& args, const std::string& input, const std::string& stdoutPath) {
-  int in[2], out[2], err[2];
+namespace {
+
+// Starts korrin-cli on new pipes (standard output into `stdoutPath` when given); `in`, `out` and
+// `err` receive the parent's ends.
+pid_t Spawn(const std::vector<std::string>& args, const std::string& stdoutPath, int in[2], int out[2], int err[2]) {
   if (pipe(in) || pipe(out) || pipe(err)) throw std::runtime_error("pipe");
   const pid_t pid = fork();
   if (pid == 0) {
@@ -29,6 +32,14 @@ ProcessResult RunCli(const std::vector<std::string>& args, const std::string& in
   close(in[0]);
   close(out[1]);
   close(err[1]);
+  return pid;
+}
+
+}  // namespace
+
+ProcessResult RunCli(const std::vector<std::string>& args, const std::string& input, const std::string& stdoutPath) {
+  int in[2], out[2], err[2];
+  const pid_t pid = Spawn(args, stdoutPath, in, out, err);
   ProcessResult r;
   size_t written = 0;
   if (input.empty()) close(in[1]);
@@ -68,6 +79,58 @@ ProcessResult RunCliWords(const std::string& arguments, const std::string& input
     if (end > start) args.push_back(arguments.substr(start, end - start));
   }
   return RunCli(args, input);
+}
+
+CliSession::CliSession(const std::vector<std::string>& args) {
+  int in[2], out[2], err[2];
+  FPid = Spawn(args, "", in, out, err);
+  FIn = in[1];
+  FOut = out[0];
+  FErr = err[0];
+}
+
+CliSession::~CliSession() {
+  if (FPid > 0) Finish();
+}
+
+void CliSession::Write(const std::string& text) {
+  for (size_t written = 0; written < text.size();) {
+    const ssize_t n = write(FIn, text.data() + written, text.size() - written);
+    if (n <= 0) throw std::runtime_error("write");
+    written += static_cast<size_t>(n);
+  }
+}
+
+std::string CliSession::ReadLine(int timeoutMs) {
+  for (;;) {
+    if (const size_t end = FPending.find('\n'); end != std::string::npos) {
+      std::string line = FPending.substr(0, end);
+      FPending.erase(0, end + 1);
+      return line;
+    }
+    pollfd fd{FOut, POLLIN, 0};
+    if (poll(&fd, 1, timeoutMs) <= 0) return "<timeout>";
+    char buf[4096];
+    const ssize_t n = read(FOut, buf, sizeof buf);
+    if (n <= 0) return "<timeout>";
+    FPending.append(buf, static_cast<size_t>(n));
+  }
+}
+
+ProcessResult CliSession::Finish() {
+  ProcessResult r;
+  close(FIn);
+  r.out = FPending;
+  char buf[65536];
+  for (int fd : {FOut, FErr}) {
+    for (ssize_t n; (n = read(fd, buf, sizeof buf)) > 0;) (fd == FOut ? r.out : r.err).append(buf, static_cast<size_t>(n));
+    close(fd);
+  }
+  int status = 0;
+  waitpid(FPid, &status, 0);
+  FPid = -1;
+  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return r;
 }
 
 }  // namespace korrin::test

@@ -18,3 +18,26 @@ ProcessResult RunCli(const std::vector<std::string>& args, const std::string& in
 ProcessResult RunCliWords(const std::string& arguments, const std::string& input = "");
 
 }  // namespace korrin::test
+
+namespace korrin::test {
+
+// A korrin-cli run fed while it runs, for checking that answers come before the input ends.
+class CliSession {
+ public:
+  explicit CliSession(const std::vector<std::string>& args);
+  ~CliSession();
+  CliSession(const CliSession&) = delete;
+  CliSession& operator=(const CliSession&) = delete;
+
+  void Write(const std::string& text);
+  // The next line of standard output without its line break; "<timeout>" when none comes in time.
+  std::string ReadLine(int timeoutMs);
+  // Closes standard input and waits for the end: the rest of standard output and all of standard error.
+  ProcessResult Finish();
+
+ private:
+  int FPid = -1, FIn = -1, FOut = -1, FErr = -1;
+  std::string FPending;
+};
+
+}  // namespace korrin::test

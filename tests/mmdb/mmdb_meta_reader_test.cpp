@@ -3,10 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
 #include <map>
 
 #include "address/ip_types.h"
+#include "mmdb_test_writer.h"
 #include "test_json.h"
+#include "viewer/csv_parser.h"
 #include "viewer/tolerant_utf8.h"
 
 namespace korrin::test {
@@ -101,6 +106,36 @@ TEST(MetaReader, ComesThroughTheClassReferenceAndReportsReaderErrors) {
   EXPECT_FALSE(reader->EndOfLines());
   EXPECT_THROW(cls.Create(kData + "/test-data/nonexistent.mmdb", 1024), Exception);
   EXPECT_THROW(cls.Create(kData + "/test-data/GeoIP2-City-Test-Invalid-Node-Count.mmdb", 1024), Exception);
+}
+
+TEST(MetaReader, ValuesWithTheDelimiterAQuoteOrALineBreakAreQuotedSoColumnsStay) {
+  MMDBWriter w(4, 24, "Test-City");
+  w.SetMetadata("description", Map({{Str("en"), Str("Test, \"quoted\"")}}));
+  w.Insert("1.0.0.0/8",
+           Map({{Str("city"), Map({{Str("names"), Map({{Str("en"), Str("Blaine, Minnesota")}})}})},
+                {Str("subdivisions"), Array({Map({{Str("names"), Map({{Str("en"), Str("Say \"hi\"")}})}})})},
+                {Str("postal"), Map({{Str("code"), Str("12\r\n34")}})}}));
+  const Bytes bytes = w.Build();
+  const std::string path = ::testing::TempDir() + "korrin-quoted.mmdb";
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  TMMDBMetaReader reader(path, 1024);
+  const std::vector<std::string> lines = ReadAll(reader);
+  TCSVParser parser(64);
+  parser.SetDelimiter(u',');
+  auto columns = [&](const std::string& line) {
+    std::vector<std::string> out;
+    for (int32_t k = 0, n = parser.ParseLine(Utf8ToUtf16(line)); k < n; ++k) out.push_back(Utf16ToUtf8(parser.ColumnValue(k)));
+    return out;
+  };
+  const auto description = std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("description.en,", 0) == 0; });
+  ASSERT_NE(description, lines.end());
+  EXPECT_EQ(columns(*description), (std::vector<std::string>{"description.en", "Test, \"quoted\""}));
+  const std::vector<std::string> row = columns(lines.back());
+  ASSERT_EQ(row.size(), 11u) << lines.back();
+  EXPECT_EQ(row[8], "Blaine, Minnesota");
+  EXPECT_EQ(row[9], "Say \"hi\"");
+  EXPECT_EQ(row[10], "12\r\n34");
+  std::remove(path.c_str());
 }
 
 }  // namespace

@@ -8,7 +8,9 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <thread>
 
@@ -236,6 +238,23 @@ TEST(SettingsFile, AKilledSaveLeavesOneWholeVersion) {
       EXPECT_EQ(loaded_stored.GetSettings(i).Settings().Text(), stored.GetSettings(i).Settings().Text());
     first += 100000;
   }
+  // Killed saves may leave temporary files; the next save removes them, but not the temporary
+  // file of a save still running, nor files it did not make.
+  const pid_t gone = ::fork();
+  if (gone == 0) ::_exit(0);
+  ::waitpid(gone, nullptr, 0);
+  const std::vector<std::string> kept = {"korrin2.ini", "korrin2.ini." + std::to_string(::getppid()) + ".7.tmp",
+                                         "korrin2.ini.notes.tmp", "other.ini." + std::to_string(gone) + ".1.tmp"};
+  for (const std::string& name : kept)
+    if (name != "korrin2.ini") std::ofstream(folder / name) << "x";
+  std::ofstream(folder / ("korrin2.ini." + std::to_string(gone) + ".3.tmp")) << "left over";
+  SaveSettings(file, s, stored);
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  std::vector<std::string> expected = kept;
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(names, expected);
 }
 
 }  // namespace

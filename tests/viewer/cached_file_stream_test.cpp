@@ -5,10 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/viewer/test_streams.h"
@@ -167,18 +169,57 @@ TEST(CachedFileStreamTest, WildSeeksReadNothingInsteadOfFailing) {
   EXPECT_EQ(stream.Seek(INT64_MAX, TSeekOrigin::soCurrent), INT64_MAX);
 }
 
-TEST(CachedFileStreamTest, DevicesAndPipesReadAsTheirReportedSize) {
-  TReadOnlyCachedFileStream zero("/dev/zero");
+TEST(CachedFileStreamTest, PipesAndProcFilesReadToTheirEnd) {
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);
+  const std::string text = Pattern(50000);
+  std::thread writer([&] {
+    for (size_t at = 0; at < text.size(); at += 999)
+      if (::write(fds[1], text.data() + at, std::min<size_t>(999, text.size() - at)) < 0) break;
+    ::close(fds[1]);
+  });
+  {
+    TReadOnlyCachedFileStream pipe("/proc/self/fd/" + std::to_string(fds[0]), 1024);
+    EXPECT_TRUE(pipe.Sequential());
+    char mark[3];
+    ASSERT_EQ(pipe.Read(mark, 3), 3);
+    // Back to the start inside what the cache holds, then past it around the cache.
+    pipe.SetPosition(0);
+    pipe.DisableStreamReadCache();
+    std::string read(60000, '\0');
+    read.resize(static_cast<size_t>(pipe.Read(read.data(), 2000)));
+    std::vector<char> rest(60000);
+    for (int32_t n; (n = pipe.Read(rest.data(), 7000)) > 0;) read.append(rest.data(), static_cast<size_t>(n));
+    EXPECT_EQ(read, text);
+    EXPECT_EQ(pipe.Size(), 50000);
+  }
+  writer.join();
+  ::close(fds[0]);
+
+  TReadOnlyCachedFileStream status("/proc/self/status");
   char buffer[64];
-  EXPECT_EQ(zero.Read(buffer, 64), 0);
-  zero.DisableStreamReadCache();
-  EXPECT_EQ(zero.Read(buffer, 64), 0);
+  EXPECT_EQ(status.Read(buffer, 5), 5);
+  EXPECT_EQ(std::string(buffer, 5), "Name:");
+}
+
+TEST(CachedFileStreamTest, AnEndlessDeviceStopsWithAMessageAndAFIFOWithoutWriterIsEmpty) {
+  TReadOnlyCachedFileStream zero("/dev/zero", 4096);
+  zero.SetViewWindow(0, 100000);
+  std::vector<char> buffer(65536);
+  EXPECT_EQ(zero.Read(buffer.data(), 65536), 65536);
+  try {
+    while (zero.Read(buffer.data(), 65536) > 0) {
+    }
+    ADD_FAILURE() << "no error";
+  } catch (const EStreamError& e) {
+    EXPECT_EQ(std::string(e.what()), "Stopped reading /dev/zero after 100,000 bytes: a pipe or device is read no further.");
+  }
 
   const test::TTempFolder folder;
   const std::string fifo = folder / "fifo";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   TReadOnlyCachedFileStream pipe(fifo);  // must not wait for a writer
-  EXPECT_EQ(pipe.Read(buffer, 64), 0);
+  EXPECT_EQ(pipe.Read(buffer.data(), 64), 0);
 }
 
 TEST(CachedFileStreamTest, AFileThatGrowsWhileReadEndsAtItsOpeningSize) {

@@ -1,6 +1,8 @@
 // The file view window on real files: captions, rows and the "..." item, the two tabs, status mode,
 // cell line breaks, copying raw lines, counting rows with its abort and its error, the options and
 // the row limit, and the database through the main window's road.
+#include <functional>
+
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
@@ -358,8 +360,13 @@ class ViewWindowTest : public QObject {
     QStringList caption, metadata, typeRow, headerRow, cityRow;
     bool countOffered = true, limitLink = true;
     int tab = -1;
-    WhenModal([&](QWidget* window) {
+    // The database is read behind a wait dialog first; the viewer's window comes after it.
+    std::function<void(QWidget*)> inspect = [&](QWidget* window) {
       auto* table = window->findChild<TListViewEx*>("SourceView");
+      if (!table) {
+        WhenModal(inspect, window);
+        return;
+      }
       caption << window->windowTitle();
       metadata = table->ItemCells(0);
       typeRow = table->ItemCells(3);
@@ -373,7 +380,8 @@ class ViewWindowTest : public QObject {
                   window->findChild<TLabelEx*>("MaxRowsLabel")->cursor().shape() == Qt::PointingHandCursor;
       tab = window->findChild<QTabBar*>("SourceTabSet")->currentIndex();
       window->close();
-    });
+    };
+    WhenModal(inspect);
     ViewMMDBFile(kCity);
     QCOMPARE(caption, QStringList{kCity + " - GeoIP2 MMDB"});
     QCOMPARE(metadata, (QStringList{"1", "binary_format_major_version", "2"}));

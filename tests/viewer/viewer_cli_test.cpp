@@ -33,6 +33,20 @@ TEST(ViewerCliTest, CountPrintsTheRows) {
   EXPECT_EQ(RunCli("count").Status, 2);
 }
 
+TEST(ViewerCliTest, PipesStandardInputAndProcFilesAreReadToTheirEnd) {
+  for (const char* name : {"-", "/dev/stdin"}) {
+    EXPECT_EQ(test::RunCli({"count", name}, "h\n1\n2\n").out, "2\n") << name;
+    EXPECT_EQ(test::RunCli({"preview", name}, "a,b\n1,2\n").out, "a\tb\n1\t2\n") << name;
+  }
+  const test::ProcessResult status = test::RunCli({"count", "--no-header", "/proc/self/status"});
+  EXPECT_EQ(status.status, 0) << status.err;
+  EXPECT_GT(std::stoi(status.out), 10);
+  // An endless device ends at the row limit.
+  const test::ProcessResult zero = test::RunCli({"preview", "--max-rows", "3", "/dev/zero"});
+  EXPECT_EQ(zero.status, 0) << zero.err;
+  EXPECT_EQ(zero.err, "3+ rows\n");
+}
+
 TEST(ViewerCliTest, PreviewWritesTabSeparatedRows) {
   TTempFile file("name;note\n\"Smith; J\";\"two\nlines\"\nx;\"a\\\"b\"\nlast;row\n");
   struct Case {

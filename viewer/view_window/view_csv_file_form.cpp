@@ -30,6 +30,7 @@
 #include "forms/report_list_view.h"
 #include "forms/multi_input_box.h"
 #include "forms/wait_dialog_box.h"
+#include "viewer/cached_file_line_reader.h"
 
 namespace korrin {
 
@@ -206,6 +207,7 @@ void TViewCSVFileForm::Execute(const QString& Title, const QString& FileName, co
 
 void TViewCSVFileForm::Prepare(const QString& Title, const QString& FileName, const TViewFileOptions& Options) {
   FPreview.SetLineReaderClass(Options.LineReaderClass);
+  FReadsInBackground = Options.LineReaderClass && Options.LineReaderClass != &TCachedFileLineReader::Class();
   FTitle = Title;
   FPreviewFileName = FileName;
   setWindowTitle(FileName + QStringLiteral(" - ") + Title);
@@ -283,7 +285,12 @@ void TViewCSVFileForm::LoadPreview() {
 
 bool TViewCSVFileForm::ReadPreview(bool NoHeader) {
   FPreviewColumnWidths.clear();
-  const bool read = FPreview.ReadPreview(FPreviewFileName.toStdString(), NoHeader);
+  bool read = false;
+  const auto readPreview = [&] { read = FPreview.ReadPreview(FPreviewFileName.toStdString(), NoHeader); };
+  if (FReadsInBackground)
+    TWaitDialogBox::WaitForMethod(this, readPreview, FTitle, QStringLiteral("Reading..."), wdoElapsedLabel);
+  else
+    readPreview();
   ShowRowCount(FPreview.ShownRowCount(), FPreview.More());
   return read;
 }

@@ -104,6 +104,8 @@ class TViewCSVFileForm : public TVForm {
   bool FStatusMode = false;
   bool FShown = false;
   bool FCountNoHeader = false;
+  // A database's lines come from a walk of its tree: read behind the wait dialog, never on the UI thread.
+  bool FReadsInBackground = false;
   int64_t FRows = -1;
   QString FCountError;
   QString FModuleName;

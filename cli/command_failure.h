@@ -1,0 +1,22 @@
+#pragma once
+// How korrin-cli ends on a failure that no subcommand handles itself: any exception ends the
+// process with its message and the failure status, never with an abort, and running out of
+// memory names the input that was being read.
+#include <exception>
+#include <string>
+#include <vector>
+
+namespace korrin::cli {
+
+// Names the input a subcommand is about to read ("standard input" for "-"), for the message an
+// allocation failure gives.
+void ReadingInput(const std::string& fileName);
+
+// The lines of a text input ("-": standard input), named first for that message.
+std::vector<std::string> ReadInputLines(const std::string& fileName);
+
+// Writes the message of `e` to standard error after what standard output holds so far; returns
+// the failure status.
+int ReportFailure(const std::exception& e);
+
+}  // namespace korrin::cli
