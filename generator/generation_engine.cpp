@@ -1,6 +1,7 @@
 #include "generator/generation_engine.h"
 
 #include <algorithm>
+#include <bit>
 #include <filesystem>
 #include <memory>
 #include <utility>
@@ -8,8 +9,10 @@
 #include "address/ip_addr_list.h"
 #include "common/random.h"
 #include "common/text.h"
+#include "generator/address_progression.h"
 #include "generator/country_column.h"
 #include "generator/int_list.h"
+#include "generator/keyed_permutation.h"
 #include "generator/name_template.h"
 #include "generator/port_list.h"
 #include "generator/range_line.h"
@@ -19,25 +22,25 @@ namespace korrin {
 
 namespace {
 
-// The smallest b with 2^b >= x; 0 for x < 2.
-int Bits(int64_t x) {
-  int b = 0;
-  while (x > 1 && (int64_t{1} << b) < x) ++b;
-  return b;
-}
-
 // Progress counters are shared with the display thread: batch the per-address increments.
 constexpr int kProgressBatch = 1024;
 // Up-front reservation for the collected addresses, when the expected size is known.
 constexpr int64_t kMaxReserve = int64_t{1} << 22;
+// A count with exclusions walks at most this many addresses; past them it gives a bound.
+constexpr int64_t kMaxCountWalk = int64_t{1} << 24;
+// Generated names pad their counter to at most this many digits.
+constexpr int32_t kMaxCounterDigits = 64;
 
 struct TRangeEntry {
   std::string Name;
-  TIPAddr Base;
-  TIPAddr Mask;
-  int StepPosition;  // W - s: the lowest varying bit
-  int RandomBits;    // bits below the walked ones that get random 1 bits
+  TAddressProgression Walk;
 };
+
+// "2^k" for a power of two, as the window sizes are named; the number otherwise.
+std::string SizeText(const TWideCount& size) {
+  const int bits = size.IndexBits();
+  return size == TWideCount::PowerOfTwo(bits) ? Format("2^%d", bits) : size.ToString();
+}
 
 // One run of the engine: owns every list it builds, so an exception releases them all.
 // Candidates are collected addresses; their texts are written once, straight into the lines.
@@ -52,19 +55,37 @@ class TGenerationRun {
       p.SetMax(100);
       p.SetProcessed(0);
     });
+    if (E.GenerateNames() && E.CounterDigits() > kMaxCounterDigits)
+      throw Exception(Format("Too many digits (%d)\r\nMax. digit count: %d", E.CounterDigits(), kMaxCounterDigits));
+    Prepare();
+    CheckSizes();
     if (E.AddPortNumbers()) FPorts = ReadPortList(E.PortNumbers());
-    FCountMode = E.GenerateCountMode();
-    FCount = FCountMode == TGenerateCounts::gcAllCount ? 0 : E.GenerateCount();
-    ReadRanges();
-    if (E.DoExclude())
-      for (const auto& mask : E.ExcludeMasks())
-        if (!mask.empty()) FExcludes.Add(mask);
+    PrepareExcludes();
     Report([this](IProgressSink& p) {
       p.SetMax(FTotal);
       p.SetPosition(0);
       p.SetProcessed(0);
     });
     Generate();
+  }
+
+  TLineCount Count() {
+    Prepare();
+    PrepareExcludes();
+    TLineCount c{0, true};
+    if (FCountMode == TGenerateCounts::gcAllCount) {
+      for (size_t i = 0; i < FRanges.size(); ++i) c.Lines += EligibleCount(i, std::nullopt, c.Exact);
+    } else if (FCount > 0) {
+      const TWideCount n(static_cast<TUInt128>(FCount));
+      for (size_t i = 0; i < FRanges.size() && !(FCountMode == TGenerateCounts::gcTotalCount && c.Lines >= n); ++i)
+        c.Lines += std::min(n, EligibleCount(i, n, c.Exact));
+      if (FCountMode == TGenerateCounts::gcTotalCount && c.Lines >= n) {
+        c.Lines = n;
+        c.Exact = true;  // however many more the bounded ranges hold, the run stops at n
+      }
+    }
+    if (E.AddPortNumbers()) c.Lines = c.Lines.Times(CountPorts(E.PortNumbers()));
+    return c;
   }
 
  private:
@@ -74,42 +95,85 @@ class TGenerationRun {
   }
   bool Terminated() const { return FProgress && FProgress->Terminated(); }
 
-  void ReadRanges() {
+  void Prepare() {
+    FCountMode = E.GenerateCountMode();
+    FCount = FCountMode == TGenerateCounts::gcAllCount ? 0 : E.GenerateCount();
+    for (const auto& line : E.IPRanges()) {
+      auto range = ReadRangeLine(line);
+      if (range) FRanges.push_back({std::move(range->Name), ProgressionOf(*range)});
+    }
+  }
+
+  void PrepareExcludes() {
+    if (E.DoExclude())
+      for (const auto& mask : E.ExcludeMasks())
+        if (!mask.empty()) FExcludes.Add(mask);
+  }
+
+  // The size limits, then the one bound on the lines, all before anything is allocated.
+  void CheckSizes() {
     const int32_t maxIPs = E.MaxIPs();
-    const int bitsMax = Bits(maxIPs);
-    const int bitsCount = Bits(FCount);
+    const TWideCount windowMax = TWideCount::PowerOfTwo(std::bit_width(static_cast<uint32_t>(maxIPs - 1)));
     if (FCountMode == TGenerateCounts::gcTotalCount) {
       FTotal = FCount;
       if (FCount > maxIPs) throw Exception(Format("Too many IPs (%d)\r\nMax. IP count: %d", FCount, maxIPs));
     }
-    for (const auto& line : E.IPRanges()) {
-      auto range = ReadRangeLine(line);
-      if (!range) continue;
-      const int w = FamilyWidth(range->Base.ip_family);
-      int s = range->SuffixStart;
-      const int p = range->Prefix;
-      int r = 0;
-      if (E.RandomOrder() && FCountMode != TGenerateCounts::gcAllCount && s - p > bitsCount) {
-        r = s - p - bitsCount;
-        s = p + bitsCount;
-      }
+    TWideCount addresses;
+    for (const TRangeEntry& range : FRanges) {
+      const TWideCount size = range.Walk.Count();
       if (FCountMode == TGenerateCounts::gcForEach) {
         FTotal += FCount;
         if (FTotal > maxIPs)
           throw Exception(Format("Too many IPs (%lld)\r\nMax. IP count: %d", static_cast<long long>(FTotal), maxIPs));
+        addresses += std::min(size, TWideCount(static_cast<TUInt128>(std::max(FCount, 0))));
       } else if (FCountMode == TGenerateCounts::gcAllCount) {
-        if (s - p > bitsMax) throw Exception(Format("Too many IPs (2^%d)\r\nMax. IP count: %d", s - p, maxIPs));
-        FTotal += int64_t{1} << (s - p);
+        if (size > windowMax)
+          throw Exception(Format("Too many IPs (%s)\r\nMax. IP count: %d", SizeText(size).c_str(), maxIPs));
+        FTotal += static_cast<int64_t>(size.Low());
+        addresses += size;
+      } else {
+        addresses += size;
       }
-      FRanges.push_back({std::move(range->Name), range->Base, MakeIPAddrMask(range->Base.ip_family, p, s), w - s, r});
     }
+    if (FCountMode == TGenerateCounts::gcTotalCount)
+      addresses = std::min(addresses, TWideCount(static_cast<TUInt128>(std::max(FCount, 0))));
     // Every address may become one line per port: refuse a run whose lines could not fit.
-    if (FPorts && !FPorts->empty() && FTotal > 0) {
-      const int64_t lines = FTotal * static_cast<int64_t>(FPorts->size());
-      if (lines > E.MaxLines())
-        throw Exception(Format("Too many lines (%lld)\r\nMax. line count: %lld", static_cast<long long>(lines),
-                               static_cast<long long>(E.MaxLines())));
+    const TWideCount lines = E.AddPortNumbers() ? addresses.Times(CountPorts(E.PortNumbers())) : addresses;
+    if (lines > TWideCount(static_cast<TUInt128>(E.MaxLines())))
+      throw Exception(Format("Too many lines (%s)\r\nMax. line count: %lld", lines.ToString().c_str(),
+                             static_cast<long long>(E.MaxLines())));
+  }
+
+  // Whether the address at index of range's walk passes the usable-host rule and the
+  // exclusions; text is scratch space for the address text.
+  bool Eligible(const TAddressProgression& walk, TUInt128 index, const TIPAddr& address, std::string& text) const {
+    if (E.UsableHostIPAddresses() && walk.IsNetworkEnd(index)) return false;
+    if (FExcludes.Count() == 0) return true;
+    text.clear();
+    AppendIPAddrText(text, address, E.EscapeIPv6());
+    return !FExcludes.AnyMatches(text);
+  }
+
+  // The eligible addresses of range i, counted up to cap; a range too large to walk within the
+  // budget gives its size less the usable-host ends, and clears exact.
+  TWideCount EligibleCount(size_t i, std::optional<TWideCount> cap, bool& exact) {
+    const TAddressProgression& walk = FRanges[i].Walk;
+    const TWideCount size = walk.Count();
+    const TWideCount ends = E.UsableHostIPAddresses() && walk.NetworkEnds ? std::min(size, TWideCount(2)) : 0;
+    if (FExcludes.Count() == 0) return size - ends;
+    if (size > TWideCount(static_cast<TUInt128>(FCountWalkLeft))) {
+      exact = false;
+      return size - ends;
     }
+    FCountWalkLeft -= static_cast<int64_t>(size.Low());
+    std::string text;
+    TWideCount eligible;
+    for (TUInt128 index = 0; !Terminated(); ++index) {
+      if (Eligible(walk, index, walk.At(index), text)) eligible += 1;
+      if ((cap && eligible >= *cap) || index == walk.LastIndex) break;
+    }
+    if (Terminated()) exact = false;
+    return eligible;
   }
 
   void Generate() {
@@ -129,18 +193,32 @@ class TGenerationRun {
     FAddresses.SetCapacity(reserve);
     if (FNeedOrigins) FRangeIndexes.SetCapacity(reserve);
 
-    const bool inOrderCount = !E.RandomOrder() && FCountMode != TGenerateCounts::gcAllCount;
-    for (int i = 0; i < static_cast<int>(FRanges.size()) && !Terminated(); ++i) {
-      Walk(i, inOrderCount);
-      if (FCountMode == TGenerateCounts::gcForEach) {
-        Select(FCount);
+    const int ranges = static_cast<int>(FRanges.size());
+    if (FCountMode == TGenerateCounts::gcAllCount) {
+      for (int i = 0; i < ranges && !Terminated(); ++i) Walk(i, false);
+      if (E.RandomOrder()) EmitShuffled();
+      else EmitInOrder(CandidateCount());
+    } else if (!E.RandomOrder()) {
+      for (int i = 0; i < ranges && !Terminated(); ++i) {
+        Walk(i, true);
+        if (FCountMode == TGenerateCounts::gcForEach) {
+          EmitInOrder(FCount);
+          FFirstCandidate = FAddresses.Count();
+        } else if (CandidateCount() >= FCount) {
+          break;
+        }
+      }
+      if (FCountMode == TGenerateCounts::gcTotalCount) EmitInOrder(FCount);
+    } else if (FCountMode == TGenerateCounts::gcTotalCount) {
+      Sample(0, ranges);
+      EmitInOrder(CandidateCount());
+    } else {
+      for (int i = 0; i < ranges && !Terminated(); ++i) {
+        Sample(i, i + 1);
+        EmitInOrder(CandidateCount());
         FFirstCandidate = FAddresses.Count();
-      } else if (inOrderCount && CandidateCount() >= FCount) {
-        break;
       }
     }
-    if (FCountMode == TGenerateCounts::gcAllCount) Select(CandidateCount());
-    else if (FCountMode == TGenerateCounts::gcTotalCount) Select(FCount);
 
     if (FCountries) AppendCountryCodes();
     if (E.GenerateNames()) PutNamesInFront();
@@ -148,59 +226,84 @@ class TGenerationRun {
     else ipList.Append(FLines);
   }
 
-  void Walk(int rangeIndex, bool inOrderCount) {
-    const TRangeEntry& range = FRanges[static_cast<size_t>(rangeIndex)];
-    TIPAddr start = range.Base;
-    AndIPAddr(start, range.Mask);
-    TIPAddr end = range.Mask;
-    NotIPAddr(end);
-    OrIPAddr(end, start);
-    const bool usable = E.UsableHostIPAddresses();
-    const bool escape = E.EscapeIPv6();
-    const bool excluding = FExcludes.Count() > 0;
+  // Collects one eligible address of range rangeIndex, with its progress report batched.
+  void Collect(const TIPAddr& address, int rangeIndex, int& unreported) {
+    FAddresses.Add(address);
+    if (FNeedOrigins) FRangeIndexes.Add(rangeIndex);
+    if (++unreported == kProgressBatch) Flush(unreported);
+  }
+  void Flush(int& unreported) {
+    Report([unreported](IProgressSink& p) {
+      p.IncProgress(unreported);
+      p.IncProcessed(unreported);
+    });
+    unreported = 0;
+  }
+
+  // Collects the eligible addresses of one range in order, stopping at the count when asked.
+  void Walk(int rangeIndex, bool stopAtCount) {
+    const TAddressProgression& walk = FRanges[static_cast<size_t>(rangeIndex)].Walk;
     std::string text;
     int unreported = 0;
-    auto flush = [&] {
-      Report([unreported](IProgressSink& p) {
-        p.IncProgress(unreported);
-        p.IncProcessed(unreported);
-      });
-      unreported = 0;
-    };
-    for (TIPAddr current = start; SameMaskedIPAddr(current, start, range.Mask);) {
+    for (TUInt128 index = 0;; ++index) {
       if (Terminated()) break;  // keep what was collected
-      TIPAddr v = current;
-      if (range.RandomBits > 0) RandomizeIPAddrBits(v, range.StepPosition - range.RandomBits, range.RandomBits, FRandom);
-      bool take = !(usable && (SameIPAddr(v, start) || SameIPAddr(v, end)));
-      if (take && excluding) {
-        text.clear();
-        AppendIPAddrText(text, v, escape);
-        take = !FExcludes.AnyMatches(text);
+      const TIPAddr address = walk.At(index);
+      if (Eligible(walk, index, address, text)) {
+        Collect(address, rangeIndex, unreported);
+        if (stopAtCount && CandidateCount() >= FCount) break;
       }
-      if (take) {
-        FAddresses.Add(v);
-        if (FNeedOrigins) FRangeIndexes.Add(rangeIndex);
-        if (++unreported == kProgressBatch) flush();
-        if (inOrderCount && CandidateCount() >= FCount) break;
-      }
-      IncIPAddr(current, range.StepPosition);
-      if (SameIPAddr(current, start)) break;
+      if (index == walk.LastIndex) break;
     }
-    flush();
+    Flush(unreported);
+  }
+
+  // Collects a uniform sample of FCount eligible addresses of the ranges first .. end - 1
+  // together, in random order: the first eligible ones of a keyed permutation of all their
+  // addresses. Each address is looked at once at most, so the search ends when the ranges hold
+  // fewer, and it stops early at Break.
+  void Sample(int first, int end) {
+    std::vector<TWideCount> starts;  // the index of each range's first address in the whole
+    TWideCount size;
+    for (int i = first; i < end; ++i) {
+      starts.push_back(size);
+      size += FRanges[static_cast<size_t>(i)].Walk.Count();
+    }
+    const TKeyedPermutation order(size, FRandom);
+    std::string text;
+    int unreported = 0;
+    for (TWideCount j; j < size && CandidateCount() < FCount && !Terminated(); j += 1) {
+      const TWideCount x = order(j);
+      const auto at = std::upper_bound(starts.begin(), starts.end(), x) - 1;
+      const int rangeIndex = first + static_cast<int>(at - starts.begin());
+      const TAddressProgression& walk = FRanges[static_cast<size_t>(rangeIndex)].Walk;
+      const TUInt128 index = (x - *at).Low();
+      const TIPAddr address = walk.At(index);
+      if (Eligible(walk, index, address, text)) Collect(address, rangeIndex, unreported);
+    }
+    Flush(unreported);
   }
 
   // The candidates are the addresses collected since FFirstCandidate.
   int64_t CandidateCount() const { return FAddresses.Count() - FFirstCandidate; }
 
-  void Select(int64_t k) {
-    k = std::min<int64_t>(k, CandidateCount());
-    if (k <= 0) return;
+  void ReserveLines(int64_t k) {
     FLines.reserve(FLines.size() + static_cast<size_t>(k) * (FPorts ? FPorts->size() : 1),
                    FLines.Text().size() + static_cast<size_t>(k) * 16);
-    if (!E.RandomOrder()) {
-      for (int64_t j = 0; j < k; ++j) Emit(FFirstCandidate + static_cast<int>(j));
-      return;
-    }
+  }
+
+  // The first k candidates in their order: a walk's order, or a sample's random one.
+  void EmitInOrder(int64_t k) {
+    k = std::min<int64_t>(k, CandidateCount());
+    if (k <= 0) return;
+    ReserveLines(k);
+    for (int64_t j = 0; j < k; ++j) Emit(FFirstCandidate + static_cast<int>(j));
+  }
+
+  // Every candidate, in a uniformly random order.
+  void EmitShuffled() {
+    const int64_t k = CandidateCount();
+    if (k <= 0) return;
+    ReserveLines(k);
     std::vector<int> candidates(static_cast<size_t>(CandidateCount()));
     for (size_t i = 0; i < candidates.size(); ++i) candidates[i] = FFirstCandidate + static_cast<int>(i);
     // The draws depend only on how many are left, so they are made ahead and their candidates
@@ -305,6 +408,7 @@ class TGenerationRun {
   TGenerateCounts FCountMode = TGenerateCounts::gcAllCount;
   int32_t FCount = 0;
   int64_t FTotal = 0;
+  int64_t FCountWalkLeft = kMaxCountWalk;
   std::vector<TRangeEntry> FRanges;
   TExcludeList FExcludes;
   TRandom FRandom;
@@ -327,5 +431,7 @@ bool TKorrinUtils::PerformGenerateIPList(std::string& resultText) {
   if (FProgress) FProgress->SetPosition(FProgress->Max());
   return true;
 }
+
+TLineCount TKorrinUtils::CountIPList() { return TGenerationRun(*this, FProgress).Count(); }
 
 }  // namespace korrin

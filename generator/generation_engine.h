@@ -9,10 +9,17 @@
 
 #include "common/text_lines.h"
 #include "generator/progress_sink.h"
+#include "generator/wide_count.h"
 
 namespace korrin {
 
 enum class TGenerateCounts { gcAllCount, gcTotalCount, gcForEach };
+
+// The lines a run would give: exact, or an upper bound where exclusions were not walked.
+struct TLineCount {
+  TWideCount Lines;
+  bool Exact = true;
+};
 
 class TKorrinUtils {
  public:
@@ -22,6 +29,9 @@ class TKorrinUtils {
   // Returns true when the run completed, with "%d IPs generated." in resultText; raises
   // korrin::Exception with the message to show otherwise.
   bool PerformGenerateIPList(std::string& resultText);
+  // Counts the lines the run would give, generating none and applying none of its limits;
+  // raises korrin::Exception for a malformed exclusion mask.
+  TLineCount CountIPList();
 
   TGenerateCounts GenerateCountMode() const { return FGenerateCountMode; }
   void SetGenerateCountMode(TGenerateCounts v) { FGenerateCountMode = v; }

@@ -13,6 +13,7 @@ struct TRangeLine {
   TIPAddr Base;
   int Prefix = 0;       // p: the top p bits are the fixed network
   int SuffixStart = 0;  // s: the lowest W - s bits are a fixed suffix; bits between vary
+  std::optional<TIPAddr> Last;  // set for "a-b" ranges: every address from Base to Last
 };
 
 // Empty when the line is to be skipped: blank, a ";" comment, or any part that does not read.

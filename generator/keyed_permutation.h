@@ -1,0 +1,32 @@
+#pragma once
+// A keyed pseudo-random permutation of 0 .. size - 1, evaluated one index at a time. A random
+// sample walks its ranges in this order and keeps the first N eligible addresses: the picks are
+// the only memory it needs, however large the ranges, and the walk ends after every index once,
+// however few addresses are eligible. Floyd's method and rejection with a set were the other
+// choices; both keep every index drawn, and with most addresses excluded both draw without end.
+#include <cstdint>
+
+#include "common/random.h"
+#include "generator/wide_count.h"
+
+namespace korrin {
+
+class TKeyedPermutation {
+ public:
+  // Draws the keys from rng: the same generator state gives the same permutation.
+  TKeyedPermutation(const TWideCount& size, TRandom& rng);
+  // The image of index, for index < size.
+  TWideCount operator()(const TWideCount& index) const;
+
+ private:
+  TWideCount Encrypt(const TWideCount& x) const;
+
+  static constexpr int kRounds = 6;
+  TWideCount FSize;
+  int FLowBits;
+  TUInt128 FLowMask;
+  TUInt128 FHighMask;
+  uint64_t FKeys[kRounds];
+};
+
+}  // namespace korrin
