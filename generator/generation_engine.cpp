@@ -77,12 +77,11 @@ class TGenerationRun {
       for (size_t i = 0; i < FRanges.size(); ++i) c.Lines += EligibleCount(i, std::nullopt, c.Exact);
     } else if (FCount > 0) {
       const TWideCount n(static_cast<TUInt128>(FCount));
-      for (size_t i = 0; i < FRanges.size() && !(FCountMode == TGenerateCounts::gcTotalCount && c.Lines >= n); ++i)
+      const bool total = FCountMode == TGenerateCounts::gcTotalCount;
+      // A total is reached, exactly, once the ranges counted exactly hold n.
+      for (size_t i = 0; i < FRanges.size() && !(total && c.Exact && c.Lines >= n); ++i)
         c.Lines += std::min(n, EligibleCount(i, n, c.Exact));
-      if (FCountMode == TGenerateCounts::gcTotalCount && c.Lines >= n) {
-        c.Lines = n;
-        c.Exact = true;  // however many more the bounded ranges hold, the run stops at n
-      }
+      if (total) c.Lines = std::min(c.Lines, n);
     }
     if (E.AddPortNumbers()) c.Lines = c.Lines.Times(CountPorts(E.PortNumbers()));
     return c;

@@ -1,14 +1,13 @@
 #include "generator/keyed_permutation.h"
 
-#include <algorithm>
+#include <utility>
 
 namespace korrin {
 
 namespace {
 
-// Below this many bits a Feistel network has too few round functions to mix well; the smaller
-// domain is reached by cycle walking, which costs at most 2^kMinBits steps over a whole walk.
-constexpr int kMinBits = 16;
+// Up to this size the permutation is a shuffled table.
+constexpr uint64_t kTableSize = 4096;
 
 uint64_t Mix(uint64_t x) {
   x ^= x >> 30;
@@ -29,7 +28,13 @@ TUInt128 LowMask(int bits) { return bits >= 128 ? ~TUInt128{0} : (TUInt128{1} <<
 }  // namespace
 
 TKeyedPermutation::TKeyedPermutation(const TWideCount& size, TRandom& rng) : FSize(size) {
-  const int bits = std::max(size.IndexBits(), kMinBits);
+  if (size <= TWideCount(kTableSize)) {
+    FTable.resize(static_cast<size_t>(size.Low()));
+    for (uint32_t i = 0; i < FTable.size(); ++i) FTable[i] = i;
+    for (size_t left = FTable.size(); left > 1; --left) std::swap(FTable[left - 1], FTable[RandomBelow(rng, left)]);
+    return;
+  }
+  const int bits = size.IndexBits();
   FLowBits = bits / 2;
   FLowMask = LowMask(FLowBits);
   FHighMask = LowMask(bits - FLowBits);
@@ -49,6 +54,7 @@ TWideCount TKeyedPermutation::Encrypt(const TWideCount& x) const {
 }
 
 TWideCount TKeyedPermutation::operator()(const TWideCount& index) const {
+  if (!FTable.empty()) return FTable[static_cast<size_t>(index.Low())];
   // Cycle walking: images outside 0 .. size - 1 are encrypted again until one falls inside,
   // which keeps a bijection on the smaller set.
   TWideCount y = Encrypt(index);

@@ -4,7 +4,10 @@
 // the only memory it needs, however large the ranges, and the walk ends after every index once,
 // however few addresses are eligible. Floyd's method and rejection with a set were the other
 // choices; both keep every index drawn, and with most addresses excluded both draw without end.
+// Small sizes are shuffled into a table instead: exact, and cheap where a Feistel network over
+// a few bits would mix poorly or walk many cycles.
 #include <cstdint>
+#include <vector>
 
 #include "common/random.h"
 #include "generator/wide_count.h"
@@ -23,10 +26,11 @@ class TKeyedPermutation {
 
   static constexpr int kRounds = 6;
   TWideCount FSize;
-  int FLowBits;
-  TUInt128 FLowMask;
-  TUInt128 FHighMask;
-  uint64_t FKeys[kRounds];
+  std::vector<uint32_t> FTable;  // the whole permutation, for small sizes
+  int FLowBits = 0;
+  TUInt128 FLowMask = 0;
+  TUInt128 FHighMask = 0;
+  uint64_t FKeys[kRounds] = {};
 };
 
 }  // namespace korrin
