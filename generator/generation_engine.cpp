@@ -26,8 +26,9 @@ namespace {
 constexpr int kProgressBatch = 1024;
 // Up-front reservation for the collected addresses, when the expected size is known.
 constexpr int64_t kMaxReserve = int64_t{1} << 22;
-// A count with exclusions walks at most this many addresses; past them it gives a bound.
-constexpr int64_t kMaxCountWalk = int64_t{1} << 24;
+// A count with exclusions walks at most this many addresses (about a third of a second); past
+// them it gives a bound.
+constexpr int64_t kMaxCountWalk = int64_t{1} << 22;
 // Generated names pad their counter to at most this many digits.
 constexpr int32_t kMaxCounterDigits = 64;
 
@@ -153,26 +154,26 @@ class TGenerationRun {
     return !FExcludes.AnyMatches(text);
   }
 
-  // The eligible addresses of range i, counted up to cap; a range too large to walk within the
-  // budget gives its size less the usable-host ends, and clears exact.
+  // The eligible addresses of range i, counted up to cap. Past the walk budget (or at Break) the
+  // rest of the range counts as eligible, which makes the result an upper bound and clears exact.
   TWideCount EligibleCount(size_t i, std::optional<TWideCount> cap, bool& exact) {
     const TAddressProgression& walk = FRanges[i].Walk;
     const TWideCount size = walk.Count();
-    const TWideCount ends = E.UsableHostIPAddresses() && walk.NetworkEnds ? std::min(size, TWideCount(2)) : 0;
+    const bool usableEnds = E.UsableHostIPAddresses() && walk.NetworkEnds;
+    const TWideCount ends = usableEnds ? std::min(size, TWideCount(2)) : 0;
     if (FExcludes.Count() == 0) return size - ends;
-    if (size > TWideCount(static_cast<TUInt128>(FCountWalkLeft))) {
-      exact = false;
-      return size - ends;
-    }
-    FCountWalkLeft -= static_cast<int64_t>(size.Low());
     std::string text;
     TWideCount eligible;
-    for (TUInt128 index = 0; !Terminated(); ++index) {
+    for (TUInt128 index = 0;; ++index) {
+      if (FCountWalkLeft == 0 || Terminated()) {
+        exact = false;
+        // Once the walk is past the first address, of the two ends only the last is left ahead.
+        return eligible + (size - TWideCount(index)) - (index == 0 ? ends : TWideCount(usableEnds ? 1 : 0));
+      }
+      --FCountWalkLeft;
       if (Eligible(walk, index, walk.At(index), text)) eligible += 1;
-      if ((cap && eligible >= *cap) || index == walk.LastIndex) break;
+      if ((cap && eligible >= *cap) || index == walk.LastIndex) return eligible;
     }
-    if (Terminated()) exact = false;
-    return eligible;
   }
 
   void Generate() {

@@ -17,7 +17,9 @@ uint64_t Mix(uint64_t x) {
   return x ^ (x >> 31);
 }
 
-// A round function over halves of up to 96 bits.
+// The round functions: one mix for halves of up to 64 bits (domains up to 2^128), three for
+// the wider halves of larger domains.
+uint64_t Round(uint64_t half, uint64_t key) { return Mix(half ^ key); }
 TUInt128 Round(TUInt128 half, uint64_t key) {
   const uint64_t a = Mix(Mix(static_cast<uint64_t>(half) ^ key) ^ static_cast<uint64_t>(half >> 64));
   return (TUInt128{Mix(a + key)} << 64) | a;
@@ -38,18 +40,30 @@ TKeyedPermutation::TKeyedPermutation(const TWideCount& size, TRandom& rng) : FSi
   FLowBits = bits / 2;
   FLowMask = LowMask(FLowBits);
   FHighMask = LowMask(bits - FLowBits);
+  FWide = bits > 128;
   for (uint64_t& key : FKeys) key = rng();
 }
 
-TWideCount TKeyedPermutation::Encrypt(const TWideCount& x) const {
+template <typename THalf>
+void TKeyedPermutation::Rounds(THalf& high, THalf& low) const {
   // An unbalanced Feistel network: each round changes one half by a keyed function of the other,
   // so every round, and the whole, is a bijection of the 2^bits domain.
+  for (int i = 0; i < kRounds; ++i) {
+    if (i % 2 == 0) high ^= Round(low, FKeys[i]) & static_cast<THalf>(FHighMask);
+    else low ^= Round(high, FKeys[i]) & static_cast<THalf>(FLowMask);
+  }
+}
+
+TWideCount TKeyedPermutation::Encrypt(const TWideCount& x) const {
+  if (!FWide) {
+    auto high = static_cast<uint64_t>(x.Low() >> FLowBits);
+    auto low = static_cast<uint64_t>(x.Low() & FLowMask);
+    Rounds(high, low);
+    return (TUInt128{high} << FLowBits) | low;
+  }
   TUInt128 high = x.BitsFrom(FLowBits);
   TUInt128 low = x.Low() & FLowMask;
-  for (int i = 0; i < kRounds; ++i) {
-    if (i % 2 == 0) high ^= Round(low, FKeys[i]) & FHighMask;
-    else low ^= Round(high, FKeys[i]) & FLowMask;
-  }
+  Rounds(high, low);
   return TWideCount::Join(high, FLowBits, low);
 }
 

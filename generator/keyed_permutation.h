@@ -23,6 +23,8 @@ class TKeyedPermutation {
 
  private:
   TWideCount Encrypt(const TWideCount& x) const;
+  template <typename THalf>
+  void Rounds(THalf& high, THalf& low) const;
 
   static constexpr int kRounds = 6;
   TWideCount FSize;
@@ -30,6 +32,7 @@ class TKeyedPermutation {
   int FLowBits = 0;
   TUInt128 FLowMask = 0;
   TUInt128 FHighMask = 0;
+  bool FWide = false;  // a domain past 2^128, whose halves pass 64 bits
   uint64_t FKeys[kRounds] = {};
 };
 
