@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <algorithm>
+#include <charconv>
 #include <iostream>
 #include <memory>
 #include <utility>
@@ -55,7 +56,43 @@ struct GenerateOptions {
   std::string output;
   std::string join = "eol";
   bool quiet = false;
+  bool count = false;
+  std::string shard;  // "K/N", checked by ShardOf
 };
+
+struct TShard {
+  uint64_t Part = 1;  // 1 .. Parts
+  uint64_t Parts = 1;
+};
+
+// Decimal digits only, and no more than 64 bits hold.
+std::optional<uint64_t> UInt64Of(std::string_view text) {
+  uint64_t v = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+  if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return v;
+}
+
+// "K/N" with 1 <= K <= N; empty for any other text.
+std::optional<TShard> ShardOf(const std::string& text) {
+  const size_t slash = text.find('/');
+  if (slash == std::string::npos) return std::nullopt;
+  const auto part = UInt64Of(std::string_view(text).substr(0, slash));
+  const auto parts = UInt64Of(std::string_view(text).substr(slash + 1));
+  if (!part || !parts || *part < 1 || *part > *parts) return std::nullopt;
+  return TShard{*part, *parts};
+}
+
+// Part K of N consecutive parts that differ in size by one line at most: shard 1, 2 .. N
+// written one after another give the whole list.
+TTextLines ShardLines(const TTextLines& lines, const TShard& shard) {
+  const auto size = static_cast<TUInt128>(lines.size());
+  const auto from = static_cast<size_t>(size * (shard.Part - 1) / shard.Parts);
+  const auto to = static_cast<size_t>(size * shard.Part / shard.Parts);
+  TTextLines part;
+  for (size_t i = from; i < to; ++i) part.push_back(lines[i]);
+  return part;
+}
 
 // The name delimiter choice: a named item of the window's drop-down, or a custom text.
 void SetNameDelimiter(TKorrinSettings& choices, const std::string& name) {
@@ -166,6 +203,15 @@ int RunGenerate(const GenerateOptions& o) {
   try {
     Configure(engine, o);
     WarnAboutIdleOptions(o, engine);
+    if (!o.shard.empty() && engine.RandomOrder() && !o.seed) {
+      std::cerr << "--shard with random order needs --seed, so that every shard splits the same list" << std::endl;
+      return kExitUsage;
+    }
+    if (o.count) {
+      const TLineCount count = engine.CountIPList();
+      std::cout << (count.Exact ? "" : "at most ") << count.Lines.ToString() << std::endl;
+      return kExitOk;
+    }
     TProgressLine line(progress, !o.quiet);
     TInterruptGuard interrupt(progress);
     std::string result;
@@ -175,6 +221,10 @@ int RunGenerate(const GenerateOptions& o) {
     if (engine.SkippedLineCount() > 0 && engine.RangeLinesRead() == 0 && !progress.Terminated()) {
       std::cerr << "No range line could be read: nothing generated." << std::endl;
       return kExitFailure;
+    }
+    if (!o.shard.empty()) {
+      engine.IPList() = ShardLines(engine.IPList(), *ShardOf(o.shard));
+      result = Format("%d IPs generated.", static_cast<int>(engine.IPList().size()));
     }
     if (o.output.empty()) WriteToStdout(engine.IPList());
     else SaveListToFile(engine.IPList(), o.output, JoinDelimiter(o.join));
@@ -213,7 +263,12 @@ void AddGenerateCommand(CLI::App& app, int& status) {
   total->excludes(each);
   cmd->add_flag("--random", o->random, "Random selection and order");
   cmd->add_option("--seed", o->seed, "Seed of the random order: the same seed and input give the same output")
-      ->type_name("N");
+                   ->type_name("N")
+                   ->check(CLI::Validator(
+                       [](std::string& text) {
+                         return UInt64Of(text) ? std::string() : "a seed is a whole number from 0 to 2^64-1";
+                       },
+                       "0..18446744073709551615"));
   cmd->add_flag("--usable", o->usable, "Leave out the first and last address of each range");
   cmd->add_option("--exclude", o->excludes, "Leave out addresses matching a wildcard MASK, a network or a range (repeatable), e.g. *.0, "
                   "10.0.0.0/25, 10.0.0.10-10.0.0.20")
@@ -237,6 +292,15 @@ void AddGenerateCommand(CLI::App& app, int& status) {
       ->check(CLI::IsMember({"eol", "comma", "semicolon"}))
       ->capture_default_str();
   cmd->add_flag("--quiet", o->quiet, "No result text and no progress on standard error");
+  auto* count = cmd->add_flag("--count", o->count,
+                              "Print the number of lines the run would give (\"at most\" where exclusions make it a bound) "
+                              "and generate nothing");
+  auto* shard = cmd->add_option("--shard", o->shard,
+                                "Print part K of the list split into N consecutive parts; with --random give --seed too")
+                    ->type_name("K/N")
+                    ->check(CLI::Validator(
+                        [](std::string& text) { return ShardOf(text) ? std::string() : "K/N with 1 <= K <= N"; }, "K/N"));
+  count->excludes(shard);
   cmd->callback([o, &status] { status = RunGenerate(*o); });
 }
 

@@ -1,6 +1,7 @@
 #include "generator/generation_engine.h"
 
 #include <algorithm>
+#include <bit>
 #include <filesystem>
 #include <memory>
 #include <utility>
@@ -8,44 +9,46 @@
 #include "address/ip_addr_list.h"
 #include "common/random.h"
 #include "common/text.h"
+#include "generator/address_progression.h"
 #include "generator/country_column.h"
+#include "generator/exclude_list.h"
 #include "generator/int_list.h"
+#include "generator/keyed_permutation.h"
 #include "generator/name_template.h"
 #include "generator/port_list.h"
 #include "generator/range_line.h"
-#include "generator/exclude_list.h"
 
 namespace korrin {
 
 namespace {
 
-// The smallest b with 2^b >= x; 0 for x < 2.
-int Bits(int64_t x) {
-  int b = 0;
-  while (x > 1 && (int64_t{1} << b) < x) ++b;
-  return b;
-}
-
 // Progress counters are shared with the display thread: batch the per-address increments.
 constexpr int kProgressBatch = 1024;
 // Up-front reservation for the collected addresses, when the expected size is known.
 constexpr int64_t kMaxReserve = int64_t{1} << 22;
+// A count with exclusions walks at most this many addresses (about a third of a second); past
+// them it gives a bound.
+constexpr int64_t kMaxCountWalk = int64_t{1} << 22;
+// Generated names pad their counter to at most this many digits.
+constexpr int32_t kMaxCounterDigits = 64;
 
 struct TRangeEntry {
   std::string Name;
-  TIPAddr Base;
-  TIPAddr Mask;
-  int StepPosition;  // W - s: the lowest varying bit
-  int RandomBits;    // bits below the walked ones that get random 1 bits
-  std::optional<TIPAddr> Last;  // an "a-b" range: Base to Last, walked one by one
+  TAddressProgression Walk;
 };
+
+// "2^k" for a power of two, as the window sizes are named; the number otherwise.
+std::string SizeText(const TWideCount& size) {
+  const int bits = size.IndexBits();
+  return size == TWideCount::PowerOfTwo(bits) ? Format("2^%d", bits) : size.ToString();
+}
 
 // One run of the engine: owns every list it builds, so an exception releases them all.
 // Candidates are collected addresses; their texts are written once, straight into the lines.
 class TGenerationRun {
  public:
   TGenerationRun(TKorrinUtils& engine, IProgressSink* progress, TRangeLinesReport& report)
-      : E(engine), FProgress(progress), FReport(report) {}
+      : FEngine(engine), FProgress(progress), FReport(report) {}
 
   void Execute() {
     Report([](IProgressSink& p) {
@@ -54,21 +57,36 @@ class TGenerationRun {
       p.SetMax(100);
       p.SetProcessed(0);
     });
-    if (E.AddPortNumbers()) FPorts = ReadPortList(E.PortNumbers());
-    FCountMode = E.GenerateCountMode();
-    FCount = FCountMode == TGenerateCounts::gcAllCount ? 0 : E.GenerateCount();
-    FRandom.seed(E.RandomSeed() ? *E.RandomSeed() : FreshSeed());
-    ReadRanges();
-    FExcludes.SetEscapeIPv6(E.EscapeIPv6());
-    if (E.DoExclude())
-      for (const auto& mask : E.ExcludeMasks())
-        if (!mask.empty()) FExcludes.Add(mask);
+    if (FEngine.GenerateNames() && FEngine.CounterDigits() > kMaxCounterDigits)
+      throw Exception(Format("Too many digits (%d)\r\nMax. digit count: %d", FEngine.CounterDigits(), kMaxCounterDigits));
+    Prepare();
+    CheckSizes();
+    if (FEngine.AddPortNumbers()) FPorts = ReadPortList(FEngine.PortNumbers());
+    PrepareExcludes();
     Report([this](IProgressSink& p) {
       p.SetMax(FTotal);
       p.SetPosition(0);
       p.SetProcessed(0);
     });
     Generate();
+  }
+
+  TLineCount Count() {
+    Prepare();
+    PrepareExcludes();
+    TLineCount c{0, true};
+    if (FCountMode == TGenerateCounts::gcAllCount) {
+      for (size_t i = 0; i < FRanges.size(); ++i) c.Lines += EligibleCount(i, std::nullopt, c.Exact);
+    } else if (FCount > 0) {
+      const TWideCount n(static_cast<TUInt128>(FCount));
+      const bool total = FCountMode == TGenerateCounts::gcTotalCount;
+      // A total is reached, exactly, once the ranges counted exactly hold n.
+      for (size_t i = 0; i < FRanges.size() && !(total && c.Exact && c.Lines >= n); ++i)
+        c.Lines += std::min(n, EligibleCount(i, n, c.Exact));
+      if (total) c.Lines = std::min(c.Lines, n);
+    }
+    if (FEngine.AddPortNumbers()) c.Lines = c.Lines.Times(CountPorts(FEngine.PortNumbers()));
+    return c;
   }
 
  private:
@@ -78,18 +96,13 @@ class TGenerationRun {
   }
   bool Terminated() const { return FProgress && FProgress->Terminated(); }
 
-  void ReadRanges() {
-    const int32_t maxIPs = E.MaxIPs();
-    const int bitsMax = Bits(maxIPs);
-    const int bitsCount = Bits(FCount);
-    if (FCountMode == TGenerateCounts::gcTotalCount) {
-      FTotal = FCount;
-      if (FCount > maxIPs) throw Exception(Format("Too many IPs (%d)\r\nMax. IP count: %d", FCount, maxIPs));
-    }
+  void Prepare() {
+    FCountMode = FEngine.GenerateCountMode();
+    FCount = FCountMode == TGenerateCounts::gcAllCount ? 0 : FEngine.GenerateCount();
     FReport = TRangeLinesReport();
     std::string problem;
-    for (size_t index = 0; index < E.IPRanges().size(); ++index) {
-      const std::string& line = E.IPRanges()[index];
+    for (size_t index = 0; index < FEngine.IPRanges().size(); ++index) {
+      const std::string& line = FEngine.IPRanges()[index];
       auto range = ReadRangeLine(line, problem);
       if (!range) {
         if (!problem.empty() && FReport.SkippedCount++ < TKorrinUtils::kMaxSkippedLinesKept)
@@ -97,143 +110,205 @@ class TGenerationRun {
         continue;
       }
       ++FReport.Read;
-      const int w = FamilyWidth(range->Base.ip_family);
-      int s = range->SuffixStart;
-      const int p = range->Prefix;
-      int r = 0;
-      if (E.RandomOrder() && FCountMode != TGenerateCounts::gcAllCount && s - p > bitsCount) {
-        r = s - p - bitsCount;
-        s = p + bitsCount;
-      }
+      FRanges.push_back({std::move(range->Name), ProgressionOf(*range)});
+    }
+  }
+
+  void PrepareExcludes() {
+    FExcludes.SetEscapeIPv6(FEngine.EscapeIPv6());
+    if (FEngine.DoExclude())
+      for (const auto& mask : FEngine.ExcludeMasks())
+        if (!mask.empty()) FExcludes.Add(mask);
+  }
+
+  // The size limits, then the one bound on the lines, all before anything is allocated.
+  void CheckSizes() {
+    const int32_t maxIPs = FEngine.MaxIPs();
+    const TWideCount windowMax = TWideCount::PowerOfTwo(std::bit_width(static_cast<uint32_t>(maxIPs - 1)));
+    if (FCountMode == TGenerateCounts::gcTotalCount) {
+      FTotal = FCount;
+      if (FCount > maxIPs) throw Exception(Format("Too many IPs (%d)\r\nMax. IP count: %d", FCount, maxIPs));
+    }
+    TWideCount addresses;
+    for (const TRangeEntry& range : FRanges) {
+      const TWideCount size = range.Walk.Count();
       if (FCountMode == TGenerateCounts::gcForEach) {
         FTotal += FCount;
         if (FTotal > maxIPs)
           throw Exception(Format("Too many IPs (%lld)\r\nMax. IP count: %d", static_cast<long long>(FTotal), maxIPs));
-      } else if (FCountMode == TGenerateCounts::gcAllCount && range->Last) {
-        const uint64_t size = IPAddrSpanSize(range->Base, *range->Last);
-        if (size > static_cast<uint64_t>(maxIPs))
-          throw Exception(Format("Too many IPs (%llu)\r\nMax. IP count: %d", static_cast<unsigned long long>(size), maxIPs));
-        FTotal += static_cast<int64_t>(size);
+        addresses += std::min(size, TWideCount(static_cast<TUInt128>(std::max(FCount, 0))));
       } else if (FCountMode == TGenerateCounts::gcAllCount) {
-        if (s - p > bitsMax) throw Exception(Format("Too many IPs (2^%d)\r\nMax. IP count: %d", s - p, maxIPs));
-        FTotal += int64_t{1} << (s - p);
+        if (size > windowMax)
+          throw Exception(Format("Too many IPs (%s)\r\nMax. IP count: %d", SizeText(size).c_str(), maxIPs));
+        FTotal += static_cast<int64_t>(size.Low());
+        addresses += size;
+      } else {
+        addresses += size;
       }
-      if (range->Last) {
-        FRanges.push_back(SpanEntry(*range, bitsCount));
-        continue;
-      }
-      FRanges.push_back({std::move(range->Name), range->Base, MakeIPAddrMask(range->Base.ip_family, p, s), w - s, r, std::nullopt});
     }
+    if (FCountMode == TGenerateCounts::gcTotalCount)
+      addresses = std::min(addresses, TWideCount(static_cast<TUInt128>(std::max(FCount, 0))));
     // Every address may become one line per port: refuse a run whose lines could not fit.
-    if (FPorts && !FPorts->empty() && FTotal > 0) {
-      const int64_t lines = FTotal * static_cast<int64_t>(FPorts->size());
-      if (lines > E.MaxLines())
-        throw Exception(Format("Too many lines (%lld)\r\nMax. line count: %lld", static_cast<long long>(lines),
-                               static_cast<long long>(E.MaxLines())));
-    }
+    const TWideCount lines = FEngine.AddPortNumbers() ? addresses.Times(CountPorts(FEngine.PortNumbers())) : addresses;
+    if (lines > TWideCount(static_cast<TUInt128>(FEngine.MaxLines())))
+      throw Exception(Format("Too many lines (%s)\r\nMax. line count: %lld", lines.ToString().c_str(),
+                             static_cast<long long>(FEngine.MaxLines())));
   }
 
-  // Random counts walk a block of an "a-b" range from a random start, as they narrow a window.
-  TRangeEntry SpanEntry(TRangeLine& range, int bitsCount) {
-    const uint64_t size = IPAddrSpanSize(range.Base, *range.Last);
-    // Every bit may vary under the mask; the walk ends at Last.
-    const int w = FamilyWidth(range.Base.ip_family);
-    TRangeEntry entry{std::move(range.Name), range.Base, MakeIPAddrMask(range.Base.ip_family, 0, w), 0, 0, range.Last};
-    const uint64_t block = uint64_t{1} << std::min(bitsCount, 62);
-    if (E.RandomOrder() && FCountMode != TGenerateCounts::gcAllCount && size > block) {
-      AddToIPAddr(entry.Base, RandomBelow(FRandom, size - block + 1));
-      entry.Last = entry.Base;
-      AddToIPAddr(*entry.Last, block - 1);
+  // Whether the address at index of range's walk passes the usable-host rule and the
+  // exclusions.
+  bool Eligible(const TAddressProgression& walk, TUInt128 index, const TIPAddr& address) const {
+    if (FEngine.UsableHostIPAddresses() && walk.IsNetworkEnd(index)) return false;
+    return FExcludes.Count() == 0 || !FExcludes.Excludes(address);
+  }
+
+  // The eligible addresses of range i, counted up to cap. Past the walk budget (or at Break) the
+  // rest of the range counts as eligible, which makes the result an upper bound and clears exact.
+  TWideCount EligibleCount(size_t i, std::optional<TWideCount> cap, bool& exact) {
+    const TAddressProgression& walk = FRanges[i].Walk;
+    const TWideCount size = walk.Count();
+    const bool usableEnds = FEngine.UsableHostIPAddresses() && walk.NetworkEnds;
+    const TWideCount ends = usableEnds ? std::min(size, TWideCount(2)) : 0;
+    if (FExcludes.Count() == 0) return size - ends;
+    TWideCount eligible;
+    for (TUInt128 index = 0;; ++index) {
+      if (FCountWalkLeft == 0 || Terminated()) {
+        exact = false;
+        // Once the walk is past the first address, of the two ends only the last is left ahead.
+        return eligible + (size - TWideCount(index)) - (index == 0 ? ends : TWideCount(usableEnds ? 1 : 0));
+      }
+      --FCountWalkLeft;
+      if (Eligible(walk, index, walk.At(index))) eligible += 1;
+      if ((cap && eligible >= *cap) || index == walk.LastIndex) return eligible;
     }
-    return entry;
   }
 
   void Generate() {
-    if (E.ResolveIPCountry()) {
-      if (E.MMDBFilePath().empty()) throw Exception("Invalid arguments");
+    if (FEngine.ResolveIPCountry()) {
+      if (FEngine.MMDBFilePath().empty()) throw Exception("Invalid arguments");
       std::error_code ec;
-      if (!std::filesystem::exists(E.MMDBFilePath(), ec) || std::filesystem::is_directory(E.MMDBFilePath(), ec))
+      if (!std::filesystem::exists(FEngine.MMDBFilePath(), ec) || std::filesystem::is_directory(FEngine.MMDBFilePath(), ec))
         throw Exception("MMDB File not found");
     }
-    TTextLines& ipList = E.IPList();
-    if (!E.Append()) ipList.clear();
+    TTextLines& ipList = FEngine.IPList();
+    if (!FEngine.Append()) ipList.clear();
     if (FRanges.empty()) return;
-    if (E.ResolveIPCountry()) FCountries = std::make_unique<TCountryColumn>(E.MMDBFilePath());
-    FNeedOrigins = E.GenerateNames() || E.ResolveIPCountry();
+    FRandom.seed(FEngine.RandomSeed() ? *FEngine.RandomSeed() : FreshSeed());
+    if (FEngine.ResolveIPCountry()) FCountries = std::make_unique<TCountryColumn>(FEngine.MMDBFilePath());
+    FNeedOrigins = FEngine.GenerateNames() || FEngine.ResolveIPCountry();
     const int reserve = static_cast<int>(std::clamp<int64_t>(FTotal, 0, kMaxReserve));
     FAddresses.SetCapacity(reserve);
     if (FNeedOrigins) FRangeIndexes.SetCapacity(reserve);
 
-    const bool inOrderCount = !E.RandomOrder() && FCountMode != TGenerateCounts::gcAllCount;
-    for (int i = 0; i < static_cast<int>(FRanges.size()) && !Terminated(); ++i) {
-      Walk(i, inOrderCount);
-      if (FCountMode == TGenerateCounts::gcForEach) {
-        Select(FCount);
+    const int ranges = static_cast<int>(FRanges.size());
+    if (FCountMode == TGenerateCounts::gcAllCount) {
+      for (int i = 0; i < ranges && !Terminated(); ++i) Walk(i, false);
+      if (FEngine.RandomOrder()) EmitShuffled();
+      else EmitInOrder(CandidateCount());
+    } else if (!FEngine.RandomOrder()) {
+      for (int i = 0; i < ranges && !Terminated(); ++i) {
+        Walk(i, true);
+        if (FCountMode == TGenerateCounts::gcForEach) {
+          EmitInOrder(FCount);
+          FFirstCandidate = FAddresses.Count();
+        } else if (CandidateCount() >= FCount) {
+          break;
+        }
+      }
+      if (FCountMode == TGenerateCounts::gcTotalCount) EmitInOrder(FCount);
+    } else if (FCountMode == TGenerateCounts::gcTotalCount) {
+      Sample(0, ranges);
+      EmitInOrder(CandidateCount());
+    } else {
+      for (int i = 0; i < ranges && !Terminated(); ++i) {
+        Sample(i, i + 1);
+        EmitInOrder(CandidateCount());
         FFirstCandidate = FAddresses.Count();
-      } else if (inOrderCount && CandidateCount() >= FCount) {
-        break;
       }
     }
-    if (FCountMode == TGenerateCounts::gcAllCount) Select(CandidateCount());
-    else if (FCountMode == TGenerateCounts::gcTotalCount) Select(FCount);
 
     if (FCountries) AppendCountryCodes();
-    if (E.GenerateNames()) PutNamesInFront();
+    if (FEngine.GenerateNames()) PutNamesInFront();
     if (ipList.empty()) ipList.swap(FLines);
     else ipList.Append(FLines);
   }
 
-  // A window walks its varying bits; an "a-b" range goes from Base to Last one by one, and usable
-  // hosts drop its ends only when it is exactly one network.
-  void Walk(int rangeIndex, bool inOrderCount) {
-    const TRangeEntry& range = FRanges[static_cast<size_t>(rangeIndex)];
-    TIPAddr start = range.Base;
-    if (!range.Last) AndIPAddr(start, range.Mask);
-    TIPAddr end = range.Mask;
-    NotIPAddr(end);
-    OrIPAddr(end, start);
-    if (range.Last) end = *range.Last;
-    const bool usable = E.UsableHostIPAddresses() && (!range.Last || IPAddrSpanIsNetwork(start, end));
-    const bool excluding = FExcludes.Count() > 0;
+  // Collects one eligible address of range rangeIndex, with its progress report batched.
+  void Collect(const TIPAddr& address, int rangeIndex, int& unreported) {
+    FAddresses.Add(address);
+    if (FNeedOrigins) FRangeIndexes.Add(rangeIndex);
+    if (++unreported == kProgressBatch) Flush(unreported);
+  }
+  void Flush(int& unreported) {
+    Report([unreported](IProgressSink& p) {
+      p.IncProgress(unreported);
+      p.IncProcessed(unreported);
+    });
+    unreported = 0;
+  }
+
+  // Collects the eligible addresses of one range in order, stopping at the count when asked.
+  void Walk(int rangeIndex, bool stopAtCount) {
+    const TAddressProgression& walk = FRanges[static_cast<size_t>(rangeIndex)].Walk;
     int unreported = 0;
-    auto flush = [&] {
-      Report([unreported](IProgressSink& p) {
-        p.IncProgress(unreported);
-        p.IncProcessed(unreported);
-      });
-      unreported = 0;
-    };
-    for (TIPAddr current = start; SameMaskedIPAddr(current, start, range.Mask);) {
+    for (TUInt128 index = 0;; ++index) {
       if (Terminated()) break;  // keep what was collected
-      TIPAddr v = current;
-      if (range.RandomBits > 0) RandomizeIPAddrBits(v, range.StepPosition - range.RandomBits, range.RandomBits, FRandom);
-      bool take = !(usable && (SameIPAddr(v, start) || SameIPAddr(v, end)));
-      if (take && excluding) take = !FExcludes.Excludes(v);
-      if (take) {
-        FAddresses.Add(v);
-        if (FNeedOrigins) FRangeIndexes.Add(rangeIndex);
-        if (++unreported == kProgressBatch) flush();
-        if (inOrderCount && CandidateCount() >= FCount) break;
+      const TIPAddr address = walk.At(index);
+      if (Eligible(walk, index, address)) {
+        Collect(address, rangeIndex, unreported);
+        if (stopAtCount && CandidateCount() >= FCount) break;
       }
-      if (range.Last && SameIPAddr(current, end)) break;
-      IncIPAddr(current, range.StepPosition);
-      if (SameIPAddr(current, start)) break;
+      if (index == walk.LastIndex) break;
     }
-    flush();
+    Flush(unreported);
+  }
+
+  // Collects a uniform sample of FCount eligible addresses of the ranges first .. end - 1
+  // together, in random order: the first eligible ones of a keyed permutation of all their
+  // addresses. Each address is looked at once at most, so the search ends when the ranges hold
+  // fewer, and it stops early at Break.
+  void Sample(int first, int end) {
+    std::vector<TWideCount> starts;  // the index of each range's first address in the whole
+    TWideCount size;
+    for (int i = first; i < end; ++i) {
+      starts.push_back(size);
+      size += FRanges[static_cast<size_t>(i)].Walk.Count();
+    }
+    const TKeyedPermutation order(size, FRandom);
+    int unreported = 0;
+    for (TWideCount j; j < size && CandidateCount() < FCount && !Terminated(); j += 1) {
+      const TWideCount x = order(j);
+      const auto at = std::upper_bound(starts.begin(), starts.end(), x) - 1;
+      const int rangeIndex = first + static_cast<int>(at - starts.begin());
+      const TAddressProgression& walk = FRanges[static_cast<size_t>(rangeIndex)].Walk;
+      const TUInt128 index = (x - *at).Low();
+      const TIPAddr address = walk.At(index);
+      if (Eligible(walk, index, address)) Collect(address, rangeIndex, unreported);
+    }
+    Flush(unreported);
   }
 
   // The candidates are the addresses collected since FFirstCandidate.
   int64_t CandidateCount() const { return FAddresses.Count() - FFirstCandidate; }
 
-  void Select(int64_t k) {
-    k = std::min<int64_t>(k, CandidateCount());
-    if (k <= 0) return;
+  void ReserveLines(int64_t k) {
     FLines.reserve(FLines.size() + static_cast<size_t>(k) * (FPorts ? FPorts->size() : 1),
                    FLines.Text().size() + static_cast<size_t>(k) * 16);
-    if (!E.RandomOrder()) {
-      for (int64_t j = 0; j < k; ++j) Emit(FFirstCandidate + static_cast<int>(j));
-      return;
-    }
+  }
+
+  // The first k candidates in their order: a walk's order, or a sample's random one.
+  void EmitInOrder(int64_t k) {
+    k = std::min<int64_t>(k, CandidateCount());
+    if (k <= 0) return;
+    ReserveLines(k);
+    for (int64_t j = 0; j < k; ++j) Emit(FFirstCandidate + static_cast<int>(j));
+  }
+
+  // Every candidate, in a uniformly random order.
+  void EmitShuffled() {
+    const int64_t k = CandidateCount();
+    if (k <= 0) return;
+    ReserveLines(k);
     std::vector<int> candidates(static_cast<size_t>(CandidateCount()));
     for (size_t i = 0; i < candidates.size(); ++i) candidates[i] = FFirstCandidate + static_cast<int>(i);
     // The draws depend only on how many are left, so they are made ahead and their candidates
@@ -263,7 +338,7 @@ class TGenerationRun {
   // A taken candidate becomes its lines: one, or one per port, all together.
   void Emit(int index) {
     const TIPAddr& address = FAddresses.IPAddress(index);
-    const bool escape = E.EscapeIPv6();
+    const bool escape = FEngine.EscapeIPv6();
     if (!FPorts) {
       AppendIPAddrText(FLines.BeginLine(), address, escape);
       FLines.EndLine();
@@ -282,7 +357,7 @@ class TGenerationRun {
   }
 
   // The run's delimiter: between name and address, and before the country code.
-  std::string Delimiter() const { return E.GenerateNames() ? E.NameDelimiter() : " "; }
+  std::string Delimiter() const { return FEngine.GenerateNames() ? FEngine.NameDelimiter() : " "; }
 
   void AppendCountryCodes() {
     // Looked up in address order: neighbouring look-ups share their path down the search tree
@@ -318,7 +393,7 @@ class TGenerationRun {
   }
 
   void PutNamesInFront() {
-    TNameTemplate names(E.NameTemplate(), E.CounterSymbol(), E.FirstCounter(), E.CounterStep(), E.CounterDigits());
+    TNameTemplate names(FEngine.NameTemplate(), FEngine.CounterSymbol(), FEngine.FirstCounter(), FEngine.CounterStep(), FEngine.CounterDigits());
     const std::string delimiter = Delimiter();
     TTextLines named;
     named.reserve(FLines.size(), FLines.Text().size() * 2);
@@ -334,13 +409,14 @@ class TGenerationRun {
     FLines.swap(named);
   }
 
-  TKorrinUtils& E;
+  TKorrinUtils& FEngine;
   IProgressSink* FProgress;
   TRangeLinesReport& FReport;
   std::optional<std::vector<std::string>> FPorts;  // none is not the same as an empty list
   TGenerateCounts FCountMode = TGenerateCounts::gcAllCount;
   int32_t FCount = 0;
   int64_t FTotal = 0;
+  int64_t FCountWalkLeft = kMaxCountWalk;
   std::vector<TRangeEntry> FRanges;
   TExcludeList FExcludes;
   TRandom FRandom;
@@ -362,6 +438,8 @@ void TKorrinUtils::PerformGenerateIPList(std::string& resultText) {
   resultText = Format("%d IPs generated.", static_cast<int>(FIPList.size()));
   if (FProgress) FProgress->SetPosition(FProgress->Max());
 }
+
+TLineCount TKorrinUtils::CountIPList() { return TGenerationRun(*this, FProgress, FReport).Count(); }
 
 std::string SkippedLinesSummary(const TKorrinUtils& engine) {
   if (engine.SkippedLineCount() == 0) return {};

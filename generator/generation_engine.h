@@ -9,6 +9,7 @@
 
 #include "common/text_lines.h"
 #include "generator/progress_sink.h"
+#include "generator/wide_count.h"
 
 namespace korrin {
 
@@ -27,6 +28,12 @@ struct TRangeLinesReport {
   std::vector<TSkippedRangeLine> Skipped;
 };
 
+// The lines a run would give: exact, or an upper bound where exclusions were not walked.
+struct TLineCount {
+  TWideCount Lines;
+  bool Exact = true;
+};
+
 class TKorrinUtils {
  public:
   // The sink is not owned; it may be null for a run without progress.
@@ -35,6 +42,9 @@ class TKorrinUtils {
   // Puts "%d IPs generated." in resultText when the run completes; raises korrin::Exception with
   // the message to show otherwise.
   void PerformGenerateIPList(std::string& resultText);
+  // Counts the lines the run would give, generating none and applying none of its limits;
+  // raises korrin::Exception for a malformed exclusion mask.
+  TLineCount CountIPList();
 
   TGenerateCounts GenerateCountMode() const { return FGenerateCountMode; }
   void SetGenerateCountMode(TGenerateCounts v) { FGenerateCountMode = v; }

@@ -106,7 +106,12 @@ class MainWindowTest : public QObject {
     QTest::mouseClick(radio, Qt::LeftButton, {}, QPoint(6, radio->height() / 2));
     QVERIFY(radio->isChecked());
   }
-  static void ClearConfig() { QDir(qEnvironmentVariable("XDG_CONFIG_HOME")).removeRecursively(); }
+  // Run outside ctest without XDG_CONFIG_HOME, an empty path would name the current folder.
+  static void ClearConfig() {
+    const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (config.isEmpty()) qFatal("XDG_CONFIG_HOME must name the test's own configuration folder");
+    QDir(config).removeRecursively();
+  }
   void NewWindow() {
     W = std::make_unique<TForm1>();
     W->show();
@@ -342,6 +347,24 @@ class MainWindowTest : public QObject {
     QCOMPARE(C<QPlainTextEdit>("Memo2")->document()->firstBlock().text(), QString("10.0.0.0"));
     QVERIFY(C<QPushButton>("StartButton")->isEnabled());
     QVERIFY(Boxes->Shown.empty());
+  }
+
+  void randomOrderWithATotalGivesAFairSample() {
+    TypeRanges("10.0.0.0/24");
+    ClickRadio("RadioButton2");
+    C<QLineEdit>("Edit1")->setText("2");
+    C<QCheckBox>("CheckBox1")->setChecked(true);
+    // Each run draws afresh; two fair picks of a /24 share a half in about 127 of 255 runs.
+    int sameHalf = 0;
+    for (int run = 0; run < 60; ++run) {
+      Generate();
+      const QStringList two = Text("Memo2").split('\n');
+      QCOMPARE(two.size(), 2);
+      QVERIFY(two[0] != two[1]);
+      QVERIFY(two[0].startsWith("10.0.0.") && two[1].startsWith("10.0.0."));
+      sameHalf += (two[0].section('.', 3).toInt() < 128) == (two[1].section('.', 3).toInt() < 128);
+    }
+    QVERIFY2(sameHalf > 10 && sameHalf < 50, qPrintable(QString::number(sameHalf)));
   }
 
   void shuffleKeepsEveryLine() {

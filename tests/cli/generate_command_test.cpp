@@ -123,6 +123,15 @@ TEST(GenerateCommand, FailuresAndUsage) {
       {{"generate", "--total", "x"}, 2, nullptr},
       {{"generate", "--total", "1", "--each", "2"}, 2, nullptr},
       {{"generate", "10.0.0.0/24", "--output", "/dev/full"}, 1, "Cannot write file \"/dev/full\". No space left on device\n"},
+      {{"generate", "10.0.0.0/30", "--random", "--seed", "-1"}, 2, nullptr},
+      {{"generate", "10.0.0.0/30", "--random", "--seed", "18446744073709551616"}, 2, nullptr},
+      {{"generate", "10.0.0.0/30", "--random", "--seed", "18446744073709551615", "--quiet"}, 0, ""},
+      {{"generate", "10.0.0.0/30", "--shard", "0/2"}, 2, nullptr},
+      {{"generate", "10.0.0.0/30", "--shard", "3/2"}, 2, nullptr},
+      {{"generate", "10.0.0.0/30", "--shard", "2"}, 2, nullptr},
+      {{"generate", "10.0.0.0/30", "--shard", "1/2", "--random"}, 2,
+       "--shard with random order needs --seed, so that every shard splits the same list\n"},
+      {{"generate", "10.0.0.0/30", "--shard", "1/2", "--count"}, 2, nullptr},
       {{}, 2, nullptr},
   };
   for (const auto& c : cases) {
@@ -137,13 +146,65 @@ TEST(GenerateCommand, FailuresAndUsage) {
   EXPECT_EQ(full.err, "Cannot write to standard output: No space left on device\n");
 }
 
+size_t LineCount(const std::string& text) { return static_cast<size_t>(std::count(text.begin(), text.end(), '\n')); }
+
+// The same runs counted, generated whole and generated in shards.
+const std::vector<std::vector<std::string>> kRuns = {
+    {"10.0.0.0/24", "10.1.0.0/30", "--usable", "--exclude", "*.1?"},
+    {"10.0.0.0/30", "fd00::/120", "--ports", "80,443", "--each", "100"},
+    {"A=10.0.0.0/16", "--total", "1001", "--names", "h#-%s"},
+};
+
+TEST(GenerateCommand, CountIsTheNumberOfLinesGenerated) {
+  for (const auto& run : kRuns)
+    for (const bool random : {false, true}) {
+      std::vector<std::string> args = {"generate", "--quiet"};
+      args.insert(args.end(), run.begin(), run.end());
+      if (random) args.insert(args.end(), {"--random", "--seed", "3"});
+      const ProcessResult whole = RunCli(args);
+      args.push_back("--count");
+      const ProcessResult count = RunCli(args);
+      ASSERT_EQ(count.status, 0) << count.err;
+      EXPECT_EQ(count.out, std::to_string(LineCount(whole.out)) + "\n") << run[0];
+    }
+  const ProcessResult v6 = RunCli({"generate", "::/0", "--count"});
+  EXPECT_EQ(v6.out, "340282366920938463463374607431768211456\n");
+  EXPECT_TRUE(v6.err.empty());
+  EXPECT_EQ(RunCli({"generate", "fd00::/64", "--exclude", "*", "--count"}).out, "at most 18446744073705357312\n");
+}
+
+TEST(GenerateCommand, ShardsSplitTheListIntoDisjointParts) {
+  for (const auto& run : kRuns)
+    for (const bool random : {false, true}) {
+      std::vector<std::string> args = {"generate", "--quiet"};
+      args.insert(args.end(), run.begin(), run.end());
+      if (random) args.insert(args.end(), {"--random", "--seed", "3"});
+      const std::string whole = RunCli(args).out;
+      std::string joined;
+      for (int k = 1; k <= 3; ++k) {
+        auto shard = args;
+        shard.insert(shard.end(), {"--shard", std::to_string(k) + "/3"});
+        const std::string part = RunCli(shard).out;
+        EXPECT_LE(LineCount(part), LineCount(whole) / 3 + 1);
+        EXPECT_GE(LineCount(part), LineCount(whole) / 3);
+        joined += part;
+      }
+      EXPECT_EQ(joined, whole) << run[0] << random;
+    }
+  // More parts than lines: some parts are empty, and the result text counts the part.
+  const ProcessResult empty = RunCli({"generate", "10.0.0.0/31", "--shard", "1/3"});
+  EXPECT_EQ(empty.out, "");
+  EXPECT_EQ(empty.err, "0 IPs generated.\n");
+  EXPECT_EQ(RunCli({"generate", "10.0.0.0/31", "--shard", "3/3"}).out, "10.0.0.1\n");
+}
+
 TEST(GenerateCommand, HelpListsEveryFlag) {
   const ProcessResult r = RunCli({"generate", "--help"});
   EXPECT_EQ(r.status, 0);
   for (const char* flag : {"--ranges", "--all", "--total", "--each", "--random", "--seed", "--usable", "--exclude",
                            "--exclude-file", "--ports", "--brackets", "--names", "--counter-symbol", "--first", "--step",
                            "--digits", "--delimiter", "--country", "--mmdb", "--settings", "--stored", "--output",
-                           "--join", "--quiet"})
+                           "--join", "--quiet", "--count", "--shard"})
     EXPECT_NE(r.out.find(flag), std::string::npos) << flag;
   EXPECT_EQ(RunCli({"--version"}).status, 0);
 }

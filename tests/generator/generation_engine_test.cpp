@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <map>
 #include <set>
 #include <thread>
@@ -104,6 +105,35 @@ TEST_F(EngineFixture, PortsCannotMultiplyLinesWithoutBound) {
   engine.SetPortNumbers("0");
   EXPECT_EQ(Run({"10.0.0.0/30"}), Lines{});  // addresses collected, but no port gives a line
   EXPECT_EQ(progress.Processed(), 4);
+  // Counted before any port or address is held: a list of 16 KB names 131 million ports.
+  std::string ports;
+  while (ports.size() < 16384) ports += "1-65535,";
+  engine.SetPortNumbers(ports);
+  EXPECT_EQ(Error({"10.0.0.1"}), "Too many lines (" + std::to_string(65535 * (ports.size() / 8)) +
+                                     ")\r\nMax. line count: 10000000");
+  engine.SetPortNumbers("1-65535");
+  EXPECT_EQ(Error({"fd00::/64"}, TGenerateCounts::gcTotalCount, 1000000),
+            "Too many lines (65535000000)\r\nMax. line count: 10000000");
+}
+
+TEST_F(EngineFixture, TheLinesOfAllWindowsTogetherAreBounded) {
+  Lines windows;
+  for (int i = 0; i < 10; ++i) windows.push_back("10." + std::to_string(16 * i) + ".0.0/12");
+  EXPECT_EQ(Error(windows), "Too many lines (10485760)\r\nMax. line count: 10000000");
+  EXPECT_EQ(Error({"::/0"}), "Too many IPs (2^128)\r\nMax. IP count: 1000000");
+  // A count narrows the lines to what the count takes.
+  engine.SetRandomOrder(true);
+  EXPECT_EQ(Run(windows, TGenerateCounts::gcForEach, 10).size(), 100u);
+}
+
+TEST_F(EngineFixture, CounterDigitsAreBounded) {
+  engine.SetGenerateNames(true);
+  engine.SetNameTemplate("h#");
+  engine.SetCounterSymbol("#");
+  engine.SetCounterDigits(2147483647);
+  EXPECT_EQ(Error({"10.0.0.1"}), "Too many digits (2147483647)\r\nMax. digit count: 64");
+  engine.SetCounterDigits(64);
+  EXPECT_EQ(Run({"10.0.0.1"}), Lines{"h" + std::string(63, '0') + "1 10.0.0.1"});
 }
 
 TEST_F(EngineFixture, UsableHostsAndExclusions) {
@@ -227,6 +257,62 @@ TEST_F(EngineFixture, TerminationEndsAnEndlessWalkKeepingWhatWasCollected) {
   EXPECT_EQ(lines.front(), "fd00::");
 }
 
+TEST_F(EngineFixture, CountIsTheLinesARunGives) {
+  const struct {
+    Lines ranges;
+    TGenerateCounts mode;
+    int32_t count;
+    bool usable;
+    Lines excludes;
+    const char* ports;
+    std::string expected;
+  } cases[] = {
+      {{"10.0.0.0/24", "10.1.0.0/30"}, TGenerateCounts::gcAllCount, 0, true, {}, nullptr, "256"},
+      {{"10.0.0.0/31", "10.1.0.0/24"}, TGenerateCounts::gcForEach, 3, true, {}, nullptr, "3"},
+      {{"10.0.0.0/24", "10.1.0.0/30"}, TGenerateCounts::gcTotalCount, 1000, false, {"*.1"}, nullptr, "258"},
+      {{"10.0.0.0/24", "10.1.0.0/30"}, TGenerateCounts::gcTotalCount, 100, false, {"*.1"}, "80,443", "200"},
+      {{"192.168.1.100/16/24"}, TGenerateCounts::gcAllCount, 0, true, {"*.1?"}, "", "0"},
+      {{"10.0.0.0/8"}, TGenerateCounts::gcForEach, 10, false, {"*.0"}, nullptr, "10"},
+      {{"::/0"}, TGenerateCounts::gcAllCount, 0, false, {}, nullptr, "340282366920938463463374607431768211456"},
+      {{"::/0", "::/0"}, TGenerateCounts::gcAllCount, 0, false, {}, "1-65535",
+       "44600809832327404406144509796081859475537920"},
+      {{"fd00::/64"}, TGenerateCounts::gcTotalCount, 5, false, {"*"}, nullptr, "at most 5"},
+      // Past the walk's budget of 2^22 addresses the rest counts, but for the last network end.
+      {{"fd00::/64"}, TGenerateCounts::gcAllCount, 0, true, {"*"}, nullptr, "at most 18446744073705357311"},
+      {{"fd00::/64"}, TGenerateCounts::gcForEach, 7, false, {"*:?"}, nullptr, "7"},
+      {{}, TGenerateCounts::gcAllCount, 0, false, {}, nullptr, "0"},
+  };
+  for (const auto& c : cases) {
+    engine.IPRanges() = c.ranges;
+    engine.SetGenerateCountMode(c.mode);
+    engine.SetGenerateCount(c.count);
+    engine.SetUsableHostIPAddresses(c.usable);
+    engine.SetDoExclude(!c.excludes.empty());
+    engine.ExcludeMasks() = c.excludes;
+    engine.SetAddPortNumbers(c.ports != nullptr);
+    engine.SetPortNumbers(c.ports ? c.ports : "");
+    const TLineCount count = engine.CountIPList();
+    EXPECT_EQ((count.Exact ? "" : "at most ") + count.Lines.ToString(), c.expected) << c.ranges.size();
+    if (count.Exact && count.Lines < TWideCount(100000))
+      for (bool random : {false, true}) {
+        engine.SetRandomOrder(random);
+        EXPECT_EQ(std::to_string(Run(c.ranges, c.mode, c.count).size()), c.expected) << random;
+      }
+    engine.SetRandomOrder(false);
+  }
+  // A total the ranges counted exactly already hold is exact, whatever a bounded range after them holds.
+  engine.SetAddPortNumbers(false);
+  engine.SetDoExclude(true);
+  engine.ExcludeMasks() = {"*:*"};
+  engine.IPRanges() = {"10.0.0.0/30", "fd00::/64"};
+  engine.SetGenerateCountMode(TGenerateCounts::gcTotalCount);
+  engine.SetGenerateCount(3);
+  const TLineCount three = engine.CountIPList();
+  EXPECT_TRUE(three.Exact);
+  EXPECT_EQ(three.Lines, TWideCount(3));
+  EXPECT_EQ(Run({"10.0.0.0/30", "fd00::/64"}, TGenerateCounts::gcTotalCount, 3).size(), 3u);
+}
+
 // Random order: checked by properties, never by fixed outputs.
 TEST_F(EngineFixture, RandomOrderTakesEachAddressOnce) {
   engine.SetRandomOrder(true);
@@ -238,17 +324,117 @@ TEST_F(EngineFixture, RandomOrderTakesEachAddressOnce) {
   EXPECT_EQ(std::set<std::string>(two.begin(), two.end()), (std::set<std::string>{"10.0.0.0", "10.0.0.1"}));
 }
 
-TEST_F(EngineFixture, RandomNarrowingDrawsDistinctTopBits) {
-  engine.SetRandomOrder(true);
-  const Lines lines = Run({"10.0.0.0/8"}, TGenerateCounts::gcTotalCount, 10);
-  ASSERT_EQ(lines.size(), 10u);
-  std::set<int> topNibbles;
-  for (const auto& l : lines) {
-    const TIPv4 v = StrToIPv4(l);
-    EXPECT_EQ(v.A(), 10);
-    topNibbles.insert(v.B() >> 4);
+// Fixed seeds, and bounds several standard deviations wide: these never flake.
+struct RandomFixture : EngineFixture {
+  RandomFixture() { engine.SetRandomOrder(true); }
+  Lines Draw(uint64_t seed, Lines ranges, TGenerateCounts mode, int32_t count) {
+    engine.SetRandomSeed(seed);
+    return Run(std::move(ranges), mode, count);
   }
-  EXPECT_EQ(topNibbles.size(), 10u);  // the ten come from ten different walked positions
+};
+
+TEST_F(RandomFixture, TwoOfAWindowFallInTheSameHalfAboutHalfTheTime) {
+  // A small window is shuffled exactly, a larger one through the keyed permutation: both fair.
+  const struct {
+    const char* window;
+    uint32_t topBit;
+  } cases[] = {{"10.0.0.0/24", 0x80}, {"10.0.0.0/16", 0x8000}};
+  for (const auto& [window, top] : cases) {
+    int sameHalf = 0;
+    for (uint64_t seed = 0; seed < 200; ++seed) {
+      const Lines two = Draw(seed, {window}, TGenerateCounts::gcTotalCount, 2);
+      ASSERT_EQ(two.size(), 2u);
+      ASSERT_NE(two[0], two[1]);
+      sameHalf += ((StrToIPv4(two[0]).Value & top) == 0) == ((StrToIPv4(two[1]).Value & top) == 0);
+    }
+    // A fair draw: 200 * 127/255, about 100, with a deviation of 7.
+    EXPECT_GT(sameHalf, 60) << window;
+    EXPECT_LT(sameHalf, 140) << window;
+  }
+}
+
+TEST_F(RandomFixture, EveryAddressOfAWindowCanBePicked) {
+  std::set<std::string> seen;
+  std::set<std::string> highEnds;
+  for (uint64_t seed = 0; seed < 2000; ++seed) {
+    for (const auto& l : Draw(seed, {"10.0.0.7/24"}, TGenerateCounts::gcTotalCount, 3)) seen.insert(l);
+    if (seed < 20)
+      for (const auto& l : Draw(seed, {"10.255.255.255/8"}, TGenerateCounts::gcTotalCount, 5))
+        highEnds.insert(l.substr(l.find('.', 3)));
+  }
+  EXPECT_EQ(seen.size(), 256u);
+  EXPECT_EQ(*seen.begin(), "10.0.0.0");
+  EXPECT_GT(highEnds.size(), 90u);  // 100 picks of 2^24: all but never the same x.255.255
+}
+
+TEST_F(RandomFixture, ARangeGetsItsShareOfATotal) {
+  int fromSmall = 0, fromLarge = 0;
+  for (uint64_t seed = 0; seed < 20; ++seed)
+    for (const auto& l : Draw(seed, {"10.0.0.0/30", "10.1.0.0/16"}, TGenerateCounts::gcTotalCount, 1000))
+      (l.rfind("10.0.0.", 0) == 0 ? fromSmall : fromLarge)++;
+  // 20000 picks, each from the /30 with the chance 4/65540: about 1.2.
+  EXPECT_EQ(fromSmall + fromLarge, 20000);
+  EXPECT_LE(fromSmall, 10);
+}
+
+TEST_F(RandomFixture, EachRangeGivesItsOwnSample) {
+  std::map<std::string, int> small;
+  std::set<std::string> large;
+  for (uint64_t seed = 0; seed < 50; ++seed) {
+    const Lines lines = Draw(seed, {"A=10.0.0.0/30", "B=10.1.0.0/24"}, TGenerateCounts::gcForEach, 3);
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(std::set<std::string>(lines.begin(), lines.end()).size(), 6u);
+    for (int i = 0; i < 6; ++i) {
+      ASSERT_EQ(lines[i].rfind(i < 3 ? "10.0.0." : "10.1.0.", 0), 0u) << lines[i];
+      if (i < 3) small[lines[i]]++;
+      else large.insert(lines[i]);
+    }
+  }
+  // Each address of the /30 is one of the three about 37 times in 50; 150 picks of the /24
+  // reach about 113 distinct addresses.
+  ASSERT_EQ(small.size(), 4u);
+  for (const auto& [address, times] : small) EXPECT_GT(times, 20) << address;
+  EXPECT_GT(large.size(), 80u);
+}
+
+TEST_F(RandomFixture, UsableHostsAreNeverTheNetworkEnds) {
+  engine.SetUsableHostIPAddresses(true);
+  std::set<std::string> seen;
+  for (uint64_t seed = 0; seed < 20; ++seed) {
+    const Lines two = Draw(seed, {"10.0.0.0/30"}, TGenerateCounts::gcTotalCount, 2);
+    EXPECT_EQ(std::set<std::string>(two.begin(), two.end()), (std::set<std::string>{"10.0.0.1", "10.0.0.2"}));
+    for (const auto& l : Draw(seed, {"10.0.0.0/24"}, TGenerateCounts::gcForEach, 200)) seen.insert(l);
+  }
+  EXPECT_EQ(seen.size(), 254u);
+  EXPECT_EQ(seen.count("10.0.0.0") + seen.count("10.0.0.255"), 0u);
+}
+
+TEST_F(RandomFixture, ExclusionsLeaveExactlyTheCountWhenEnoughAreLeft) {
+  engine.SetDoExclude(true);
+  engine.ExcludeMasks() = {"*.1*", "10.2*"};
+  for (uint64_t seed = 0; seed < 20; ++seed) {
+    const Lines lines = Draw(seed, {"10.0.0.0/8"}, TGenerateCounts::gcTotalCount, 16);
+    EXPECT_EQ(lines.size(), 16u);
+    EXPECT_EQ(std::set<std::string>(lines.begin(), lines.end()).size(), 16u);
+    for (const auto& l : lines) EXPECT_TRUE(l.find(".1") == std::string::npos && l.rfind("10.2", 0) != 0) << l;
+  }
+  // Only x.y.z.7 is left, 256 of a /16: a count beyond them takes them all, and ends.
+  engine.ExcludeMasks() = {"*[!7]", "*[0-9]7"};
+  const Lines sparse = Draw(1, {"10.0.0.0/16"}, TGenerateCounts::gcTotalCount, 300);
+  EXPECT_EQ(std::set<std::string>(sparse.begin(), sparse.end()).size(), 256u);
+  EXPECT_EQ(sparse.size(), 256u);
+}
+
+TEST_F(RandomFixture, BreakEndsASearchOfAHugeMostlyExcludedSpace) {
+  engine.SetDoExclude(true);
+  engine.ExcludeMasks() = {"fd00::*:*"};  // leaves 65536 of 2^64 addresses
+  std::thread breaker([this] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    progress.SetTerminated(true);
+  });
+  const Lines lines = Run({"fd00::/64"}, TGenerateCounts::gcTotalCount, 1000);
+  breaker.join();
+  EXPECT_LT(lines.size(), 1000u);
 }
 
 TEST_F(EngineFixture, RandomPositionsAreUniform) {

@@ -1,0 +1,26 @@
+#pragma once
+// A range as the engine walks, samples and counts it: Count addresses from First, 2^StrideBit
+// apart. A window's varying bits are its index and its fixed low bits ride along in First; an
+// "a-b" range is the same shape with stride 1. One shape lets every walk serve both forms.
+#include "address/ip_types.h"
+#include "generator/range_line.h"
+#include "generator/wide_count.h"
+
+namespace korrin {
+
+struct TAddressProgression {
+  TIPAddr First;
+  int StrideBit = 0;
+  TUInt128 LastIndex = 0;  // Count - 1: the whole IPv6 space holds 2^128 addresses
+  // The first and last address are a network's own (network and broadcast), so they are no
+  // usable hosts.
+  bool NetworkEnds = false;
+
+  TWideCount Count() const { return TWideCount(LastIndex) + TWideCount(1); }
+  TIPAddr At(TUInt128 index) const;
+  bool IsNetworkEnd(TUInt128 index) const { return NetworkEnds && (index == 0 || index == LastIndex); }
+};
+
+TAddressProgression ProgressionOf(const TRangeLine& line);
+
+}  // namespace korrin
