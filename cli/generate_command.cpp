@@ -29,35 +29,35 @@ namespace {
 const char* const kExampleRanges[] = {"127.0.0.1/24", "A=192.168.1.100/16/24", "fdc7:200d:3e17::/120",
                                       "B=fdc7:200d:3e17::fb05/48/60"};
 
-struct GenerateOptions {
-  std::vector<std::string> ranges;
-  std::string rangesFile;
-  std::optional<std::string> settingsFile;
-  std::string stored;
-  bool example = false;
-  bool all = false;
-  std::optional<int32_t> total;
-  std::optional<int32_t> each;
-  bool random = false;
-  std::optional<uint64_t> seed;
-  bool usable = false;
-  std::vector<std::string> excludes;
-  std::string excludeFile;
-  std::optional<std::string> ports;
-  bool brackets = false;
-  std::optional<std::string> names;
-  std::optional<std::string> counterSymbol;
-  std::optional<int32_t> first;
-  std::optional<int32_t> step;
-  std::optional<int32_t> digits;
-  std::optional<std::string> delimiter;
-  bool country = false;
-  std::optional<std::string> mmdb;
-  std::string output;
-  std::string join = "eol";
-  bool quiet = false;
-  bool count = false;
-  std::string shard;  // "K/N", checked by ShardOf
+struct TGenerateOptions {
+  std::vector<std::string> Ranges;
+  std::string RangesFile;
+  std::optional<std::string> SettingsFile;
+  std::string Stored;
+  bool Example = false;
+  bool All = false;
+  std::optional<int32_t> Total;
+  std::optional<int32_t> Each;
+  bool Random = false;
+  std::optional<uint64_t> Seed;
+  bool Usable = false;
+  std::vector<std::string> Excludes;
+  std::string ExcludeFile;
+  std::optional<std::string> Ports;
+  bool Brackets = false;
+  std::optional<std::string> Names;
+  std::optional<std::string> CounterSymbol;
+  std::optional<int32_t> First;
+  std::optional<int32_t> Step;
+  std::optional<int32_t> Digits;
+  std::optional<std::string> Delimiter;
+  bool Country = false;
+  std::optional<std::string> Mmdb;
+  std::string Output;
+  std::string Join = "eol";
+  bool Quiet = false;
+  bool Count = false;
+  std::string Shard;  // "K/N", checked by ShardOf
 };
 
 struct TShard {
@@ -108,52 +108,52 @@ void SetNameDelimiter(TKorrinSettings& choices, const std::string& name) {
 
 // The choices of a settings file (or the window's defaults), then every flag given over them,
 // copied into the engine the way the window copies its controls.
-void Configure(TKorrinUtils& engine, const GenerateOptions& o) {
+void Configure(TKorrinUtils& engine, const TGenerateOptions& o) {
   TKorrinSettings c;
-  if (o.settingsFile) {
-    ReadingInput(*o.settingsFile);
-    c = LoadChoicesFromFile(*o.settingsFile, o.stored);
+  if (o.SettingsFile) {
+    ReadingInput(*o.SettingsFile);
+    c = LoadChoicesFromFile(*o.SettingsFile, o.Stored);
   }
-  if (o.example) c.IPRanges.assign(std::begin(kExampleRanges), std::end(kExampleRanges));
-  else if (!o.ranges.empty()) c.IPRanges = o.ranges;
-  else if (!o.rangesFile.empty()) c.IPRanges = ReadInputLines(o.rangesFile);
-  else if (!o.settingsFile) c.IPRanges = ReadInputLines("-");
+  if (o.Example) c.IPRanges.assign(std::begin(kExampleRanges), std::end(kExampleRanges));
+  else if (!o.Ranges.empty()) c.IPRanges = o.Ranges;
+  else if (!o.RangesFile.empty()) c.IPRanges = ReadInputLines(o.RangesFile);
+  else if (!o.SettingsFile) c.IPRanges = ReadInputLines("-");
 
-  if (o.all) c.Mode = TCountChoice::AllIPs;
-  if (o.total) {
+  if (o.All) c.Mode = TCountChoice::AllIPs;
+  if (o.Total) {
     c.Mode = TCountChoice::TotalCount;
-    c.TotalCount = std::to_string(*o.total);
+    c.TotalCount = std::to_string(*o.Total);
   }
-  if (o.each) {
+  if (o.Each) {
     c.Mode = TCountChoice::ForEachRange;
-    c.EachCount = std::to_string(*o.each);
+    c.EachCount = std::to_string(*o.Each);
   }
-  c.RandomOrder |= o.random;
-  c.UsableHostIPAddresses |= o.usable;
-  c.EscapeIPv6 |= o.brackets;
-  if (!o.excludes.empty() || !o.excludeFile.empty()) {
+  c.RandomOrder |= o.Random;
+  c.UsableHostIPAddresses |= o.Usable;
+  c.EscapeIPv6 |= o.Brackets;
+  if (!o.Excludes.empty() || !o.ExcludeFile.empty()) {
     c.Exclude = true;
-    c.ExcludeMasks = o.excludes;
-    if (!o.excludeFile.empty())
-      for (auto& mask : ReadInputLines(o.excludeFile)) c.ExcludeMasks.push_back(std::move(mask));
+    c.ExcludeMasks = o.Excludes;
+    if (!o.ExcludeFile.empty())
+      for (auto& mask : ReadInputLines(o.ExcludeFile)) c.ExcludeMasks.push_back(std::move(mask));
   }
-  if (o.ports) {
+  if (o.Ports) {
     c.AddPort = true;
-    c.Ports = *o.ports;
+    c.Ports = *o.Ports;
   }
-  if (o.names) {
+  if (o.Names) {
     c.GenerateNames = true;
-    c.NameTemplate = *o.names;
+    c.NameTemplate = *o.Names;
   }
-  if (o.counterSymbol) c.CounterSymbol = *o.counterSymbol;
-  if (o.first) c.FirstCounter = std::to_string(*o.first);
-  if (o.step) c.CounterStep = std::to_string(*o.step);
-  if (o.digits) c.CounterDigits = std::to_string(*o.digits);
-  if (o.delimiter) SetNameDelimiter(c, *o.delimiter);
-  c.ResolveCountry |= o.country;
-  if (o.mmdb) c.MMDBFilePath = *o.mmdb;
+  if (o.CounterSymbol) c.CounterSymbol = *o.CounterSymbol;
+  if (o.First) c.FirstCounter = std::to_string(*o.First);
+  if (o.Step) c.CounterStep = std::to_string(*o.Step);
+  if (o.Digits) c.CounterDigits = std::to_string(*o.Digits);
+  if (o.Delimiter) SetNameDelimiter(c, *o.Delimiter);
+  c.ResolveCountry |= o.Country;
+  if (o.Mmdb) c.MMDBFilePath = *o.Mmdb;
   if (!CopySettingsToUtils(c, engine)) throw Exception(Format("Please, enter %s", kMMDBFilePathName));
-  engine.SetRandomSeed(o.seed);
+  engine.SetRandomSeed(o.Seed);
 }
 
 void WriteToStdout(const TTextLines& lines) {
@@ -169,19 +169,19 @@ std::string JoinDelimiter(const std::string& join) {
 }
 
 // Options that change nothing without their switch are named, so that a forgotten switch is seen.
-void WarnAboutIdleOptions(const GenerateOptions& o, const TKorrinUtils& engine) {
+void WarnAboutIdleOptions(const TGenerateOptions& o, const TKorrinUtils& engine) {
   const auto warn = [](const char* option, const char* needed) {
     std::cerr << "Warning: " << option << " does nothing without " << needed << std::endl;
   };
   if (!engine.GenerateNames()) {
-    if (o.first) warn("--first", "--names");
-    if (o.step) warn("--step", "--names");
-    if (o.digits) warn("--digits", "--names");
-    if (o.delimiter) warn("--delimiter", "--names");
-    if (o.counterSymbol) warn("--counter-symbol", "--names");
+    if (o.First) warn("--first", "--names");
+    if (o.Step) warn("--step", "--names");
+    if (o.Digits) warn("--digits", "--names");
+    if (o.Delimiter) warn("--delimiter", "--names");
+    if (o.CounterSymbol) warn("--counter-symbol", "--names");
   }
-  if (o.seed && !engine.RandomOrder()) warn("--seed", "--random");
-  if (o.mmdb && !engine.ResolveIPCountry()) warn("--mmdb", "--country");
+  if (o.Seed && !engine.RandomOrder()) warn("--seed", "--random");
+  if (o.Mmdb && !engine.ResolveIPCountry()) warn("--mmdb", "--country");
   if (engine.AddPortNumbers() && ReadPortList(engine.PortNumbers()).empty())
     std::cerr << "Warning: the port list '" << engine.PortNumbers() << "' has no valid port: no lines are generated"
               << std::endl;
@@ -193,7 +193,7 @@ void WarnAboutSkippedLines(const TKorrinUtils& engine) {
   warnings.AddUnseen(engine.SkippedLineCount() - static_cast<int64_t>(engine.SkippedLines().size()));
 }
 
-int RunGenerate(const GenerateOptions& o) {
+int RunGenerate(const TGenerateOptions& o) {
   TProgressCounters progress;
   TKorrinUtils engine(&progress);
   bool warned = false;  // the skipped lines of a run, also one that stopped with an error
@@ -203,16 +203,16 @@ int RunGenerate(const GenerateOptions& o) {
   try {
     Configure(engine, o);
     WarnAboutIdleOptions(o, engine);
-    if (!o.shard.empty() && engine.RandomOrder() && !o.seed) {
+    if (!o.Shard.empty() && engine.RandomOrder() && !o.Seed) {
       std::cerr << "--shard with random order needs --seed, so that every shard splits the same list" << std::endl;
       return kExitUsage;
     }
-    if (o.count) {
+    if (o.Count) {
       const TLineCount count = engine.CountIPList();
       std::cout << (count.Exact ? "" : "at most ") << count.Lines.ToString() << std::endl;
       return kExitOk;
     }
-    TProgressLine line(progress, !o.quiet);
+    TProgressLine line(progress, !o.Quiet);
     TInterruptGuard interrupt(progress);
     std::string result;
     line.Run([&] { engine.PerformGenerateIPList(result); });
@@ -222,17 +222,17 @@ int RunGenerate(const GenerateOptions& o) {
       std::cerr << "No range line could be read: nothing generated." << std::endl;
       return kExitFailure;
     }
-    if (!o.shard.empty()) {
-      engine.IPList() = ShardLines(engine.IPList(), *ShardOf(o.shard));
+    if (!o.Shard.empty()) {
+      engine.IPList() = ShardLines(engine.IPList(), *ShardOf(o.Shard));
       result = Format("%d IPs generated.", static_cast<int>(engine.IPList().size()));
     }
-    if (o.output.empty()) WriteToStdout(engine.IPList());
-    else SaveListToFile(engine.IPList(), o.output, JoinDelimiter(o.join));
+    if (o.Output.empty()) WriteToStdout(engine.IPList());
+    else SaveListToFile(engine.IPList(), o.Output, JoinDelimiter(o.Join));
     if (progress.Terminated()) {
-      if (!o.quiet) std::cerr << "Terminated." << std::endl;
-      return 130;
+      if (!o.Quiet) std::cerr << "Terminated." << std::endl;
+      return kExitInterrupted;
     }
-    if (!o.quiet) std::cerr << result << std::endl;
+    if (!o.Quiet) std::cerr << result << std::endl;
     return kExitOk;
   } catch (const std::exception& e) {
     warnOnce();
@@ -243,59 +243,59 @@ int RunGenerate(const GenerateOptions& o) {
 }  // namespace
 
 void AddGenerateCommand(CLI::App& app, int& status) {
-  auto o = std::make_shared<GenerateOptions>();
+  auto o = std::make_shared<TGenerateOptions>();
   CLI::App* cmd = app.add_subcommand("generate", "Generate IP addresses from range lines");
-  cmd->add_option("ranges", o->ranges,
+  cmd->add_option("ranges", o->Ranges,
                   "Range lines: [name=]address[/prefix[/suffix start]] or [name=]first-last; else --ranges FILE, else "
                   "standard input");
-  cmd->add_option("--ranges", o->rangesFile, "Read range lines from FILE, one per line (- for standard input)")->type_name("FILE");
-  cmd->add_flag("--example", o->example, "Use the example range lines of the main window");
-  auto* settings = cmd->add_option("--settings", o->settingsFile,
+  cmd->add_option("--ranges", o->RangesFile, "Read range lines from FILE, one per line (- for standard input)")->type_name("FILE");
+  cmd->add_flag("--example", o->Example, "Use the example range lines of the main window");
+  auto* settings = cmd->add_option("--settings", o->SettingsFile,
                                    "Take every choice from a settings file; flags given override them")
                        ->type_name("FILE");
-  cmd->add_option("--stored", o->stored, "With --settings: take the choices of the stored set NAME")
+  cmd->add_option("--stored", o->Stored, "With --settings: take the choices of the stored set NAME")
       ->type_name("NAME")
       ->needs(settings);
-  auto* all = cmd->add_flag("--all", o->all, "All addresses of every range (the default)");
-  auto* total = cmd->add_option("--total", o->total, "A total count of addresses")->type_name("N");
-  auto* each = cmd->add_option("--each", o->each, "A count of addresses for each range")->type_name("N");
+  auto* all = cmd->add_flag("--all", o->All, "All addresses of every range (the default)");
+  auto* total = cmd->add_option("--total", o->Total, "A total count of addresses")->type_name("N");
+  auto* each = cmd->add_option("--each", o->Each, "A count of addresses for each range")->type_name("N");
   all->excludes(total, each);
   total->excludes(each);
-  cmd->add_flag("--random", o->random, "Random selection and order");
-  cmd->add_option("--seed", o->seed, "Seed of the random order: the same seed and input give the same output")
+  cmd->add_flag("--random", o->Random, "Random selection and order");
+  cmd->add_option("--seed", o->Seed, "Seed of the random order: the same seed and input give the same output")
                    ->type_name("N")
                    ->check(CLI::Validator(
                        [](std::string& text) {
                          return UInt64Of(text) ? std::string() : "a seed is a whole number from 0 to 2^64-1";
                        },
                        "0..18446744073709551615"));
-  cmd->add_flag("--usable", o->usable, "Leave out the first and last address of each range");
-  cmd->add_option("--exclude", o->excludes, "Leave out addresses matching a wildcard MASK, a network or a range (repeatable), e.g. *.0, "
+  cmd->add_flag("--usable", o->Usable, "Leave out the first and last address of each range");
+  cmd->add_option("--exclude", o->Excludes, "Leave out addresses matching a wildcard MASK, a network or a range (repeatable), e.g. *.0, "
                   "10.0.0.0/25, 10.0.0.10-10.0.0.20")
       ->type_name("MASK")->allow_extra_args(false);
-  cmd->add_option("--exclude-file", o->excludeFile, "Read exclusions (masks, networks, ranges) from FILE, one per line")->type_name("FILE");
-  cmd->add_option("--ports", o->ports, "Append port numbers, one line per port, e.g. 80,3128-3130")->type_name("LIST");
-  cmd->add_flag("--brackets", o->brackets, "Write IPv6 addresses between square brackets (with --ports they always are)");
-  cmd->add_option("--names", o->names, "Put a generated name in front: counter symbol, %1..%8 address parts, %s range name")
+  cmd->add_option("--exclude-file", o->ExcludeFile, "Read exclusions (masks, networks, ranges) from FILE, one per line")->type_name("FILE");
+  cmd->add_option("--ports", o->Ports, "Append port numbers, one line per port, e.g. 80,3128-3130")->type_name("LIST");
+  cmd->add_flag("--brackets", o->Brackets, "Write IPv6 addresses between square brackets (with --ports they always are)");
+  cmd->add_option("--names", o->Names, "Put a generated name in front: counter symbol, %1..%8 address parts, %s range name")
       ->type_name("TEMPLATE");
-  cmd->add_option("--counter-symbol", o->counterSymbol, "The text in the template replaced by the counter (default #)");
-  cmd->add_option("--first", o->first, "First counter value (default 1)");
-  cmd->add_option("--step", o->step, "Counter step (default 1)");
-  cmd->add_option("--digits", o->digits, "Minimum counter digits (default 1)");
-  cmd->add_option("--delimiter", o->delimiter,
+  cmd->add_option("--counter-symbol", o->CounterSymbol, "The text in the template replaced by the counter (default #)");
+  cmd->add_option("--first", o->First, "First counter value (default 1)");
+  cmd->add_option("--step", o->Step, "Counter step (default 1)");
+  cmd->add_option("--digits", o->Digits, "Minimum counter digits (default 1)");
+  cmd->add_option("--delimiter", o->Delimiter,
                   "Between name, address and country: whitespace (default), tab, comma, semicolon or a TEXT");
-  cmd->add_flag("--country", o->country, "Append the country code of each address, from the --mmdb database");
-  cmd->add_option("--mmdb", o->mmdb, "The MaxMind DB file (.mmdb) of the country codes")->type_name("FILE");
-  cmd->add_option("--output", o->output, "Write the lines to FILE, as the window's Save to file... does")
+  cmd->add_flag("--country", o->Country, "Append the country code of each address, from the --mmdb database");
+  cmd->add_option("--mmdb", o->Mmdb, "The MaxMind DB file (.mmdb) of the country codes")->type_name("FILE");
+  cmd->add_option("--output", o->Output, "Write the lines to FILE, as the window's Save to file... does")
       ->type_name("FILE");
-  cmd->add_option("--join", o->join, "Between lines of --output: eol (CR LF), comma or semicolon")
+  cmd->add_option("--join", o->Join, "Between lines of --output: eol (CR LF), comma or semicolon")
       ->check(CLI::IsMember({"eol", "comma", "semicolon"}))
       ->capture_default_str();
-  cmd->add_flag("--quiet", o->quiet, "No result text and no progress on standard error");
-  auto* count = cmd->add_flag("--count", o->count,
+  cmd->add_flag("--quiet", o->Quiet, "No result text and no progress on standard error");
+  auto* count = cmd->add_flag("--count", o->Count,
                               "Print the number of lines the run would give (\"at most\" where exclusions make it a bound) "
                               "and generate nothing");
-  auto* shard = cmd->add_option("--shard", o->shard,
+  auto* shard = cmd->add_option("--shard", o->Shard,
                                 "Print part K of the list split into N consecutive parts; with --random give --seed too")
                     ->type_name("K/N")
                     ->check(CLI::Validator(
