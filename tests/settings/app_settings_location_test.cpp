@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "tests/settings/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace korrin {
 namespace {

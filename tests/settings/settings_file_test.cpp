@@ -14,7 +14,7 @@
 
 #include "common/exception.h"
 #include "tests/settings/settings_samples.h"
-#include "tests/settings/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace korrin {
 namespace {

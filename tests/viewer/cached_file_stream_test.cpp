@@ -174,13 +174,11 @@ TEST(CachedFileStreamTest, DevicesAndPipesReadAsTheirReportedSize) {
   zero.DisableStreamReadCache();
   EXPECT_EQ(zero.Read(buffer, 64), 0);
 
-  const std::string fifo = "/tmp/korrin-viewer-fifo-" + std::to_string(::getpid());
+  const test::TTempFolder folder;
+  const std::string fifo = folder / "fifo";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  {
-    TReadOnlyCachedFileStream pipe(fifo);  // must not wait for a writer
-    EXPECT_EQ(pipe.Read(buffer, 64), 0);
-  }
-  std::remove(fifo.c_str());
+  TReadOnlyCachedFileStream pipe(fifo);  // must not wait for a writer
+  EXPECT_EQ(pipe.Read(buffer, 64), 0);
 }
 
 TEST(CachedFileStreamTest, AFileThatGrowsWhileReadEndsAtItsOpeningSize) {

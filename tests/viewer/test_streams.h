@@ -11,6 +11,7 @@
 #include <string>
 
 #include "common/exception.h"
+#include "tests/support/temp_folder.h"
 #include "viewer/stream.h"
 
 namespace korrin::test {
@@ -41,24 +42,17 @@ class TBytesStream final : public TStream {
   int64_t FPosition = 0;
 };
 
+// In a temporary folder of its own, removed with it.
 class TTempFile {
  public:
-  explicit TTempFile(const std::string& Bytes, const std::string& Suffix = ".csv") {
-    char name[] = "/tmp/korrin-viewer-XXXXXX";
-    const int fd = ::mkstemp(name);
-    if (fd < 0) throw Exception("mkstemp failed");
-    ::close(fd);
-    FName = std::string(name) + Suffix;
-    std::rename(name, FName.c_str());
+  explicit TTempFile(const std::string& Bytes, const std::string& Suffix = ".csv") : FName(FFolder / ("file" + Suffix)) {
     std::ofstream(FName, std::ios::binary) << Bytes;
   }
-  ~TTempFile() { std::remove(FName.c_str()); }
-  TTempFile(const TTempFile&) = delete;
-  TTempFile& operator=(const TTempFile&) = delete;
 
   const std::string& Name() const { return FName; }
 
  private:
+  TTempFolder FFolder;
   std::string FName;
 };
 

@@ -1,5 +1,6 @@
 #pragma once
-// A fresh folder under /tmp for one test, removed with everything in it afterwards.
+// A fresh folder under the system temporary folder for one test, removed with everything in it
+// afterwards: tests write nowhere else.
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -10,7 +11,7 @@ namespace korrin::test {
 class TTempFolder {
  public:
   TTempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "korrin-settings-XXXXXX").string();
+    std::string pattern = (std::filesystem::temp_directory_path() / "korrin-test-XXXXXX").string();
     if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
     FPath = pattern;
   }
