@@ -652,7 +652,8 @@ class MainWindowTest : public QObject {
     ClickRadio("RadioButton3");
     C<QCheckBox>("CheckBox3")->setChecked(true);
     Generate();
-    const QString target = qEnvironmentVariable("KORRIN_SCREENSHOT", QDir::temp().filePath("korrin-main-window.png"));
+    QTemporaryDir dir;
+    const QString target = qEnvironmentVariable("KORRIN_SCREENSHOT", dir.filePath("korrin-main-window.png"));
     QVERIFY(W->grab().save(target));
   }
 };

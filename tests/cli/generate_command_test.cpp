@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "run_process.h"
+#include "tests/support/temp_folder.h"
 
 namespace korrin::test {
 namespace {
@@ -15,7 +16,11 @@ std::string ReadFile(const std::string& path) {
   return s.str();
 }
 
-std::string TempPath(const char* name) { return ::testing::TempDir() + "korrin-" + name; }
+// In a folder of this process, removed at its exit: runs side by side never share a file.
+std::string TempPath(const char* name) {
+  static const TTempFolder folder;
+  return folder / (std::string("korrin-") + name);
+}
 
 const std::vector<std::string> kDecorated = {"generate", "A=192.168.1.100/16/24", "--names", "host#-%s", "--digits", "3",
                                              "--delimiter", "comma", "--ports", "80,3128-3130", "--quiet"};
