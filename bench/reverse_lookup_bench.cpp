@@ -54,7 +54,8 @@ void BM_BatchAgainstSilentServer(benchmark::State& state) {
   getsockname(silent, reinterpret_cast<sockaddr*>(&addr), &len);
   const std::string server = "127.0.0.1:" + std::to_string(ntohs(addr.sin_port));
   TReverseLookup batch;
-  batch.Resolver().SetWaitingTime(static_cast<int32_t>(state.range(0)));
+  batch.Options().WaitingTime = static_cast<int32_t>(state.range(0));
+  batch.Options().Retries = 0;
   const std::vector<std::string> lines = Addresses(20);
   for (auto _ : state) batch.Lookup(lines, {server});
   close(silent);

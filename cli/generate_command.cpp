@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "cli/commands.h"
+#include "cli/name_delimiter.h"
 #include "cli/progress_line.h"
 #include "common/exception.h"
 #include "common/file_io.h"
@@ -60,18 +61,6 @@ std::vector<std::string> ReadLinesFromStdin() {
   char buffer[65536];
   for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, stdin)) > 0;) text.append(buffer, n);
   return SplitLines(text);
-}
-
-// The name delimiter choice: a named item of the window's drop-down, or a custom text.
-void SetNameDelimiter(TKorrinSettings& choices, const std::string& name) {
-  const char* const items[] = {"whitespace", "tab", "comma", "semicolon"};
-  for (int32_t i = 0; i < 4; ++i)
-    if (name == items[i]) {
-      choices.NameDelimiter = i;
-      return;
-    }
-  choices.NameDelimiter = kNameDelimiterCustom;
-  choices.NameCustomDelimiter = name;
 }
 
 // The choices of a settings file (or the window's defaults), then every flag given over them,
