@@ -22,7 +22,7 @@ void SetVisible(QWidget* w, bool visible) {
 
 TProgress::TProgress() : FTimer(std::make_unique<QTimer>()) {
   SetMax(100);
-  TProgressCounters::SetTerminated(true);
+  StoreTerminated(true);
   FTimer->setInterval(100);
   QObject::connect(FTimer.get(), &QTimer::timeout, [this] { DoTimer(); });
   FTimer->start();
@@ -59,7 +59,7 @@ std::string TProgress::FormatElapsed(int64_t Milliseconds) {
 
 void TProgress::SetTerminated(bool Value) {
   if (Value != Terminated()) {
-    TProgressCounters::SetTerminated(Value);
+    StoreTerminated(Value);
     if (FBreakButton) FBreakButton->setEnabled(!Value);
     if (Value && FEndTime == 0) {
       DoTerminate();
@@ -127,7 +127,7 @@ void TProgress::DoTimer() {
 void TProgress::BreakButtonClick() {
   DoBreakClicked();
   if (Terminated()) return;
-  TProgressCounters::SetTerminated(true);
+  StoreTerminated(true);
   if (FBreakButton) FBreakButton->setEnabled(false);
   if (FEndTime == 0) DoTerminate();
 }

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -14,10 +15,12 @@ namespace korrin::cli {
 
 namespace {
 
-TProgressCounters* gInterruptTarget = nullptr;
+// The handler may run on any thread at any moment, so the target is read through a lock-free atomic.
+std::atomic<TProgressCounters*> gInterruptTarget{nullptr};
+static_assert(std::atomic<TProgressCounters*>::is_always_lock_free);
 
 extern "C" void OnInterrupt(int) {
-  if (gInterruptTarget) gInterruptTarget->SetTerminated(true);
+  if (TProgressCounters* target = gInterruptTarget.load()) target->StoreTerminated(true);
 }
 
 }  // namespace
@@ -61,7 +64,7 @@ void TProgressLine::Run(const std::function<void()>& work) {
 }
 
 TInterruptGuard::TInterruptGuard(TProgressCounters& progress) {
-  gInterruptTarget = &progress;
+  gInterruptTarget.store(&progress);
   std::signal(SIGINT, OnInterrupt);
   std::signal(SIGTERM, OnInterrupt);
 }
@@ -69,7 +72,7 @@ TInterruptGuard::TInterruptGuard(TProgressCounters& progress) {
 TInterruptGuard::~TInterruptGuard() {
   std::signal(SIGINT, SIG_DFL);
   std::signal(SIGTERM, SIG_DFL);
-  gInterruptTarget = nullptr;
+  gInterruptTarget.store(nullptr);
 }
 
 }  // namespace korrin::cli

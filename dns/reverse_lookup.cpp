@@ -20,7 +20,7 @@ TReverseLookupSummary TReverseLookup::Lookup(const std::vector<std::string>& out
 
 TReverseLookupSummary TReverseLookup::ResolveIPList(const std::vector<std::string>& addresses,
                                                     const std::vector<std::string>& servers) {
-  fDNSBreak = false;
+  FDNSBreak = false;
   TReverseLookupSummary summary;
   summary.Total = static_cast<int>(addresses.size());
   if (FEvents.OnProgress) FEvents.OnProgress(0, summary.Total);
@@ -77,10 +77,10 @@ TReverseLookupSummary TReverseLookup::ResolveIPList(const std::vector<std::strin
   };
   const auto stop = [this] {
     if (FEvents.OnProcessEvents) FEvents.OnProcessEvents();
-    return fDNSBreak.load();
+    return FDNSBreak.load();
   };
   TInFlightQueries(FOptions, batchServers, FRandom).Run(domains, onEnd, stop);
-  summary.Broken = fDNSBreak;
+  summary.Broken = FDNSBreak;
   // What ended behind a query that was dropped still comes out, in order.
   for (size_t item = emitted; item < ended.size(); ++item)
     if (ended[item]) emit(item);

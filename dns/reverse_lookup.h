@@ -54,13 +54,13 @@ class TReverseLookup {
 
   // Stops the running batch: nothing more is sent, the queries in flight are dropped, and the
   // results final so far have been reported. Safe from any thread.
-  void Break() { fDNSBreak = true; }
+  void Break() { FDNSBreak = true; }
 
  private:
   TQueryOptions FOptions;
   TReverseLookupEvents FEvents;
   TRandom FRandom{FreshSeed()};
-  std::atomic<bool> fDNSBreak{false};
+  std::atomic<bool> FDNSBreak{false};
 };
 
 }  // namespace korrin

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <atomic>
+#include <cassert>
 #include <exception>
 #include <memory>
 
@@ -28,6 +29,8 @@ std::atomic<int64_t> gProgressMax{100};
 std::atomic<int64_t> gProgressPos{0};
 std::atomic<int64_t> gCount{0};
 std::atomic<bool> gAborted{false};
+// A second dialog while one is open would share the stores above; user-interface thread only.
+bool gDialogOpen = false;
 
 constexpr TWaitDialogOptions kReportOptions = wdoProgressBar | wdoCountLabel | wdoElapsedLabel;
 
@@ -183,6 +186,11 @@ class TWaitDialog : public TBandDialog {
 
 bool TWaitDialogBox::WaitForMethod(QWidget* AOwner, const std::function<void()>& AMethod, const QString& ATitle,
                                    const QString& AText, TWaitDialogOptions AOptions, const QString& ACountFormat) {
+  assert(!gDialogOpen && "one wait dialog at a time");
+  gDialogOpen = true;
+  struct TOpenMark {
+    ~TOpenMark() { gDialogOpen = false; }
+  } openMark;
   gAborted = false;
   gProgressMin = 0;
   gProgressMax = 100;

@@ -320,12 +320,11 @@ class TGenerationRun {
 
 }  // namespace
 
-bool TKorrinUtils::PerformGenerateIPList(std::string& resultText) {
+void TKorrinUtils::PerformGenerateIPList(std::string& resultText) {
   resultText.clear();
   TGenerationRun(*this, FProgress).Execute();
   resultText = Format("%d IPs generated.", static_cast<int>(FIPList.size()));
   if (FProgress) FProgress->SetPosition(FProgress->Max());
-  return true;
 }
 
 }  // namespace korrin

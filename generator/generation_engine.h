@@ -19,9 +19,9 @@ class TKorrinUtils {
   // The sink is not owned; it may be null for a run without progress.
   explicit TKorrinUtils(IProgressSink* progress) : FProgress(progress) {}
 
-  // Returns true when the run completed, with "%d IPs generated." in resultText; raises
-  // korrin::Exception with the message to show otherwise.
-  bool PerformGenerateIPList(std::string& resultText);
+  // Puts "%d IPs generated." in resultText when the run completes; raises korrin::Exception with
+  // the message to show otherwise.
+  void PerformGenerateIPList(std::string& resultText);
 
   TGenerateCounts GenerateCountMode() const { return FGenerateCountMode; }
   void SetGenerateCountMode(TGenerateCounts v) { FGenerateCountMode = v; }

