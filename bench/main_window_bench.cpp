@@ -113,12 +113,7 @@ QString LookupLines() {
 }
 
 const test::TDnsmasqProcess& Dnsmasq() {
-  static const auto dnsmasq = [] {
-    std::vector<std::string> records;
-    for (int i = 0; i < 256; ++i)
-      records.push_back("--ptr-record=" + std::to_string(i) + ".0.0.10.in-addr.arpa,host" + std::to_string(i) + ".lan");
-    return std::make_unique<test::TDnsmasqProcess>(records);
-  }();
+  static const auto dnsmasq = std::make_unique<test::TDnsmasqProcess>(test::NumberedPtrRecords(256));
   return *dnsmasq;
 }
 
