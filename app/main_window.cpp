@@ -16,6 +16,7 @@
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSpinBox>
 #include <QSplitter>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -343,7 +344,7 @@ QLayout* TForm1::CreateLookupGroup() {
   lookup->addWidget(ClearLookupButton, 1, 0);
   lookup->addLayout(bar, 1, 1);
   connect(ReverseLookupButton, &QPushButton::clicked, this, [this] { ReverseLookupButtonClick(); });
-  connect(BreakLookupButton, &QPushButton::clicked, this, [this] { FDNSBreak = true; });
+  connect(BreakLookupButton, &QPushButton::clicked, this, [this] { BreakLookup(); });
   // The result lists are made by the next group; the click reads them then.
   connect(ClearLookupButton, &QPushButton::clicked, this, [this] {
     ResolvedMemo->clear();
@@ -362,9 +363,19 @@ QLayout* TForm1::CreateDnsServersGroup() {
   PublicServersMemo->setReadOnly(true);
   PublicServersMemo->setFixedHeight(44);
   UsePublicServersButton = Named(new TButtonEx(QStringLiteral("Use Google Public DNS Servers:")), "Button1");
+  QueriesInFlightSpinBox = Named(new QSpinBox, "QueriesInFlightSpinBox");
+  QueriesInFlightSpinBox->setRange(1, kMaxQueriesInFlight);
+  QueriesInFlightSpinBox->setValue(kDefaultQueriesInFlight);
+  auto* inFlightLabel = Named(new TLabelEx(QStringLiteral("Queries in flight:")), "QueriesInFlightLabel");
+  inFlightLabel->setBuddy(QueriesInFlightSpinBox);
+  auto* inFlight = new QHBoxLayout;
+  inFlight->addWidget(inFlightLabel);
+  inFlight->addWidget(QueriesInFlightSpinBox);
+  inFlight->addStretch(1);
   auto* dns = new QGridLayout;
   dns->addWidget(Named(new TLabelEx(QStringLiteral("DNS Servers:")), "Label6"), 0, 0);
   dns->addWidget(DnsServersMemo, 1, 0);
+  dns->addLayout(inFlight, 2, 0);
   dns->addWidget(UsePublicServersButton, 0, 1);
   dns->addWidget(PublicServersMemo, 1, 1);
   connect(UsePublicServersButton, &QPushButton::clicked, this,

@@ -22,6 +22,8 @@ class QListView;
 class QPlainTextEdit;
 class QProgressBar;
 class QRadioButton;
+class QSpinBox;
+class QTimer;
 class QSplitter;
 
 namespace korrin {
@@ -112,6 +114,9 @@ class TForm1 : public TVForm {
   void ReverseLookupButtonClick();
   void ResolveIPList(const std::vector<std::string>& OutputLines, const std::vector<std::string>& Servers);
   void OnEndLookup();
+  // Shows what the batch thread has handed over since the last call: results, progress, warnings.
+  void ShowLookupResults();
+  void BreakLookup();
 
   void ClearOutputButtonClick();
   void ShuffleButtonClick();
@@ -126,6 +131,10 @@ class TForm1 : public TVForm {
   std::string FActionResult;
   std::unique_ptr<TKorrinUtils> FUtils;
   std::unique_ptr<TReverseLookup> FLookup;
+  // Filled by the batch thread, emptied by ShowLookupResults on a timer of the window's thread.
+  struct TLookupHandover;
+  std::shared_ptr<TLookupHandover> FLookupHandover;
+  QTimer* FLookupTimer = nullptr;
   std::unique_ptr<TStoredSettingsList> FStoredList;
   TStoredNamesModel* FStoredNames = nullptr;
   bool FDNSBreak = false;
@@ -195,6 +204,7 @@ class TForm1 : public TVForm {
   QProgressBar* LookupProgressBar;
   TLabelEx* LookupCountLabel;
   QPlainTextEdit* DnsServersMemo;
+  QSpinBox* QueriesInFlightSpinBox;
   TButtonEx* UsePublicServersButton;
   QPlainTextEdit* PublicServersMemo;
   TLabelEx* ResolvedCountLabel;

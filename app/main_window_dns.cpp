@@ -1,18 +1,41 @@
-// The reverse lookup area of the main window.
+// The reverse lookup area of the main window. The batch runs on its own thread and hands its
+// results over in bulk; a timer of the window's thread shows them, as the generation job's lines
+// are shown, so that the batch never waits for the window.
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QSpinBox>
+#include <QTimer>
 
-#include "app/worker_thread.h"
+#include <mutex>
+
 #include "app/main_window.h"
 #include "app/memo_lines.h"
+#include "app/worker_thread.h"
 #include "common/text.h"
 #include "dns/reverse_lookup.h"
 #include "dns/reverse_lookup_lists.h"
 #include "forms/browse_button.h"
 #include "forms/link_label.h"
+#include "settings/choices_to_engine.h"
 
 namespace korrin {
+
+namespace {
+
+constexpr int kLookupDisplayPeriodMs = 100;
+
+}  // namespace
+
+struct TForm1::TLookupHandover {
+  std::mutex Lock;
+  QStringList Resolved, Unresolved;
+  int Done = 0;
+  int Total = 0;
+  bool Started = false;
+  QString Warnings;
+};
 
 void TForm1::ReverseLookupButtonClick() {
   ResolvedMemo->clear();
@@ -25,46 +48,90 @@ void TForm1::ReverseLookupButtonClick() {
   ResolveIPList(MemoLines(OutputMemo).ToVector(), servers);
 }
 
+void TForm1::BreakLookup() {
+  FDNSBreak = true;
+  FLookup->Break();
+}
+
 void TForm1::ResolveIPList(const std::vector<std::string>& OutputLines, const std::vector<std::string>& Servers) {
   FDNSBreak = false;
   FDNSRunning = true;
   ReverseLookupButton->setEnabled(false);
+  FLookup->Options().Parallel = QueriesInFlightSpinBox->value();
+  const std::string delimiter =
+      NameDelimiterOf(NameDelimiterComboBox->currentIndex(), CustomDelimiterEdit->text().toStdString());
+  auto handover = std::make_shared<TLookupHandover>();
+  FLookupHandover = handover;
+  if (FLookupTimer == nullptr) {
+    FLookupTimer = new QTimer(this);
+    FLookupTimer->setInterval(kLookupDisplayPeriodMs);
+    connect(FLookupTimer, &QTimer::timeout, this, [this] { ShowLookupResults(); });
+  }
+  FLookupTimer->start();
+
+  TReverseLookupEvents events;
+  events.OnProgress = [handover](int done, int total) {
+    std::lock_guard<std::mutex> guard(handover->Lock);
+    handover->Done = done;
+    handover->Total = total;
+    handover->Started = true;
+  };
+  events.OnResolved = [handover](const std::string& line) {
+    std::lock_guard<std::mutex> guard(handover->Lock);
+    handover->Resolved.append(QString::fromStdString(line));
+  };
+  events.OnUnresolved = [handover](const std::string& address, TLookupReason) {
+    std::lock_guard<std::mutex> guard(handover->Lock);
+    handover->Unresolved.append(QString::fromStdString(address));
+  };
+  FLookup->SetEvents(std::move(events));
   TKorrinThread::Create(
       this, {},
-      [this, OutputLines, Servers](TKorrinThread& thread) {
-        auto sync = [&thread](const std::function<void()>& call) { thread.Synchronize(call); };
-        TReverseLookupEvents events;
-        events.OnProgress = [this, sync](int done, int total) {
-          sync([this, done, total] {
-            if (done == 0) LookupProgressBar->setRange(0, std::max(total, 1));
-            LookupProgressBar->setValue(done);
-            LookupCountLabel->setText(QString::fromStdString(FormatCount(done)));
-          });
-        };
-        // The break flag belongs to the window; it is read on the window's thread.
-        events.OnProcessEvents = [this, sync] {
-          bool stop = false;
-          sync([this, &stop] { stop = FDNSBreak; });
-          if (stop) FLookup->Break();
-        };
-        events.OnResolved = [this, sync](const std::string& line) {
-          sync([this, &line] { AppendMemoLine(ResolvedMemo, QString::fromStdString(line)); });
-        };
-        events.OnUnresolved = [this, sync](const std::string& address) {
-          sync([this, &address] { AppendMemoLine(UnresolvedMemo, QString::fromStdString(address)); });
-        };
-        FLookup->SetEvents(std::move(events));
+      [this, handover, OutputLines, Servers, delimiter](TKorrinThread& thread) {
         try {
-          FLookup->Lookup(OutputLines, Servers);
+          const TReverseLookupSummary summary = FLookup->Lookup(OutputLines, Servers, delimiter);
+          std::string warnings;
+          for (const std::string& warning : summary.Warnings) warnings += (warnings.empty() ? "" : "\n") + warning;
+          std::lock_guard<std::mutex> guard(handover->Lock);
+          handover->Warnings = QString::fromStdString(warnings);
         } catch (const std::exception& e) {
           const QString message = QString::fromStdString(e.what());
-          sync([this, message] { ErrorMessage(message); });
+          thread.Synchronize([this, message] { ErrorMessage(message); });
         }
       },
       [this] { OnEndLookup(); });
 }
 
+void TForm1::ShowLookupResults() {
+  if (!FLookupHandover) return;
+  TLookupHandover& handover = *FLookupHandover;
+  QStringList resolved, unresolved;
+  int done, total;
+  bool started;
+  QString warnings;
+  {
+    std::lock_guard<std::mutex> guard(handover.Lock);
+    resolved.swap(handover.Resolved);
+    unresolved.swap(handover.Unresolved);
+    done = handover.Done;
+    total = handover.Total;
+    started = handover.Started;
+    warnings.swap(handover.Warnings);
+  }
+  if (!resolved.isEmpty()) AppendMemoLine(ResolvedMemo, resolved.join(QLatin1Char('\n')));
+  if (!unresolved.isEmpty()) AppendMemoLine(UnresolvedMemo, unresolved.join(QLatin1Char('\n')));
+  if (started) {
+    LookupProgressBar->setRange(0, std::max(total, 1));
+    LookupProgressBar->setValue(done);
+    LookupCountLabel->setText(QString::fromStdString(FormatCount(done)));
+  }
+  if (!warnings.isEmpty()) StatusLabel->setText(warnings);
+}
+
 void TForm1::OnEndLookup() {
+  FLookupTimer->stop();
+  ShowLookupResults();
+  FLookupHandover.reset();
   FDNSRunning = false;
   ReverseLookupButton->setEnabled(!FDelivering);
   CloseIfAsked();

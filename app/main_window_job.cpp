@@ -101,7 +101,7 @@ bool TForm1::Busy() const { return FActiveThreads > 0 || FDelivering || FDNSRunn
 
 void TForm1::EndWork() {
   if (FActiveThreads > 0) FProgress->SetTerminated(true);
-  FDNSBreak = true;
+  BreakLookup();
   while (FActiveThreads > 0 || FDNSRunning) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
@@ -111,7 +111,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
     // end makes the close again.
     FClosing = true;
     if (FActiveThreads > 0) FProgress->SetTerminated(true);
-    FDNSBreak = true;
+    BreakLookup();
     event->ignore();
     return;
   }

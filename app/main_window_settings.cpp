@@ -6,6 +6,7 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QSpinBox>
 
 #include "app/main_window.h"
 #include "app/memo_lines.h"
@@ -68,6 +69,7 @@ TKorrinSettings TForm1::GetChoices() const {
   s.Exclude = ExcludeCheckBox->isChecked();
   s.ExcludeMasks = MemoLines(ExcludeMasksMemo).ToVector();
   s.DNSServers = MemoLines(DnsServersMemo).ToVector();
+  s.DNSQueriesInFlight = QueriesInFlightSpinBox->value();
   s.Mode = TotalCountRadioButton->isChecked()   ? TCountChoice::TotalCount
            : EachRangeRadioButton->isChecked() ? TCountChoice::ForEachRange
                                        : TCountChoice::AllIPs;
@@ -100,6 +102,7 @@ void TForm1::SetChoices(const TKorrinSettings& s) {
   ExcludeCheckBox->setChecked(s.Exclude);
   SetLines(ExcludeMasksMemo, s.ExcludeMasks);
   SetLines(DnsServersMemo, s.DNSServers);
+  QueriesInFlightSpinBox->setValue(s.DNSQueriesInFlight);
   (s.Mode == TCountChoice::TotalCount     ? TotalCountRadioButton
    : s.Mode == TCountChoice::ForEachRange ? EachRangeRadioButton
                                           : AllIPsRadioButton)

@@ -10,6 +10,7 @@
 
 #include "cli/command_failure.h"
 #include "cli/commands.h"
+#include "cli/name_delimiter.h"
 #include "cli/progress_line.h"
 #include "cli/skipped_lines.h"
 #include "common/exception.h"
@@ -92,18 +93,6 @@ TTextLines ShardLines(const TTextLines& lines, const TShard& shard) {
   TTextLines part;
   for (size_t i = from; i < to; ++i) part.push_back(lines[i]);
   return part;
-}
-
-// The name delimiter choice: a named item of the window's drop-down, or a custom text.
-void SetNameDelimiter(TKorrinSettings& choices, const std::string& name) {
-  const char* const items[] = {"whitespace", "tab", "comma", "semicolon"};
-  for (int32_t i = 0; i < 4; ++i)
-    if (name == items[i]) {
-      choices.NameDelimiter = i;
-      return;
-    }
-  choices.NameDelimiter = kNameDelimiterCustom;
-  choices.NameCustomDelimiter = name;
 }
 
 // The choices of a settings file (or the window's defaults), then every flag given over them,

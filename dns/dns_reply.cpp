@@ -28,7 +28,7 @@ uint32_t LongAt(std::span<const uint8_t> data, size_t at, const char* what) {
 }
 
 void AppendLabelByte(std::string& text, uint8_t b) {
-  if (b > 32 && b < 127 && b != '.' && b != '\\') {
+  if (b > 32 && b < 127 && b != '.' && b != '\\' && b != ',') {
     text += static_cast<char>(b);
   } else if (b == '.' || b == '\\') {
     text += '\\';
@@ -37,6 +37,9 @@ void AppendLabelByte(std::string& text, uint8_t b) {
     text += Format("\\%03u", unsigned{b});
   }
 }
+
+// Servers may echo the question in another letter case (RFC 4343); bytes above 127 are escaped.
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 const char* PastEndText(TDnsSection section) {
   switch (section) {
@@ -87,6 +90,28 @@ std::string DecodeDnsName(std::span<const uint8_t> message, size_t& pos) {
   pos = resume != 0 ? resume : at + 1;
   return text;
 }
+
+bool IsAnswerTo(std::span<const uint8_t> datagram, std::span<const uint8_t> query) {
+  constexpr uint16_t kQR = 0x8000, kOpcode = 0x7800;
+  if (datagram.size() < kHeaderSize || query.size() < kHeaderSize) return false;
+  if (datagram[0] != query[0] || datagram[1] != query[1]) return false;
+  const uint16_t flags = static_cast<uint16_t>(datagram[2] << 8 | datagram[3]);
+  if ((flags & kQR) == 0 || (flags & kOpcode) != 0) return false;
+  if (WordAt(datagram, 4, "header") != 1) return false;
+  try {
+    size_t asked = kHeaderSize, answered = kHeaderSize;
+    const std::string askedName = DecodeDnsName(query, asked);
+    const std::string answeredName = DecodeDnsName(datagram, answered);
+    if (askedName.size() != answeredName.size()) return false;
+    for (size_t i = 0; i < askedName.size(); ++i)
+      if (AsciiLower(askedName[i]) != AsciiLower(answeredName[i])) return false;
+    return LongAt(datagram, answered, "question runs past the end") == LongAt(query, asked, "question runs past the end");
+  } catch (const EDnsError&) {
+    return false;
+  }
+}
+
+bool IsTruncated(std::span<const uint8_t> answer) { return answer.size() > 2 && (answer[2] & 0x02) != 0; }
 
 TDnsHeader ParseDnsReply(std::span<const uint8_t> reply, uint16_t queryId, std::vector<TDnsRecord>& records) {
   records.clear();

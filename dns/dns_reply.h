@@ -22,8 +22,17 @@ struct TDnsHeader {
 
 // The name at `pos`, compression pointers resolved against the whole message; `pos` moves past
 // the name as written there. Label bytes outside printable ASCII, "." and "\" are written in
-// the RFC 1035 escapes ("\032", "\."), so that a name can never break a line or fake a label.
+// the RFC 1035 escapes ("\032", "\."), and so is ",", so that a name can never break a line,
+// fake a label or add a field to an "address,name" line.
 std::string DecodeDnsName(std::span<const uint8_t> message, size_t& pos);
+
+// Whether `datagram` is the server's answer to `query`: the same ID, QR set, opcode 0 and the
+// query's one question (name without regard to letter case, type and class). A stray, forged or
+// echoed datagram is not, and the wait for the answer goes on. Never throws.
+bool IsAnswerTo(std::span<const uint8_t> datagram, std::span<const uint8_t> query);
+
+// The TC bit of an answer: the server cut it to fit a datagram; TCP carries it whole.
+bool IsTruncated(std::span<const uint8_t> answer);
 
 // Checks `reply` against the query's id and RCODE and returns its header with the records of
 // its answer, authority and additional sections in that order in `records`.

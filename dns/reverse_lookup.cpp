@@ -1,50 +1,100 @@
 #include "dns/reverse_lookup.h"
 
+#include <optional>
+
+#include "common/exception.h"
+#include "common/text.h"
 #include "dns/dns_error.h"
 #include "dns/reverse_lookup_lists.h"
 
 namespace korrin {
 
-void TReverseLookup::Lookup(const std::vector<std::string>& outputLines, const std::vector<std::string>& serverLines) {
-  FResolver.Randomize();
-  const std::vector<std::string> addresses = ReverseLookupAddresses(outputLines);
+TReverseLookupSummary TReverseLookup::Lookup(const std::vector<std::string>& outputLines,
+                                             const std::vector<std::string>& serverLines, std::string_view delimiter) {
+  FRandom.seed(FreshSeed());
+  const std::vector<std::string> addresses = ReverseLookupAddresses(outputLines, delimiter);
   const std::vector<std::string> servers = ReverseLookupServers(serverLines);
   if (servers.empty()) throw Exception("No DNS Servers specified");
-  ResolveIPList(addresses, servers);
+  return ResolveIPList(addresses, servers);
 }
 
-void TReverseLookup::ResolveIPList(const std::vector<std::string>& addresses, const std::vector<std::string>& servers) {
+TReverseLookupSummary TReverseLookup::ResolveIPList(const std::vector<std::string>& addresses,
+                                                    const std::vector<std::string>& servers) {
   FDNSBreak = false;
-  const int total = static_cast<int>(addresses.size());
-  if (FEvents.OnProgress) FEvents.OnProgress(0, total);
+  TReverseLookupSummary summary;
+  summary.Total = static_cast<int>(addresses.size());
+  if (FEvents.OnProgress) FEvents.OnProgress(0, summary.Total);
   if (FEvents.OnProcessEvents) FEvents.OnProcessEvents();
-  for (int i = 0; i < total; ++i) {
-    if (FDNSBreak) break;
-    const std::string& address = addresses[i];
-    const std::string hostName = HostNameOf(address, servers[i % servers.size()]);
-    if (!hostName.empty()) {
-      if (FEvents.OnResolved) FEvents.OnResolved(address + "," + hostName);
-    } else if (FEvents.OnUnresolved) {
-      FEvents.OnUnresolved(address);
-    }
-    if (FEvents.OnProgress) FEvents.OnProgress(i + 1, total);
-    if (FEvents.OnProcessEvents) FEvents.OnProcessEvents();
-  }
-  FResolver.CloseChannels();
-}
 
-std::string TReverseLookup::HostNameOf(const std::string& address, const std::string& server) {
-  try {
-    const TDnsServer target = SplitServerText(server);
-    FResolver.SetHost(target.Host);
-    FResolver.SetPort(target.Port);
-    FResolver.Resolve(address);
-  } catch (const std::exception&) {  // whatever went wrong, the address stays unresolved
-    return {};
+  // Every server named once per batch; a bad text or a name without an address is left out.
+  std::vector<std::string> hosts, problems(servers.size());
+  std::vector<uint16_t> ports;
+  std::vector<size_t> named;
+  for (size_t i = 0; i < servers.size(); ++i) {
+    try {
+      const TDnsServer server = SplitServerText(servers[i]);
+      hosts.push_back(server.Host);
+      ports.push_back(server.Port);
+      named.push_back(i);
+    } catch (const EDnsError& e) {
+      problems[i] = e.what();
+    }
   }
-  for (const TDnsRecord& record : FResolver.QueryResult())
-    if (record.Type == kDnsTypePTR) return record.HostName;
-  return {};
+  std::vector<TBatchServer> batchServers(servers.size());
+  bool asking = false;
+  std::vector<std::string> domains;
+  domains.reserve(addresses.size());
+  for (const std::string& address : addresses) {
+    TIPAddr value;
+    domains.push_back(TryLookupAddress(address, value) ? IPAddrToStr(value, false) : std::string());
+    asking = asking || !domains.back().empty();
+  }
+  if (asking) {
+    std::vector<std::string> lookupProblems;
+    const auto found = ResolveServerAddresses(hosts, ports, TIPAddrFamily::IPv4, FOptions.WaitingTime, lookupProblems);
+    for (size_t k = 0; k < named.size(); ++k) {
+      batchServers[named[k]].Address = found[k];
+      problems[named[k]] = lookupProblems[k];
+    }
+  }
+
+  std::vector<std::optional<TPtrOutcome>> ended(addresses.size());
+  size_t emitted = 0;
+  const auto emit = [&](size_t item) {
+    TPtrOutcome& outcome = *ended[item];
+    if (outcome.Reason == TLookupReason::Resolved) {
+      if (FEvents.OnResolved) FEvents.OnResolved(addresses[item] + "," + outcome.HostName);
+    } else if (FEvents.OnUnresolved) {
+      FEvents.OnUnresolved(addresses[item], outcome.Reason);
+    }
+    ended[item].reset();
+    ++summary.Done;
+    if (FEvents.OnProgress) FEvents.OnProgress(summary.Done, summary.Total);
+  };
+  const auto onEnd = [&](size_t item, TPtrOutcome outcome) {
+    ended[item] = std::move(outcome);
+    for (; emitted < ended.size() && ended[emitted]; ++emitted) emit(emitted);
+  };
+  const auto stop = [this] {
+    if (FEvents.OnProcessEvents) FEvents.OnProcessEvents();
+    return FDNSBreak.load();
+  };
+  TInFlightQueries(FOptions, batchServers, FRandom).Run(domains, onEnd, stop);
+  summary.Broken = FDNSBreak;
+  // What ended behind a query that was dropped still comes out, in order.
+  for (size_t item = emitted; item < ended.size(); ++item)
+    if (ended[item]) emit(item);
+
+  bool answered = false;
+  for (size_t i = 0; i < servers.size(); ++i) {
+    const TBatchServer& server = batchServers[i];
+    answered = answered || server.Answered > 0;
+    if (!problems[i].empty() && asking) summary.Warnings.push_back(problems[i]);
+    else if (server.Sent > 0 && server.Answered == 0)
+      summary.Warnings.push_back(Format("DNS server %s answered no query", servers[i].c_str()));
+  }
+  summary.NoServerAnswered = asking && !answered && !summary.Broken;
+  return summary;
 }
 
 }  // namespace korrin

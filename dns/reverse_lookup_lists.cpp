@@ -1,8 +1,8 @@
 #include "dns/reverse_lookup_lists.h"
 
+#include <algorithm>
 #include <optional>
 
-#include "address/ip_types.h"
 #include "common/text.h"
 #include "dns/dns_error.h"
 #include "dns/dns_query.h"
@@ -11,51 +11,80 @@ namespace korrin {
 
 namespace {
 
-bool IsCountryCode(std::string_view token) {
-  return token.size() == 2 && token[0] >= 'A' && token[0] <= 'Z' && token[1] >= 'A' && token[1] <= 'Z';
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view TrimBlanks(std::string_view text) {
+  while (!text.empty() && (IsBlank(text.front()) || text.front() == '\r')) text.remove_prefix(1);
+  while (!text.empty() && (IsBlank(text.back()) || text.back() == '\r')) text.remove_suffix(1);
+  return text;
 }
 
-std::string_view AddressToken(std::string_view line) {
-  const size_t first = line.find(' ');
-  if (first == std::string_view::npos) return line;
-  const size_t second = line.find(' ', first + 1);
-  const std::string_view token2 = line.substr(first + 1, second == std::string_view::npos ? second : second - first - 1);
-  if (second == std::string_view::npos && IsCountryCode(token2)) return line.substr(0, first);
-  return token2;
+// The address in one field, with a port or brackets taken off; empty when it is none.
+std::string_view AddressOfField(std::string_view field) {
+  TIPAddr value;
+  if (!field.empty() && field.front() == '[') {
+    const size_t close = field.find(']');
+    if (close == std::string_view::npos) return {};
+    const std::string_view rest = field.substr(close + 1);
+    if (!rest.empty() && rest.front() != ':') return {};
+    const std::string_view inside = field.substr(1, close - 1);
+    return TryLookupAddress(inside, value) ? inside : std::string_view();
+  }
+  if (TryLookupAddress(field, value)) return field;
+  const size_t colon = field.find(':');
+  if (colon != std::string_view::npos && field.find(':', colon + 1) == std::string_view::npos) {
+    const std::string_view host = field.substr(0, colon);
+    if (TryLookupAddress(host, value) && value.ip_family == TIPAddrFamily::IPv4) return host;
+  }
+  return {};
+}
+
+// The first field of `line` split at `delimiter` (blanks when it is " " or empty) that holds an address.
+std::string_view FirstAddressField(std::string_view line, std::string_view delimiter) {
+  const bool blanks = delimiter.empty() || delimiter == " ";
+  size_t pos = 0;
+  while (pos <= line.size()) {
+    size_t end;
+    if (blanks) {
+      end = pos;
+      while (end < line.size() && !IsBlank(line[end])) ++end;
+    } else {
+      end = std::min(line.find(delimiter, pos), line.size());
+    }
+    const std::string_view address = AddressOfField(TrimBlanks(line.substr(pos, end - pos)));
+    if (!address.empty()) return address;
+    if (end >= line.size()) break;
+    pos = end + (blanks ? 1 : delimiter.size());
+  }
+  return {};
 }
 
 }  // namespace
 
-bool TryAddressFromOutputLine(std::string_view line, std::string& address, std::string& problem) {
-  const std::string_view token = AddressToken(line);
-  std::string_view text = token.substr(0, token.find(':'));
-  std::string digits;
-  if (!token.empty() && token.front() == '[') {
-    const size_t close = token.find(']');
-    if (close != std::string_view::npos) text = token.substr(1, close - 1);
-  } else if (TryExpandIPv6(token, digits)) {
-    text = token;
-  }
-  // The token must be an address as typed: a typo is never resolved as some other address.
-  TIPAddr value;
-  if (!TryReadIPAddr(text, value, problem)) {
-    address.clear();
-    return false;
-  }
-  address = std::string(text);
-  return true;
+bool TryLookupAddress(std::string_view text, TIPAddr& value) {
+  std::string problem;
+  return TryReadIPAddr(text, value, problem);
 }
 
-std::string AddressFromOutputLine(std::string_view line) {
-  std::string address, problem;
-  TryAddressFromOutputLine(line, address, problem);
-  return address;
+std::string AddressFromOutputLine(std::string_view line, std::string_view delimiter) {
+  if (line.substr(0, kByteOrderMark.size()) == kByteOrderMark) line.remove_prefix(kByteOrderMark.size());
+  line = TrimBlanks(line);
+  std::string_view address = FirstAddressField(line, delimiter);
+  if (address.empty() && !(delimiter.empty() || delimiter == " ")) address = FirstAddressField(line, " ");
+  return std::string(address);
 }
 
-std::vector<std::string> ReverseLookupAddresses(const std::vector<std::string>& lines) {
+std::vector<std::string> ReverseLookupAddresses(const std::vector<std::string>& lines, std::string_view delimiter) {
   std::vector<std::string> addresses;
   for (const std::string& line : lines) {
-    std::string address = AddressFromOutputLine(line);
+    std::string address = AddressFromOutputLine(line, delimiter);
+    if (address.empty()) {
+      std::string_view text = line;
+      if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) text.remove_prefix(kByteOrderMark.size());
+      address = std::string(TrimBlanks(text));
+    }
     if (address.empty() || (!addresses.empty() && addresses.back() == address)) continue;
     addresses.push_back(std::move(address));
   }
@@ -66,6 +95,21 @@ std::vector<std::string> ReverseLookupServers(const std::vector<std::string>& li
   std::vector<std::string> servers;
   for (const std::string& line : lines)
     if (!line.empty()) servers.push_back(line);
+  return servers;
+}
+
+std::vector<std::string> ResolvConfServers(std::string_view text) {
+  std::vector<std::string> servers;
+  for (const std::string& line : SplitLines(text)) {
+    std::string_view rest = TrimBlanks(line);
+    constexpr std::string_view kKeyword = "nameserver";
+    if (rest.substr(0, kKeyword.size()) != kKeyword || rest.size() == kKeyword.size() ||
+        !IsBlank(rest[kKeyword.size()]))
+      continue;
+    rest = TrimBlanks(rest.substr(kKeyword.size()));
+    const size_t end = std::min(rest.find_first_of(" \t#;"), rest.size());
+    if (end > 0) servers.emplace_back(rest.substr(0, end));
+  }
   return servers;
 }
 
@@ -89,10 +133,6 @@ TDnsServer SplitServerText(std::string_view text) {
     host = text.substr(0, colon);
     port = text.substr(colon + 1);
   }
-  // A host that looks like an address must be one: "999.8.8.8" is a typo, not a host name.
-  TIPAddr address;
-  const bool dotted = !host.empty() && host.find_first_not_of("0123456789.") == std::string_view::npos;
-  if ((dotted || host.find(':') != std::string_view::npos) && !TryStrToIPAddr(host, address)) throw invalid();
   TDnsServer server{std::string(host), 53};
   if (port) {
     const auto value = TryStrToInt(*port);

@@ -6,20 +6,32 @@
 #include <string_view>
 #include <vector>
 
+#include "address/ip_types.h"
+
 namespace korrin {
 
-// The address of one output line ("address", "name address", "address CC", "name address CC",
-// fields split at single spaces), without its port: "[addr]:port" and "[addr]" give addr, an
-// IPv6 address is kept whole and anything else is cut before its first ":". The address must
-// read strictly (TryReadIPAddr); otherwise false with the reason, or an empty text.
-bool TryAddressFromOutputLine(std::string_view line, std::string& address, std::string& problem);
-std::string AddressFromOutputLine(std::string_view line);
+// Whether `text` is an address to ask for, and its value: the one place where the batch decides
+// what an address is, so that a stricter address parser serves it by changing this alone.
+bool TryLookupAddress(std::string_view text, TIPAddr& value);
 
-// The addresses of `lines` in order, leaving out empty ones and repeats of the one before.
-std::vector<std::string> ReverseLookupAddresses(const std::vector<std::string>& lines);
+// The address of one line the generator writes, empty when it holds none: the first field that
+// is an address once its port and brackets are taken off ("[addr]:port", "[addr]", "v4:port"),
+// fields split at `delimiter` (" " stands for spaces and tabs), then, should none be an address,
+// at spaces and tabs. A byte-order mark and blanks around fields do not matter, nor do a name
+// or a country code.
+std::string AddressFromOutputLine(std::string_view line, std::string_view delimiter = " ");
+
+// What each line of `lines` asks for, in order: its address, or for a line with none its own
+// text (trimmed), which the batch lists as unresolved; blank lines and repeats of the entry
+// before are left out.
+std::vector<std::string> ReverseLookupAddresses(const std::vector<std::string>& lines,
+                                                std::string_view delimiter = " ");
 
 // The non-empty lines, as typed.
 std::vector<std::string> ReverseLookupServers(const std::vector<std::string>& lines);
+
+// The "nameserver" addresses of a resolv.conf text, in order, as the system's resolver reads it.
+std::vector<std::string> ResolvConfServers(std::string_view text);
 
 struct TDnsServer {
   std::string Host;

@@ -1,6 +1,7 @@
 #pragma once
-// The small DNS client of the reverse lookup: one PTR query to one server over UDP, one attempt,
-// and the records of its reply. Owned by whoever runs lookups, used by one thread at a time.
+// The small DNS client for one PTR query to one server over UDP (over TCP when the answer comes
+// truncated) and the records of its answer. Owned by whoever runs lookups, used by one thread at
+// a time; the batch has its own machinery for many queries at once.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -11,6 +12,7 @@
 #include "common/random.h"
 #include "dns/dns_record.h"
 #include "dns/dns_reply.h"
+#include "dns/server_address.h"
 #include "dns/udp_channel.h"
 
 namespace korrin {
@@ -35,11 +37,11 @@ class TReverseResolver {
   void Randomize();
 
   // Asks Host for the PTR record of `domain` (an IPv4 or IPv6 address text, or a reverse name
-  // containing "in-addr", "ip6.int" or "ip6.arpa"). Returns only when the reply passed every
-  // check and holds at least one record; raises EDnsError otherwise, QueryResult then empty.
-  // The socket to a server is kept for the next query to it as long as the server answers each
-  // query with its id (and for at most 100 queries); after a time-out or a mismatched reply it
-  // is closed, so that a late or stray datagram can never be read as the reply to a later query.
+  // containing "in-addr", "ip6.int" or "ip6.arpa"). Only a datagram that answers this query's
+  // ID and question is taken; others are ignored while the wait lasts. Returns only when the
+  // answer passed every check and holds at least one record; raises EDnsError otherwise,
+  // QueryResult then empty. The socket to a server is kept for at most 100 queries to it, and
+  // closed after a time-out.
   void Resolve(std::string_view domain);
 
   // Closes the sockets kept for the servers asked so far.
@@ -67,6 +69,7 @@ class TReverseResolver {
     uint16_t Port;
     TIPAddrFamily Family;
     int Queries;
+    TServerAddress Address;
     std::unique_ptr<TUdpChannel> Channel;
   };
   std::vector<TChannelEntry>::iterator Channel();

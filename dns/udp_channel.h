@@ -1,34 +1,39 @@
 #pragma once
 // A UDP socket connected to one DNS server: the kernel drops datagrams from any other sender, so
-// nobody off the path can slip in a reply, and one socket serves many queries to that server.
+// nobody off the path can slip in a reply, and one socket, with its one random source port,
+// serves a run of queries. It can be pointed at another server of the same family.
 #include <cstdint>
 #include <span>
-#include <string>
 #include <vector>
 
-#include "address/ip_types.h"
+#include "dns/server_address.h"
 
 namespace korrin {
 
 class TUdpChannel {
  public:
-  // Resolves host (addresses of `preferred` family first) and connects a socket of the family
-  // found; raises EDnsError when the host cannot be resolved or reached.
-  TUdpChannel(const std::string& host, uint16_t port, TIPAddrFamily preferred);
+  // Raises EDnsError when no socket can be opened or connected.
+  explicit TUdpChannel(const TServerAddress& server);
   ~TUdpChannel();
   TUdpChannel(const TUdpChannel&) = delete;
   TUdpChannel& operator=(const TUdpChannel&) = delete;
 
-  // Sends `datagram` and returns the first datagram received within `waitMs`, empty when none
-  // came. Datagrams left over from earlier exchanges are discarded first. Raises EDnsError when
-  // the datagram cannot be sent or the server port is reported unreachable.
-  std::vector<uint8_t> Exchange(std::span<const uint8_t> datagram, int32_t waitMs);
+  int Fd() const { return FFd; }
+  int Family() const { return FFamily; }
+  // Connects to `server`, of this channel's family; later datagrams from the old one are dropped.
+  void Retarget(const TServerAddress& server);
+
+  // Raises EDnsError when the datagram cannot be sent or the server was reported unreachable.
+  void Send(std::span<const uint8_t> datagram);
+  // The next datagram already received, false when none is waiting; raises EDnsError when the
+  // server's port was reported unreachable.
+  bool TryReceive(std::vector<uint8_t>& datagram);
 
  private:
   [[noreturn]] void Failure(const char* what) const;
 
-  std::string FHost;
   int FFd = -1;
+  int FFamily = 0;
 };
 
 }  // namespace korrin

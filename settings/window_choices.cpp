@@ -43,11 +43,11 @@ std::string LoadCount(const TVHashedStringList& list, std::string_view key) {
   return std::to_string(StrToIntDef(list.Values(key), 10));
 }
 
-// A selection outside the drop-down's items leaves the current one.
-void LoadIndex(const TVHashedStringList& list, std::string_view key, int32_t item_count,
+// A selection outside the drop-down's items (a number outside its range) leaves the current one.
+void LoadIndex(const TVHashedStringList& list, std::string_view key, int32_t first, int32_t item_count,
                int32_t& index) {
   const int32_t value = StrToIntDef(list.Values(key), 0);
-  if (value >= 0 && value < item_count) index = value;
+  if (value >= first && value < item_count) index = value;
 }
 
 enum class TKeyKind { Flag, Text, TextIfPresent, Count, Lines, Mode, Index };
@@ -61,6 +61,7 @@ struct TKeyRule {
   std::vector<std::string> TKorrinSettings::*Lines = nullptr;
   int32_t TKorrinSettings::*Index = nullptr;
   int32_t ItemCount = 0;
+  int32_t First = 0;  // the lowest index, for a number kept as an index
 };
 
 using S = TKorrinSettings;
@@ -76,6 +77,8 @@ const TKeyRule kKeyRules[] = {
     {.Key = "Exclude", .Kind = K::Flag, .Flag = &S::Exclude},
     {.Key = "Exclude", .Kind = K::Lines, .Lines = &S::ExcludeMasks},
     {.Key = "DNS", .Kind = K::Lines, .Lines = &S::DNSServers},
+    {.Key = "DNSQueriesInFlight", .Kind = K::Index, .Index = &S::DNSQueriesInFlight,
+     .ItemCount = kMaxQueriesInFlight + 1, .First = 1},
     {.Key = "Mode", .Kind = K::Mode},
     {.Key = "TotalCount", .Kind = K::Count, .Text = &S::TotalCount},
     {.Key = "EachCount", .Kind = K::Count, .Text = &S::EachCount},
@@ -131,7 +134,7 @@ void LoadSettingsFromList(const TVHashedStringList& List, TKorrinSettings& Setti
       case K::Count: Settings.*rule.Text = LoadCount(List, rule.Key); break;
       case K::Lines: LoadLines(List, rule.Key, Settings.*rule.Lines); break;
       case K::Mode: Settings.Mode = CountChoiceOf(StrToIntDef(List.Values(rule.Key), 0)); break;
-      case K::Index: LoadIndex(List, rule.Key, rule.ItemCount, Settings.*rule.Index); break;
+      case K::Index: LoadIndex(List, rule.Key, rule.First, rule.ItemCount, Settings.*rule.Index); break;
     }
   }
 }

@@ -19,6 +19,10 @@ constexpr int32_t kNameDelimiterCount = 5;
 constexpr int32_t kNameDelimiterCustom = 4;
 constexpr int32_t kListDelimiterCount = 3;
 
+// The reverse lookup's queries in flight: one asks one address at a time.
+constexpr int32_t kMaxQueriesInFlight = 1000;
+constexpr int32_t kDefaultQueriesInFlight = 64;
+
 struct TKorrinSettings {
   bool ResolveCountry = false;
   std::string MMDBFilePath;
@@ -28,6 +32,7 @@ struct TKorrinSettings {
   bool Exclude = false;
   std::vector<std::string> ExcludeMasks;
   std::vector<std::string> DNSServers{"8.8.8.8", "8.8.4.4"};
+  int32_t DNSQueriesInFlight = kDefaultQueriesInFlight;  // 1 to kMaxQueriesInFlight
   TCountChoice Mode = TCountChoice::AllIPs;
   // The count boxes hold text: what the user typed is checked only when a job starts.
   std::string TotalCount = "10";

@@ -37,7 +37,8 @@ pid_t Spawn(const std::vector<std::string>& args, const std::string& stdoutPath,
 
 }  // namespace
 
-ProcessResult RunCli(const std::vector<std::string>& args, const std::string& input, const std::string& stdoutPath) {
+ProcessResult RunCli(const std::vector<std::string>& args, const std::string& input, const std::string& stdoutPath,
+                     const OutputWatch& watch) {
   int in[2], out[2], err[2];
   const pid_t pid = Spawn(args, stdoutPath, in, out, err);
   ProcessResult r;
@@ -53,6 +54,7 @@ ProcessResult RunCli(const std::vector<std::string>& args, const std::string& in
       const ssize_t n = read(fds[i].fd, buf, sizeof buf);
       if (n > 0) (i == 0 ? r.out : r.err).append(buf, static_cast<size_t>(n));
       else (i == 0 ? outOpen : errOpen) = false;
+      if (n > 0 && watch) watch(pid, r);
     }
     if (inOpen && (fds[2].revents & (POLLOUT | POLLERR))) {
       const ssize_t n = write(in[1], input.data() + written, input.size() - written);

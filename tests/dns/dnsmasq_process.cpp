@@ -116,4 +116,11 @@ std::string TDnsmasqProcess::Log() const {
   return text.str();
 }
 
+std::vector<std::string> NumberedPtrRecords(int count) {
+  std::vector<std::string> records;
+  for (int i = 0; i < count; ++i)
+    records.push_back("--ptr-record=" + std::to_string(i) + ".0.0.10.in-addr.arpa,host" + std::to_string(i) + ".lan");
+  return records;
+}
+
 }  // namespace korrin::test

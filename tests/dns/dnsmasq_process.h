@@ -36,4 +36,7 @@ class TDnsmasqProcess {
   std::string FProblem;
 };
 
+// "--ptr-record" options naming 10.0.0.0 to 10.0.0.<count - 1> "host<i>.lan", for the benchmarks.
+std::vector<std::string> NumberedPtrRecords(int count);
+
 }  // namespace korrin::test

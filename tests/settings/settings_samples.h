@@ -17,6 +17,7 @@ inline TKorrinSettings EveryFieldChanged() {
   s.Exclude = true;
   s.ExcludeMasks = {"*.0", "*.255"};
   s.DNSServers = {"127.0.0.77"};
+  s.DNSQueriesInFlight = 8;
   s.Mode = TCountChoice::ForEachRange;
   s.TotalCount = "1000";
   s.EachCount = "25";

@@ -15,7 +15,7 @@ TEST(KorrinSettings, WritesEveryKeyInTheFileOrder) {
   EXPECT_EQ(list.Text(),
             "ResolveCountry=0\r\nAppend=0\r\nIPRange1=10.0.0.0/8\r\nIPRange2=B=::1/128\r\n"
             "IPRangeN=2\r\nUsableHostIPAddresses=0\r\nExclude=0\r\nExcludeN=0\r\n"
-            "DNS1=8.8.8.8\r\nDNS2=8.8.4.4\r\nDNSN=2\r\nMode=0\r\nTotalCount=10\r\nEachCount=10\r\n"
+            "DNS1=8.8.8.8\r\nDNS2=8.8.4.4\r\nDNSN=2\r\nDNSQueriesInFlight=64\r\nMode=0\r\nTotalCount=10\r\nEachCount=10\r\n"
             "Random=0\r\nEscapeIPv6=0\r\nAddPort=0\r\nPorts=80\r\nGenerateNames=0\r\n"
             "NameTemplate=mail#.example.com\r\nCounterSymbol=#\r\nFirstCounter=1\r\n"
             "CounterStep=1\r\nCounterDigits=1\r\nNameDelimiter=0\r\nNameCustomDelimiter=|\r\n"
@@ -84,6 +84,9 @@ TEST(KorrinSettings, LoadAppliesTheRulesOfEachKey) {
          EXPECT_TRUE(s.RandomOrder);
        }},
       {"NameDelimiter=4", [](const TKorrinSettings& s) { EXPECT_EQ(s.NameDelimiter, 4); }},
+      {"DNSQueriesInFlight=1", [](const TKorrinSettings& s) { EXPECT_EQ(s.DNSQueriesInFlight, 1); }},
+      {"DNSQueriesInFlight=0", [](const TKorrinSettings& s) { EXPECT_EQ(s.DNSQueriesInFlight, 64); }},
+      {"DNSQueriesInFlight=1001", [](const TKorrinSettings& s) { EXPECT_EQ(s.DNSQueriesInFlight, 64); }},
       {"NameDelimiter=9\nIPDelimiter=3\nResolvedDelimiter=-1\nUnresolvedDelimiter=2",
        [](const TKorrinSettings& s) {
          EXPECT_EQ(s.NameDelimiter, 2);

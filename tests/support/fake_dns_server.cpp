@@ -12,25 +12,44 @@ namespace korrin::test {
 
 namespace {
 
-int LoopbackSocket(int family) {
-  const int fd = socket(family, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+sockaddr_storage LoopbackAddress(int family, uint16_t port, socklen_t& len) {
   sockaddr_storage addr{};
-  socklen_t len = sizeof(sockaddr_in);
+  len = sizeof(sockaddr_in);
   if (family == AF_INET6) {
     auto& v6 = reinterpret_cast<sockaddr_in6&>(addr);
     v6.sin6_family = AF_INET6;
     v6.sin6_addr = in6addr_loopback;
+    v6.sin6_port = htons(port);
     len = sizeof v6;
   } else {
     auto& v4 = reinterpret_cast<sockaddr_in&>(addr);
     v4.sin_family = AF_INET;
     v4.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    v4.sin_port = htons(port);
   }
+  return addr;
+}
+
+int LoopbackSocket(int family, int type = SOCK_DGRAM, uint16_t port = 0) {
+  const int fd = socket(family, type | SOCK_CLOEXEC, 0);
+  socklen_t len = 0;
+  sockaddr_storage addr = LoopbackAddress(family, port, len);
   if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&addr), len) != 0) {
     if (fd >= 0) close(fd);
     throw std::runtime_error("fake DNS server: cannot bind a loopback socket");
   }
   return fd;
+}
+
+bool ReadAll(int fd, uint8_t* data, size_t size) {
+  for (size_t got = 0; got < size;) {
+    pollfd p{fd, POLLIN, 0};
+    if (poll(&p, 1, 2000) <= 0) return false;
+    const ssize_t n = read(fd, data + got, size - got);
+    if (n <= 0) return false;
+    got += static_cast<size_t>(n);
+  }
+  return true;
 }
 
 uint16_t BoundPort(int fd) {
@@ -43,9 +62,20 @@ uint16_t BoundPort(int fd) {
 
 }  // namespace
 
-TFakeDnsServer::TFakeDnsServer(TScript script, int family)
-    : FScript(std::move(script)), FSocket(LoopbackSocket(family)), FOtherSocket(LoopbackSocket(family)) {
+TFakeDnsServer::TFakeDnsServer(TScript script, int family, TTcpScript tcpScript)
+    : FScript(std::move(script)),
+      FTcpScript(std::move(tcpScript)),
+      FSocket(LoopbackSocket(family)),
+      FOtherSocket(LoopbackSocket(family)) {
   FPort = BoundPort(FSocket);
+  try {
+    FListener = LoopbackSocket(family, SOCK_STREAM, FPort);
+    listen(FListener, 16);
+  } catch (...) {
+    close(FSocket);
+    close(FOtherSocket);
+    throw;
+  }
   FThread = std::thread([this] { Serve(); });
 }
 
@@ -54,6 +84,7 @@ TFakeDnsServer::~TFakeDnsServer() {
   FThread.join();
   close(FSocket);
   close(FOtherSocket);
+  close(FListener);
 }
 
 std::vector<TBytes> TFakeDnsServer::Queries() const {
@@ -61,10 +92,39 @@ std::vector<TBytes> TFakeDnsServer::Queries() const {
   return FQueries;
 }
 
+std::vector<TBytes> TFakeDnsServer::TcpQueries() const {
+  std::lock_guard<std::mutex> guard(FLock);
+  return FTcpQueries;
+}
+
+// One connection, one query, one answer, as a client that fell back from UDP sends it.
+void TFakeDnsServer::ServeTcp() {
+  const int connection = accept4(FListener, nullptr, nullptr, SOCK_CLOEXEC);
+  if (connection < 0) return;
+  uint8_t length[2];
+  if (ReadAll(connection, length, 2)) {
+    TBytes query(size_t{length[0]} << 8 | length[1]);
+    if (ReadAll(connection, query.data(), query.size())) {
+      {
+        std::lock_guard<std::mutex> guard(FLock);
+        FTcpQueries.push_back(query);
+      }
+      if (FTcpScript) {
+        const TBytes answer = FTcpScript(query);
+        const TBytes framed = Cat({Word(static_cast<uint16_t>(answer.size())), answer});
+        (void)!write(connection, framed.data(), framed.size());
+      }
+    }
+  }
+  close(connection);
+}
+
 void TFakeDnsServer::Serve() {
   while (!FStop) {
-    pollfd fd{FSocket, POLLIN, 0};
-    if (poll(&fd, 1, 20) <= 0) continue;
+    pollfd fds[2] = {{FSocket, POLLIN, 0}, {FListener, POLLIN, 0}};
+    if (poll(fds, 2, 20) <= 0) continue;
+    if (fds[1].revents != 0) ServeTcp();
+    if (fds[0].revents == 0) continue;
     TBytes query(8192);
     sockaddr_storage from{};
     socklen_t fromLen = sizeof from;

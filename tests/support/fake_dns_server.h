@@ -1,6 +1,7 @@
 #pragma once
 // A scripted DNS server for the tests: a loopback UDP socket on its own thread that answers each
-// query with whatever datagrams the test's script crafts, so that malformed replies can be sent.
+// query with whatever datagrams the test's script crafts, so that malformed replies can be sent,
+// and a TCP listener on the same port that answers with the TCP script's message.
 #include <atomic>
 #include <sys/socket.h>
 
@@ -24,8 +25,11 @@ class TFakeDnsServer {
  public:
   using TScript = std::function<std::vector<TFakeDatagram>(const TBytes& query)>;
 
-  // `family` is AF_INET (127.0.0.1) or AF_INET6 (::1).
-  explicit TFakeDnsServer(TScript script, int family = AF_INET);
+  using TTcpScript = std::function<TBytes(const TBytes& query)>;
+
+  // `family` is AF_INET (127.0.0.1) or AF_INET6 (::1). Without a TCP script, TCP connections
+  // are closed unanswered.
+  explicit TFakeDnsServer(TScript script, int family = AF_INET, TTcpScript tcpScript = {});
   ~TFakeDnsServer();
   TFakeDnsServer(const TFakeDnsServer&) = delete;
   TFakeDnsServer& operator=(const TFakeDnsServer&) = delete;
@@ -33,17 +37,22 @@ class TFakeDnsServer {
   uint16_t Port() const { return FPort; }
   std::string Address() const { return "127.0.0.1:" + std::to_string(FPort); }
   std::vector<TBytes> Queries() const;
+  std::vector<TBytes> TcpQueries() const;
 
  private:
   void Serve();
+  void ServeTcp();
 
   TScript FScript;
+  TTcpScript FTcpScript;
+  int FListener = -1;
   int FSocket = -1;
   int FOtherSocket = -1;
   uint16_t FPort = 0;
   std::atomic<bool> FStop{false};
   mutable std::mutex FLock;
   std::vector<TBytes> FQueries;
+  std::vector<TBytes> FTcpQueries;
   std::thread FThread;
 };
 
