@@ -16,7 +16,6 @@
 #include "cli/commands.h"
 #include "cli/name_delimiter.h"
 #include "cli/progress_line.h"
-#include "common/file_io.h"
 #include "common/text.h"
 #include "dns/dns_error.h"
 #include "dns/reverse_lookup.h"
@@ -110,7 +109,7 @@ std::vector<std::string> ServersOf(const TReverseOptions& options, const TKorrin
   if (!options.Servers.empty()) return options.Servers;
   if (options.SettingsFile) return choices.DNSServers;
   try {
-    return ResolvConfServers(ReadWholeFile(kResolvConf));
+    return ResolvConfServers(ReadInputLines(kResolvConf));
   } catch (const Exception&) {
     return {};  // no resolver configured: "No DNS Servers specified" says what to do
   }

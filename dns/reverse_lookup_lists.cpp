@@ -98,9 +98,9 @@ std::vector<std::string> ReverseLookupServers(const std::vector<std::string>& li
   return servers;
 }
 
-std::vector<std::string> ResolvConfServers(std::string_view text) {
+std::vector<std::string> ResolvConfServers(const std::vector<std::string>& lines) {
   std::vector<std::string> servers;
-  for (const std::string& line : SplitLines(text)) {
+  for (const std::string& line : lines) {
     std::string_view rest = TrimBlanks(line);
     constexpr std::string_view kKeyword = "nameserver";
     if (rest.substr(0, kKeyword.size()) != kKeyword || rest.size() == kKeyword.size() ||

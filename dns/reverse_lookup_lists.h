@@ -30,8 +30,9 @@ std::vector<std::string> ReverseLookupAddresses(const std::vector<std::string>& 
 // The non-empty lines, as typed.
 std::vector<std::string> ReverseLookupServers(const std::vector<std::string>& lines);
 
-// The "nameserver" addresses of a resolv.conf text, in order, as the system's resolver reads it.
-std::vector<std::string> ResolvConfServers(std::string_view text);
+// The "nameserver" addresses of a resolv.conf file's lines, in order, as the system's resolver
+// reads them.
+std::vector<std::string> ResolvConfServers(const std::vector<std::string>& lines);
 
 struct TDnsServer {
   std::string Host;

@@ -86,8 +86,8 @@ TEST(ReverseLookupLists, SplitsServerTextsIntoHostAndPort) {
 }
 
 TEST(ReverseLookupLists, ReadsTheNameServersOfResolvConf) {
-  EXPECT_EQ(ResolvConfServers("# comment\nsearch lan\nnameserver 10.0.0.53\n  nameserver\t::1 # local\r\n"
-                              "nameserverx 1.1.1.1\n;nameserver 9.9.9.9\nnameserver\nnameserver fe80::1%eth0\n"),
+  EXPECT_EQ(ResolvConfServers({"# comment", "search lan", "nameserver 10.0.0.53", "  nameserver\t::1 # local",
+                               "nameserverx 1.1.1.1", ";nameserver 9.9.9.9", "nameserver", "nameserver fe80::1%eth0"}),
             (TLines{"10.0.0.53", "::1", "fe80::1%eth0"}));
 }
 
