@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "cli/commands.h"
+#include "cli/delimiter_option.h"
 #include "common/exception.h"
 #include "viewer/file_preview.h"
 
@@ -20,12 +21,21 @@ bool ShowsProgress(int64_t size) { return size >= kProgressMinSize && ::isatty(S
 }  // namespace
 
 void AddCountCommand(CLI::App& app, int& status) {
-  auto* command = app.add_subcommand("count", "Count the rows of a delimited text file (lines, header skipped)");
-  auto file = std::make_shared<std::string>();
-  auto noHeader = std::make_shared<bool>(false);
-  command->add_option("FILE", *file, "The file to count")->required();
-  command->add_flag("--no-header", *noHeader, "Count the first line as a row too");
-  command->callback([&status, file, noHeader] {
+  auto* command = app.add_subcommand("count", "Count the rows of a delimited text file (records, header skipped)");
+  struct TCountOptions {
+    std::string File;
+    bool NoHeader = false;
+    bool CellLineBreaks = false;
+    bool BackslashEscapes = false;
+    char16_t Delimiter = 0;
+  };
+  auto options = std::make_shared<TCountOptions>();
+  command->add_option("FILE", options->File, "The file to count")->required();
+  command->add_flag("--no-header", options->NoHeader, "Count the first line as a row too");
+  command->add_flag("--cell-line-breaks", options->CellLineBreaks, "Quoted values may continue on the next line");
+  command->add_flag("--backslash-escapes", options->BackslashEscapes, "A backslash escapes the next character");
+  AddDelimiterOption(*command, options->Delimiter);
+  command->callback([&status, options] {
     int shownPercent = -1;
     int shows = -1;
     auto progress = [&shownPercent, &shows](int64_t position, int64_t size, int64_t) {
@@ -40,7 +50,10 @@ void AddCountCommand(CLI::App& app, int& status) {
     };
     try {
       TFilePreview preview;
-      const int64_t rows = preview.CountRows(*file, *noHeader, progress);
+      preview.CSVParser().SetCellLineBreaks(options->CellLineBreaks);
+      preview.CSVParser().SetBackslashEscapes(options->BackslashEscapes);
+      preview.SetDelimiter(options->Delimiter);
+      const int64_t rows = preview.CountRows(options->File, options->NoHeader, progress);
       if (shownPercent >= 0) std::cerr << '\n';
       std::cout << rows << '\n';
       status = kExitOk;
