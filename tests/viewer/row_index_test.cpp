@@ -12,6 +12,7 @@
 
 #include "tests/viewer/test_streams.h"
 #include "viewer/file_preview.h"
+#include "viewer/row_finder.h"
 #include "viewer/row_reader.h"
 #include "viewer/tolerant_utf8.h"
 
@@ -237,6 +238,39 @@ TEST(RowIndexTest, UTF16RowsComeThroughTheIndexToo) {
     ASSERT_TRUE(preview.IndexedRow(true, 499, lines));
     EXPECT_EQ(lines, Values{u"499,\u00e9"});
   }
+}
+
+TEST(RowIndexTest, FindGoesBothWaysAroundAndCountsMatchingRows) {
+  std::string text = "id,name\n";
+  for (int i = 1; i <= 5000; ++i) text += std::to_string(i) + (i % 1000 == 0 ? ",Needle x needle\n" : ",hay\n");
+  text += "5001,the LAST \xC3\xA9t\xC3\xA9";
+  TTempFile file(text);
+  TRowFinder finder(file.Name(), SniffEncoding({}, true), TRowOptions{});
+  struct Case {
+    std::u16string Text;
+    bool MatchCase;
+    int64_t From;
+    TFindResult Expected;
+  };
+  const Case cases[] = {
+      {u"needle", false, 0, {1000, 5000, 5}},
+      {u"needle", false, 1000, {2000, 5000, 5}},
+      {u"needle", false, 5000, {1000, 4000, 5}},
+      {u"Needle", true, 2500, {3000, 2000, 5}},
+      {u"last \u00c9t\u00c9", false, 0, {5001, 5001, 1}},
+      {u"last", true, 0, {-1, -1, 0}},
+      {u"id", false, 0, {-1, -1, 0}},  // the header is not a row
+  };
+  for (const Case& c : cases) {
+    TFindResult result;
+    ASSERT_TRUE(finder.Find({c.Text, c.MatchCase, true, 1, c.From}, result));
+    EXPECT_EQ(result.Next, c.Expected.Next) << c.From;
+    EXPECT_EQ(result.Previous, c.Expected.Previous) << c.From;
+    EXPECT_EQ(result.Count, c.Expected.Count);
+  }
+  finder.Start({u"needle", false, true, 1, 0});
+  while (!finder.Done()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_EQ(finder.Result().Count, 5);
 }
 
 }  // namespace
