@@ -41,7 +41,7 @@ class TFilePreview {
 
   // The index of the file the last ReadPreview read, with its options; null for other sources.
   // Start it on its worker, or Build it here (false when Progress stopped it).
-  TRowIndex* Index() { return FIndex.get(); }
+  TRowIndex* Index() const { return FIndex.get(); }
   void StartIndex();
   bool BuildIndex(const TIndexProgress& Progress);
   // Row Row (0-based, the header included) of the whole file through the index: its physical
