@@ -49,6 +49,8 @@ class TFilePreview {
   bool IndexedRow(bool Records, int64_t Row, TStringList& Lines);
   // Parses a record given as its physical lines, joined as the preview joins them.
   int32_t ParseLines(const TStringList& Lines);
+  // How the rows of a text file are split, from the parser's options and the chosen delimiter.
+  TRowOptions RowOptions() const;
   // The encoding the last ReadPreview of a text file used.
   const TSniffedEncoding& Encoding() const { return FEncoding; }
   // The delimiter the user chose; 0 picks it from the file.
@@ -91,7 +93,6 @@ class TFilePreview {
 
   std::unique_ptr<TLineReader> CreateLineReader(const std::string& FileName) const;
   bool ReadsFiles() const;
-  TRowOptions RowOptions() const;
   void ReadLines(TLineReader& Reader, bool NoHeader);
   void ReadRows(TRowReader& Reader, bool NoHeader);
   // Adds the captions of columns the last parse found first, and lets the window measure it.

@@ -73,6 +73,9 @@ TEST(ViewerCliTest, PreviewFromARowAndCountTakeTheParsingOptions) {
       {"count", "6000\n"},
       {"count --cell-line-breaks", "3000\n"},
       {"count --cell-line-breaks --no-header --delimiter semicolon", "3001\n"},
+      {"count --cell-line-breaks --find 2999", "1\n"},
+      {"count --find 2999", "2\n"},
+      {"count --find N --match-case", "0\n"},
   };
   for (const Case& c : cases) {
     const TRun run = RunCli(c.Arguments + " " + file.Name());
