@@ -454,6 +454,26 @@ class ViewWindowTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QVERIFY(form.grab().save(QString::fromLocal8Bit(target)));
   }
+
+  // The viewer scrolled near the end of a large file (KORRIN_VIEWER_LARGE_FILE), for the README.
+  void screenshotNearTheEnd() {
+    const QByteArray target = qgetenv("KORRIN_VIEWER_SCREENSHOT");
+    const QString file = QString::fromLocal8Bit(qgetenv("KORRIN_VIEWER_LARGE_FILE"));
+    if (target.isEmpty() || file.isEmpty())
+      QSKIP("set KORRIN_VIEWER_SCREENSHOT and KORRIN_VIEWER_LARGE_FILE to write the screenshot");
+    QDir::setCurrent(QFileInfo(file).absolutePath());
+    TViewer v(QFileInfo(file).fileName());
+    QTRY_VERIFY_WITH_TIMEOUT(!v.Label("RowsLabel").endsWith('+'), 600000);
+    v.Table()->scrollToBottom();
+    QTest::mouseClick(v.Table()->viewport(), Qt::LeftButton, {},
+                      v.Table()->visualRect(v.Table()->model()->index(v.Table()->ItemCount() - 1, 0)).center());
+    v.Table()->scrollToBottom();
+    const QModelIndex near = v.Table()->model()->index(v.Table()->ItemCount() - 8, 0);
+    v.Table()->setCurrentIndex(near);
+    QVERIFY(QTest::qWaitForWindowExposed(&v.Form));
+    QTest::qWait(200);
+    QVERIFY(v.Form.grab().save(QString::fromLocal8Bit(target)));
+  }
 };
 
 QTEST_MAIN(ViewWindowTest)

@@ -383,6 +383,12 @@ void TViewCSVFileForm::UpdateItemCounts() {
   const auto clamp = [](int64_t n) { return static_cast<int32_t>(std::clamp<int64_t>(n, 0, kMaxItems)); };
   if (SourceView->ItemCount() != clamp(rows)) SourceView->SetItemCount(clamp(rows));
   if (SourceView2->ItemCount() != clamp(lines)) SourceView2->SetItemCount(clamp(lines));
+  if (FShowAll) {
+    // Row numbers of the whole file outgrow the "#" column made for the first rows.
+    const int width = std::max(kNumberColumnWidth, QFontMetrics(font()).horizontalAdvance(QString::number(lines)) + 16);
+    for (TListViewEx* view : {SourceView, SourceView2})
+      if (view->header()->sectionSize(0) < width) view->header()->resizeSection(0, width);
+  }
 }
 
 bool TViewCSVFileForm::IsMoreItem(const TListViewEx* View, int32_t Index) const {
