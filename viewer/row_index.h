@@ -60,7 +60,7 @@ class TRowIndex {
   const TSniffedEncoding FEncoding;
   TRowOptions FOptions;
   TRowScanner FScanner;
-  int64_t FSize = 0;
+  std::atomic<int64_t> FSize{0};
   std::atomic<int64_t> FPosition{0};
   std::atomic<int64_t> FRecords{0};
   std::atomic<int64_t> FLines{0};
