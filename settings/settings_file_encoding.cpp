@@ -2,25 +2,20 @@
 
 #include <cstdint>
 
+#include "common/windows_1252.h"
+
 namespace korrin {
 
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-// Windows-1252 at 0x80..0x9F; the five unassigned bytes keep their C1 code points, as the
-// platform's own conversion does.
-constexpr char16_t kWindows1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
 std::string DecodeWindows1252(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size() + bytes.size() / 4);
   for (const char c : bytes) {
     const auto b = static_cast<unsigned char>(c);
-    AppendUtf8(out, b >= 0x80 && b < 0xA0 ? kWindows1252High[b - 0x80] : char32_t{b});
+    AppendUtf8(out, Windows1252ToUnicode(b));
   }
   return out;
 }

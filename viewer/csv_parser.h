@@ -33,6 +33,8 @@ class TCSVParser {
   // A logical record joined over cell line breaks stops growing at this many characters, which
   // bounds the re-parsing of a quote that never closes.
   static constexpr size_t kMaxRecordLength = 65535;
+  // The candidates a delimiter is picked from when none is set; tab-separated files are common.
+  static constexpr std::u16string_view kDefaultDelimiters = u",;|\t";
 
   explicit TCSVParser(int32_t AMaxColumns);
   TCSVParser(bool ACellLineBreaks, bool AReplaceLineBreaks, const std::u16string& AReplaceLineBreaksWith,
@@ -95,7 +97,7 @@ class TCSVParser {
   int32_t FMaxColumns;
   TCSVColumnArray FColumns;
   int32_t FColumnCount = 0;
-  std::u16string FDelimiters = u",;|";
+  std::u16string FDelimiters{kDefaultDelimiters};
   char16_t FDelimiter = 0;
   bool FTrimColumns = true;
   char16_t FQuoteChar = u'"';

@@ -9,7 +9,6 @@
 #include "viewer/cached_file_line_reader.h"
 #include "viewer/cached_file_stream.h"
 #include "viewer/tolerant_utf8.h"
-#include "viewer/utf8_line_counter.h"
 
 namespace korrin {
 
@@ -21,9 +20,21 @@ bool FileExists(const std::string& name) {
   return name == "-" || (!name.empty() && ::stat(name.c_str(), &st) == 0 && !S_ISDIR(st.st_mode));
 }
 
+TSniffedEncoding SniffFile(const std::string& name) {
+  TReadOnlyCachedFileStream stream(name, 0);
+  stream.DisableStreamReadCache();
+  std::vector<uint8_t> head(kSniffSize);
+  size_t n = 0;
+  for (int32_t got; n < head.size() && (got = stream.Read(head.data() + n, static_cast<int32_t>(head.size() - n))) > 0;)
+    n += static_cast<size_t>(got);
+  return SniffEncoding({head.data(), n}, n < head.size());
+}
+
 }  // namespace
 
 TFilePreview::TFilePreview() = default;
+
+TFilePreview::~TFilePreview() = default;
 
 bool TFilePreview::ReadsFiles() const {
   return !FLineReaderClass || FLineReaderClass == &TCachedFileLineReader::Class();
@@ -35,12 +46,31 @@ std::unique_ptr<TLineReader> TFilePreview::CreateLineReader(const std::string& F
   return FLineReaderClass->Create(FileName, TLineReader::kDefaultBufferSize);
 }
 
+TRowOptions TFilePreview::RowOptions() const {
+  TRowOptions options;
+  options.CellLineBreaks = FCSVParser.CellLineBreaks();
+  options.BackslashEscapes = FCSVParser.BackslashEscapes();
+  options.Delimiter = FDelimiter;
+  options.QuoteChar = FCSVParser.QuoteChar();
+  return options;
+}
+
+void TFilePreview::ResetParserDelimiter() {
+  FCSVParser.Reset(true);
+  FCSVParser.SetDelimiters(FDelimiter ? std::u16string(1, FDelimiter) : std::u16string(TCSVParser::kDefaultDelimiters));
+  FCSVParser.SetDelimiter(FDelimiter);
+}
+
 bool TFilePreview::ReadPreview(const std::string& FileName, bool NoHeader) {
   FPreviewHeader = !NoHeader;
   FPreviewLines.clear();
   FPreviewRows.clear();
   FPreviewColumns.clear();
-  FCSVParser.Reset(true);
+  FIndex.reset();
+  FIndexReader.reset();
+  FBlocks = {};
+  FFileName.clear();
+  ResetParserDelimiter();
   if (!FileExists(FileName)) {
     FPreviewStatus = Format("File \"%s\" does not exist.", FileName.c_str());
     FPreviewEof = true;
@@ -49,12 +79,42 @@ bool TFilePreview::ReadPreview(const std::string& FileName, bool NoHeader) {
   FPreviewStatus.clear();
   FPreviewEof = false;
   try {
-    ReadLines(*CreateLineReader(FileName), NoHeader);
+    if (ReadsFiles()) {
+      FEncoding = SniffFile(FileName);
+      FFileName = FileName;
+      TRowReader reader(FileName, FEncoding, RowOptions(), FReadBufferSize);
+      ReadRows(reader, NoHeader);
+    } else {
+      ReadLines(*CreateLineReader(FileName), NoHeader);
+    }
   } catch (const Exception& e) {
     FPreviewStatus = e.what();
+    FFileName.clear();
     return false;
   }
   return true;
+}
+
+void TFilePreview::NoteColumns(bool Header) {
+  for (int32_t k = static_cast<int32_t>(FPreviewColumns.size()); k < FCSVParser.ColumnCount(); ++k)
+    FPreviewColumns.push_back(Header ? FCSVParser.ColumnValue(k) : u"Column " + Utf8ToUtf16(std::to_string(k + 1)));
+  if (FOnLineParsed) FOnLineParsed(FCSVParser);
+}
+
+void TFilePreview::ReadRows(TRowReader& Reader, bool NoHeader) {
+  const TCSVParseFlags flags = FCSVParser.ParseFlags() | csvUpdateDelimiter;
+  TStringList lines;
+  for (int64_t i = NoHeader ? 1 : 0; i <= FPreviewMaxLines;) {
+    if (!Reader.Read(true, lines)) {
+      FPreviewEof = true;
+      break;
+    }
+    FCSVParser.ParseLine(JoinLines(lines), flags);
+    NoteColumns(i == 0);
+    FPreviewRows.push_back(static_cast<int32_t>(FPreviewLines.size()));
+    i += static_cast<int64_t>(lines.size());
+    for (std::u16string& line : lines) FPreviewLines.push_back(std::move(line));
+  }
 }
 
 void TFilePreview::ReadLines(TLineReader& Reader, bool NoHeader) {
@@ -81,14 +141,72 @@ void TFilePreview::ReadLines(TLineReader& Reader, bool NoHeader) {
     } else {
       FCSVParser.ParseLine(line, flags);
     }
-    for (int32_t k = static_cast<int32_t>(FPreviewColumns.size()); k < FCSVParser.ColumnCount(); ++k)
-      FPreviewColumns.push_back(i == 0 ? FCSVParser.ColumnValue(k) : u"Column " + Utf8ToUtf16(std::to_string(k + 1)));
-    if (FOnLineParsed) FOnLineParsed(FCSVParser);
+    NoteColumns(i == 0);
     if (newRow) FPreviewRows.push_back(static_cast<int32_t>(FPreviewLines.size()));
     FPreviewLines.push_back(std::move(line));
     if (FCSVParser.CellLineBreaks()) newRow = FCSVParser.FormatError() != TCSVFormatError::csvNoCloseQuote;
   }
 }
+
+std::unique_ptr<TRowIndex> TFilePreview::CreateIndex() const {
+  TRowOptions options = RowOptions();
+  // The rows far down are parsed with the delimiter the first rows showed; the index splits so too.
+  if (!options.Delimiter) options.Delimiter = FCSVParser.Delimiter();
+  return std::make_unique<TRowIndex>(FFileName, FEncoding, options);
+}
+
+void TFilePreview::StartIndex() {
+  if (FFileName.empty()) return;
+  FIndex = CreateIndex();
+  FIndexReader = std::make_unique<TRowReader>(FFileName, FEncoding, FIndex->Options(), FReadBufferSize);
+  FIndex->Start();
+}
+
+bool TFilePreview::BuildIndex(const TIndexProgress& Progress) {
+  if (FFileName.empty()) return false;
+  FIndex = CreateIndex();
+  FIndexReader = std::make_unique<TRowReader>(FFileName, FEncoding, FIndex->Options(), FReadBufferSize);
+  return FIndex->Build(Progress);
+}
+
+bool TFilePreview::IndexedRow(bool Records, int64_t Row, TStringList& Lines) {
+  if (!FIndex) return false;
+  for (const TRowBlock& block : FBlocks) {
+    if (block.First >= 0 && block.Records == Records && Row >= block.First &&
+        Row < block.First + static_cast<int64_t>(block.Rows.size())) {
+      Lines = block.Rows[static_cast<size_t>(Row - block.First)];
+      return true;
+    }
+  }
+  int64_t offset, skip;
+  const int64_t first = Row - Row % kBlockRows;
+  if (!FIndex->Locate(Records, Row, offset, skip) || !FIndex->Locate(Records, first, offset, skip)) return false;
+  TRowBlock& block = FBlocks[FNextBlock++ % FBlocks.size()];
+  block = TRowBlock{Records, first, {}};
+  FIndexReader->Seek(offset);
+  if (FIndexReader->Skip(Records, skip)) {
+    TStringList lines;
+    while (static_cast<int64_t>(block.Rows.size()) < kBlockRows && FIndexReader->Read(Records, lines))
+      block.Rows.push_back(lines);
+  }
+  if (Row >= first + static_cast<int64_t>(block.Rows.size())) {
+    block.First = -1;
+    return false;
+  }
+  Lines = block.Rows[static_cast<size_t>(Row - first)];
+  return true;
+}
+
+std::u16string TFilePreview::JoinLines(const TStringList& Lines) const {
+  std::u16string text;
+  for (size_t k = 0; k < Lines.size(); ++k) {
+    if (k) text += FCSVParser.LineJoint();
+    text += Lines[k];
+  }
+  return text;
+}
+
+int32_t TFilePreview::ParseLines(const TStringList& Lines) { return FCSVParser.ParseLine(JoinLines(Lines)); }
 
 int64_t TFilePreview::ShownRowCount() const {
   const auto lines = static_cast<int64_t>(FPreviewLines.size());
@@ -110,32 +228,12 @@ std::u16string TFilePreview::RowText(int32_t Row) const {
 
 int32_t TFilePreview::ParseRow(int32_t Row) { return FCSVParser.ParseLine(RowText(Row)); }
 
-bool TFilePreview::CountUTF8Lines(const std::string& FileName, const TCountProgress& Progress, int64_t& Lines) const {
-  TReadOnlyCachedFileStream stream(FileName, FReadBufferSize);
-  uint8_t mark[3];
-  const int32_t marked = stream.Read(mark, 3);
-  if (marked >= 2 && ((mark[0] == 0xFF && mark[1] == 0xFE) || (mark[0] == 0xFE && mark[1] == 0xFF))) return false;
-  stream.SetPosition(marked == 3 && mark[0] == 0xEF && mark[1] == 0xBB && mark[2] == 0xBF ? 3 : 0);
-  // Large reads straight into one block; the cache would only add a copy.
-  stream.DisableStreamReadCache();
-  const int64_t size = stream.Size();
-  TUTF8LineCounter counter;
-  std::vector<uint8_t> block(1 << 20);
-  for (int32_t n; (n = stream.Read(block.data(), static_cast<int32_t>(block.size()))) > 0;) {
-    counter.Add({block.data(), static_cast<size_t>(n)});
-    if (Progress && Progress(stream.Position(), size, counter.Lines())) {
-      Lines = -1;
-      return true;
-    }
-  }
-  Lines = counter.Finish();
-  return true;
-}
-
 int64_t TFilePreview::CountRows(const std::string& FileName, bool NoHeader, const TCountProgress& Progress) {
-  int64_t lines;
-  if (ReadsFiles() && CountUTF8Lines(FileName, Progress, lines))
-    return lines < 0 ? -1 : NoHeader ? lines : std::max<int64_t>(lines - 1, 0);
+  if (ReadsFiles()) {
+    TRowIndex index(FileName, SniffFile(FileName), RowOptions());
+    if (!index.Build(Progress)) return -1;
+    return NoHeader ? index.Records() : std::max<int64_t>(index.Records() - 1, 0);
+  }
 
   const std::unique_ptr<TLineReader> reader = CreateLineReader(FileName);
   const int64_t size = reader->StreamSize();

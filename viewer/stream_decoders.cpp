@@ -1,5 +1,7 @@
 #include "viewer/stream_decoders.h"
 
+#include "common/windows_1252.h"
+
 namespace korrin {
 
 namespace {
@@ -32,7 +34,24 @@ class TUnicodeEncoding final : public TEncoding {
   bool FBigEndian;
 };
 
+// One byte, one character; there is no preamble and no malformed input.
+class TWindows1252Encoding final : public TEncoding {
+ public:
+  std::span<const uint8_t> Preamble() const override { return {}; }
+  size_t IncompleteTail(std::span<const uint8_t>) const override { return 0; }
+  void Decode(std::span<const uint8_t> Bytes, std::u16string& Out) const override {
+    const size_t base = Out.size();
+    Out.resize(base + Bytes.size());
+    for (size_t i = 0; i < Bytes.size(); ++i) Out[base + i] = Windows1252ToUnicode(Bytes[i]);
+  }
+};
+
 }  // namespace
+
+const TEncoding& TEncoding::Windows1252() {
+  static const TWindows1252Encoding encoding;
+  return encoding;
+}
 
 const TEncoding& TEncoding::Unicode() {
   static const TUnicodeEncoding encoding(false);

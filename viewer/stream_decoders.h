@@ -23,6 +23,8 @@ class TEncoding {
   // The process-wide UTF-16 decoders, little-endian and big-endian.
   static const TEncoding& Unicode();
   static const TEncoding& BigEndianUnicode();
+  // The process-wide Windows-1252 decoder, for text that is not UTF-8 and has no mark.
+  static const TEncoding& Windows1252();
 };
 
 constexpr char16_t kReplacementChar = 0xFFFD;

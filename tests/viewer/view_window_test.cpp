@@ -336,6 +336,52 @@ class ViewWindowTest : public QObject {
     QCOMPARE(v.Table()->ItemCells(2), QStringList{"..."});
   }
 
+  // Past the row limit: the "..." item shows every row through the index, Go to Row and Find
+  // reach the last rows, and the status bar tells the encoding.
+  void everyRowIsReachable() {
+    TViewer v(ManyLines(5000));
+    QCOMPARE(v.Label("EncodingLabel"), QString("UTF-8"));
+    QTRY_COMPARE(v.Label("RowsLabel"), QString("5,000"));
+    QCOMPARE(v.Table()->ItemCells(1000), QStringList{"..."});
+    v.Table()->scrollToBottom();
+    QTest::mouseClick(v.Table()->viewport(), Qt::LeftButton, {},
+                      v.Table()->visualRect(v.Table()->model()->index(1000, 0)).center());
+    QCOMPARE(v.Table()->ItemCount(), 5000);
+    QCOMPARE(v.Table()->ItemCells(4999), (QStringList{"5000", "5000", "25000000"}));
+    QCOMPARE(v.Lines()->ItemCount(), 5000);
+    QCOMPARE(v.Lines()->ItemCells(3999), (QStringList{"4000", "4000,16000000"}));
+
+    WhenModal([](QWidget* box) {
+      box->findChild<QSpinBox*>("InputSpin")->setValue(4321);
+      box->findChild<QPushButton*>("OKButton")->click();
+    });
+    QTest::keyClick(&v.Form, Qt::Key_G, Qt::ControlModifier);
+    QCOMPARE(v.Table()->currentIndex().row(), 4320);
+
+    // 4999 squared is the last row's own; 999 squared ends with "001" as 4999's square does not.
+    WhenModal([](QWidget* box) {
+      box->findChild<QLineEdit*>("OptionEdit0")->setText("24990001");
+      box->findChild<QPushButton*>("OKButton")->click();
+    });
+    // Shortcuts go to the active window, which a closed dialog leaves unset.
+    v.Form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&v.Form));
+    QTest::keyClick(&v.Form, Qt::Key_F, Qt::ControlModifier);
+    QTRY_COMPARE(v.Label("FindLabel"), QString("1 matches"));
+    QCOMPARE(v.Table()->currentIndex().row(), 4998);
+    v.Form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&v.Form));
+    QTest::keyClick(&v.Form, Qt::Key_F3, Qt::ShiftModifier);
+    QTRY_COMPARE(v.Label("FindLabel"), QString("1 matches"));
+    QCOMPARE(v.Table()->currentIndex().row(), 4998);
+  }
+
+  void tabSeparatedFilesSplit() {
+    TViewer v(Write("tabs.tsv", "a\tb\n1\t2\n"));
+    QCOMPARE(v.Captions(v.Table()), (QStringList{"#", "a", "b"}));
+    QCOMPARE(v.Table()->ItemCells(0), (QStringList{"1", "1", "2"}));
+  }
+
   void openFileReadsTheChosenFile() {
     const QString other = Write("other.csv", "x\n1\n");
     TViewer v(Write("first.csv", kFiveLines.toUtf8()));
@@ -410,6 +456,26 @@ class ViewWindowTest : public QObject {
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QVERIFY(form.grab().save(QString::fromLocal8Bit(target)));
+  }
+
+  // The viewer scrolled near the end of a large file (KORRIN_VIEWER_LARGE_FILE), for the README.
+  void screenshotNearTheEnd() {
+    const QByteArray target = qgetenv("KORRIN_VIEWER_SCREENSHOT");
+    const QString file = QString::fromLocal8Bit(qgetenv("KORRIN_VIEWER_LARGE_FILE"));
+    if (target.isEmpty() || file.isEmpty())
+      QSKIP("set KORRIN_VIEWER_SCREENSHOT and KORRIN_VIEWER_LARGE_FILE to write the screenshot");
+    QDir::setCurrent(QFileInfo(file).absolutePath());
+    TViewer v(QFileInfo(file).fileName());
+    QTRY_VERIFY_WITH_TIMEOUT(!v.Label("RowsLabel").endsWith('+'), 600000);
+    v.Table()->scrollToBottom();
+    QTest::mouseClick(v.Table()->viewport(), Qt::LeftButton, {},
+                      v.Table()->visualRect(v.Table()->model()->index(v.Table()->ItemCount() - 1, 0)).center());
+    v.Table()->scrollToBottom();
+    const QModelIndex near = v.Table()->model()->index(v.Table()->ItemCount() - 8, 0);
+    v.Table()->setCurrentIndex(near);
+    QVERIFY(QTest::qWaitForWindowExposed(&v.Form));
+    QTest::qWait(200);
+    QVERIFY(v.Form.grab().save(QString::fromLocal8Bit(target)));
   }
 };
 

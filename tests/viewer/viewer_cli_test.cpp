@@ -69,5 +69,36 @@ TEST(ViewerCliTest, PreviewWritesTabSeparatedRows) {
   EXPECT_EQ(RunCli("preview /tmp/korrin-missing.csv").Status, 1);
 }
 
+TEST(ViewerCliTest, PreviewFromARowAndCountTakeTheParsingOptions) {
+  std::string text = "id;name\n";
+  for (int i = 1; i <= 3000; ++i) text += std::to_string(i) + ";\"n\n" + std::to_string(i) + "\"\n";
+  TTempFile file(text);
+  struct Case {
+    std::string Arguments;
+    std::string Expected;
+  };
+  const Case cases[] = {
+      {"preview --cell-line-breaks --from 2999 --max-rows 5", "id\tname\n2999\tn\\r\\n2999\n3000\tn\\r\\n3000\n"},
+      {"preview --cell-line-breaks --from 10 --max-rows 1", "id\tname\n10\tn\\r\\n10\n...\n"},
+      // Without cell line breaks each line is a row; an open quote shows the line whole.
+      {"preview --from 5999 --max-rows 9", "id\tname\n3000;\"n\n3000\"\n"},
+      {"preview --delimiter comma --from 1 --max-rows 1", "id;name\n1;\"n\n...\n"},
+      {"preview --delimiter comma --from 3 --max-rows 1", "id;name\n2;\"n\n...\n"},
+      {"count", "6000\n"},
+      {"count --cell-line-breaks", "3000\n"},
+      {"count --cell-line-breaks --no-header --delimiter semicolon", "3001\n"},
+      {"count --cell-line-breaks --find 2999", "1\n"},
+      {"count --find 2999", "2\n"},
+      {"count --find N --match-case", "0\n"},
+  };
+  for (const Case& c : cases) {
+    const TRun run = RunCli(c.Arguments + " " + file.Name());
+    EXPECT_EQ(run.Status, 0) << c.Arguments;
+    EXPECT_EQ(run.Out, c.Expected) << c.Arguments;
+  }
+  EXPECT_EQ(RunCli("preview --from 0 " + file.Name()).Status, 2);
+  EXPECT_EQ(RunCli("count --delimiter ab " + file.Name()).Status, 2);
+}
+
 }  // namespace
 }  // namespace korrin

@@ -13,10 +13,12 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStyle>
 #include <QTabBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -61,6 +63,26 @@ QString DialogFilter(const QString& Filter) {
   return filters.join(QStringLiteral(";;"));
 }
 
+// The delimiter choices of the options box: Auto (0), the four named ones, or one character.
+QString DelimiterName(char16_t Delimiter) {
+  switch (Delimiter) {
+    case 0: return QString();
+    case u',': return QStringLiteral("comma");
+    case u';': return QStringLiteral("semicolon");
+    case u'|': return QStringLiteral("pipe");
+    case u'\t': return QStringLiteral("tab");
+    default: return QString(QChar(Delimiter));
+  }
+}
+
+char16_t DelimiterOfName(const QString& Name) {
+  const QString name = Name.trimmed().toLower();
+  for (const char16_t named : {u',', u';', u'|', u'\t'})
+    if (name == DelimiterName(named)) return named;
+  if (Name.size() == 1 && Name[0] != u'"' && Name[0] != u'\r' && Name[0] != u'\n') return Name[0].unicode();
+  return 0;
+}
+
 QString TypeName(const std::exception& E) {
   int status = 0;
   std::unique_ptr<char, decltype(&std::free)> name(abi::__cxa_demangle(typeid(E).name(), nullptr, nullptr, &status),
@@ -92,13 +114,53 @@ TViewCSVFileForm::TViewCSVFileForm(QWidget* parent)
   bar->addWidget(CreateOptionsPanel());
   bar->addWidget(CreateCountRowsPanel());
   bar->addStretch();
+  CreateIndexStatus(bar);
   CloseButton = new QPushButton(QStringLiteral("Close"), this);
   CloseButton->setObjectName(QStringLiteral("CloseButton"));
   bar->addWidget(CloseButton);
 
   connect(CloseButton, &QPushButton::clicked, this, &QWidget::close);
-  connect(new QShortcut(Qt::Key_Escape, this), &QShortcut::activated, this, &QWidget::close);
+  CreateShortcuts();
   FPreview.SetOnLineParsed([this](const TCSVParser& Parser) { MeasureColumns(Parser); });
+}
+
+void TViewCSVFileForm::CreateIndexStatus(QBoxLayout* bar) {
+  FindLabel = new QLabel(this);
+  FindLabel->setObjectName(QStringLiteral("FindLabel"));
+  bar->addWidget(FindLabel);
+  IndexProgressBar = new QProgressBar(this);
+  IndexProgressBar->setObjectName(QStringLiteral("IndexProgressBar"));
+  IndexProgressBar->setRange(0, 1000);
+  IndexProgressBar->setMaximumWidth(120);
+  IndexProgressBar->setTextVisible(false);
+  IndexProgressBar->hide();
+  bar->addWidget(IndexProgressBar);
+  EncodingLabel = new QLabel(this);
+  EncodingLabel->setObjectName(QStringLiteral("EncodingLabel"));
+  bar->addSpacing(8);
+  bar->addWidget(EncodingLabel);
+  bar->addSpacing(8);
+  FIndexTimer = new QTimer(this);
+  FIndexTimer->setInterval(100);
+  connect(FIndexTimer, &QTimer::timeout, this, [this] { IndexTimerTick(); });
+}
+
+void TViewCSVFileForm::CreateShortcuts() {
+  connect(new QShortcut(Qt::Key_Escape, this), &QShortcut::activated, this, [this] { EscapePressed(); });
+  connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_G), this), &QShortcut::activated, this,
+          [this] { GoToRowClick(); });
+  connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this), &QShortcut::activated, this, [this] { FindClick(); });
+  connect(new QShortcut(QKeySequence(Qt::Key_F3), this), &QShortcut::activated, this, [this] { FindNext(false); });
+  connect(new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), this), &QShortcut::activated, this,
+          [this] { FindNext(true); });
+  for (TListViewEx* view : {ColumnsView, LinesView}) {
+    connect(view, &QAbstractItemView::clicked, this, [this, view](const QModelIndex& Index) {
+      if (IsMoreItem(view, Index.row())) ShowAllRows();
+    });
+    connect(view, &QAbstractItemView::activated, this, [this, view](const QModelIndex& Index) {
+      if (IsMoreItem(view, Index.row())) ShowAllRows();
+    });
+  }
 }
 
 void TViewCSVFileForm::CreateViews(QBoxLayout* layout) {
@@ -185,6 +247,7 @@ QWidget* TViewCSVFileForm::CreateCountRowsPanel() {
 }
 
 TViewCSVFileForm::~TViewCSVFileForm() {
+  FFinder.reset();
   // The views ask this window for their rows, also while they are being torn down.
   delete ColumnsView;
   delete LinesView;
@@ -246,6 +309,12 @@ void TViewCSVFileForm::NoHeaderCheckBoxClick() {
 }
 
 void TViewCSVFileForm::LoadPreview() {
+  FFinder.reset();
+  FShowAll = false;
+  FIndexTimer->stop();
+  IndexProgressBar->hide();
+  FindLabel->clear();
+  EncodingLabel->clear();
   ColumnsView->setUpdatesEnabled(false);
   LinesView->setUpdatesEnabled(false);
   ColumnsView->SetItemCount(0);
@@ -265,12 +334,15 @@ void TViewCSVFileForm::LoadPreview() {
     const TStringList& lines = FPreview.PreviewLines();
     const bool header = FPreview.PreviewHeader();
     LinesView->SetColumnCaption(1, header && !lines.empty() ? FromU16(lines.front()) : QStringLiteral("Line"));
-    // A header takes the first row and line; a source that did not end adds the "..." item.
-    const int32_t extra = (FPreview.PreviewEof() ? 0 : 1) - (header ? 1 : 0);
-    const auto rows = static_cast<int32_t>(FPreview.PreviewRows().size());
-    const auto lineCount = static_cast<int32_t>(lines.size());
-    ColumnsView->SetItemCount(std::max(rows + extra, 0));
-    LinesView->SetItemCount(std::max(lineCount + extra, 0));
+    UpdateItemCounts();
+    // The rest of a text file is indexed meanwhile, for the "..." item, Go to Row and Find.
+    FPreview.StartIndex();
+    if (FPreview.Index()) {
+      EncodingLabel->setText(QString::fromUtf8(FPreview.Encoding().Name));
+      IndexProgressBar->setValue(0);
+      IndexProgressBar->show();
+      FIndexTimer->start();
+    }
   } else {
     const std::vector<int32_t> width{std::max(ColumnsView->viewport()->width() - 21, kNewColumnWidth)};
     ColumnsView->AddColumns({QStringLiteral("Status")}, &width);
@@ -314,12 +386,163 @@ void TViewCSVFileForm::ShowRowCount(int64_t Count, bool More) {
 
 void TViewCSVFileForm::ShowReadTime(int64_t Milliseconds) { ReadTimeLabel->setText(QString::number(Milliseconds / 1000)); }
 
+void TViewCSVFileForm::UpdateItemCounts() {
+  const int64_t header = FPreview.PreviewHeader() ? 1 : 0;
+  int64_t rows, lines;
+  if (FShowAll && FPreview.Index()) {
+    rows = FPreview.Index()->Records() - header;
+    lines = FPreview.Index()->Lines() - header;
+  } else {
+    // A header takes the first row and line; a source that did not end adds the "..." item.
+    const int64_t extra = (FPreview.PreviewEof() ? 0 : 1) - header;
+    rows = static_cast<int64_t>(FPreview.PreviewRows().size()) + extra;
+    lines = static_cast<int64_t>(FPreview.PreviewLines().size()) + extra;
+  }
+  // The views count items in 32 bits; rows past that are left out.
+  static constexpr int64_t kMaxItems = std::numeric_limits<int32_t>::max();
+  const auto clamp = [](int64_t n) { return static_cast<int32_t>(std::clamp<int64_t>(n, 0, kMaxItems)); };
+  if (ColumnsView->ItemCount() != clamp(rows)) ColumnsView->SetItemCount(clamp(rows));
+  if (LinesView->ItemCount() != clamp(lines)) LinesView->SetItemCount(clamp(lines));
+  if (FShowAll) {
+    // Row numbers of the whole file outgrow the "#" column made for the first rows.
+    const int width = std::max(kNumberColumnWidth, QFontMetrics(font()).horizontalAdvance(QString::number(lines)) + 16);
+    for (TListViewEx* view : {ColumnsView, LinesView})
+      if (view->header()->sectionSize(0) < width) view->header()->resizeSection(0, width);
+  }
+}
+
+bool TViewCSVFileForm::IsMoreItem(const TListViewEx* View, int32_t Index) const {
+  return !FStatusMode && !FShowAll && FPreview.Index() && Index == View->ItemCount() - 1 && !FPreview.PreviewEof();
+}
+
+void TViewCSVFileForm::ShowAllRows() {
+  if (FShowAll || !FPreview.Index()) return;
+  FShowAll = true;
+  UpdateItemCounts();
+}
+
+void TViewCSVFileForm::IndexTimerTick() {
+  TRowIndex* index = FPreview.Index();
+  if (!index) return;
+  if (index->Size() > 0)
+    IndexProgressBar->setValue(static_cast<int>(index->Position() * 1000 / std::max<int64_t>(index->Size(), 1)));
+  if (FShowAll) UpdateItemCounts();
+  if (IndexProgressBar->isVisible() && (index->Done() || !index->Error().empty())) {
+    IndexProgressBar->hide();
+    // The index has counted every row: the count needs no "+" and no Count Rows.
+    if (index->Done())
+      ShowRowCount(std::max<int64_t>(index->Records() - (FPreview.PreviewHeader() ? 1 : 0), 0), false);
+  }
+  if (FFinder && FFinder->Done()) {
+    const TFindResult result = FFinder->Result();
+    const bool stopped = FFinder->Stopped();
+    FFinder.reset();
+    if (!stopped) {
+      const int64_t row = FFindBackward ? result.Previous : result.Next;
+      FindLabel->setText(result.Count == 0 ? QStringLiteral("Not found")
+                                           : QStringLiteral("%1 matches").arg(FormatCountText(result.Count)));
+      if (row >= 0) GoToItem(row - (FPreview.PreviewHeader() ? 1 : 0));
+    }
+  }
+  if ((index->Done() || !index->Error().empty()) && !FFinder) FIndexTimer->stop();
+}
+
+bool TViewCSVFileForm::FileRow(bool Records, int64_t Row, TStringList& Lines) {
+  const auto& rows = FPreview.PreviewRows();
+  const auto& lines = FPreview.PreviewLines();
+  if (Records && Row + 1 < static_cast<int64_t>(rows.size())) {
+    const auto first = static_cast<size_t>(rows[static_cast<size_t>(Row)]);
+    const auto end = static_cast<size_t>(rows[static_cast<size_t>(Row) + 1]);
+    Lines.assign(lines.begin() + static_cast<std::ptrdiff_t>(first), lines.begin() + static_cast<std::ptrdiff_t>(end));
+    return true;
+  }
+  if (!Records && Row < static_cast<int64_t>(lines.size()) && !FShowAll) {
+    Lines.assign(1, lines[static_cast<size_t>(Row)]);
+    return true;
+  }
+  return FShowAll && FPreview.IndexedRow(Records, Row, Lines);
+}
+
+TListViewEx* TViewCSVFileForm::ShownView() const { return ViewTabBar->currentIndex() == 1 ? LinesView : ColumnsView; }
+
+void TViewCSVFileForm::GoToItem(int64_t Item) {
+  TListViewEx* view = ShownView();
+  if (Item >= view->ItemCount()) ShowAllRows();
+  if (Item < 0 || Item >= view->ItemCount()) return;
+  const QModelIndex index = view->model()->index(static_cast<int>(Item), 0);
+  view->setCurrentIndex(index);
+  view->scrollTo(index, QAbstractItemView::PositionAtCenter);
+  view->setFocus();
+}
+
+void TViewCSVFileForm::GoToRowClick() {
+  if (FStatusMode) return;
+  const QString name = QStringLiteral("Go to Row");
+  const QModelIndex current = ShownView()->currentIndex();
+  int32_t value = current.isValid() ? current.row() + 1 : 1;
+  if (!TMultiInputBox::NumInputBox(this, name, QStringLiteral("Please, enter %1").arg(QStringLiteral("Row")), value, 1,
+                                   std::numeric_limits<int32_t>::max()))
+    return;
+  GoToItem(int64_t{value} - 1);
+}
+
+void TViewCSVFileForm::FindClick() {
+  if (FStatusMode || !FPreview.Index()) return;
+  QString text = FFindText;
+  const std::vector<TMultiSelectOption> options{{QStringLiteral("Find"), &text}, {QStringLiteral("Match Case"), nullptr}};
+  int32_t checked = 1 | (FFindMatchCase ? 2 : 0);
+  if (!TMultiInputBox::OptionsSelectBox(this, QStringLiteral("Find"), QString(), options, checked) || text.isEmpty())
+    return;
+  FFindText = text;
+  FFindMatchCase = checked & 2;
+  FindNext(false);
+}
+
+void TViewCSVFileForm::FindNext(bool Backward) {
+  if (FFindText.isEmpty()) {
+    FindClick();
+    return;
+  }
+  TRowIndex* index = FPreview.Index();
+  if (!index) return;
+  const bool records = ShownView() == ColumnsView;
+  const int64_t header = FPreview.PreviewHeader() ? 1 : 0;
+  const QModelIndex current = ShownView()->currentIndex();
+  const int64_t from = current.isValid() ? current.row() + header : (Backward ? header : header - 1);
+  FFinder = std::make_unique<TRowFinder>(FPreviewFileName.toStdString(), index->Encoding(), index->Options());
+  FFindBackward = Backward;
+  FFinder->Start({FFindText.toStdU16String(), FFindMatchCase, records, header, from});
+  FindLabel->setText(QStringLiteral("Finding..."));
+  FIndexTimer->start();
+}
+
+void TViewCSVFileForm::EscapePressed() {
+  if (FFinder && !FFinder->Done()) {
+    FFinder.reset();
+    FindLabel->setText(QStringLiteral("Stopped"));
+    return;
+  }
+  close();
+}
+
 void TViewCSVFileForm::ColumnsViewData(int32_t Index, QStringList& Cells) {
   if (FStatusMode) {
     Cells << QString::fromStdString(FPreview.PreviewStatus());
     return;
   }
   const int32_t row = Index + (FPreview.PreviewHeader() ? 1 : 0);
+  if (FShowAll || row + 1 < static_cast<int32_t>(FPreview.PreviewRows().size())) {
+    TStringList lines;
+    if (!FileRow(true, row, lines)) {
+      Cells << QString::number(int64_t{Index} + 1);
+      return;
+    }
+    Cells << QString::number(int64_t{Index} + 1);
+    FPreview.ParseLines(lines);
+    const int32_t columns = FPreview.CSVParser().ColumnCount();
+    for (int32_t k = 0; k < columns; ++k) Cells << FromU16(FPreview.CSVParser().ColumnValue(k));
+    return;
+  }
   if (row >= static_cast<int32_t>(FPreview.PreviewRows().size())) {
     Cells << QStringLiteral("...");
     return;
@@ -337,6 +560,11 @@ void TViewCSVFileForm::LinesViewData(int32_t Index, QStringList& Cells) {
     return;
   }
   const int32_t line = Index + (FPreview.PreviewHeader() ? 1 : 0);
+  if (FShowAll) {
+    TStringList lines;
+    Cells << QString::number(int64_t{Index} + 1) << (FileRow(false, line, lines) ? FromU16(lines.front()) : QString());
+    return;
+  }
   if (line >= static_cast<int32_t>(FPreview.PreviewLines().size())) {
     Cells << QStringLiteral("...");
     return;
@@ -361,12 +589,16 @@ void TViewCSVFileForm::SyncTopItem(TListViewEx* From, TListViewEx* To) {
 void TViewCSVFileForm::OptionsButtonClick() {
   TCSVParser& parser = FPreview.CSVParser();
   QString replaceWith = FromU16(parser.ReplaceLineBreaksWith());
+  QString delimiter = DelimiterName(FPreview.Delimiter());
   const std::vector<TMultiSelectOption> options{{QStringLiteral("Cell Line Breaks"), nullptr},
                                                 {QStringLiteral("Replace Line Breaks with"), &replaceWith},
-                                                {QStringLiteral("Backslash Escapes"), nullptr}};
+                                                {QStringLiteral("Backslash Escapes"), nullptr},
+                                                {QStringLiteral("Delimiter (comma, semicolon, pipe, tab or a character)"), &delimiter}};
   int32_t checked = (parser.CellLineBreaks() ? 1 : 0) | (parser.ReplaceLineBreaks() ? 2 : 0) |
-                    (parser.BackslashEscapes() ? 4 : 0);
+                    (parser.BackslashEscapes() ? 4 : 0) | (FPreview.Delimiter() ? 8 : 0);
   if (!TMultiInputBox::OptionsSelectBox(this, QStringLiteral("View Options"), QString(), options, checked)) return;
+  // Unchecked, or a name that is no delimiter, picks the delimiter from the file.
+  FPreview.SetDelimiter(checked & 8 ? DelimiterOfName(delimiter) : 0);
   parser.SetCellLineBreaks(checked & 1);
   parser.SetReplaceLineBreaks(checked & 2);
   parser.SetBackslashEscapes(checked & 4);

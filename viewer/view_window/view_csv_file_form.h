@@ -5,17 +5,21 @@
 #include <QString>
 #include <cstdint>
 #include <exception>
+#include <memory>
 #include <vector>
 
 #include "forms/base_form.h"
 #include "viewer/file_preview.h"
+#include "viewer/row_finder.h"
 
 class QBoxLayout;
 class QCheckBox;
 class QEventLoop;
 class QLabel;
+class QProgressBar;
 class QPushButton;
 class QTabBar;
+class QTimer;
 class QWidget;
 
 namespace korrin {
@@ -78,6 +82,9 @@ class TViewCSVFileForm : public TVForm {
   QWidget* CreateViewTabBar();
   QWidget* CreateOptionsPanel();
   QWidget* CreateCountRowsPanel();
+  // The index's progress, the encoding and Find's result, beside the close button.
+  void CreateIndexStatus(QBoxLayout* bar);
+  void CreateShortcuts();
   void FormShow();
   bool ReadPreview(bool NoHeader);
   void MeasureColumns(const TCSVParser& Parser);
@@ -95,6 +102,19 @@ class TViewCSVFileForm : public TVForm {
   void CountRows();
   void CopyClick(const TListViewEx* View);
   void AddCopyMenu(TListViewEx* View);
+  // The whole file through the row index: the "..." item's action, Go to Row and Find.
+  void ShowAllRows();
+  void UpdateItemCounts();
+  void IndexTimerTick();
+  bool IsMoreItem(const TListViewEx* View, int32_t Index) const;
+  // The Rows of the file row Row (0-based, header included) or the preview's.
+  bool FileRow(bool Records, int64_t Row, TStringList& Lines);
+  TListViewEx* ShownView() const;
+  void GoToItem(int64_t Item);
+  void GoToRowClick();
+  void FindClick();
+  void FindNext(bool Backward);
+  void EscapePressed();
 
   TFilePreview FPreview;
   QString FTitle;
@@ -110,6 +130,12 @@ class TViewCSVFileForm : public TVForm {
   QString FCountError;
   QString FModuleName;
   QEventLoop* FModalLoop = nullptr;
+  bool FShowAll = false;
+  QTimer* FIndexTimer;
+  std::unique_ptr<TRowFinder> FFinder;
+  QString FFindText;
+  bool FFindMatchCase = false;
+  bool FFindBackward = false;
 
   TListViewEx* ColumnsView;
   TListViewEx* LinesView;
@@ -124,6 +150,9 @@ class TViewCSVFileForm : public TVForm {
   QLabel* RowsLabel;
   QPushButton* CountRowsButton;
   QPushButton* CloseButton;
+  QProgressBar* IndexProgressBar;
+  QLabel* EncodingLabel;
+  QLabel* FindLabel;
 };
 
 // The row count's error text: the exception's type and the module, a line break and the message

@@ -1,0 +1,59 @@
+#pragma once
+// Finds a plain text in the rows of a whole text file on a worker thread, so that the window stays
+// responsive over files of many GB: one pass gives the next match after a row, the previous one
+// before it (both wrapping around) and the number of matching rows.
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <thread>
+
+#include "viewer/encoding_sniffer.h"
+#include "viewer/row_scanner.h"
+
+namespace korrin {
+
+struct TFindRequest {
+  std::u16string Text;
+  bool MatchCase = false;
+  bool Records = true;   // rows are records (the table) or physical lines (the text)
+  int64_t FirstRow = 0;  // rows before it (a header) are not searched
+  int64_t From = 0;      // the row the search starts after (forward) or before (backward)
+};
+
+struct TFindResult {
+  int64_t Next = -1;      // the first matching row after From, else the first of all; -1: none
+  int64_t Previous = -1;  // the last matching row before From, else the last of all
+  int64_t Count = 0;      // matching rows
+};
+
+class TRowFinder {
+ public:
+  TRowFinder(std::string FileName, const TSniffedEncoding& Encoding, const TRowOptions& Options);
+  ~TRowFinder();
+  TRowFinder(const TRowFinder&) = delete;
+  TRowFinder& operator=(const TRowFinder&) = delete;
+
+  // Searches on the calling thread; false when stopped.
+  bool Find(const TFindRequest& Request, TFindResult& Result);
+  // Searches on a worker; Done() tells when Result() holds the outcome.
+  void Start(const TFindRequest& Request);
+  void Stop();
+  bool Running() const { return FWorker.joinable() && !FDone; }
+  bool Done() const { return FDone; }
+  bool Stopped() const { return FStopped; }
+  const TFindResult& Result() const { return FResult; }
+  int64_t Position() const { return FPosition; }
+
+ private:
+  const std::string FFileName;
+  const TSniffedEncoding FEncoding;
+  const TRowOptions FOptions;
+  std::atomic<bool> FStop{false};
+  std::atomic<bool> FDone{false};
+  std::atomic<bool> FStopped{false};
+  std::atomic<int64_t> FPosition{0};
+  TFindResult FResult;  // written by the worker before FDone
+  std::thread FWorker;
+};
+
+}  // namespace korrin
