@@ -83,14 +83,14 @@ TForm1::TForm1(QWidget* parent) : TVForm(parent) {
   setFont(f);
   auto* outer = new QVBoxLayout(this);
   outer->setContentsMargins(8, 8, 8, 8);
-  Splitter1 = Named(new QSplitter(Qt::Horizontal), "Splitter1");
+  PanelSplitter = Named(new QSplitter(Qt::Horizontal), "Splitter1");
   LeftPanel = Named(new QWidget, "LeftPanel");
   RightPanel = Named(new QWidget, "RightPanel");
-  Splitter1->addWidget(LeftPanel);
-  Splitter1->addWidget(RightPanel);
-  Splitter1->setStretchFactor(0, 0);
-  Splitter1->setStretchFactor(1, 1);
-  outer->addWidget(Splitter1);
+  PanelSplitter->addWidget(LeftPanel);
+  PanelSplitter->addWidget(RightPanel);
+  PanelSplitter->setStretchFactor(0, 0);
+  PanelSplitter->setStretchFactor(1, 1);
+  outer->addWidget(PanelSplitter);
   CreateLeftPanel(LeftPanel);
   CreateRightPanel(RightPanel);
   resize(1047, 686);
@@ -108,91 +108,123 @@ void TForm1::CreateLeftPanel(QWidget* panel) {
   auto* v = new QVBoxLayout(panel);
   v->setContentsMargins(0, 0, 4, 0);
   v->setSpacing(4);
+  v->addLayout(CreateRangesGroup());
+  v->addLayout(CreateFilterGroup());
+  v->addLayout(CreatePortsGroup());
+  CreateNamesGroup(v);
+  auto* countRow = new QHBoxLayout;
+  countRow->addWidget(CreateCountGroup());
+  countRow->addLayout(CreateOptionsGroup());
+  countRow->addLayout(CreateStoredSettingsGroup(), 1);
+  v->addLayout(countRow);
+  v->addLayout(CreateMMDBGroup());
+  v->addLayout(CreateRunGroup());
+  CreateOutputGroup(v);
+}
 
-  Label1 = Named(new TLabelEx(QStringLiteral("IP Ranges (CIDR notation):")), "Label1");
-  Memo1 = NewMemo("Memo1");
-  Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  Memo1->setFixedHeight(84);
-  Memo7 = NewMemo("Memo7");
-  Memo7->setReadOnly(true);
-  Memo7->setFrameShape(QFrame::NoFrame);
-  Memo7->setPlainText(QStringLiteral("127.0.0.1/24\nA=192.168.1.100/16/24\nfdc7:200d:3e17::/120\nB=fdc7:200d:3e17::fb05/48/60"));
-  Memo7->setFixedSize(190, 84);
-  Memo7->viewport()->setAutoFillBackground(false);
+QLayout* TForm1::CreateRangesGroup() {
+  RangesLabel = Named(new TLabelEx(QStringLiteral("IP Ranges (CIDR notation):")), "Label1");
+  RangesMemo = NewMemo("Memo1");
+  RangesMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  RangesMemo->setFixedHeight(84);
+  RangesExampleMemo = NewMemo("Memo7");
+  RangesExampleMemo->setReadOnly(true);
+  RangesExampleMemo->setFrameShape(QFrame::NoFrame);
+  RangesExampleMemo->setPlainText(QStringLiteral("127.0.0.1/24\nA=192.168.1.100/16/24\nfdc7:200d:3e17::/120\nB=fdc7:200d:3e17::fb05/48/60"));
+  RangesExampleMemo->setFixedSize(190, 84);
+  RangesExampleMemo->viewport()->setAutoFillBackground(false);
   auto* ex = new QVBoxLayout;
   ex->addWidget(Named(new TLabelEx(QStringLiteral("Ex.:")), "Label8"));
-  ex->addWidget(Memo7);
+  ex->addWidget(RangesExampleMemo);
   ex->addStretch(1);
   auto* ranges = new QGridLayout;
-  ranges->addWidget(Label1, 0, 0);
-  ranges->addWidget(Memo1, 1, 0);
+  ranges->addWidget(RangesLabel, 0, 0);
+  ranges->addWidget(RangesMemo, 1, 0);
   ranges->addLayout(ex, 0, 1, 2, 1);
-  v->addLayout(ranges);
+  return ranges;
+}
 
-  CheckBox8 = Named(new QCheckBox(QStringLiteral("Usable host IP addresses")), "CheckBox8");
-  CheckBox6 = Named(new QCheckBox(QStringLiteral("Escape IPv6 with square brackets")), "CheckBox6");
-  CheckBox4 = Named(new QCheckBox(QStringLiteral("Exclude (example: *.0):")), "CheckBox4");
-  Memo6 = NewMemo("Memo6");
-  Memo6->setFixedHeight(44);
+QLayout* TForm1::CreateFilterGroup() {
+  UsableHostsCheckBox = Named(new QCheckBox(QStringLiteral("Usable host IP addresses")), "CheckBox8");
+  EscapeIPv6CheckBox = Named(new QCheckBox(QStringLiteral("Escape IPv6 with square brackets")), "CheckBox6");
+  ExcludeCheckBox = Named(new QCheckBox(QStringLiteral("Exclude (example: *.0):")), "CheckBox4");
+  ExcludeMasksMemo = NewMemo("Memo6");
+  ExcludeMasksMemo->setFixedHeight(44);
   auto* checks = new QVBoxLayout;
-  checks->addWidget(CheckBox8);
-  checks->addWidget(CheckBox6);
-  checks->addWidget(CheckBox4);
+  checks->addWidget(UsableHostsCheckBox);
+  checks->addWidget(EscapeIPv6CheckBox);
+  checks->addWidget(ExcludeCheckBox);
   auto* exclude = new QHBoxLayout;
   exclude->addLayout(checks);
-  exclude->addWidget(Memo6, 1);
-  v->addLayout(exclude);
+  exclude->addWidget(ExcludeMasksMemo, 1);
+  return exclude;
+}
 
-  CheckBox2 = Named(new QCheckBox(QStringLiteral("Add Port Numbers:")), "CheckBox2");
-  Edit3 = NewEdit("Edit3", QStringLiteral("80"), 140);
-  v->addLayout(Row({CheckBox2, Edit3, Named(new TLabelEx(QStringLiteral("Example: 80,3128-3130")), "Label9")}));
+QLayout* TForm1::CreatePortsGroup() {
+  AddPortsCheckBox = Named(new QCheckBox(QStringLiteral("Add Port Numbers:")), "CheckBox2");
+  PortsEdit = NewEdit("Edit3", QStringLiteral("80"), 140);
+  return Row({AddPortsCheckBox, PortsEdit, Named(new TLabelEx(QStringLiteral("Example: 80,3128-3130")), "Label9")});
+}
 
-  CheckBox3 = Named(new QCheckBox(QStringLiteral("Generate Names using template:")), "CheckBox3");
-  Edit4 = NewEdit("Edit4", QStringLiteral("mail#.example.com"), 200);
-  v->addLayout(Row({CheckBox3, Edit4}));
+void TForm1::CreateNamesGroup(QBoxLayout* v) {
+  GenerateNamesCheckBox = Named(new QCheckBox(QStringLiteral("Generate Names using template:")), "CheckBox3");
+  NameTemplateEdit = NewEdit("Edit4", QStringLiteral("mail#.example.com"), 200);
+  v->addLayout(Row({GenerateNamesCheckBox, NameTemplateEdit}));
   auto* hints = Row({Named(new TLabelEx(QStringLiteral("IP quadrants: %1,%2,  ...")), "Label12"),
                      Named(new TLabelEx(QStringLiteral("Source range: %s")), "Label10")});
   hints->insertSpacing(0, 20);
   v->addLayout(hints);
 
-  ComboBox1 = NewCombo("ComboBox1", {QStringLiteral("#"), QStringLiteral("@")});
-  ComboBox1->setEditable(true);
-  ComboBox1->setFixedWidth(44);
-  Edit5 = NewEdit("Edit5", QStringLiteral("1"), 40);
-  Edit6 = NewEdit("Edit6", QStringLiteral("1"), 32);
-  Edit7 = NewEdit("Edit7", QStringLiteral("1"), 32);
-  ComboBox5 = NewCombo("ComboBox5", {QStringLiteral("Whitespace"), QStringLiteral("Tab"), QStringLiteral("Comma"),
+  CounterSymbolComboBox = NewCombo("ComboBox1", {QStringLiteral("#"), QStringLiteral("@")});
+  CounterSymbolComboBox->setEditable(true);
+  CounterSymbolComboBox->setFixedWidth(44);
+  FirstNumberEdit = NewEdit("Edit5", QStringLiteral("1"), 40);
+  CounterStepEdit = NewEdit("Edit6", QStringLiteral("1"), 32);
+  MinDigitsEdit = NewEdit("Edit7", QStringLiteral("1"), 32);
+  NameDelimiterComboBox = NewCombo("ComboBox5", {QStringLiteral("Whitespace"), QStringLiteral("Tab"), QStringLiteral("Comma"),
                                      QStringLiteral("Semicolon"), QStringLiteral("Custom")});
-  Edit8 = NewEdit("Edit8", QStringLiteral("|"), 32);
-  Edit8->setVisible(false);
-  v->addLayout(Row({Named(new TLabelEx(QStringLiteral("Counter Symbol:")), "Label11"), ComboBox1,
-                    Named(new TLabelEx(QStringLiteral("First Number:")), "Label13"), Edit5,
-                    Named(new TLabelEx(QStringLiteral("Step:")), "Label16"), Edit6,
-                    Named(new TLabelEx(QStringLiteral("Min. Digits:")), "Label17"), Edit7,
-                    Named(new TLabelEx(QStringLiteral("Delimiter:")), "Label21"), ComboBox5, Edit8}));
+  CustomDelimiterEdit = NewEdit("Edit8", QStringLiteral("|"), 32);
+  CustomDelimiterEdit->setVisible(false);
+  v->addLayout(Row({Named(new TLabelEx(QStringLiteral("Counter Symbol:")), "Label11"), CounterSymbolComboBox,
+                    Named(new TLabelEx(QStringLiteral("First Number:")), "Label13"), FirstNumberEdit,
+                    Named(new TLabelEx(QStringLiteral("Step:")), "Label16"), CounterStepEdit,
+                    Named(new TLabelEx(QStringLiteral("Min. Digits:")), "Label17"), MinDigitsEdit,
+                    Named(new TLabelEx(QStringLiteral("Delimiter:")), "Label21"), NameDelimiterComboBox, CustomDelimiterEdit}));
 
-  GroupBox1 = Named(new QGroupBox(QStringLiteral("Count")), "GroupBox1");
-  RadioButton1 = Named(new QRadioButton(QStringLiteral("All IPs")), "RadioButton1");
-  RadioButton2 = Named(new QRadioButton(QStringLiteral("Total Count:")), "RadioButton2");
-  RadioButton3 = Named(new QRadioButton(QStringLiteral("For Each Range:")), "RadioButton3");
-  RadioButton1->setChecked(true);
-  Edit1 = NewEdit("Edit1", QStringLiteral("10"), 70);
-  Edit2 = NewEdit("Edit2", QStringLiteral("10"), 70);
-  auto* count = new QGridLayout(GroupBox1);
-  count->addWidget(RadioButton1, 0, 0);
-  count->addWidget(RadioButton2, 1, 0);
-  count->addWidget(Edit1, 1, 1);
-  count->addWidget(RadioButton3, 2, 0);
-  count->addWidget(Edit2, 2, 1);
-  CheckBox1 = Named(new QCheckBox(QStringLiteral("Random Order")), "CheckBox1");
-  CheckBox5 = Named(new QCheckBox(QStringLiteral("Append")), "CheckBox5");
-  CheckBox7 = Named(new QCheckBox(QStringLiteral("Resolve IP country")), "CheckBox7");
+  connect(GenerateNamesCheckBox, &QCheckBox::clicked, this, [this] { UpdateIPsCount(); });
+  connect(NameDelimiterComboBox, &QComboBox::currentIndexChanged, this, [this] { NameDelimiterComboBoxChange(); });
+}
+
+QWidget* TForm1::CreateCountGroup() {
+  CountGroupBox = Named(new QGroupBox(QStringLiteral("Count")), "GroupBox1");
+  AllIPsRadioButton = Named(new QRadioButton(QStringLiteral("All IPs")), "RadioButton1");
+  TotalCountRadioButton = Named(new QRadioButton(QStringLiteral("Total Count:")), "RadioButton2");
+  EachRangeRadioButton = Named(new QRadioButton(QStringLiteral("For Each Range:")), "RadioButton3");
+  AllIPsRadioButton->setChecked(true);
+  TotalCountEdit = NewEdit("Edit1", QStringLiteral("10"), 70);
+  EachCountEdit = NewEdit("Edit2", QStringLiteral("10"), 70);
+  auto* count = new QGridLayout(CountGroupBox);
+  count->addWidget(AllIPsRadioButton, 0, 0);
+  count->addWidget(TotalCountRadioButton, 1, 0);
+  count->addWidget(TotalCountEdit, 1, 1);
+  count->addWidget(EachRangeRadioButton, 2, 0);
+  count->addWidget(EachCountEdit, 2, 1);
+  return CountGroupBox;
+}
+
+QLayout* TForm1::CreateOptionsGroup() {
+  RandomOrderCheckBox = Named(new QCheckBox(QStringLiteral("Random Order")), "CheckBox1");
+  AppendCheckBox = Named(new QCheckBox(QStringLiteral("Append")), "CheckBox5");
+  ResolveCountryCheckBox = Named(new QCheckBox(QStringLiteral("Resolve IP country")), "CheckBox7");
   auto* options = new QVBoxLayout;
-  options->addWidget(CheckBox1);
-  options->addWidget(CheckBox5);
-  options->addWidget(CheckBox7);
+  options->addWidget(RandomOrderCheckBox);
+  options->addWidget(AppendCheckBox);
+  options->addWidget(ResolveCountryCheckBox);
   options->addStretch(1);
+  return options;
+}
 
+QLayout* TForm1::CreateStoredSettingsGroup() {
   SettingsListBox = Named(new QListView, "SettingsListBox");
   SettingsListBox->setMinimumWidth(60);
   SettingsNameEdit = NewEdit("SettingsNameEdit", {});
@@ -213,23 +245,23 @@ void TForm1::CreateLeftPanel(QWidget* panel) {
   stored->setColumnStretch(0, 1);
   SettingsNameEdit->setFixedWidth(120);
   SettingsListBox->setFixedHeight(96);
+  return stored;
+}
 
-  auto* countRow = new QHBoxLayout;
-  countRow->addWidget(GroupBox1);
-  countRow->addLayout(options);
-  countRow->addLayout(stored, 1);
-  v->addLayout(countRow);
-
-  Edit9 = NewEdit("Edit9", {});
-  Button4 = Named(new TButtonEx(QStringLiteral("View..."), panel), "Button4");
-  Button11 = Named(new TButtonEx(QStringLiteral("Browse..."), panel), "Button11");
+QLayout* TForm1::CreateMMDBGroup() {
+  MMDBFileEdit = NewEdit("Edit9", {});
+  ViewMMDBButton = Named(new TButtonEx(QStringLiteral("View...")), "Button4");
+  BrowseMMDBButton = Named(new TButtonEx(QStringLiteral("Browse...")), "Button11");
   auto* mmdb = new QHBoxLayout;
   mmdb->addWidget(Named(new TLabelEx(QStringLiteral("GeipIP2 MMDB File:")), "Label3"));
-  mmdb->addWidget(Edit9, 1);
-  mmdb->addWidget(Button4);
-  mmdb->addWidget(Button11);
-  v->addLayout(mmdb);
+  mmdb->addWidget(MMDBFileEdit, 1);
+  mmdb->addWidget(ViewMMDBButton);
+  mmdb->addWidget(BrowseMMDBButton);
+  connect(ViewMMDBButton, &QPushButton::clicked, this, [this] { Guarded([this] { ViewMMDBButtonClick(); }); });
+  return mmdb;
+}
 
+QLayout* TForm1::CreateRunGroup() {
   StartButton = Named(new TButtonEx(QStringLiteral("Generate IPs")), "StartButton");
   BreakButton = Named(new TButtonEx(QStringLiteral("Break")), "BreakButton");
   BreakButton->setEnabled(false);
@@ -255,122 +287,136 @@ void TForm1::CreateLeftPanel(QWidget* panel) {
   run->addWidget(StartButton);
   run->addWidget(BreakButton);
   run->addWidget(progressPanel, 1);
-  v->addLayout(run);
+  return run;
+}
 
-  Label2 = Named(new TLabelEx(QStringLiteral("IPs (0):")), "Label2");
-  v->addWidget(Label2);
-  Memo2 = NewMemo("Memo2");
-  Memo2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  Memo2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  v->addWidget(Memo2, 1);
-  Button2 = Named(new TButtonEx(QStringLiteral("Clear")), "Button2");
-  Button10 = Named(new TButtonEx(QStringLiteral("Shuffle")), "Button10");
-  Button3 = Named(new TButtonEx(QStringLiteral("Save to file...")), "Button3");
-  ComboBox2 = NewCombo("ComboBox2", kListDelimiters);
-  auto* bottom = Row({Button2, Button10});
-  bottom->addWidget(Button3);
+void TForm1::CreateOutputGroup(QBoxLayout* v) {
+  OutputCountLabel = Named(new TLabelEx(QStringLiteral("IPs (0):")), "Label2");
+  v->addWidget(OutputCountLabel);
+  OutputMemo = NewMemo("Memo2");
+  OutputMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  OutputMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  v->addWidget(OutputMemo, 1);
+  ClearOutputButton = Named(new TButtonEx(QStringLiteral("Clear")), "Button2");
+  ShuffleButton = Named(new TButtonEx(QStringLiteral("Shuffle")), "Button10");
+  SaveOutputButton = Named(new TButtonEx(QStringLiteral("Save to file...")), "Button3");
+  OutputDelimiterComboBox = NewCombo("ComboBox2", kListDelimiters);
+  auto* bottom = Row({ClearOutputButton, ShuffleButton});
+  bottom->addWidget(SaveOutputButton);
   bottom->addWidget(Named(new TLabelEx(QStringLiteral("Delimiter:")), "Label18"));
-  bottom->addWidget(ComboBox2);
+  bottom->addWidget(OutputDelimiterComboBox);
   v->addLayout(bottom);
 
-  connect(Memo2, &QPlainTextEdit::textChanged, this, [this] { UpdateIPsCount(); });
-  connect(CheckBox3, &QCheckBox::clicked, this, [this] { UpdateIPsCount(); });
-  connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
-  connect(Button10, &QPushButton::clicked, this, [this] { Guarded([this] { Button10Click(); }); });
-  connect(ComboBox5, &QComboBox::currentIndexChanged, this, [this] { ComboBox5Change(); });
-  connect(Button4, &QPushButton::clicked, this, [this] { Guarded([this] { Button4Click(); }); });
-  connect(Button3, &QPushButton::clicked, this, [this] { SaveListClick(Memo2, ComboBox2); });
+  connect(OutputMemo, &QPlainTextEdit::textChanged, this, [this] { UpdateIPsCount(); });
+  connect(ClearOutputButton, &QPushButton::clicked, this, [this] { ClearOutputButtonClick(); });
+  connect(ShuffleButton, &QPushButton::clicked, this, [this] { Guarded([this] { ShuffleButtonClick(); }); });
+  connect(SaveOutputButton, &QPushButton::clicked, this, [this] { SaveListClick(OutputMemo, OutputDelimiterComboBox); });
 }
 
 void TForm1::CreateRightPanel(QWidget* panel) {
   auto* v = new QVBoxLayout(panel);
   v->setContentsMargins(4, 0, 0, 0);
   v->setSpacing(4);
-  Button5 = Named(new TButtonEx(QStringLiteral("Reverse DNS Lookup >>")), "Button5");
-  Button9 = Named(new TButtonEx(QStringLiteral("Break DNS Lookup")), "Button9");
-  Button8 = Named(new TButtonEx(QStringLiteral("Clear DNS Lookup Results")), "Button8");
-  ProgressBar1 = Named(new QProgressBar, "ProgressBar1");
-  ProgressBar1->setTextVisible(false);
-  ProgressBar1->setRange(0, 1);
-  ProgressBar1->setValue(0);
-  Label7 = Named(new TLabelEx(QStringLiteral("0")), "Label7");
-  auto* bar = new QHBoxLayout;
-  bar->addWidget(ProgressBar1, 1);
-  bar->addWidget(Label7);
-  auto* lookup = new QGridLayout;
-  lookup->addWidget(Button5, 0, 0);
-  lookup->addWidget(Button9, 0, 1);
-  lookup->addWidget(Button8, 1, 0);
-  lookup->addLayout(bar, 1, 1);
-  v->addLayout(lookup);
+  v->addLayout(CreateLookupGroup());
+  v->addLayout(CreateDnsServersGroup());
+  CreateLookupResultsGroup(v);
+  v->addLayout(CreateAboutGroup());
+}
 
+QLayout* TForm1::CreateLookupGroup() {
+  ReverseLookupButton = Named(new TButtonEx(QStringLiteral("Reverse DNS Lookup >>")), "Button5");
+  BreakLookupButton = Named(new TButtonEx(QStringLiteral("Break DNS Lookup")), "Button9");
+  ClearLookupButton = Named(new TButtonEx(QStringLiteral("Clear DNS Lookup Results")), "Button8");
+  LookupProgressBar = Named(new QProgressBar, "ProgressBar1");
+  LookupProgressBar->setTextVisible(false);
+  LookupProgressBar->setRange(0, 1);
+  LookupProgressBar->setValue(0);
+  LookupCountLabel = Named(new TLabelEx(QStringLiteral("0")), "Label7");
+  auto* bar = new QHBoxLayout;
+  bar->addWidget(LookupProgressBar, 1);
+  bar->addWidget(LookupCountLabel);
+  auto* lookup = new QGridLayout;
+  lookup->addWidget(ReverseLookupButton, 0, 0);
+  lookup->addWidget(BreakLookupButton, 0, 1);
+  lookup->addWidget(ClearLookupButton, 1, 0);
+  lookup->addLayout(bar, 1, 1);
+  connect(ReverseLookupButton, &QPushButton::clicked, this, [this] { ReverseLookupButtonClick(); });
+  connect(BreakLookupButton, &QPushButton::clicked, this, [this] { FDNSBreak = true; });
+  // The result lists are made by the next group; the click reads them then.
+  connect(ClearLookupButton, &QPushButton::clicked, this, [this] {
+    ResolvedMemo->clear();
+    UnresolvedMemo->clear();
+  });
+  return lookup;
+}
+
+QLayout* TForm1::CreateDnsServersGroup() {
   const QString servers = QStringLiteral("8.8.8.8\n8.8.4.4");
-  Memo5 = NewMemo("Memo5");
-  Memo5->setPlainText(servers);
-  Memo5->setFixedHeight(44);
-  Memo8 = NewMemo("Memo8");
-  Memo8->setPlainText(servers);
-  Memo8->setReadOnly(true);
-  Memo8->setFixedHeight(44);
-  Button1 = Named(new TButtonEx(QStringLiteral("Use Google Public DNS Servers:")), "Button1");
+  DnsServersMemo = NewMemo("Memo5");
+  DnsServersMemo->setPlainText(servers);
+  DnsServersMemo->setFixedHeight(44);
+  PublicServersMemo = NewMemo("Memo8");
+  PublicServersMemo->setPlainText(servers);
+  PublicServersMemo->setReadOnly(true);
+  PublicServersMemo->setFixedHeight(44);
+  UsePublicServersButton = Named(new TButtonEx(QStringLiteral("Use Google Public DNS Servers:")), "Button1");
   auto* dns = new QGridLayout;
   dns->addWidget(Named(new TLabelEx(QStringLiteral("DNS Servers:")), "Label6"), 0, 0);
-  dns->addWidget(Memo5, 1, 0);
-  dns->addWidget(Button1, 0, 1);
-  dns->addWidget(Memo8, 1, 1);
-  v->addLayout(dns);
+  dns->addWidget(DnsServersMemo, 1, 0);
+  dns->addWidget(UsePublicServersButton, 0, 1);
+  dns->addWidget(PublicServersMemo, 1, 1);
+  connect(UsePublicServersButton, &QPushButton::clicked, this,
+          [this] { DnsServersMemo->setPlainText(PublicServersMemo->toPlainText()); });
+  return dns;
+}
 
-  Label4 = Named(new TLabelEx(QStringLiteral("Resolved IPs - IP,Domain (0):")), "Label4");
-  Memo3 = NewMemo("Memo3");
-  Button6 = Named(new TButtonEx(QStringLiteral("Save to file...")), "Button6");
-  ComboBox3 = NewCombo("ComboBox3", kListDelimiters);
-  Label5 = Named(new TLabelEx(QStringLiteral("Unresolved IPs (0):")), "Label5");
-  Memo4 = NewMemo("Memo4");
-  Button7 = Named(new TButtonEx(QStringLiteral("Save to file...")), "Button7");
-  ComboBox4 = NewCombo("ComboBox4", kListDelimiters);
-  v->addWidget(Label4);
-  v->addWidget(Memo3, 2);
-  v->addLayout(Row({Button6, Named(new TLabelEx(QStringLiteral("Delimiter:")), "Label19"), ComboBox3}));
-  v->addWidget(Label5);
-  v->addWidget(Memo4, 1);
-  v->addLayout(Row({Button7, Named(new TLabelEx(QStringLiteral("Delimiter:")), "Label20"), ComboBox4}));
+void TForm1::CreateLookupResultsGroup(QBoxLayout* v) {
+  ResolvedCountLabel = Named(new TLabelEx(QStringLiteral("Resolved IPs - IP,Domain (0):")), "Label4");
+  ResolvedMemo = NewMemo("Memo3");
+  SaveResolvedButton = Named(new TButtonEx(QStringLiteral("Save to file...")), "Button6");
+  ResolvedDelimiterComboBox = NewCombo("ComboBox3", kListDelimiters);
+  UnresolvedCountLabel = Named(new TLabelEx(QStringLiteral("Unresolved IPs (0):")), "Label5");
+  UnresolvedMemo = NewMemo("Memo4");
+  SaveUnresolvedButton = Named(new TButtonEx(QStringLiteral("Save to file...")), "Button7");
+  UnresolvedDelimiterComboBox = NewCombo("ComboBox4", kListDelimiters);
+  v->addWidget(ResolvedCountLabel);
+  v->addWidget(ResolvedMemo, 2);
+  v->addLayout(Row({SaveResolvedButton, Named(new TLabelEx(QStringLiteral("Delimiter:")), "Label19"), ResolvedDelimiterComboBox}));
+  v->addWidget(UnresolvedCountLabel);
+  v->addWidget(UnresolvedMemo, 1);
+  v->addLayout(Row({SaveUnresolvedButton, Named(new TLabelEx(QStringLiteral("Delimiter:")), "Label20"), UnresolvedDelimiterComboBox}));
 
-  Label14 = Named(new TLabelEx(QStringLiteral("Copyright (c) 2005-%.2d")), "Label14");
-  Label15 = Named(new TLabelEx(kMakerName), "Label15");
-  Label22 = Named(new TLabelEx(QStringLiteral("Edition")), "Label22");
-  Button12 = Named(new TButtonEx(QStringLiteral("Close")), "Button12");
+  connect(ResolvedMemo, &QPlainTextEdit::textChanged, this, [this] {
+    ResolvedCountLabel->setText(QStringLiteral("Resolved IPs - IP,Domain (%1):").arg(QString::fromStdString(FormatCount(MemoLineCount(ResolvedMemo)))));
+  });
+  connect(UnresolvedMemo, &QPlainTextEdit::textChanged, this, [this] {
+    UnresolvedCountLabel->setText(QStringLiteral("Unresolved IPs (%1):").arg(QString::fromStdString(FormatCount(MemoLineCount(UnresolvedMemo)))));
+  });
+  connect(SaveResolvedButton, &QPushButton::clicked, this, [this] { SaveListClick(ResolvedMemo, ResolvedDelimiterComboBox); });
+  connect(SaveUnresolvedButton, &QPushButton::clicked, this, [this] { SaveListClick(UnresolvedMemo, UnresolvedDelimiterComboBox); });
+}
+
+QLayout* TForm1::CreateAboutGroup() {
+  CopyrightLabel = Named(new TLabelEx(QStringLiteral("Copyright (c) 2005-%.2d")), "Label14");
+  MakerLinkLabel = Named(new TLabelEx(kMakerName), "Label15");
+  EditionLabel = Named(new TLabelEx(QStringLiteral("Edition")), "Label22");
+  CloseButton = Named(new TButtonEx(QStringLiteral("Close")), "Button12");
   auto* about = new QVBoxLayout;
-  about->addWidget(Label14);
-  about->addWidget(Label15);
-  about->addWidget(Label22);
+  about->addWidget(CopyrightLabel);
+  about->addWidget(MakerLinkLabel);
+  about->addWidget(EditionLabel);
   auto* foot = new QHBoxLayout;
   foot->addLayout(about);
   foot->addStretch(1);
-  foot->addWidget(Button12, 0, Qt::AlignBottom);
-  v->addLayout(foot);
-
-  connect(Memo3, &QPlainTextEdit::textChanged, this, [this] {
-    Label4->setText(QStringLiteral("Resolved IPs - IP,Domain (%1):").arg(QString::fromStdString(FormatCount(MemoLineCount(Memo3)))));
-  });
-  connect(Memo4, &QPlainTextEdit::textChanged, this, [this] {
-    Label5->setText(QStringLiteral("Unresolved IPs (%1):").arg(QString::fromStdString(FormatCount(MemoLineCount(Memo4)))));
-  });
-  connect(Button5, &QPushButton::clicked, this, [this] { Button5Click(); });
-  connect(Button9, &QPushButton::clicked, this, [this] { fDNSBreak = true; });
-  connect(Button8, &QPushButton::clicked, this, [this] {
-    Memo3->clear();
-    Memo4->clear();
-  });
-  connect(Button1, &QPushButton::clicked, this, [this] { Memo5->setPlainText(Memo8->toPlainText()); });
-  connect(Button6, &QPushButton::clicked, this, [this] { SaveListClick(Memo3, ComboBox3); });
-  connect(Button7, &QPushButton::clicked, this, [this] { SaveListClick(Memo4, ComboBox4); });
-  connect(Button12, &QPushButton::clicked, this, [this] { close(); });
+  foot->addWidget(CloseButton, 0, Qt::AlignBottom);
+  connect(CloseButton, &QPushButton::clicked, this, [this] { close(); });
+  return foot;
 }
 
 void TForm1::FormCreate() {
-  fAppVer = GetFileVersion(false, 2, 0);
+  FAppVer = GetFileVersion(false, 2, 0);
   const QString build = QString::fromStdString(GetFileVersion(false, 1, 3));
-  setWindowTitle(FormatAppTitleVersion(kAppTitle, QString::fromStdString(fAppVer) + QStringLiteral(" (build ") + build + QLatin1Char(')')));
+  setWindowTitle(FormatAppTitleVersion(kAppTitle, QString::fromStdString(FAppVer) + QStringLiteral(" (build ") + build + QLatin1Char(')')));
 
   CreateStoredSettings();
   FProgress = std::make_unique<TProgress>();
@@ -391,7 +437,7 @@ void TForm1::FormCreate() {
 
   TFileDialogRequest mmdbOpenDialog;
   mmdbOpenDialog.Filter = QStringLiteral("MMDB files (*.mmdb);;All files (*)");
-  Button11->SetBrowse(Edit9, mmdbOpenDialog);
+  BrowseMMDBButton->SetBrowse(MMDBFileEdit, mmdbOpenDialog);
   // A file that cannot be read leaves the defaults in place.
   Guarded([this] { LoadSettings(); });
 }
@@ -404,12 +450,12 @@ void TForm1::showEvent(QShowEvent* event) {
 void TForm1::FormShow() {
   if (!FShown) {
     FShown = true;
-    Splitter1->setSizes({633, Splitter1->width() - Splitter1->handleWidth() - 633});
+    PanelSplitter->setSizes({633, PanelSplitter->width() - PanelSplitter->handleWidth() - 633});
   }
-  Label14->setText(QString::asprintf("Copyright (c) 2005-%.2d", QDate::currentDate().year() - 2000));
-  Label22->setText(QStringLiteral("%1-Bit Edition").arg(sizeof(void*) * 8));
-  Label15->SetLink(kMakerPage + QStringLiteral("?referer=") + kProductTag + QStringLiteral("&ver=") +
-                   QString::fromStdString(fAppVer));
+  CopyrightLabel->setText(QString::asprintf("Copyright (c) 2005-%.2d", QDate::currentDate().year() - 2000));
+  EditionLabel->setText(QStringLiteral("%1-Bit Edition").arg(sizeof(void*) * 8));
+  MakerLinkLabel->SetLink(kMakerPage + QStringLiteral("?referer=") + kProductTag + QStringLiteral("&ver=") +
+                   QString::fromStdString(FAppVer));
 }
 
 template <typename F>
@@ -422,21 +468,21 @@ void TForm1::Guarded(F&& f) {
 }
 
 void TForm1::UpdateIPsCount() {
-  const QString count = QString::fromStdString(FormatCount(MemoLineCount(Memo2)));
-  Label2->setText((CheckBox3->isChecked() ? QStringLiteral("Name IPs (") : QStringLiteral("IPs (")) + count +
+  const QString count = QString::fromStdString(FormatCount(MemoLineCount(OutputMemo)));
+  OutputCountLabel->setText((GenerateNamesCheckBox->isChecked() ? QStringLiteral("Name IPs (") : QStringLiteral("IPs (")) + count +
                   QStringLiteral("):"));
 }
 
-void TForm1::Button2Click() {
-  Memo2->clear();
+void TForm1::ClearOutputButtonClick() {
+  OutputMemo->clear();
   UpdateIPsCount();
 }
 
-void TForm1::Button10Click() { ShuffleList(); }
+void TForm1::ShuffleButtonClick() { ShuffleList(); }
 
 void TForm1::ShuffleList() {
   FShuffleRandom.seed(FreshSeed());
-  const TTextLines lines = MemoLines(Memo2);
+  const TTextLines lines = MemoLines(OutputMemo);
   // Every order is equally likely, as with insertion at random places, but in linear time.
   std::vector<std::string_view> order(lines.begin(), lines.end());
   std::shuffle(order.begin(), order.end(), FShuffleRandom);
@@ -446,9 +492,9 @@ void TForm1::ShuffleList() {
   DeliverLines(shuffled);
 }
 
-void TForm1::ComboBox5Change() { Edit8->setVisible(ComboBox5->currentIndex() == 4); }
+void TForm1::NameDelimiterComboBoxChange() { CustomDelimiterEdit->setVisible(NameDelimiterComboBox->currentIndex() == 4); }
 
-void TForm1::Button4Click() { ViewMMDBFile(Edit9->text()); }
+void TForm1::ViewMMDBButtonClick() { ViewMMDBFile(MMDBFileEdit->text()); }
 
 std::string TForm1::GetDelimiter(const QComboBox* Combo) {
   switch (Combo->currentIndex()) {
@@ -470,7 +516,7 @@ void TForm1::SaveListClick(QPlainTextEdit* Memo, QComboBox* Delimiter) {
 
 bool TForm1::CopySettingsToUtils() {
   const TKorrinSettings choices = GetChoices();
-  if (choices.ResolveCountry && !CheckNotEmpty(Edit9->text(), QString::fromUtf8(kMMDBFilePathName))) return false;
+  if (choices.ResolveCountry && !CheckNotEmpty(MMDBFileEdit->text(), QString::fromUtf8(kMMDBFilePathName))) return false;
   return korrin::CopySettingsToUtils(choices, *FUtils);
 }
 

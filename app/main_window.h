@@ -1,8 +1,9 @@
 #pragma once
 // The application's main window: it collects the generation choices, runs generation jobs through
 // the progress tracker, shows and edits the generated list, resolves it by reverse DNS, saves the
-// lists, keeps every choice in the settings file and shows the about area. Each control carries
-// its name as its object name.
+// lists, keeps every choice in the settings file and shows the about area. Members are named by
+// role; each control's object name stays its control name ("Memo1", "Button5"), which the tests
+// and saved layouts look up.
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,9 +12,11 @@
 #include "common/text_lines.h"
 #include "forms/base_form.h"
 
+class QBoxLayout;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
+class QLayout;
 class QLineEdit;
 class QListView;
 class QPlainTextEdit;
@@ -53,8 +56,23 @@ class TForm1 : public TVForm {
   void showEvent(QShowEvent* event) override;
 
  private:
+  // One function per group of controls, top to bottom; each makes its controls and connects them.
   void CreateLeftPanel(QWidget* panel);
+  QLayout* CreateRangesGroup();
+  QLayout* CreateFilterGroup();
+  QLayout* CreatePortsGroup();
+  void CreateNamesGroup(QBoxLayout* v);
+  QWidget* CreateCountGroup();
+  QLayout* CreateOptionsGroup();
+  QLayout* CreateStoredSettingsGroup();
+  QLayout* CreateMMDBGroup();
+  QLayout* CreateRunGroup();
+  void CreateOutputGroup(QBoxLayout* v);
   void CreateRightPanel(QWidget* panel);
+  QLayout* CreateLookupGroup();
+  QLayout* CreateDnsServersGroup();
+  void CreateLookupResultsGroup(QBoxLayout* v);
+  QLayout* CreateAboutGroup();
   void FormCreate();
   void FormShow();
   // Runs a handler as the application runs one: an error it raises is shown in a box.
@@ -91,14 +109,14 @@ class TForm1 : public TVForm {
 
   // The reverse lookup: the batch runs on a worker thread, and each of its reports reaches the
   // window by a synchronised call, so that a query's wait never blocks the window.
-  void Button5Click();
+  void ReverseLookupButtonClick();
   void ResolveIPList(const std::vector<std::string>& OutputLines, const std::vector<std::string>& Servers);
   void OnEndLookup();
 
-  void Button2Click();
-  void Button10Click();
-  void ComboBox5Change();
-  void Button4Click();
+  void ClearOutputButtonClick();
+  void ShuffleButtonClick();
+  void NameDelimiterComboBoxChange();
+  void ViewMMDBButtonClick();
   void SaveListClick(QPlainTextEdit* Memo, QComboBox* Delimiter);
   static std::string GetDelimiter(const QComboBox* Combo);
   void ShuffleList();
@@ -110,8 +128,8 @@ class TForm1 : public TVForm {
   std::unique_ptr<TReverseLookup> FLookup;
   std::unique_ptr<TStoredSettingsList> FStoredList;
   TStoredNamesModel* FStoredNames = nullptr;
-  bool fDNSBreak = false;
-  std::string fAppVer;
+  bool FDNSBreak = false;
+  std::string FAppVer;
   bool FDelivering = false;
   int FDeliveryId = 0;
   bool FDNSRunning = false;
@@ -122,36 +140,36 @@ class TForm1 : public TVForm {
   // Left panel
   QWidget* LeftPanel;
   QWidget* RightPanel;
-  QSplitter* Splitter1;
-  TLabelEx* Label1;
-  QPlainTextEdit* Memo1;
-  QPlainTextEdit* Memo7;
-  QCheckBox* CheckBox8;
-  QCheckBox* CheckBox4;
-  QPlainTextEdit* Memo6;
-  QCheckBox* CheckBox6;
-  QCheckBox* CheckBox2;
-  QLineEdit* Edit3;
-  QCheckBox* CheckBox3;
-  QLineEdit* Edit4;
-  QComboBox* ComboBox1;
-  QLineEdit* Edit5;
-  QLineEdit* Edit6;
-  QLineEdit* Edit7;
-  QComboBox* ComboBox5;
-  QLineEdit* Edit8;
-  QGroupBox* GroupBox1;
-  QRadioButton* RadioButton1;
-  QRadioButton* RadioButton2;
-  QRadioButton* RadioButton3;
-  QLineEdit* Edit1;
-  QLineEdit* Edit2;
-  QCheckBox* CheckBox1;
-  QCheckBox* CheckBox5;
-  QCheckBox* CheckBox7;
-  QLineEdit* Edit9;
-  TButtonEx* Button4;
-  TButtonEx* Button11;
+  QSplitter* PanelSplitter;
+  TLabelEx* RangesLabel;
+  QPlainTextEdit* RangesMemo;
+  QPlainTextEdit* RangesExampleMemo;
+  QCheckBox* UsableHostsCheckBox;
+  QCheckBox* ExcludeCheckBox;
+  QPlainTextEdit* ExcludeMasksMemo;
+  QCheckBox* EscapeIPv6CheckBox;
+  QCheckBox* AddPortsCheckBox;
+  QLineEdit* PortsEdit;
+  QCheckBox* GenerateNamesCheckBox;
+  QLineEdit* NameTemplateEdit;
+  QComboBox* CounterSymbolComboBox;
+  QLineEdit* FirstNumberEdit;
+  QLineEdit* CounterStepEdit;
+  QLineEdit* MinDigitsEdit;
+  QComboBox* NameDelimiterComboBox;
+  QLineEdit* CustomDelimiterEdit;
+  QGroupBox* CountGroupBox;
+  QRadioButton* AllIPsRadioButton;
+  QRadioButton* TotalCountRadioButton;
+  QRadioButton* EachRangeRadioButton;
+  QLineEdit* TotalCountEdit;
+  QLineEdit* EachCountEdit;
+  QCheckBox* RandomOrderCheckBox;
+  QCheckBox* AppendCheckBox;
+  QCheckBox* ResolveCountryCheckBox;
+  QLineEdit* MMDBFileEdit;
+  TButtonEx* ViewMMDBButton;
+  TButtonEx* BrowseMMDBButton;
   TButtonEx* StartButton;
   TButtonEx* BreakButton;
   QProgressBar* TotalProgressBar;
@@ -164,33 +182,33 @@ class TForm1 : public TVForm {
   TButtonEx* SettingsSaveButton;
   TButtonEx* SettingsLoadButton;
   TButtonEx* SettingsDeleteButton;
-  TLabelEx* Label2;
-  QPlainTextEdit* Memo2;
-  TButtonEx* Button2;
-  TButtonEx* Button10;
-  TButtonEx* Button3;
-  QComboBox* ComboBox2;
+  TLabelEx* OutputCountLabel;
+  QPlainTextEdit* OutputMemo;
+  TButtonEx* ClearOutputButton;
+  TButtonEx* ShuffleButton;
+  TButtonEx* SaveOutputButton;
+  QComboBox* OutputDelimiterComboBox;
   // Right panel
-  TButtonEx* Button5;
-  TButtonEx* Button9;
-  TButtonEx* Button8;
-  QProgressBar* ProgressBar1;
-  TLabelEx* Label7;
-  QPlainTextEdit* Memo5;
-  TButtonEx* Button1;
-  QPlainTextEdit* Memo8;
-  TLabelEx* Label4;
-  QPlainTextEdit* Memo3;
-  TButtonEx* Button6;
-  QComboBox* ComboBox3;
-  TLabelEx* Label5;
-  QPlainTextEdit* Memo4;
-  TButtonEx* Button7;
-  QComboBox* ComboBox4;
-  TLabelEx* Label14;
-  TLabelEx* Label15;
-  TLabelEx* Label22;
-  TButtonEx* Button12;
+  TButtonEx* ReverseLookupButton;
+  TButtonEx* BreakLookupButton;
+  TButtonEx* ClearLookupButton;
+  QProgressBar* LookupProgressBar;
+  TLabelEx* LookupCountLabel;
+  QPlainTextEdit* DnsServersMemo;
+  TButtonEx* UsePublicServersButton;
+  QPlainTextEdit* PublicServersMemo;
+  TLabelEx* ResolvedCountLabel;
+  QPlainTextEdit* ResolvedMemo;
+  TButtonEx* SaveResolvedButton;
+  QComboBox* ResolvedDelimiterComboBox;
+  TLabelEx* UnresolvedCountLabel;
+  QPlainTextEdit* UnresolvedMemo;
+  TButtonEx* SaveUnresolvedButton;
+  QComboBox* UnresolvedDelimiterComboBox;
+  TLabelEx* CopyrightLabel;
+  TLabelEx* MakerLinkLabel;
+  TLabelEx* EditionLabel;
+  TButtonEx* CloseButton;
 };
 
 }  // namespace korrin

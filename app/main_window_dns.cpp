@@ -14,21 +14,21 @@
 
 namespace korrin {
 
-void TForm1::Button5Click() {
-  Memo3->clear();
-  Memo4->clear();
-  const std::vector<std::string> servers = MemoLines(Memo5).ToVector();
+void TForm1::ReverseLookupButtonClick() {
+  ResolvedMemo->clear();
+  UnresolvedMemo->clear();
+  const std::vector<std::string> servers = MemoLines(DnsServersMemo).ToVector();
   if (ReverseLookupServers(servers).empty()) {
     ErrorMessage(QStringLiteral("Error"), QStringLiteral("No DNS Servers specified"));
     return;
   }
-  ResolveIPList(MemoLines(Memo2).ToVector(), servers);
+  ResolveIPList(MemoLines(OutputMemo).ToVector(), servers);
 }
 
 void TForm1::ResolveIPList(const std::vector<std::string>& OutputLines, const std::vector<std::string>& Servers) {
-  fDNSBreak = false;
+  FDNSBreak = false;
   FDNSRunning = true;
-  Button5->setEnabled(false);
+  ReverseLookupButton->setEnabled(false);
   TKorrinThread::Create(
       this, {},
       [this, OutputLines, Servers](TKorrinThread& thread) {
@@ -36,22 +36,22 @@ void TForm1::ResolveIPList(const std::vector<std::string>& OutputLines, const st
         TReverseLookupEvents events;
         events.OnProgress = [this, sync](int done, int total) {
           sync([this, done, total] {
-            if (done == 0) ProgressBar1->setRange(0, std::max(total, 1));
-            ProgressBar1->setValue(done);
-            Label7->setText(QString::fromStdString(FormatCount(done)));
+            if (done == 0) LookupProgressBar->setRange(0, std::max(total, 1));
+            LookupProgressBar->setValue(done);
+            LookupCountLabel->setText(QString::fromStdString(FormatCount(done)));
           });
         };
         // The break flag belongs to the window; it is read on the window's thread.
         events.OnProcessEvents = [this, sync] {
           bool stop = false;
-          sync([this, &stop] { stop = fDNSBreak; });
+          sync([this, &stop] { stop = FDNSBreak; });
           if (stop) FLookup->Break();
         };
         events.OnResolved = [this, sync](const std::string& line) {
-          sync([this, &line] { AppendMemoLine(Memo3, QString::fromStdString(line)); });
+          sync([this, &line] { AppendMemoLine(ResolvedMemo, QString::fromStdString(line)); });
         };
         events.OnUnresolved = [this, sync](const std::string& address) {
-          sync([this, &address] { AppendMemoLine(Memo4, QString::fromStdString(address)); });
+          sync([this, &address] { AppendMemoLine(UnresolvedMemo, QString::fromStdString(address)); });
         };
         FLookup->SetEvents(std::move(events));
         try {
@@ -66,7 +66,7 @@ void TForm1::ResolveIPList(const std::vector<std::string>& OutputLines, const st
 
 void TForm1::OnEndLookup() {
   FDNSRunning = false;
-  Button5->setEnabled(!FDelivering);
+  ReverseLookupButton->setEnabled(!FDelivering);
   CloseIfAsked();
 }
 

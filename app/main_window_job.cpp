@@ -24,8 +24,8 @@ void TForm1::ProgressBeforeStart(bool& Allow) {
     return;
   }
   SetRunning(true);
-  if (!FUtils->Append()) Memo2->clear();
-  FUtils->IPList() = MemoLines(Memo2);
+  if (!FUtils->Append()) OutputMemo->clear();
+  FUtils->IPList() = MemoLines(OutputMemo);
 }
 
 void TForm1::OnStartProcess() {
@@ -79,7 +79,7 @@ void TForm1::SetRunning(bool Running) {
 void TForm1::DeliverLines(const TTextLines& Lines) {
   const int id = ++FDeliveryId;
   SetDelivering(true);
-  SetMemoLines(Memo2, Lines, [this, id] { return FClosing || FDeliveryId != id; });
+  SetMemoLines(OutputMemo, Lines, [this, id] { return FClosing || FDeliveryId != id; });
   if (FDeliveryId != id) return;
   SetDelivering(false);
   UpdateIPsCount();
@@ -89,17 +89,17 @@ void TForm1::DeliverLines(const TTextLines& Lines) {
 void TForm1::SetDelivering(bool Delivering) {
   // While lines arrive nothing may read the half-filled list or start another delivery.
   FDelivering = Delivering;
-  Memo2->setReadOnly(Delivering);
-  for (TButtonEx* b : {Button2, Button10, Button3}) b->setEnabled(!Delivering);
+  OutputMemo->setReadOnly(Delivering);
+  for (TButtonEx* b : {ClearOutputButton, ShuffleButton, SaveOutputButton}) b->setEnabled(!Delivering);
   StartButton->setEnabled(!Delivering && FActiveThreads == 0 && FProgress->Terminated());
-  Button5->setEnabled(!Delivering && !FDNSRunning);
+  ReverseLookupButton->setEnabled(!Delivering && !FDNSRunning);
 }
 
 bool TForm1::Busy() const { return FActiveThreads > 0 || FDelivering || FDNSRunning; }
 
 void TForm1::EndWork() {
   if (FActiveThreads > 0) FProgress->SetTerminated(true);
-  fDNSBreak = true;
+  FDNSBreak = true;
   while (FActiveThreads > 0 || FDNSRunning) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
@@ -109,7 +109,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
     // end makes the close again.
     FClosing = true;
     if (FActiveThreads > 0) FProgress->SetTerminated(true);
-    fDNSBreak = true;
+    FDNSBreak = true;
     event->ignore();
     return;
   }

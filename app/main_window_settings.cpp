@@ -60,69 +60,69 @@ void TForm1::CreateStoredSettings() {
 
 TKorrinSettings TForm1::GetChoices() const {
   TKorrinSettings s;
-  s.ResolveCountry = CheckBox7->isChecked();
-  s.MMDBFilePath = Text(Edit9);
-  s.Append = CheckBox5->isChecked();
-  s.IPRanges = MemoLines(Memo1).ToVector();
-  s.UsableHostIPAddresses = CheckBox8->isChecked();
-  s.Exclude = CheckBox4->isChecked();
-  s.ExcludeMasks = MemoLines(Memo6).ToVector();
-  s.DNSServers = MemoLines(Memo5).ToVector();
-  s.Mode = RadioButton2->isChecked()   ? TCountChoice::TotalCount
-           : RadioButton3->isChecked() ? TCountChoice::ForEachRange
+  s.ResolveCountry = ResolveCountryCheckBox->isChecked();
+  s.MMDBFilePath = Text(MMDBFileEdit);
+  s.Append = AppendCheckBox->isChecked();
+  s.IPRanges = MemoLines(RangesMemo).ToVector();
+  s.UsableHostIPAddresses = UsableHostsCheckBox->isChecked();
+  s.Exclude = ExcludeCheckBox->isChecked();
+  s.ExcludeMasks = MemoLines(ExcludeMasksMemo).ToVector();
+  s.DNSServers = MemoLines(DnsServersMemo).ToVector();
+  s.Mode = TotalCountRadioButton->isChecked()   ? TCountChoice::TotalCount
+           : EachRangeRadioButton->isChecked() ? TCountChoice::ForEachRange
                                        : TCountChoice::AllIPs;
-  s.TotalCount = Text(Edit1);
-  s.EachCount = Text(Edit2);
-  s.RandomOrder = CheckBox1->isChecked();
-  s.EscapeIPv6 = CheckBox6->isChecked();
-  s.AddPort = CheckBox2->isChecked();
-  s.Ports = Text(Edit3);
-  s.GenerateNames = CheckBox3->isChecked();
-  s.NameTemplate = Text(Edit4);
-  s.CounterSymbol = ComboBox1->currentText().toStdString();
-  s.FirstCounter = Text(Edit5);
-  s.CounterStep = Text(Edit6);
-  s.CounterDigits = Text(Edit7);
-  s.NameDelimiter = ComboBox5->currentIndex();
-  s.NameCustomDelimiter = Text(Edit8);
-  s.IPDelimiter = ComboBox2->currentIndex();
-  s.ResolvedDelimiter = ComboBox3->currentIndex();
-  s.UnresolvedDelimiter = ComboBox4->currentIndex();
+  s.TotalCount = Text(TotalCountEdit);
+  s.EachCount = Text(EachCountEdit);
+  s.RandomOrder = RandomOrderCheckBox->isChecked();
+  s.EscapeIPv6 = EscapeIPv6CheckBox->isChecked();
+  s.AddPort = AddPortsCheckBox->isChecked();
+  s.Ports = Text(PortsEdit);
+  s.GenerateNames = GenerateNamesCheckBox->isChecked();
+  s.NameTemplate = Text(NameTemplateEdit);
+  s.CounterSymbol = CounterSymbolComboBox->currentText().toStdString();
+  s.FirstCounter = Text(FirstNumberEdit);
+  s.CounterStep = Text(CounterStepEdit);
+  s.CounterDigits = Text(MinDigitsEdit);
+  s.NameDelimiter = NameDelimiterComboBox->currentIndex();
+  s.NameCustomDelimiter = Text(CustomDelimiterEdit);
+  s.IPDelimiter = OutputDelimiterComboBox->currentIndex();
+  s.ResolvedDelimiter = ResolvedDelimiterComboBox->currentIndex();
+  s.UnresolvedDelimiter = UnresolvedDelimiterComboBox->currentIndex();
   return s;
 }
 
 void TForm1::SetChoices(const TKorrinSettings& s) {
-  CheckBox7->setChecked(s.ResolveCountry);
-  Edit9->setText(QString::fromStdString(s.MMDBFilePath));
-  CheckBox5->setChecked(s.Append);
-  SetLines(Memo1, s.IPRanges);
-  CheckBox8->setChecked(s.UsableHostIPAddresses);
-  CheckBox4->setChecked(s.Exclude);
-  SetLines(Memo6, s.ExcludeMasks);
-  SetLines(Memo5, s.DNSServers);
-  (s.Mode == TCountChoice::TotalCount     ? RadioButton2
-   : s.Mode == TCountChoice::ForEachRange ? RadioButton3
-                                          : RadioButton1)
+  ResolveCountryCheckBox->setChecked(s.ResolveCountry);
+  MMDBFileEdit->setText(QString::fromStdString(s.MMDBFilePath));
+  AppendCheckBox->setChecked(s.Append);
+  SetLines(RangesMemo, s.IPRanges);
+  UsableHostsCheckBox->setChecked(s.UsableHostIPAddresses);
+  ExcludeCheckBox->setChecked(s.Exclude);
+  SetLines(ExcludeMasksMemo, s.ExcludeMasks);
+  SetLines(DnsServersMemo, s.DNSServers);
+  (s.Mode == TCountChoice::TotalCount     ? TotalCountRadioButton
+   : s.Mode == TCountChoice::ForEachRange ? EachRangeRadioButton
+                                          : AllIPsRadioButton)
       ->setChecked(true);
-  Edit1->setText(QString::fromStdString(s.TotalCount));
-  Edit2->setText(QString::fromStdString(s.EachCount));
-  CheckBox1->setChecked(s.RandomOrder);
-  CheckBox6->setChecked(s.EscapeIPv6);
-  CheckBox2->setChecked(s.AddPort);
-  Edit3->setText(QString::fromStdString(s.Ports));
-  CheckBox3->setChecked(s.GenerateNames);
+  TotalCountEdit->setText(QString::fromStdString(s.TotalCount));
+  EachCountEdit->setText(QString::fromStdString(s.EachCount));
+  RandomOrderCheckBox->setChecked(s.RandomOrder);
+  EscapeIPv6CheckBox->setChecked(s.EscapeIPv6);
+  AddPortsCheckBox->setChecked(s.AddPort);
+  PortsEdit->setText(QString::fromStdString(s.Ports));
+  GenerateNamesCheckBox->setChecked(s.GenerateNames);
   UpdateIPsCount();
-  Edit4->setText(QString::fromStdString(s.NameTemplate));
-  ComboBox1->setCurrentText(QString::fromStdString(s.CounterSymbol));
-  Edit5->setText(QString::fromStdString(s.FirstCounter));
-  Edit6->setText(QString::fromStdString(s.CounterStep));
-  Edit7->setText(QString::fromStdString(s.CounterDigits));
-  SetComboIndex(ComboBox5, s.NameDelimiter);
-  ComboBox5Change();
-  Edit8->setText(QString::fromStdString(s.NameCustomDelimiter));
-  SetComboIndex(ComboBox2, s.IPDelimiter);
-  SetComboIndex(ComboBox3, s.ResolvedDelimiter);
-  SetComboIndex(ComboBox4, s.UnresolvedDelimiter);
+  NameTemplateEdit->setText(QString::fromStdString(s.NameTemplate));
+  CounterSymbolComboBox->setCurrentText(QString::fromStdString(s.CounterSymbol));
+  FirstNumberEdit->setText(QString::fromStdString(s.FirstCounter));
+  CounterStepEdit->setText(QString::fromStdString(s.CounterStep));
+  MinDigitsEdit->setText(QString::fromStdString(s.CounterDigits));
+  SetComboIndex(NameDelimiterComboBox, s.NameDelimiter);
+  NameDelimiterComboBoxChange();
+  CustomDelimiterEdit->setText(QString::fromStdString(s.NameCustomDelimiter));
+  SetComboIndex(OutputDelimiterComboBox, s.IPDelimiter);
+  SetComboIndex(ResolvedDelimiterComboBox, s.ResolvedDelimiter);
+  SetComboIndex(UnresolvedDelimiterComboBox, s.UnresolvedDelimiter);
 }
 
 void TForm1::LoadSettings() {

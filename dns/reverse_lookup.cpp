@@ -14,12 +14,12 @@ void TReverseLookup::Lookup(const std::vector<std::string>& outputLines, const s
 }
 
 void TReverseLookup::ResolveIPList(const std::vector<std::string>& addresses, const std::vector<std::string>& servers) {
-  fDNSBreak = false;
+  FDNSBreak = false;
   const int total = static_cast<int>(addresses.size());
   if (FEvents.OnProgress) FEvents.OnProgress(0, total);
   if (FEvents.OnProcessEvents) FEvents.OnProcessEvents();
   for (int i = 0; i < total; ++i) {
-    if (fDNSBreak) break;
+    if (FDNSBreak) break;
     const std::string& address = addresses[i];
     const std::string hostName = HostNameOf(address, servers[i % servers.size()]);
     if (!hostName.empty()) {

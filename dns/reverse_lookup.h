@@ -32,7 +32,7 @@ class TReverseLookup {
   void ResolveIPList(const std::vector<std::string>& addresses, const std::vector<std::string>& servers);
 
   // Stops the running batch before its next query; the query in progress completes.
-  void Break() { fDNSBreak = true; }
+  void Break() { FDNSBreak = true; }
 
  private:
   // The host name of the first PTR record of the reply, empty when there is none.
@@ -40,7 +40,7 @@ class TReverseLookup {
 
   TReverseResolver FResolver;
   TReverseLookupEvents FEvents;
-  bool fDNSBreak = false;
+  bool FDNSBreak = false;
 };
 
 }  // namespace korrin

@@ -86,97 +86,111 @@ TViewCSVFileForm::TViewCSVFileForm(QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(8, 8, 8, 8);
   layout->setSpacing(0);
+  CreateViews(layout);
+  layout->addWidget(CreateViewTabBar());
 
-  SourceView = new TListViewEx(this);
-  SourceView->setObjectName(QStringLiteral("SourceView"));
-  SourceView2 = new TListViewEx(this);
-  SourceView2->setObjectName(QStringLiteral("SourceView2"));
-  for (TListViewEx* view : {SourceView, SourceView2}) {
+  auto* bar = new QHBoxLayout;
+  bar->setContentsMargins(0, 6, 0, 0);
+  layout->addLayout(bar);
+  bar->addWidget(CreateOptionsPanel());
+  bar->addWidget(CreateCountRowsPanel());
+  bar->addStretch();
+  CloseButton = new QPushButton(QStringLiteral("Close"), this);
+  CloseButton->setObjectName(QStringLiteral("CloseButton"));
+  bar->addWidget(CloseButton);
+
+  connect(CloseButton, &QPushButton::clicked, this, &QWidget::close);
+  connect(new QShortcut(Qt::Key_Escape, this), &QShortcut::activated, this, &QWidget::close);
+  FPreview.SetOnLineParsed([this](const TCSVParser& Parser) { MeasureColumns(Parser); });
+}
+
+void TViewCSVFileForm::CreateViews(QBoxLayout* layout) {
+  ColumnsView = new TListViewEx(this);
+  ColumnsView->setObjectName(QStringLiteral("SourceView"));
+  LinesView = new TListViewEx(this);
+  LinesView->setObjectName(QStringLiteral("SourceView2"));
+  for (TListViewEx* view : {ColumnsView, LinesView}) {
     view->header()->setSectionsClickable(false);
     view->setDragDropMode(QAbstractItemView::NoDragDrop);
     layout->addWidget(view, 1);
     AddCopyMenu(view);
   }
-  SourceView->SetOnData([this](int32_t Index, QStringList& Cells) { SourceViewData(Index, Cells); });
-  SourceView2->SetOnData([this](int32_t Index, QStringList& Cells) { SourceView2Data(Index, Cells); });
+  ColumnsView->SetOnData([this](int32_t Index, QStringList& Cells) { ColumnsViewData(Index, Cells); });
+  LinesView->SetOnData([this](int32_t Index, QStringList& Cells) { LinesViewData(Index, Cells); });
   const std::vector<int32_t> numberWidth{kNumberColumnWidth};
-  SourceView2->AddColumns({QStringLiteral("#"), QStringLiteral("Line")}, &numberWidth);
-  SourceView2->hide();
+  LinesView->AddColumns({QStringLiteral("#"), QStringLiteral("Line")}, &numberWidth);
+  LinesView->hide();
   // Each table column keeps its measured width; the raw line takes what is left.
-  SourceView->header()->setStretchLastSection(false);
+  ColumnsView->header()->setStretchLastSection(false);
+}
 
-  SourceTabSet = new QTabBar(this);
-  SourceTabSet->setObjectName(QStringLiteral("SourceTabSet"));
-  SourceTabSet->setShape(QTabBar::RoundedSouth);
-  SourceTabSet->setExpanding(false);
-  SourceTabSet->addTab(QStringLiteral("Columns"));
-  SourceTabSet->addTab(QStringLiteral("Text"));
-  layout->addWidget(SourceTabSet);
+QWidget* TViewCSVFileForm::CreateViewTabBar() {
+  ViewTabBar = new QTabBar(this);
+  ViewTabBar->setObjectName(QStringLiteral("SourceTabSet"));
+  ViewTabBar->setShape(QTabBar::RoundedSouth);
+  ViewTabBar->setExpanding(false);
+  ViewTabBar->addTab(QStringLiteral("Columns"));
+  ViewTabBar->addTab(QStringLiteral("Text"));
+  connect(ViewTabBar, &QTabBar::currentChanged, this, [this](int Index) { ViewTabBarChange(Index); });
+  return ViewTabBar;
+}
 
-  auto* bar = new QHBoxLayout;
-  bar->setContentsMargins(0, 6, 0, 0);
-  layout->addLayout(bar);
-  Panel3 = new QWidget(this);
-  auto* left = new QHBoxLayout(Panel3);
+QWidget* TViewCSVFileForm::CreateOptionsPanel() {
+  OptionsPanel = new QWidget(this);
+  auto* left = new QHBoxLayout(OptionsPanel);
   left->setContentsMargins(0, 0, 0, 0);
-  RefreshSourceViewButton = new QPushButton(QStringLiteral("Refresh"), Panel3);
+  RefreshSourceViewButton = new QPushButton(QStringLiteral("Refresh"), OptionsPanel);
   RefreshSourceViewButton->setObjectName(QStringLiteral("RefreshSourceViewButton"));
-  NoHeaderCheckBox = new QCheckBox(QStringLiteral("No Header"), Panel3);
+  NoHeaderCheckBox = new QCheckBox(QStringLiteral("No Header"), OptionsPanel);
   NoHeaderCheckBox->setObjectName(QStringLiteral("NoHeaderCheckBox"));
-  auto* options = new QToolButton(Panel3);
+  auto* options = new QToolButton(OptionsPanel);
   options->setObjectName(QStringLiteral("OptionsButton"));
   options->setAutoRaise(true);
   options->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
   options->setToolTip(QStringLiteral("Options"));
-  OpenFileButton = new QPushButton(QStringLiteral("Open File..."), Panel3);
+  OpenFileButton = new QPushButton(QStringLiteral("Open File..."), OptionsPanel);
   OpenFileButton->setObjectName(QStringLiteral("OpenFileButton"));
-  ReadTimeLabel = new QLabel(QStringLiteral("0"), Panel3);
+  ReadTimeLabel = new QLabel(QStringLiteral("0"), OptionsPanel);
   ReadTimeLabel->setObjectName(QStringLiteral("ReadTimeLabel"));
-  MaxRowsLabel = new TLabelEx(QStringLiteral("0"), Panel3);
+  MaxRowsLabel = new TLabelEx(QStringLiteral("0"), OptionsPanel);
   MaxRowsLabel->setObjectName(QStringLiteral("MaxRowsLabel"));
-  RowsLabel = new QLabel(QStringLiteral("0"), Panel3);
+  RowsLabel = new QLabel(QStringLiteral("0"), OptionsPanel);
   RowsLabel->setObjectName(QStringLiteral("RowsLabel"));
   left->addWidget(RefreshSourceViewButton);
   left->addWidget(NoHeaderCheckBox);
   left->addWidget(options);
   left->addWidget(OpenFileButton);
   left->addSpacing(8);
-  left->addWidget(new QLabel(QStringLiteral("Read Time (sec.):"), Panel3));
+  left->addWidget(new QLabel(QStringLiteral("Read Time (sec.):"), OptionsPanel));
   left->addWidget(ReadTimeLabel);
   left->addSpacing(8);
-  left->addWidget(new QLabel(QStringLiteral("Max. View Rows:"), Panel3));
+  left->addWidget(new QLabel(QStringLiteral("Max. View Rows:"), OptionsPanel));
   left->addWidget(MaxRowsLabel);
   left->addSpacing(8);
-  left->addWidget(new QLabel(QStringLiteral("Rows:"), Panel3));
+  left->addWidget(new QLabel(QStringLiteral("Rows:"), OptionsPanel));
   left->addWidget(RowsLabel);
-  bar->addWidget(Panel3);
-  Panel4 = new QWidget(this);
-  auto* count = new QHBoxLayout(Panel4);
-  count->setContentsMargins(8, 0, 0, 0);
-  CountRowsButton = new QPushButton(QStringLiteral("Count Rows..."), Panel4);
-  CountRowsButton->setObjectName(QStringLiteral("CountRowsButton"));
-  count->addWidget(CountRowsButton);
-  Panel4->hide();
-  bar->addWidget(Panel4);
-  bar->addStretch();
-  CloseButton = new QPushButton(QStringLiteral("Close"), this);
-  CloseButton->setObjectName(QStringLiteral("CloseButton"));
-  bar->addWidget(CloseButton);
-
   connect(RefreshSourceViewButton, &QPushButton::clicked, this, [this] { LoadPreview(); });
   connect(options, &QToolButton::clicked, this, [this] { OptionsButtonClick(); });
   connect(OpenFileButton, &QPushButton::clicked, this, [this] { OpenFileButtonClick(); });
+  return OptionsPanel;
+}
+
+QWidget* TViewCSVFileForm::CreateCountRowsPanel() {
+  CountRowsPanel = new QWidget(this);
+  auto* count = new QHBoxLayout(CountRowsPanel);
+  count->setContentsMargins(8, 0, 0, 0);
+  CountRowsButton = new QPushButton(QStringLiteral("Count Rows..."), CountRowsPanel);
+  CountRowsButton->setObjectName(QStringLiteral("CountRowsButton"));
+  count->addWidget(CountRowsButton);
+  CountRowsPanel->hide();
   connect(CountRowsButton, &QPushButton::clicked, this, [this] { CountRowsButtonClick(); });
-  connect(CloseButton, &QPushButton::clicked, this, &QWidget::close);
-  connect(new QShortcut(Qt::Key_Escape, this), &QShortcut::activated, this, &QWidget::close);
-  connect(SourceTabSet, &QTabBar::currentChanged, this, [this](int Index) { SourceTabSetChange(Index); });
-  FPreview.SetOnLineParsed([this](const TCSVParser& Parser) { MeasureColumns(Parser); });
+  return CountRowsPanel;
 }
 
 TViewCSVFileForm::~TViewCSVFileForm() {
   // The views ask this window for their rows, also while they are being torn down.
-  delete SourceView;
-  delete SourceView2;
+  delete ColumnsView;
+  delete LinesView;
 }
 
 void TViewCSVFileForm::ViewFile(const QString& Title, const QString& FileName, bool NoHeader,
@@ -230,9 +244,9 @@ void TViewCSVFileForm::closeEvent(QCloseEvent* event) {
 void TViewCSVFileForm::FormShow() {
   LoadPreview();
   connect(NoHeaderCheckBox, &QCheckBox::toggled, this, [this] { NoHeaderCheckBoxClick(); });
-  SourceTabSet->setCurrentIndex(FPreviewFileName.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive) ? 1 : 0);
-  SourceView->scrollToTop();
-  SourceView2->scrollToTop();
+  ViewTabBar->setCurrentIndex(FPreviewFileName.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive) ? 1 : 0);
+  ColumnsView->scrollToTop();
+  LinesView->scrollToTop();
 }
 
 void TViewCSVFileForm::NoHeaderCheckBoxClick() {
@@ -240,11 +254,11 @@ void TViewCSVFileForm::NoHeaderCheckBoxClick() {
 }
 
 void TViewCSVFileForm::LoadPreview() {
-  SourceView->setUpdatesEnabled(false);
-  SourceView2->setUpdatesEnabled(false);
-  SourceView->SetItemCount(0);
-  SourceView2->SetItemCount(0);
-  SourceView->ClearColumns();
+  ColumnsView->setUpdatesEnabled(false);
+  LinesView->setUpdatesEnabled(false);
+  ColumnsView->SetItemCount(0);
+  LinesView->SetItemCount(0);
+  ColumnsView->ClearColumns();
   QElapsedTimer timer;
   timer.start();
   FStatusMode = !ReadPreview(NoHeaderCheckBox->isChecked());
@@ -254,27 +268,27 @@ void TViewCSVFileForm::LoadPreview() {
     for (const std::u16string& caption : FPreview.PreviewColumns()) captions << FromU16(caption);
     std::vector<int32_t> widths{kNumberColumnWidth};
     widths.insert(widths.end(), FPreviewColumnWidths.begin(), FPreviewColumnWidths.end());
-    SourceView->AddColumns(captions, &widths);
-    SourceView2->header()->resizeSection(0, kNumberColumnWidth);
+    ColumnsView->AddColumns(captions, &widths);
+    LinesView->header()->resizeSection(0, kNumberColumnWidth);
     const TStringList& lines = FPreview.PreviewLines();
     const bool header = FPreview.PreviewHeader();
-    SourceView2->SetColumnCaption(1, header && !lines.empty() ? FromU16(lines.front()) : QStringLiteral("Line"));
+    LinesView->SetColumnCaption(1, header && !lines.empty() ? FromU16(lines.front()) : QStringLiteral("Line"));
     // A header takes the first row and line; a source that did not end adds the "..." item.
     const int32_t extra = (FPreview.PreviewEof() ? 0 : 1) - (header ? 1 : 0);
     const auto rows = static_cast<int32_t>(FPreview.PreviewRows().size());
     const auto lineCount = static_cast<int32_t>(lines.size());
-    SourceView->SetItemCount(std::max(rows + extra, 0));
-    SourceView2->SetItemCount(std::max(lineCount + extra, 0));
+    ColumnsView->SetItemCount(std::max(rows + extra, 0));
+    LinesView->SetItemCount(std::max(lineCount + extra, 0));
   } else {
-    const std::vector<int32_t> width{std::max(SourceView->viewport()->width() - 21, kNewColumnWidth)};
-    SourceView->AddColumns({QStringLiteral("Status")}, &width);
-    SourceView2->header()->resizeSection(0, 0);
-    SourceView2->SetColumnCaption(1, QStringLiteral("Status"));
-    SourceView->SetItemCount(1);
-    SourceView2->SetItemCount(1);
+    const std::vector<int32_t> width{std::max(ColumnsView->viewport()->width() - 21, kNewColumnWidth)};
+    ColumnsView->AddColumns({QStringLiteral("Status")}, &width);
+    LinesView->header()->resizeSection(0, 0);
+    LinesView->SetColumnCaption(1, QStringLiteral("Status"));
+    ColumnsView->SetItemCount(1);
+    LinesView->SetItemCount(1);
   }
-  SourceView->setUpdatesEnabled(true);
-  SourceView2->setUpdatesEnabled(true);
+  ColumnsView->setUpdatesEnabled(true);
+  LinesView->setUpdatesEnabled(true);
 }
 
 bool TViewCSVFileForm::ReadPreview(bool NoHeader) {
@@ -298,12 +312,12 @@ void TViewCSVFileForm::MeasureColumns(const TCSVParser& Parser) {
 
 void TViewCSVFileForm::ShowRowCount(int64_t Count, bool More) {
   RowsLabel->setText(FormatCountText(Count) + (More ? QStringLiteral("+") : QString()));
-  Panel4->setVisible(More);
+  CountRowsPanel->setVisible(More);
 }
 
 void TViewCSVFileForm::ShowReadTime(int64_t Milliseconds) { ReadTimeLabel->setText(QString::number(Milliseconds / 1000)); }
 
-void TViewCSVFileForm::SourceViewData(int32_t Index, QStringList& Cells) {
+void TViewCSVFileForm::ColumnsViewData(int32_t Index, QStringList& Cells) {
   if (FStatusMode) {
     Cells << QString::fromStdString(FPreview.PreviewStatus());
     return;
@@ -320,7 +334,7 @@ void TViewCSVFileForm::SourceViewData(int32_t Index, QStringList& Cells) {
   for (int32_t k = 0; k < columns; ++k) Cells << FromU16(FPreview.CSVParser().ColumnValue(k));
 }
 
-void TViewCSVFileForm::SourceView2Data(int32_t Index, QStringList& Cells) {
+void TViewCSVFileForm::LinesViewData(int32_t Index, QStringList& Cells) {
   if (FStatusMode) {
     Cells << QString() << QString::fromStdString(FPreview.PreviewStatus());
     return;
@@ -333,9 +347,9 @@ void TViewCSVFileForm::SourceView2Data(int32_t Index, QStringList& Cells) {
   Cells << QString::number(Index + 1) << FromU16(FPreview.PreviewLines()[static_cast<size_t>(line)]);
 }
 
-void TViewCSVFileForm::SourceTabSetChange(int Index) {
-  TListViewEx* shown = Index == 1 ? SourceView2 : SourceView;
-  TListViewEx* hidden = Index == 1 ? SourceView : SourceView2;
+void TViewCSVFileForm::ViewTabBarChange(int Index) {
+  TListViewEx* shown = Index == 1 ? LinesView : ColumnsView;
+  TListViewEx* hidden = Index == 1 ? ColumnsView : LinesView;
   hidden->hide();
   shown->show();
   SyncTopItem(hidden, shown);
@@ -428,7 +442,7 @@ QString TViewCSVFileForm::GetSelectedLinesText(const TListViewEx* View) const {
   };
   for (const int32_t index : View->SelectedItems()) {
     const auto at = static_cast<size_t>(index + header);
-    if (View == SourceView2)
+    if (View == LinesView)
       addLines(at, at + 1);
     else if (at < rows.size())
       // A table row holds every physical line up to the next row's first.
@@ -444,7 +458,7 @@ void TViewCSVFileForm::CopyClick(const TListViewEx* View) {
 
 void TViewCSVFileForm::AddCopyMenu(TListViewEx* View) {
   auto* copy = new QAction(QStringLiteral("&Copy"), View);
-  copy->setObjectName(View == SourceView ? QStringLiteral("Copy1") : QStringLiteral("Copy2"));
+  copy->setObjectName(View == ColumnsView ? QStringLiteral("Copy1") : QStringLiteral("Copy2"));
   copy->setShortcut(QKeySequence::Copy);
   copy->setShortcutContext(Qt::WidgetShortcut);
   View->addAction(copy);

@@ -10,6 +10,7 @@
 #include "forms/base_form.h"
 #include "viewer/file_preview.h"
 
+class QBoxLayout;
 class QCheckBox;
 class QEventLoop;
 class QLabel;
@@ -72,14 +73,19 @@ class TViewCSVFileForm : public TVForm {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // One function per group of controls; each makes its controls and connects them.
+  void CreateViews(QBoxLayout* layout);
+  QWidget* CreateViewTabBar();
+  QWidget* CreateOptionsPanel();
+  QWidget* CreateCountRowsPanel();
   void FormShow();
   bool ReadPreview(bool NoHeader);
   void MeasureColumns(const TCSVParser& Parser);
   void ShowRowCount(int64_t Count, bool More);
   void ShowReadTime(int64_t Milliseconds);
-  void SourceViewData(int32_t Index, QStringList& Cells);
-  void SourceView2Data(int32_t Index, QStringList& Cells);
-  void SourceTabSetChange(int Index);
+  void ColumnsViewData(int32_t Index, QStringList& Cells);
+  void LinesViewData(int32_t Index, QStringList& Cells);
+  void ViewTabBarChange(int Index);
   void SyncTopItem(TListViewEx* From, TListViewEx* To);
   void NoHeaderCheckBoxClick();
   void OptionsButtonClick();
@@ -103,11 +109,11 @@ class TViewCSVFileForm : public TVForm {
   QString FModuleName;
   QEventLoop* FModalLoop = nullptr;
 
-  TListViewEx* SourceView;
-  TListViewEx* SourceView2;
-  QTabBar* SourceTabSet;
-  QWidget* Panel3;
-  QWidget* Panel4;
+  TListViewEx* ColumnsView;
+  TListViewEx* LinesView;
+  QTabBar* ViewTabBar;
+  QWidget* OptionsPanel;
+  QWidget* CountRowsPanel;
   QPushButton* RefreshSourceViewButton;
   QCheckBox* NoHeaderCheckBox;
   QPushButton* OpenFileButton;
