@@ -16,7 +16,7 @@ std::string AddressFromOutputLine(std::string_view line);
 // The addresses of `lines` in order, leaving out empty ones and repeats of the one before.
 std::vector<std::string> ReverseLookupAddresses(const std::vector<std::string>& lines);
 
-// The non-empty lines, as typed.
+// The lines that hold a server, without the blanks around it.
 std::vector<std::string> ReverseLookupServers(const std::vector<std::string>& lines);
 
 struct TDnsServer {

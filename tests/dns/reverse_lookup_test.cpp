@@ -44,7 +44,7 @@ TEST(ReverseLookupLists, SkipsEmptyAddressesAndRepeatedNeighbours) {
                                           "10.0.0.1"};
   EXPECT_EQ(ReverseLookupAddresses(lines),
             (std::vector<std::string>{"1.2.3.4", "5.6.7.8", "1.2.3.4", "10.0.0.1", "::1", "10.0.0.1"}));
-  EXPECT_EQ(ReverseLookupServers({"a", "", " ", "b"}), (std::vector<std::string>{"a", " ", "b"}));
+  EXPECT_EQ(ReverseLookupServers({"a", "", " ", "\tb ", "127.0.0.93\t"}), (std::vector<std::string>{"a", "b", "127.0.0.93"}));
 }
 
 TEST(ReverseLookupLists, SplitsServerTextsIntoHostAndPort) {
