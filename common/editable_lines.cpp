@@ -89,9 +89,9 @@ void TEditableLines::Replace(size_t First, size_t Count, const TTextLines& NewLi
   Record(std::move(step));
 }
 
-void TEditableLines::Shuffle(TRandom& Random) {
+void TEditableLines::Shuffle(TRandom& Random, size_t Count) {
   std::vector<TRef> order = FOrder;
-  std::shuffle(order.begin(), order.end(), Random);
+  std::shuffle(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(std::min(Count, order.size())), Random);
   TStep step;
   step.Inserted = order;
   step.Removed = Splice(0, FOrder.size(), order);

@@ -38,8 +38,8 @@ class TEditableLines {
   // Replaces Count lines from First with NewLines as one step of the history. With Merge, the step
   // joins the previous one when that replaced the same single line by one (typing in a line).
   void Replace(size_t First, size_t Count, const TTextLines& NewLines, bool Merge = false);
-  // Puts the lines in a random order, as one step of the history.
-  void Shuffle(TRandom& Random);
+  // Puts the first Count lines in a random order, as one step of the history.
+  void Shuffle(TRandom& Random, size_t Count = SIZE_MAX);
 
   bool CanUndo() const { return !FUndo.empty(); }
   bool CanRedo() const { return !FRedo.empty(); }

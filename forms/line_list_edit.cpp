@@ -78,15 +78,7 @@ void TLineListEdit::AppendLines(const TTextLines& Lines) {
 void TLineListEdit::Shuffle(TRandom& Random) {
   const size_t before = LineCount();
   // The final empty line is no line of the list and stays last.
-  const TTextLines last = before < FLines.size() ? FLines.Lines(before) : TTextLines();
-  TTextLines lines = Lines();
-  TEditableLines shuffled;
-  shuffled.Assign(std::move(lines));
-  shuffled.Shuffle(Random);
-  TTextLines order = shuffled.Lines();
-  order.Append(last);
-  if (order.empty()) return;
-  FLines.Replace(0, FLines.size(), order);
+  FLines.Shuffle(Random, before);
   FCursor = FAnchor = {};
   FTyping = false;
   AfterChange(before);
