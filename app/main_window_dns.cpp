@@ -6,6 +6,7 @@
 #include "app/worker_thread.h"
 #include "app/main_window.h"
 #include "app/memo_lines.h"
+#include "forms/line_list_edit.h"
 #include "common/text.h"
 #include "dns/reverse_lookup.h"
 #include "dns/reverse_lookup_lists.h"
@@ -15,14 +16,14 @@
 namespace korrin {
 
 void TForm1::ReverseLookupButtonClick() {
-  ResolvedMemo->clear();
-  UnresolvedMemo->clear();
+  ResolvedMemo->Clear();
+  UnresolvedMemo->Clear();
   const std::vector<std::string> servers = MemoLines(DnsServersMemo).ToVector();
   if (ReverseLookupServers(servers).empty()) {
     ErrorMessage(QStringLiteral("Error"), QStringLiteral("No DNS Servers specified"));
     return;
   }
-  ResolveIPList(MemoLines(OutputMemo).ToVector(), servers);
+  ResolveIPList(OutputMemo->Lines().ToVector(), servers);
 }
 
 void TForm1::ResolveIPList(const std::vector<std::string>& OutputLines, const std::vector<std::string>& Servers) {
@@ -48,10 +49,10 @@ void TForm1::ResolveIPList(const std::vector<std::string>& OutputLines, const st
           if (stop) FLookup->Break();
         };
         events.OnResolved = [this, sync](const std::string& line) {
-          sync([this, &line] { AppendMemoLine(ResolvedMemo, QString::fromStdString(line)); });
+          sync([this, &line] { ResolvedMemo->AppendLines({line}); });
         };
         events.OnUnresolved = [this, sync](const std::string& address) {
-          sync([this, &address] { AppendMemoLine(UnresolvedMemo, QString::fromStdString(address)); });
+          sync([this, &address] { UnresolvedMemo->AppendLines({address}); });
         };
         FLookup->SetEvents(std::move(events));
         try {
@@ -66,7 +67,7 @@ void TForm1::ResolveIPList(const std::vector<std::string>& OutputLines, const st
 
 void TForm1::OnEndLookup() {
   FDNSRunning = false;
-  ReverseLookupButton->setEnabled(!FDelivering);
+  ReverseLookupButton->setEnabled(true);
   CloseIfAsked();
 }
 
