@@ -30,6 +30,8 @@ void TForm1::ResolveIPList(const std::vector<std::string>& OutputLines, const st
   FDNSBreak = false;
   FDNSRunning = true;
   ReverseLookupButton->setEnabled(false);
+  // The batch appends to the result lists; an edit meanwhile would land between its lines.
+  for (TLineListEdit* list : {ResolvedMemo, UnresolvedMemo}) list->SetReadOnly(true);
   TKorrinThread::Create(
       this, {},
       [this, OutputLines, Servers](TKorrinThread& thread) {
@@ -68,6 +70,7 @@ void TForm1::ResolveIPList(const std::vector<std::string>& OutputLines, const st
 void TForm1::OnEndLookup() {
   FDNSRunning = false;
   ReverseLookupButton->setEnabled(true);
+  for (TLineListEdit* list : {ResolvedMemo, UnresolvedMemo}) list->SetReadOnly(false);
   CloseIfAsked();
 }
 

@@ -60,7 +60,7 @@ void TForm1::DoProcess(TKorrinThread& Thread) {
 void TForm1::ShowActionResult() { FProgress->SetStatus(GroupCounts(FActionResult)); }
 
 void TForm1::ShowActionError() {
-  FProgress->SetStatus(FActionResult.empty() ? std::string("Failed.") : FActionResult);
+  FProgress->SetStatus(FActionResult.empty() ? std::string("Failed.") : GroupCounts(FActionResult));
   ErrorMessage(QString::fromStdString(FProgress->Status()));
 }
 

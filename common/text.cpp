@@ -79,7 +79,7 @@ std::string FormatCount(int64_t value) {
 
 std::string GroupCounts(std::string_view text) {
   const auto digit = [](char c) { return c >= '0' && c <= '9'; };
-  const auto wordEdge = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '(' || c == ')'; };
+  const auto wordEdge = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '(' || c == ')'; };
   std::string out;
   size_t i = 0;
   while (i < text.size()) {

@@ -38,7 +38,6 @@ class TLineListEdit : public QAbstractScrollArea {
   void Shuffle(TRandom& Random);
 
   void SetReadOnly(bool ReadOnly);
-  bool IsReadOnly() const { return FReadOnly; }
 
   QString SelectedText() const;
   void SelectAll();
@@ -52,7 +51,6 @@ class TLineListEdit : public QAbstractScrollArea {
   // Puts the text in place of the selection; line breaks in it make new lines.
   void InsertText(const QString& Text);
   void SetCursor(TPos Cursor, bool KeepAnchor = false);
-  TPos Cursor() const { return FCursor; }
   // The first line in view.
   size_t TopLine() const;
   void ScrollToLine(size_t Line);

@@ -315,7 +315,7 @@ class MainWindowTest : public QObject {
     ClickRadio("RadioButton2");
     C<QLineEdit>("Edit1")->setText("2000000");
     Generate();
-    const QString message = "Too many IPs (2000000)\r\nMax. IP count: 1000000";
+    const QString message = "Too many IPs (2,000,000)\r\nMax. IP count: 1,000,000";
     QCOMPARE(Boxes->Texts(), QStringList{message});
     QCOMPARE(int(Boxes->Shown[0].Kind), int(TMessageKind::mkError));
     QCOMPARE(Boxes->Shown[0].Title, W->windowTitle());
@@ -633,6 +633,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(ReadFile(dir.filePath("ips.txt")), QByteArray("10.0.0.0\r\n10.0.0.11\r\n10.0.0.3"));
     SetText("Memo5", QString::fromStdString(server->Address()));
     QTest::mouseClick(C<QPushButton>("Button5"), Qt::LeftButton);
+    QTest::keyClicks(C<TLineListEdit>("Memo3"), "typed while the batch runs");
     QTRY_VERIFY_WITH_TIMEOUT(!W->Busy(), 15000);
     QCOMPARE(Text("Memo3"), QString("10.0.0.11,h11.example\n10.0.0.3,h3.example"));
     QCOMPARE(Text("Memo4"), QString("10.0.0.0"));
