@@ -16,6 +16,7 @@
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QVBoxLayout>
@@ -31,6 +32,7 @@
 #include "settings/choices_to_engine.h"
 #include "settings/stored_settings_list.h"
 #include "forms/browse_button.h"
+#include "forms/line_list_edit.h"
 #include "forms/link_label.h"
 #include "generator/generation_engine.h"
 #include "viewer/view_window/view_files.h"
@@ -50,11 +52,19 @@ T* Named(T* w, const char* name) {
   return w;
 }
 
+// A typed tab would be saved in the settings and used as part of a range, mask or server.
 QPlainTextEdit* NewMemo(const char* name, bool wrapOff = true) {
   auto* m = Named(new QPlainTextEdit, name);
   if (wrapOff) m->setLineWrapMode(QPlainTextEdit::NoWrap);
+  m->setTabChangesFocus(true);
   return m;
 }
+
+// Sizes in the desktop's font, so that nothing clips at larger font sizes.
+int CharsWide(const QWidget* w, int chars) {
+  return w->fontMetrics().horizontalAdvance(QLatin1Char('0')) * chars + 12;
+}
+int LinesHigh(const QWidget* w, int lines) { return w->fontMetrics().lineSpacing() * lines + 10; }
 
 QComboBox* NewCombo(const char* name, const QStringList& items) {
   auto* c = Named(new QComboBox, name);
@@ -62,9 +72,10 @@ QComboBox* NewCombo(const char* name, const QStringList& items) {
   return c;
 }
 
-QLineEdit* NewEdit(const char* name, const QString& text, int width = 0) {
+// `chars` digits wide, or as wide as the layout gives when 0.
+QLineEdit* NewEdit(const char* name, const QString& text, int chars = 0) {
   auto* e = Named(new QLineEdit(text), name);
-  if (width) e->setFixedWidth(width);
+  if (chars) e->setFixedWidth(CharsWide(e, chars));
   return e;
 }
 
@@ -79,9 +90,6 @@ QHBoxLayout* Row(std::initializer_list<QWidget*> widgets, bool stretch = true) {
 
 TForm1::TForm1(QWidget* parent) : TVForm(parent) {
   setWindowTitle(kAppTitle);
-  QFont f(QStringLiteral("Sans Serif"));
-  f.setPointSize(8);
-  setFont(f);
   auto* outer = new QVBoxLayout(this);
   outer->setContentsMargins(8, 8, 8, 8);
   PanelSplitter = Named(new QSplitter(Qt::Horizontal), "Splitter1");
@@ -94,9 +102,13 @@ TForm1::TForm1(QWidget* parent) : TVForm(parent) {
   outer->addWidget(PanelSplitter);
   CreateLeftPanel(LeftPanel);
   CreateRightPanel(RightPanel);
+  CreateShortcuts();
+  CreateToolTips();
+  // The database box's path comes before its buttons.
+  setTabOrder(MMDBFileEdit, ViewMMDBButton);
+  setTabOrder(ViewMMDBButton, BrowseMMDBButton);
   resize(1047, 686);
-  if (QScreen* screen = QGuiApplication::primaryScreen())
-    move(screen->availableGeometry().center() - rect().center());
+  CenterOnScreen();
   FormCreate();
 }
 
@@ -127,12 +139,12 @@ QLayout* TForm1::CreateRangesGroup() {
   RangesLabel = Named(new TLabelEx(QStringLiteral("IP Ranges (CIDR notation):")), "Label1");
   RangesMemo = NewMemo("Memo1");
   RangesMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  RangesMemo->setFixedHeight(84);
+  RangesMemo->setFixedHeight(LinesHigh(RangesMemo, 5));
   RangesExampleMemo = NewMemo("Memo7");
   RangesExampleMemo->setReadOnly(true);
   RangesExampleMemo->setFrameShape(QFrame::NoFrame);
   RangesExampleMemo->setPlainText(QStringLiteral("127.0.0.1/24\nA=192.168.1.100/16/24\nfdc7:200d:3e17::/120\nB=fdc7:200d:3e17::fb05/48/60"));
-  RangesExampleMemo->setFixedSize(190, 84);
+  RangesExampleMemo->setFixedSize(CharsWide(RangesExampleMemo, 27), LinesHigh(RangesExampleMemo, 5));
   RangesExampleMemo->viewport()->setAutoFillBackground(false);
   auto* ex = new QVBoxLayout;
   ex->addWidget(Named(new TLabelEx(QStringLiteral("Ex.:")), "Label8"));
@@ -152,7 +164,7 @@ QLayout* TForm1::CreateFilterGroup() {
                                                "fdc7::1:80 would be another address."));
   ExcludeCheckBox = Named(new QCheckBox(QStringLiteral("Exclude (example: *.0):")), "CheckBox4");
   ExcludeMasksMemo = NewMemo("Memo6");
-  ExcludeMasksMemo->setFixedHeight(44);
+  ExcludeMasksMemo->setFixedHeight(LinesHigh(ExcludeMasksMemo, 2));
   auto* checks = new QVBoxLayout;
   checks->addWidget(UsableHostsCheckBox);
   checks->addWidget(EscapeIPv6CheckBox);
@@ -165,13 +177,13 @@ QLayout* TForm1::CreateFilterGroup() {
 
 QLayout* TForm1::CreatePortsGroup() {
   AddPortsCheckBox = Named(new QCheckBox(QStringLiteral("Add Port Numbers:")), "CheckBox2");
-  PortsEdit = NewEdit("Edit3", QStringLiteral("80"), 140);
+  PortsEdit = NewEdit("Edit3", QStringLiteral("80"), 18);
   return Row({AddPortsCheckBox, PortsEdit, Named(new TLabelEx(QStringLiteral("Example: 80,3128-3130")), "Label9")});
 }
 
 void TForm1::CreateNamesGroup(QBoxLayout* v) {
   GenerateNamesCheckBox = Named(new QCheckBox(QStringLiteral("Generate Names using template:")), "CheckBox3");
-  NameTemplateEdit = NewEdit("Edit4", QStringLiteral("mail#.example.com"), 200);
+  NameTemplateEdit = NewEdit("Edit4", QStringLiteral("mail#.example.com"), 26);
   v->addLayout(Row({GenerateNamesCheckBox, NameTemplateEdit}));
   auto* hints = Row({Named(new TLabelEx(QStringLiteral("IP quadrants: %1,%2,  ...")), "Label12"),
                      Named(new TLabelEx(QStringLiteral("Source range: %s")), "Label10")});
@@ -180,13 +192,14 @@ void TForm1::CreateNamesGroup(QBoxLayout* v) {
 
   CounterSymbolComboBox = NewCombo("ComboBox1", {QStringLiteral("#"), QStringLiteral("@")});
   CounterSymbolComboBox->setEditable(true);
-  CounterSymbolComboBox->setFixedWidth(44);
-  FirstNumberEdit = NewEdit("Edit5", QStringLiteral("1"), 40);
-  CounterStepEdit = NewEdit("Edit6", QStringLiteral("1"), 32);
-  MinDigitsEdit = NewEdit("Edit7", QStringLiteral("1"), 32);
+  CounterSymbolComboBox->setMinimumContentsLength(2);
+  CounterSymbolComboBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  FirstNumberEdit = NewEdit("Edit5", QStringLiteral("1"), 4);
+  CounterStepEdit = NewEdit("Edit6", QStringLiteral("1"), 3);
+  MinDigitsEdit = NewEdit("Edit7", QStringLiteral("1"), 3);
   NameDelimiterComboBox = NewCombo("ComboBox5", {QStringLiteral("Whitespace"), QStringLiteral("Tab"), QStringLiteral("Comma"),
                                      QStringLiteral("Semicolon"), QStringLiteral("Custom")});
-  CustomDelimiterEdit = NewEdit("Edit8", QStringLiteral("|"), 32);
+  CustomDelimiterEdit = NewEdit("Edit8", QStringLiteral("|"), 3);
   CustomDelimiterEdit->setVisible(false);
   v->addLayout(Row({Named(new TLabelEx(QStringLiteral("Counter Symbol:")), "Label11"), CounterSymbolComboBox,
                     Named(new TLabelEx(QStringLiteral("First Number:")), "Label13"), FirstNumberEdit,
@@ -204,8 +217,8 @@ QWidget* TForm1::CreateCountGroup() {
   TotalCountRadioButton = Named(new QRadioButton(QStringLiteral("Total Count:")), "RadioButton2");
   EachRangeRadioButton = Named(new QRadioButton(QStringLiteral("For Each Range:")), "RadioButton3");
   AllIPsRadioButton->setChecked(true);
-  TotalCountEdit = NewEdit("Edit1", QStringLiteral("10"), 70);
-  EachCountEdit = NewEdit("Edit2", QStringLiteral("10"), 70);
+  TotalCountEdit = NewEdit("Edit1", QStringLiteral("10"), 8);
+  EachCountEdit = NewEdit("Edit2", QStringLiteral("10"), 8);
   auto* count = new QGridLayout(CountGroupBox);
   count->addWidget(AllIPsRadioButton, 0, 0);
   count->addWidget(TotalCountRadioButton, 1, 0);
@@ -246,8 +259,8 @@ QLayout* TForm1::CreateStoredSettingsGroup() {
   stored->addWidget(SettingsLoadButton, 3, 1);
   stored->addWidget(SettingsDeleteButton, 4, 1);
   stored->setColumnStretch(0, 1);
-  SettingsNameEdit->setFixedWidth(120);
-  SettingsListBox->setFixedHeight(96);
+  SettingsNameEdit->setFixedWidth(CharsWide(SettingsNameEdit, 14));
+  SettingsListBox->setFixedHeight(LinesHigh(SettingsListBox, 5));
   return stored;
 }
 
@@ -256,7 +269,7 @@ QLayout* TForm1::CreateMMDBGroup() {
   ViewMMDBButton = Named(new TButtonEx(QStringLiteral("View...")), "Button4");
   BrowseMMDBButton = Named(new TButtonEx(QStringLiteral("Browse...")), "Button11");
   auto* mmdb = new QHBoxLayout;
-  mmdb->addWidget(Named(new TLabelEx(QStringLiteral("GeipIP2 MMDB File:")), "Label3"));
+  mmdb->addWidget(Named(new TLabelEx(QStringLiteral("GeoIP2 MMDB File:")), "Label3"));
   mmdb->addWidget(MMDBFileEdit, 1);
   mmdb->addWidget(ViewMMDBButton);
   mmdb->addWidget(BrowseMMDBButton);
@@ -296,7 +309,7 @@ QLayout* TForm1::CreateRunGroup() {
 void TForm1::CreateOutputGroup(QBoxLayout* v) {
   OutputCountLabel = Named(new TLabelEx(QStringLiteral("IPs (0):")), "Label2");
   v->addWidget(OutputCountLabel);
-  OutputMemo = NewMemo("Memo2");
+  OutputMemo = Named(new TLineListEdit, "Memo2");
   OutputMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   OutputMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   v->addWidget(OutputMemo, 1);
@@ -310,7 +323,7 @@ void TForm1::CreateOutputGroup(QBoxLayout* v) {
   bottom->addWidget(OutputDelimiterComboBox);
   v->addLayout(bottom);
 
-  connect(OutputMemo, &QPlainTextEdit::textChanged, this, [this] { UpdateIPsCount(); });
+  connect(OutputMemo, &TLineListEdit::LineCountChanged, this, [this] { UpdateIPsCount(); });
   connect(ClearOutputButton, &QPushButton::clicked, this, [this] { ClearOutputButtonClick(); });
   connect(ShuffleButton, &QPushButton::clicked, this, [this] { Guarded([this] { ShuffleButtonClick(); }); });
   connect(SaveOutputButton, &QPushButton::clicked, this, [this] { SaveListClick(OutputMemo, OutputDelimiterComboBox); });
@@ -347,8 +360,8 @@ QLayout* TForm1::CreateLookupGroup() {
   connect(BreakLookupButton, &QPushButton::clicked, this, [this] { BreakLookup(); });
   // The result lists are made by the next group; the click reads them then.
   connect(ClearLookupButton, &QPushButton::clicked, this, [this] {
-    ResolvedMemo->clear();
-    UnresolvedMemo->clear();
+    ResolvedMemo->Clear();
+    UnresolvedMemo->Clear();
   });
   return lookup;
 }
@@ -357,11 +370,11 @@ QLayout* TForm1::CreateDnsServersGroup() {
   const QString servers = QStringLiteral("8.8.8.8\n8.8.4.4");
   DnsServersMemo = NewMemo("Memo5");
   DnsServersMemo->setPlainText(servers);
-  DnsServersMemo->setFixedHeight(44);
+  DnsServersMemo->setFixedHeight(LinesHigh(DnsServersMemo, 2));
   PublicServersMemo = NewMemo("Memo8");
   PublicServersMemo->setPlainText(servers);
   PublicServersMemo->setReadOnly(true);
-  PublicServersMemo->setFixedHeight(44);
+  PublicServersMemo->setFixedHeight(LinesHigh(PublicServersMemo, 2));
   UsePublicServersButton = Named(new TButtonEx(QStringLiteral("Use Google Public DNS Servers:")), "Button1");
   QueriesInFlightSpinBox = Named(new QSpinBox, "QueriesInFlightSpinBox");
   QueriesInFlightSpinBox->setRange(1, kMaxQueriesInFlight);
@@ -385,11 +398,11 @@ QLayout* TForm1::CreateDnsServersGroup() {
 
 void TForm1::CreateLookupResultsGroup(QBoxLayout* v) {
   ResolvedCountLabel = Named(new TLabelEx(QStringLiteral("Resolved IPs - IP,Domain (0):")), "Label4");
-  ResolvedMemo = NewMemo("Memo3");
+  ResolvedMemo = Named(new TLineListEdit, "Memo3");
   SaveResolvedButton = Named(new TButtonEx(QStringLiteral("Save to file...")), "Button6");
   ResolvedDelimiterComboBox = NewCombo("ComboBox3", kListDelimiters);
   UnresolvedCountLabel = Named(new TLabelEx(QStringLiteral("Unresolved IPs (0):")), "Label5");
-  UnresolvedMemo = NewMemo("Memo4");
+  UnresolvedMemo = Named(new TLineListEdit, "Memo4");
   SaveUnresolvedButton = Named(new TButtonEx(QStringLiteral("Save to file...")), "Button7");
   UnresolvedDelimiterComboBox = NewCombo("ComboBox4", kListDelimiters);
   v->addWidget(ResolvedCountLabel);
@@ -399,11 +412,11 @@ void TForm1::CreateLookupResultsGroup(QBoxLayout* v) {
   v->addWidget(UnresolvedMemo, 1);
   v->addLayout(Row({SaveUnresolvedButton, Named(new TLabelEx(QStringLiteral("Delimiter:")), "Label20"), UnresolvedDelimiterComboBox}));
 
-  connect(ResolvedMemo, &QPlainTextEdit::textChanged, this, [this] {
-    ResolvedCountLabel->setText(QStringLiteral("Resolved IPs - IP,Domain (%1):").arg(QString::fromStdString(FormatCount(MemoLineCount(ResolvedMemo)))));
+  connect(ResolvedMemo, &TLineListEdit::LineCountChanged, this, [this](qint64 count) {
+    ResolvedCountLabel->setText(QStringLiteral("Resolved IPs - IP,Domain (%1):").arg(QString::fromStdString(FormatCount(count))));
   });
-  connect(UnresolvedMemo, &QPlainTextEdit::textChanged, this, [this] {
-    UnresolvedCountLabel->setText(QStringLiteral("Unresolved IPs (%1):").arg(QString::fromStdString(FormatCount(MemoLineCount(UnresolvedMemo)))));
+  connect(UnresolvedMemo, &TLineListEdit::LineCountChanged, this, [this](qint64 count) {
+    UnresolvedCountLabel->setText(QStringLiteral("Unresolved IPs (%1):").arg(QString::fromStdString(FormatCount(count))));
   });
   connect(SaveResolvedButton, &QPushButton::clicked, this, [this] { SaveListClick(ResolvedMemo, ResolvedDelimiterComboBox); });
   connect(SaveUnresolvedButton, &QPushButton::clicked, this, [this] { SaveListClick(UnresolvedMemo, UnresolvedDelimiterComboBox); });
@@ -424,6 +437,21 @@ QLayout* TForm1::CreateAboutGroup() {
   foot->addWidget(CloseButton, 0, Qt::AlignBottom);
   connect(CloseButton, &QPushButton::clicked, this, [this] { close(); });
   return foot;
+}
+
+void TForm1::CreateShortcuts() {
+  const auto shortcut = [this](const QKeySequence& keys, auto action) {
+    connect(new QShortcut(keys, this), &QShortcut::activated, this, action);
+  };
+  for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)})
+    shortcut(keys, [this] {
+      if (StartButton->isEnabled()) StartButton->click();
+    });
+  shortcut(QKeySequence(Qt::Key_Escape), [this] {
+    if (BreakButton->isEnabled()) BreakButton->click();
+    else if (FDNSRunning) BreakLookupButton->click();
+  });
+  shortcut(QKeySequence::Save, [this] { SaveOutputButton->click(); });
 }
 
 void TForm1::FormCreate() {
@@ -463,7 +491,8 @@ void TForm1::showEvent(QShowEvent* event) {
 void TForm1::FormShow() {
   if (!FShown) {
     FShown = true;
-    PanelSplitter->setSizes({633, PanelSplitter->width() - PanelSplitter->handleWidth() - 633});
+    const int left = std::max(633, LeftPanel->minimumSizeHint().width());
+    PanelSplitter->setSizes({left, PanelSplitter->width() - PanelSplitter->handleWidth() - left});
   }
   CopyrightLabel->setText(QString::asprintf("Copyright (c) 2005-%.2d", QDate::currentDate().year() - 2000));
   EditionLabel->setText(QStringLiteral("%1-Bit Edition").arg(sizeof(void*) * 8));
@@ -481,13 +510,13 @@ void TForm1::Guarded(F&& f) {
 }
 
 void TForm1::UpdateIPsCount() {
-  const QString count = QString::fromStdString(FormatCount(MemoLineCount(OutputMemo)));
+  const QString count = QString::fromStdString(FormatCount(static_cast<int64_t>(OutputMemo->LineCount())));
   OutputCountLabel->setText((GenerateNamesCheckBox->isChecked() ? QStringLiteral("Name IPs (") : QStringLiteral("IPs (")) + count +
                   QStringLiteral("):"));
 }
 
 void TForm1::ClearOutputButtonClick() {
-  OutputMemo->clear();
+  OutputMemo->Clear();
   UpdateIPsCount();
 }
 
@@ -495,14 +524,7 @@ void TForm1::ShuffleButtonClick() { ShuffleList(); }
 
 void TForm1::ShuffleList() {
   FShuffleRandom.seed(FreshSeed());
-  const TTextLines lines = MemoLines(OutputMemo);
-  // Every order is equally likely, as with insertion at random places, but in linear time.
-  std::vector<std::string_view> order(lines.begin(), lines.end());
-  std::shuffle(order.begin(), order.end(), FShuffleRandom);
-  TTextLines shuffled;
-  shuffled.reserve(order.size(), lines.Text().size());
-  for (std::string_view line : order) shuffled.push_back(line);
-  DeliverLines(shuffled);
+  OutputMemo->Shuffle(FShuffleRandom);
 }
 
 void TForm1::NameDelimiterComboBoxChange() { CustomDelimiterEdit->setVisible(NameDelimiterComboBox->currentIndex() == 4); }
@@ -517,14 +539,14 @@ std::string TForm1::GetDelimiter(const QComboBox* Combo) {
   }
 }
 
-void TForm1::SaveListClick(QPlainTextEdit* Memo, QComboBox* Delimiter) {
+void TForm1::SaveListClick(const TLineListEdit* List, QComboBox* Delimiter) {
   TFileDialogRequest saveDialog;
   saveDialog.Kind = TFileDialogKind::fdSaveFile;
   saveDialog.Filter = QStringLiteral("Text files (*.txt);;All files (*)");
   saveDialog.DefaultSuffix = QStringLiteral("txt");
   const QStringList chosen = RunFileDialog(this, saveDialog);
   if (chosen.isEmpty()) return;
-  Guarded([&] { SaveListToFile(MemoLines(Memo), chosen.first().toStdString(), GetDelimiter(Delimiter)); });
+  Guarded([&] { SaveListToFile(List->Lines(), chosen.first().toStdString(), GetDelimiter(Delimiter)); });
 }
 
 bool TForm1::CopySettingsToUtils() {

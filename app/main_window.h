@@ -32,6 +32,7 @@ class TButtonEx;
 class TKorrinThread;
 class TKorrinUtils;
 class TLabelEx;
+class TLineListEdit;
 class TProgress;
 class TReverseLookup;
 class TStoredNamesModel;
@@ -47,7 +48,7 @@ class TForm1 : public TVForm {
   // missing. Raises korrin::Exception for a count box that holds no integer.
   bool CopySettingsToUtils();
   void UpdateIPsCount();
-  // True while a generation job, its delivery or a lookup batch is under way.
+  // True while a generation job or a lookup batch is under way.
   bool Busy() const;
 
   TProgress& Progress() { return *FProgress; }
@@ -75,6 +76,10 @@ class TForm1 : public TVForm {
   QLayout* CreateDnsServersGroup();
   void CreateLookupResultsGroup(QBoxLayout* v);
   QLayout* CreateAboutGroup();
+  // Ctrl+Return generates, Esc breaks the run or the lookup, Ctrl+S saves the output list.
+  void CreateShortcuts();
+  // Every input says what it takes, with an example.
+  void CreateToolTips();
   void FormCreate();
   void FormShow();
   // Runs a handler as the application runs one: an error it raises is shown in a box.
@@ -103,9 +108,8 @@ class TForm1 : public TVForm {
   // Ends the running job and waits for it, handling events so that its calls still get through.
   void EndWork();
 
-  // Puts `Lines` into the output list in chunks; a newer delivery or a close stops an older one.
-  void DeliverLines(const TTextLines& Lines);
-  void SetDelivering(bool Delivering);
+  // Hands the engine's lines to the output list, which shows them without a copy.
+  void DeliverLines(TTextLines Lines);
   // After the work that a close waited for has ended, the close is made again.
   void CloseIfAsked();
 
@@ -122,7 +126,7 @@ class TForm1 : public TVForm {
   void ShuffleButtonClick();
   void NameDelimiterComboBoxChange();
   void ViewMMDBButtonClick();
-  void SaveListClick(QPlainTextEdit* Memo, QComboBox* Delimiter);
+  void SaveListClick(const TLineListEdit* List, QComboBox* Delimiter);
   static std::string GetDelimiter(const QComboBox* Combo);
   void ShuffleList();
 
@@ -139,11 +143,11 @@ class TForm1 : public TVForm {
   TStoredNamesModel* FStoredNames = nullptr;
   bool FDNSBreak = false;
   std::string FAppVer;
-  bool FDelivering = false;
-  int FDeliveryId = 0;
   bool FDNSRunning = false;
   bool FClosing = false;
   bool FShown = false;
+  // Disabling the button during a run moves the focus on; it comes back after the run.
+  bool FStartHadFocus = false;
   TRandom FShuffleRandom;
 
   // Left panel
@@ -192,7 +196,7 @@ class TForm1 : public TVForm {
   TButtonEx* SettingsLoadButton;
   TButtonEx* SettingsDeleteButton;
   TLabelEx* OutputCountLabel;
-  QPlainTextEdit* OutputMemo;
+  TLineListEdit* OutputMemo;
   TButtonEx* ClearOutputButton;
   TButtonEx* ShuffleButton;
   TButtonEx* SaveOutputButton;
@@ -208,11 +212,11 @@ class TForm1 : public TVForm {
   TButtonEx* UsePublicServersButton;
   QPlainTextEdit* PublicServersMemo;
   TLabelEx* ResolvedCountLabel;
-  QPlainTextEdit* ResolvedMemo;
+  TLineListEdit* ResolvedMemo;
   TButtonEx* SaveResolvedButton;
   QComboBox* ResolvedDelimiterComboBox;
   TLabelEx* UnresolvedCountLabel;
-  QPlainTextEdit* UnresolvedMemo;
+  TLineListEdit* UnresolvedMemo;
   TButtonEx* SaveUnresolvedButton;
   QComboBox* UnresolvedDelimiterComboBox;
   TLabelEx* CopyrightLabel;

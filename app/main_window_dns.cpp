@@ -13,6 +13,7 @@
 #include "app/main_window.h"
 #include "app/memo_lines.h"
 #include "app/worker_thread.h"
+#include "forms/line_list_edit.h"
 #include "common/text.h"
 #include "dns/reverse_lookup.h"
 #include "dns/reverse_lookup_lists.h"
@@ -30,7 +31,7 @@ constexpr int kLookupDisplayPeriodMs = 100;
 
 struct TForm1::TLookupHandover {
   std::mutex Lock;
-  QStringList Resolved, Unresolved;
+  TTextLines Resolved, Unresolved;
   int Done = 0;
   int Total = 0;
   bool Started = false;
@@ -38,14 +39,14 @@ struct TForm1::TLookupHandover {
 };
 
 void TForm1::ReverseLookupButtonClick() {
-  ResolvedMemo->clear();
-  UnresolvedMemo->clear();
+  ResolvedMemo->Clear();
+  UnresolvedMemo->Clear();
   const std::vector<std::string> servers = MemoLines(DnsServersMemo).ToVector();
   if (ReverseLookupServers(servers).empty()) {
     ErrorMessage(QStringLiteral("Error"), QStringLiteral("No DNS Servers specified"));
     return;
   }
-  ResolveIPList(MemoLines(OutputMemo).ToVector(), servers);
+  ResolveIPList(OutputMemo->Lines().ToVector(), servers);
 }
 
 void TForm1::BreakLookup() {
@@ -68,6 +69,8 @@ void TForm1::ResolveIPList(const std::vector<std::string>& OutputLines, const st
     connect(FLookupTimer, &QTimer::timeout, this, [this] { ShowLookupResults(); });
   }
   FLookupTimer->start();
+  // The batch appends to the result lists; an edit meanwhile would land between its lines.
+  for (TLineListEdit* list : {ResolvedMemo, UnresolvedMemo}) list->SetReadOnly(true);
 
   TReverseLookupEvents events;
   events.OnProgress = [handover](int done, int total) {
@@ -78,11 +81,11 @@ void TForm1::ResolveIPList(const std::vector<std::string>& OutputLines, const st
   };
   events.OnResolved = [handover](const std::string& line) {
     std::lock_guard<std::mutex> guard(handover->Lock);
-    handover->Resolved.append(QString::fromStdString(line));
+    handover->Resolved.push_back(line);
   };
   events.OnUnresolved = [handover](const std::string& address, TLookupReason) {
     std::lock_guard<std::mutex> guard(handover->Lock);
-    handover->Unresolved.append(QString::fromStdString(address));
+    handover->Unresolved.push_back(address);
   };
   FLookup->SetEvents(std::move(events));
   TKorrinThread::Create(
@@ -105,21 +108,21 @@ void TForm1::ResolveIPList(const std::vector<std::string>& OutputLines, const st
 void TForm1::ShowLookupResults() {
   if (!FLookupHandover) return;
   TLookupHandover& handover = *FLookupHandover;
-  QStringList resolved, unresolved;
+  TTextLines resolved, unresolved;
   int done, total;
   bool started;
   QString warnings;
   {
     std::lock_guard<std::mutex> guard(handover.Lock);
-    resolved.swap(handover.Resolved);
-    unresolved.swap(handover.Unresolved);
+    std::swap(resolved, handover.Resolved);
+    std::swap(unresolved, handover.Unresolved);
     done = handover.Done;
     total = handover.Total;
     started = handover.Started;
     warnings.swap(handover.Warnings);
   }
-  if (!resolved.isEmpty()) AppendMemoLine(ResolvedMemo, resolved.join(QLatin1Char('\n')));
-  if (!unresolved.isEmpty()) AppendMemoLine(UnresolvedMemo, unresolved.join(QLatin1Char('\n')));
+  if (!resolved.empty()) ResolvedMemo->AppendLines(resolved);
+  if (!unresolved.empty()) UnresolvedMemo->AppendLines(unresolved);
   if (started) {
     LookupProgressBar->setRange(0, std::max(total, 1));
     LookupProgressBar->setValue(done);
@@ -133,7 +136,8 @@ void TForm1::OnEndLookup() {
   ShowLookupResults();
   FLookupHandover.reset();
   FDNSRunning = false;
-  ReverseLookupButton->setEnabled(!FDelivering);
+  ReverseLookupButton->setEnabled(true);
+  for (TLineListEdit* list : {ResolvedMemo, UnresolvedMemo}) list->SetReadOnly(false);
   CloseIfAsked();
 }
 

@@ -2,13 +2,14 @@
 // outcome and delivering its lines, and closing the window only once the work has ended.
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QPlainTextEdit>
 
 #include "app/worker_thread.h"
+#include "common/text.h"
 #include "app/main_window.h"
-#include "app/memo_lines.h"
+#include "forms/line_list_edit.h"
 #include "app/progress_tracker.h"
 #include "forms/browse_button.h"
+#include "forms/link_label.h"
 #include "generator/generation_engine.h"
 
 namespace korrin {
@@ -23,9 +24,10 @@ void TForm1::ProgressBeforeStart(bool& Allow) {
     ErrorMessage(QString::fromStdString(e.what()));
     return;
   }
+  FStartHadFocus = StartButton->hasFocus();
   SetRunning(true);
-  if (!FUtils->Append()) OutputMemo->clear();
-  FUtils->IPList() = MemoLines(OutputMemo);
+  if (!FUtils->Append()) OutputMemo->Clear();
+  FUtils->IPList() = OutputMemo->Lines();
 }
 
 void TForm1::OnStartProcess() {
@@ -56,48 +58,37 @@ void TForm1::DoProcess(TKorrinThread& Thread) {
 void TForm1::ShowActionResult() {
   // Lines that could not be read are named after the result, which stays as it is.
   const std::string skipped = SkippedLinesSummary(*FUtils);
-  FProgress->SetStatus(skipped.empty() ? FActionResult : FActionResult + " " + skipped);
+  FProgress->SetStatus(GroupCounts(skipped.empty() ? FActionResult : FActionResult + " " + skipped));
 }
 
 void TForm1::ShowActionError() {
-  FProgress->SetStatus(FActionResult.empty() ? std::string("Failed.") : FActionResult);
+  FProgress->SetStatus(FActionResult.empty() ? std::string("Failed.") : GroupCounts(FActionResult));
   ErrorMessage(QString::fromStdString(FProgress->Status()));
 }
 
 void TForm1::ShowActionTerminated() { FProgress->SetStatus("Terminated."); }
 
 void TForm1::ProgressAfterStop() {
-  DeliverLines(FUtils->IPList());
   // The window holds the lines now; the next start copies them back.
-  TTextLines().swap(FUtils->IPList());
+  DeliverLines(std::move(FUtils->IPList()));
+  FUtils->IPList().clear();
   SetRunning(false);
+  // A Return after the run would otherwise land in whatever took the focus meanwhile.
+  if (FStartHadFocus) StartButton->setFocus();
 }
 
 void TForm1::SetRunning(bool Running) {
-  StartButton->setEnabled(!Running && !FDelivering);
+  StartButton->setEnabled(!Running);
   BreakButton->setEnabled(Running);
 }
 
-void TForm1::DeliverLines(const TTextLines& Lines) {
-  const int id = ++FDeliveryId;
-  SetDelivering(true);
-  SetMemoLines(OutputMemo, Lines, [this, id] { return FClosing || FDeliveryId != id; });
-  if (FDeliveryId != id) return;
-  SetDelivering(false);
+void TForm1::DeliverLines(TTextLines Lines) {
+  OutputMemo->SetLines(std::move(Lines));
   UpdateIPsCount();
   CloseIfAsked();
 }
 
-void TForm1::SetDelivering(bool Delivering) {
-  // While lines arrive nothing may read the half-filled list or start another delivery.
-  FDelivering = Delivering;
-  OutputMemo->setReadOnly(Delivering);
-  for (TButtonEx* b : {ClearOutputButton, ShuffleButton, SaveOutputButton}) b->setEnabled(!Delivering);
-  StartButton->setEnabled(!Delivering && FActiveThreads == 0 && FProgress->Terminated());
-  ReverseLookupButton->setEnabled(!Delivering && !FDNSRunning);
-}
-
-bool TForm1::Busy() const { return FActiveThreads > 0 || FDelivering || FDNSRunning; }
+bool TForm1::Busy() const { return FActiveThreads > 0 || FDNSRunning; }
 
 void TForm1::EndWork() {
   if (FActiveThreads > 0) FProgress->SetTerminated(true);
@@ -112,6 +103,8 @@ void TForm1::closeEvent(QCloseEvent* event) {
     FClosing = true;
     if (FActiveThreads > 0) FProgress->SetTerminated(true);
     BreakLookup();
+    // A lookup ends once its queries in flight are dropped; say why the window stays meanwhile.
+    if (FDNSRunning) StatusLabel->setText(QStringLiteral("Closing when the running DNS query ends..."));
     event->ignore();
     return;
   }

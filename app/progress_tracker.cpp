@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QTimer>
+#include <algorithm>
 
 #include "common/text.h"
 
@@ -177,12 +178,13 @@ void TProgress::EndProgress() {
 
 void TProgress::UpdateDisplay() {
   const int64_t percent = Percent();
-  if (FProgressBar) FProgressBar->setValue(static_cast<int>(percent));
+  // A random run may pass its maximum: the label keeps the figure, the bar stays full.
+  if (FProgressBar) FProgressBar->setValue(static_cast<int>(std::clamp<int64_t>(percent, 0, 100)));
   if (FStatusLabel) FStatusLabel->setText(QString::fromStdString(Status()));
   if (FProgressLabel) FProgressLabel->setText(QStringLiteral("%1 %").arg(percent));
-  if (FProcessedLabel) FProcessedLabel->setText(QString::number(Processed()));
-  if (FProcessedGoodLabel) FProcessedGoodLabel->setText(QString::number(ProcessedGood()));
-  if (FProcessedBadLabel) FProcessedBadLabel->setText(QString::number(ProcessedBad()));
+  if (FProcessedLabel) FProcessedLabel->setText(QString::fromStdString(FormatCount(Processed())));
+  if (FProcessedGoodLabel) FProcessedGoodLabel->setText(QString::fromStdString(FormatCount(ProcessedGood())));
+  if (FProcessedBadLabel) FProcessedBadLabel->setText(QString::fromStdString(FormatCount(ProcessedBad())));
   if (FElapsedLabel && FStartTime != 0 && FEndTime == 0)
     FElapsedLabel->setText(QString::fromStdString(FormatElapsed(Now() - FStartTime)));
   Raise(FOnDisplay, *this);

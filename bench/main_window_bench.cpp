@@ -1,12 +1,17 @@
-// The main window with a million lines: from the click on "Generate IPs" for 10.0.0.0/12 to the
-// lines shown in the output list, and "Shuffle" of them; the longest gap between two turns of
-// the event loop (a stall of the window) and the resident memory are reported as counters. And
-// the reverse lookup of 10,000 addresses against a local dnsmasq, from the window and, in the
-// same run, by the batch alone as korrin-cli runs it.
+// The main window with millions of lines: from the click on "Generate IPs" to the lines shown in
+// the output list (a million, and ten million), "Shuffle" of them, typing into line 500,000 and
+// undoing it, and select all with copy or delete; the longest gap between two turns of the event
+// loop (a stall of the window) and the resident memory are reported as counters.
+// And the reverse lookup of 10,000 addresses against a local dnsmasq, from the window and, in
+// the same run, by the batch alone as korrin-cli runs it.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -15,8 +20,8 @@
 #include <string>
 
 #include "app/main_window.h"
-#include "app/memo_lines.h"
 #include "dns/reverse_lookup.h"
+#include "forms/line_list_edit.h"
 #include "tests/dns/dnsmasq_process.h"
 
 namespace {
@@ -34,11 +39,11 @@ double ResidentMB() {
 // list first showed lines.
 class TStallMeter {
  public:
-  explicit TStallMeter(const QPlainTextEdit* Output) {
+  explicit TStallMeter(const TLineListEdit* Output) {
     FTimer.setInterval(5);
     QObject::connect(&FTimer, &QTimer::timeout, [this, Output] {
       FMax = std::max(FMax, FTick.restart());
-      if (FFirstLines < 0 && MemoLineCount(Output) > 0) FFirstLines = FStart.elapsed();
+      if (FFirstLines < 0 && Output->LineCount() > 0) FFirstLines = FStart.elapsed();
     });
     FTick.start();
     FStart.start();
@@ -58,13 +63,37 @@ void Click(TForm1& w, const char* name) { w.findChild<QPushButton*>(QString::fro
 
 void WaitIdle(TForm1& w) {
   while (w.Busy()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  // The list paints what it shows once the run is over.
+  QCoreApplication::processEvents();
+}
+
+TLineListEdit* Output(TForm1& w) { return w.findChild<TLineListEdit*>("Memo2"); }
+
+// Each benchmark's window starts from the defaults, not from the choices the previous one saved.
+void ForgetSettings() { QDir(qEnvironmentVariable("XDG_CONFIG_HOME")).removeRecursively(); }
+
+// A window with the million lines of 10.0.0.0/12 in its output list.
+void Generate(TForm1& w, const char* ranges = "10.0.0.0/12") {
+  w.findChild<QPlainTextEdit*>("Memo1")->setPlainText(ranges);
+  Click(w, "StartButton");
+  WaitIdle(w);
+}
+
+// A key as the user types it, and the list painted afterwards.
+void Key(TLineListEdit* list, int key, Qt::KeyboardModifiers modifiers = {}, const QString& text = {}) {
+  QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+  QApplication::sendEvent(list, &press);
+  QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
+  QApplication::sendEvent(list, &release);
+  list->viewport()->repaint();
 }
 
 void BM_GenerateMillionLinesIntoTheWindow(benchmark::State& state) {
+  ForgetSettings();
   TForm1 w;
   w.show();
   w.findChild<QPlainTextEdit*>("Memo1")->setPlainText("10.0.0.0/12");
-  auto* output = w.findChild<QPlainTextEdit*>("Memo2");
+  TLineListEdit* output = Output(w);
   qint64 stall = 0, firstLines = 0;
   for (auto _ : state) {
     TStallMeter meter(output);
@@ -75,7 +104,7 @@ void BM_GenerateMillionLinesIntoTheWindow(benchmark::State& state) {
     state.SetIterationTime(clock.nsecsElapsed() / 1e9);
     stall = std::max(stall, meter.MaxMs());
     firstLines = std::max(firstLines, meter.FirstLinesMs());
-    if (MemoLineCount(output) != 1048576) state.SkipWithError("lines missing");
+    if (output->LineCount() != 1048576) state.SkipWithError("lines missing");
   }
   state.counters["max_stall_ms"] = double(stall);
   state.counters["first_lines_ms"] = double(firstLines);
@@ -84,18 +113,17 @@ void BM_GenerateMillionLinesIntoTheWindow(benchmark::State& state) {
 BENCHMARK(BM_GenerateMillionLinesIntoTheWindow)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 
 void BM_ShuffleMillionLinesInTheWindow(benchmark::State& state) {
+  ForgetSettings();
   TForm1 w;
   w.show();
-  w.findChild<QPlainTextEdit*>("Memo1")->setPlainText("10.0.0.0/12");
-  Click(w, "StartButton");
-  WaitIdle(w);
+  Generate(w);
   qint64 stall = 0;
   for (auto _ : state) {
-    TStallMeter meter(w.findChild<QPlainTextEdit*>("Memo2"));
+    TStallMeter meter(Output(w));
     QElapsedTimer clock;
     clock.start();
     Click(w, "Button10");
-    WaitIdle(w);
+    Output(w)->viewport()->repaint();
     state.SetIterationTime(clock.nsecsElapsed() / 1e9);
     stall = std::max(stall, meter.MaxMs());
   }
@@ -104,12 +132,97 @@ void BM_ShuffleMillionLinesInTheWindow(benchmark::State& state) {
 }
 BENCHMARK(BM_ShuffleMillionLinesInTheWindow)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 
+// Random order, ports 1-10: 999,424 addresses of five networks (under the run's limit of a
+// million addresses), ten lines each.
+void BM_TenMillionLinesIntoTheWindow(benchmark::State& state) {
+  ForgetSettings();
+  TForm1 w;
+  w.show();
+  w.findChild<QCheckBox*>("CheckBox1")->setChecked(true);
+  w.findChild<QCheckBox*>("CheckBox2")->setChecked(true);
+  w.findChild<QLineEdit*>("Edit3")->setText("1-10");
+  w.findChild<QPlainTextEdit*>("Memo1")->setPlainText(
+      "10.0.0.0/13\n10.8.0.0/14\n10.12.0.0/15\n10.14.0.0/16\n10.15.0.0/18");
+  qint64 stall = 0;
+  for (auto _ : state) {
+    TStallMeter meter(Output(w));
+    QElapsedTimer clock;
+    clock.start();
+    Click(w, "StartButton");
+    WaitIdle(w);
+    state.SetIterationTime(clock.nsecsElapsed() / 1e9);
+    stall = std::max(stall, meter.MaxMs());
+    if (Output(w)->LineCount() != 9994240) state.SkipWithError("lines missing");
+  }
+  state.counters["max_stall_ms"] = double(stall);
+  state.counters["rss_mb"] = ResidentMB();
+}
+BENCHMARK(BM_TenMillionLinesIntoTheWindow)->UseManualTime()->Iterations(2)->Unit(benchmark::kMillisecond);
+
+// One character typed into line 500,000 of a million and shown; the undo of it as a counter.
+void BM_TypeIntoLine500000AndUndo(benchmark::State& state) {
+  ForgetSettings();
+  TForm1 w;
+  w.show();
+  Generate(w);
+  TLineListEdit* list = Output(w);
+  double undoMs = 0;
+  for (auto _ : state) {
+    list->SetCursor({500000, 0});
+    QElapsedTimer clock;
+    clock.start();
+    Key(list, Qt::Key_X, {}, QStringLiteral("x"));
+    state.SetIterationTime(clock.nsecsElapsed() / 1e9);
+    clock.restart();
+    Key(list, Qt::Key_Z, Qt::ControlModifier);
+    undoMs = std::max(undoMs, clock.nsecsElapsed() / 1e6);
+  }
+  state.counters["undo_ms"] = undoMs;
+}
+BENCHMARK(BM_TypeIntoLine500000AndUndo)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
+
+void BM_SelectAllAndCopyAMillionLines(benchmark::State& state) {
+  ForgetSettings();
+  TForm1 w;
+  w.show();
+  Generate(w);
+  TLineListEdit* list = Output(w);
+  for (auto _ : state) {
+    QElapsedTimer clock;
+    clock.start();
+    Key(list, Qt::Key_A, Qt::ControlModifier);
+    Key(list, Qt::Key_C, Qt::ControlModifier);
+    state.SetIterationTime(clock.nsecsElapsed() / 1e9);
+  }
+}
+BENCHMARK(BM_SelectAllAndCopyAMillionLines)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+
+void BM_SelectAllAndDeleteAMillionLines(benchmark::State& state) {
+  ForgetSettings();
+  TForm1 w;
+  w.show();
+  Generate(w);
+  TLineListEdit* list = Output(w);
+  for (auto _ : state) {
+    QElapsedTimer clock;
+    clock.start();
+    Key(list, Qt::Key_A, Qt::ControlModifier);
+    Key(list, Qt::Key_Delete);
+    state.SetIterationTime(clock.nsecsElapsed() / 1e9);
+    if (list->LineCount() != 0) state.SkipWithError("lines left");
+    state.PauseTiming();
+    Key(list, Qt::Key_Z, Qt::ControlModifier);
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_SelectAllAndDeleteAMillionLines)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+
 constexpr int kLookupAddresses = 10000;
 
-QString LookupLines() {
-  QStringList lines;
-  for (int i = 0; i < kLookupAddresses; ++i) lines.append(QString("10.0.%1.%2").arg(i / 256).arg(i % 256));
-  return lines.join('\n');
+TTextLines LookupLines() {
+  TTextLines lines;
+  for (int i = 0; i < kLookupAddresses; ++i) lines.push_back("10.0." + std::to_string(i / 256) + "." + std::to_string(i % 256));
+  return lines;
 }
 
 const test::TDnsmasqProcess& Dnsmasq() {
@@ -119,12 +232,13 @@ const test::TDnsmasqProcess& Dnsmasq() {
 
 void BM_LookupInTheWindow(benchmark::State& state) {
   if (!Dnsmasq().Ready()) return state.SkipWithError(Dnsmasq().Problem().c_str());
+  ForgetSettings();
   TForm1 w;
   w.show();
-  w.findChild<QPlainTextEdit*>("Memo2")->setPlainText(LookupLines());
+  Output(w)->SetLines(LookupLines());
   w.findChild<QPlainTextEdit*>("Memo5")->setPlainText(test::TDnsmasqProcess::kAddress);
-  const auto* resolved = w.findChild<QPlainTextEdit*>("Memo3");
-  const auto* unresolved = w.findChild<QPlainTextEdit*>("Memo4");
+  auto* resolved = w.findChild<TLineListEdit*>("Memo3");
+  const auto* unresolved = w.findChild<TLineListEdit*>("Memo4");
   qint64 stall = 0;
   for (auto _ : state) {
     TStallMeter meter(resolved);
@@ -134,7 +248,7 @@ void BM_LookupInTheWindow(benchmark::State& state) {
     WaitIdle(w);
     state.SetIterationTime(clock.nsecsElapsed() / 1e9);
     stall = std::max(stall, meter.MaxMs());
-    if (MemoLineCount(resolved) + MemoLineCount(unresolved) != kLookupAddresses) state.SkipWithError("results missing");
+    if (resolved->LineCount() + unresolved->LineCount() != kLookupAddresses) state.SkipWithError("results missing");
   }
   state.SetItemsProcessed(state.iterations() * kLookupAddresses);
   state.counters["max_stall_ms"] = double(stall);
@@ -144,7 +258,7 @@ BENCHMARK(BM_LookupInTheWindow)->UseManualTime()->Iterations(5)->Unit(benchmark:
 void BM_LookupByTheBatchAlone(benchmark::State& state) {
   if (!Dnsmasq().Ready()) return state.SkipWithError(Dnsmasq().Problem().c_str());
   std::vector<std::string> addresses;
-  for (const QString& line : LookupLines().split('\n')) addresses.push_back(line.toStdString());
+  for (const std::string_view line : LookupLines()) addresses.emplace_back(line);
   TReverseLookup batch;
   std::vector<std::string> resolved, unresolved;
   TReverseLookupEvents events;

@@ -77,6 +77,32 @@ std::string FormatCount(int64_t value) {
   return negative ? "-" + out : out;
 }
 
+std::string GroupCounts(std::string_view text) {
+  const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  const auto wordEdge = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '(' || c == ')'; };
+  std::string out;
+  size_t i = 0;
+  while (i < text.size()) {
+    if (!digit(text[i])) {
+      out += text[i++];
+      continue;
+    }
+    size_t end = i;
+    while (end < text.size() && digit(text[end])) ++end;
+    const bool startsWord = i == 0 || wordEdge(text[i - 1]);
+    // A full stop ends a sentence when nothing but a blank or the end follows it.
+    const bool endsWord = end == text.size() || wordEdge(text[end]) ||
+                          (text[end] == '.' && (end + 1 == text.size() || wordEdge(text[end + 1])));
+    const std::string_view run = text.substr(i, end - i);
+    if (startsWord && endsWord && run.size() > 3 && run.size() < 19 && run[0] != '0')
+      out += FormatCount(std::stoll(std::string(run)));
+    else
+      out += run;
+    i = end;
+  }
+  return out;
+}
+
 std::string Format(const char* format, ...) {
   va_list args;
   va_start(args, format);

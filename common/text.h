@@ -19,6 +19,10 @@ std::string_view Trim(std::string_view text);
 
 // "1,234,567": counts shown to the user carry thousands separators.
 std::string FormatCount(int64_t value);
+// The counts in a message shown to the user, with thousands separators: every number that stands
+// as a word of its own ("1048576 IPs generated." reads "1,048,576 IPs generated."); digits that are
+// part of an address, a path or another token stay as they are.
+std::string GroupCounts(std::string_view text);
 
 // printf-style formatting into a std::string, for the messages of the system.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -92,9 +92,10 @@ std::vector<std::string> ReverseLookupAddresses(const std::vector<std::string>& 
 }
 
 std::vector<std::string> ReverseLookupServers(const std::vector<std::string>& lines) {
+  // A tab or space typed around a server would make every query of the batch fail, unnoticed.
   std::vector<std::string> servers;
   for (const std::string& line : lines)
-    if (!line.empty()) servers.push_back(line);
+    if (const std::string_view server = Trim(line); !server.empty()) servers.emplace_back(server);
   return servers;
 }
 

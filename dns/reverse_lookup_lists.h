@@ -27,7 +27,7 @@ std::string AddressFromOutputLine(std::string_view line, std::string_view delimi
 std::vector<std::string> ReverseLookupAddresses(const std::vector<std::string>& lines,
                                                 std::string_view delimiter = " ");
 
-// The non-empty lines, as typed.
+// The lines that hold a server, without the blanks around it.
 std::vector<std::string> ReverseLookupServers(const std::vector<std::string>& lines);
 
 // The "nameserver" addresses of a resolv.conf file's lines, in order, as the system's resolver

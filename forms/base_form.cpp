@@ -5,6 +5,8 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QDropEvent>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
@@ -91,6 +93,11 @@ bool TVForm::SetComboText(QComboBox* ComboBox, const QString& Text) {
     }
   }
   return false;
+}
+
+void TVForm::CenterOnScreen() {
+  if (QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - rect().center());
 }
 
 void TVForm::EnableDroppingFile(QWidget* Control) {

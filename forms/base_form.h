@@ -78,6 +78,9 @@ class TVForm : public QWidget {
   // Selects the first item equal to `Text` ignoring case; true when there was one.
   static bool SetComboText(QComboBox* ComboBox, const QString& Text);
 
+  // Places the window in the middle of its screen's free area.
+  void CenterOnScreen();
+
   // Makes an edit box, memo or list widget accept files dropped from the desktop (once).
   void EnableDroppingFile(QWidget* Control);
 

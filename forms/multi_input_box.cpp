@@ -24,7 +24,7 @@ class TInputDialog : public TBandDialog {
     if (!AText.isEmpty()) AddText(AText);
     FOK->setObjectName(QStringLiteral("OKButton"));
     FOK->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"));
+    auto* cancel = FCancel = new QPushButton(QStringLiteral("Cancel"));
     cancel->setObjectName(QStringLiteral("CancelButton"));
     connect(FOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -55,10 +55,32 @@ class TInputDialog : public TBandDialog {
     return edit;
   }
 
-  bool Run() { return exec() == QDialog::Accepted; }
+  bool Run() {
+    // The fields are made after the buttons; the user starts typing in the first field, and Tab
+    // runs through the fields, then OK and Cancel.
+    QList<QWidget*> fields;
+    CollectFields(BandLayout(), fields);
+    fields << FOK << FCancel;
+    for (qsizetype i = 1; i < fields.size(); ++i) setTabOrder(fields[i - 1], fields[i]);
+    if (fields.size() > 2) {
+      fields.first()->setFocus();
+      if (auto* edit = qobject_cast<QLineEdit*>(fields.first())) edit->selectAll();
+      if (auto* spin = qobject_cast<QAbstractSpinBox*>(fields.first())) spin->selectAll();
+    }
+    return exec() == QDialog::Accepted;
+  }
 
  private:
+  static void CollectFields(QLayout* Layout, QList<QWidget*>& Fields) {
+    for (int i = 0; i < Layout->count(); ++i) {
+      QLayoutItem* item = Layout->itemAt(i);
+      if (QWidget* w = item->widget(); w && (w->focusPolicy() & Qt::TabFocus)) Fields << w;
+      else if (item->layout()) CollectFields(item->layout(), Fields);
+    }
+  }
+
   QPushButton* FOK;
+  QPushButton* FCancel;
   std::function<bool()> FVerifier;
 };
 

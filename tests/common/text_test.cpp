@@ -34,6 +34,21 @@ TEST(Text, FormatCountUsesThousandsSeparators) {
   EXPECT_EQ(FormatCount(-1000), "-1,000");
 }
 
+TEST(Text, GroupCountsGroupsOnlyNumbersThatStandAlone) {
+  const struct {
+    const char* text;
+    const char* grouped;
+  } cases[] = {
+      {"1048576 IPs generated.", "1,048,576 IPs generated."},
+      {"999 IPs generated.", "999 IPs generated."},
+      {"10000000 IPs generated. 2500 range lines skipped: line 1234 (10.0.0.256/24)",
+       "10,000,000 IPs generated. 2,500 range lines skipped: line 1,234 (10.0.0.256/24)"},
+      {"Total 12345.", "Total 12,345."},
+      {"file 20240101.txt, port 65535:80, fd00::1234, 0123456", "file 20240101.txt, port 65535:80, fd00::1234, 0123456"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(GroupCounts(c.text), c.grouped) << c.text;
+}
+
 TEST(Text, ReplaceAllDoesNotRescanInsertedText) {
   EXPECT_EQ(ReplaceAll("a#b#", "#", "#1"), "a#1b#1");
   EXPECT_EQ(ReplaceAll("abc", "", "x"), "abc");

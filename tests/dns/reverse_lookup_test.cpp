@@ -65,7 +65,7 @@ TEST(ReverseLookupLists, ListsLinesWithoutAnAddressUnderTheirOwnText) {
                         "10.0.0.1"};
   EXPECT_EQ(ReverseLookupAddresses(lines),
             (TLines{"1.2.3.4", "5.6.7.8", "1.2.3.4", "10.0.0.1", "::1", "no address here", "10.0.0.1"}));
-  EXPECT_EQ(ReverseLookupServers({"a", "", " ", "b"}), (TLines{"a", " ", "b"}));
+  EXPECT_EQ(ReverseLookupServers({"a", "", " ", "\tb ", "127.0.0.93\t"}), (TLines{"a", "b", "127.0.0.93"}));
 }
 
 TEST(ReverseLookupLists, SplitsServerTextsIntoHostAndPort) {

@@ -105,6 +105,28 @@ class MultiInputBoxTest : public QObject {
     QCOMPARE(value, 25);
   }
 
+  // The box opens with the field focused and its value selected: typing replaces it, and Tab runs
+  // on to OK and Cancel.
+  void numberBoxTakesTypingAtOnce() {
+    int32_t value = 1000;
+    QStringList focusOrder;
+    WhenModal([&](QWidget*) {
+      QWidget* first = QApplication::focusWidget();
+      for (int i = 0; i < 3; ++i) {
+        QWidget* w = QApplication::focusWidget();
+        // The spin box's editor has no name of its own.
+        focusOrder << (w->objectName().isEmpty() ? w->parentWidget()->objectName() : w->objectName());
+        QTest::keyClick(w, Qt::Key_Tab);
+      }
+      first->setFocus();
+      QTest::keyClicks(first, "25");
+      QTest::keyClick(first, Qt::Key_Return);
+    });
+    QVERIFY(TMultiInputBox::NumInputBox(nullptr, "Rows", "Rows:", value, 1, 2147483647));
+    QCOMPARE(focusOrder, QStringList({"InputSpin", "OKButton", "CancelButton"}));
+    QCOMPARE(value, 25);
+  }
+
   void floatBox_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("enabled");

@@ -392,6 +392,13 @@ class ViewWindowTest : public QObject {
     QCOMPARE(v.Captions(v.Table()), (QStringList{"#", "x"}));
   }
 
+  void opensInTheMiddleOfTheScreen() {
+    TViewer v(ManyLines(3));
+    QVERIFY(QTest::qWaitForWindowExposed(&v.Form));
+    const QPoint offset = v.Form.frameGeometry().center() - v.Form.screen()->availableGeometry().center();
+    QVERIFY2(offset.manhattanLength() <= 4, qPrintable(QString("%1,%2").arg(offset.x()).arg(offset.y())));
+  }
+
   void tabsKeepTheSameTopItem() {
     TViewer v(ManyLines(1500));
     v.Form.resize(922, 566);

@@ -102,6 +102,7 @@ TViewCSVFileForm::TViewCSVFileForm(QWidget* parent)
     : TVForm(parent), FModuleName(QFileInfo(QCoreApplication::applicationFilePath()).fileName()) {
   setWindowTitle(QStringLiteral("View File"));
   resize(922, 566);
+  CenterOnScreen();
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(8, 8, 8, 8);
   layout->setSpacing(0);
