@@ -10,14 +10,14 @@ _korrin_cli() {
 
   local flags
   case $command in
-    generate) flags="--help --ranges --example --settings --stored --all --total --each --random --seed --usable --exclude --exclude-file --ports --brackets --names --counter-symbol --first --step --digits --delimiter --country --mmdb --output --join --quiet" ;;
-    reverse) flags="--help --server --unresolved --timeout" ;;
+    generate) flags="--help --ranges --example --settings --stored --all --total --each --random --seed --usable --exclude --exclude-file --ports --brackets --names --counter-symbol --first --step --digits --delimiter --country --mmdb --output --join --quiet --count --shard" ;;
+    reverse) flags="--help --server --unresolved --timeout --parallel --rate --retries --reasons --delimiter --settings" ;;
     settings) flags="--help" ;;
     "settings list") flags="--help" ;;
     "settings show") flags="--help --settings" ;;
-    count) flags="--help --no-header" ;;
-    preview) flags="--help --max-rows --no-header --cell-line-breaks --backslash-escapes" ;;
-    lookup) flags="--help --mmdb --prefix" ;;
+    count) flags="--help --no-header --cell-line-breaks --backslash-escapes --delimiter --find --match-case" ;;
+    preview) flags="--help --max-rows --from --no-header --cell-line-breaks --backslash-escapes --delimiter" ;;
+    lookup) flags="--help --mmdb --prefix --network --json" ;;
     mmdb-meta) flags="--help" ;;
     *) flags="--help --version" ;;
   esac
@@ -36,11 +36,14 @@ _korrin_cli() {
       return
       ;;
     --delimiter)
-      mapfile -t COMPREPLY < <(compgen -W "whitespace tab comma semicolon" -- "$cur")
+      case ${words[1]} in
+        count | preview) mapfile -t COMPREPLY < <(compgen -W "auto comma semicolon pipe tab" -- "$cur") ;;
+        *) mapfile -t COMPREPLY < <(compgen -W "whitespace tab comma semicolon" -- "$cur") ;;
+      esac
       return
       ;;
     --stored | --total | --each | --seed | --exclude | --ports | --names | --counter-symbol | --first | --step | \
-      --digits | --server | --timeout | --max-rows)
+      --digits | --server | --timeout | --max-rows | --shard | --parallel | --rate | --retries | --from | --find)
       return
       ;;
   esac

@@ -703,14 +703,6 @@ class MainWindowTest : public QObject {
     QCOMPARE(C<QLabel>("StatusLabel")->text(), QString("5 IPs generated."));
   }
 
-  void screenshotAfterAGeneration() {
-    TypeRanges("127.0.0.1/24\nA=192.168.1.100/16/24\nfdc7:200d:3e17::/120\nB=fdc7:200d:3e17::fb05/48/60");
-    ClickRadio("RadioButton3");
-    C<QCheckBox>("CheckBox3")->setChecked(true);
-    Generate();
-    QTemporaryDir dir;
-    const QString target = qEnvironmentVariable("KORRIN_SCREENSHOT", dir.filePath("korrin-main-window.png"));
-    QVERIFY(W->grab().save(target));
   void editsInTheListAreWhatSaveAndTheLookupRead() {
     const auto server = OddServer();
     TypeRanges("10.0.0.0/30");

@@ -430,7 +430,7 @@ TEST_F(RandomFixture, BreakEndsASearchOfAHugeMostlyExcludedSpace) {
   engine.ExcludeMasks() = {"fd00::*:*"};  // leaves 65536 of 2^64 addresses
   std::thread breaker([this] {
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    progress.SetTerminated(true);
+    progress.StoreTerminated(true);
   });
   const Lines lines = Run({"fd00::/64"}, TGenerateCounts::gcTotalCount, 1000);
   breaker.join();
