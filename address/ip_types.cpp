@@ -128,7 +128,8 @@ bool ReadGroups(std::string_view text, std::vector<uint16_t>& groups, std::strin
   for (std::string_view group : SplitAt(text, ':')) {
     uint16_t value;
     if (group.empty()) return problem = "empty IPv6 group", false;
-    if (!IsHexGroup(group, value)) return problem = "IPv6 group " + Quoted(group) + " is not a hex number up to ffff", false;
+    if (!IsHexGroup(group, value))
+      return problem = "IPv6 group " + Quoted(group) + " is not a hex number up to ffff", false;
     groups.push_back(value);
   }
   return true;
@@ -177,7 +178,8 @@ bool TryStrToIPv4(std::string_view text, TIPv4& out) {
 
 TIPv4 StrToIPv4(std::string_view text) {
   TIPv4 v;
-  if (!TryStrToIPv4(text, v)) throw EIPv4Error(Format("'%.*s' is not a valid IPv4 address", int(text.size()), text.data()));
+  if (!TryStrToIPv4(text, v))
+    throw EIPv4Error(Format("'%.*s' is not a valid IPv4 address", int(text.size()), text.data()));
   return v;
 }
 
@@ -194,7 +196,8 @@ bool TryStrToIPv6(std::string_view text, TIPv6& out) {
 
 TIPv6 StrToIPv6(std::string_view text) {
   TIPv6 v;
-  if (!TryStrToIPv6(text, v)) throw EIPv6Error(Format("'%.*s' is not a valid IPv6 address", int(text.size()), text.data()));
+  if (!TryStrToIPv6(text, v))
+    throw EIPv6Error(Format("'%.*s' is not a valid IPv6 address", int(text.size()), text.data()));
   return v;
 }
 
@@ -286,18 +289,21 @@ TIPAddr MakeIPAddrMask(TIPAddrFamily family, int prefix, int suffixStart) {
 void AndIPAddr(TIPAddr& a, const TIPAddr& b) {
   if (a.ip_family != b.ip_family) return;
   if (a.ip_family == TIPAddrFamily::IPv4) a.ipv4.Value &= b.ipv4.Value;
-  else for (int i = 0; i < 8; ++i) a.ipv6.Groups[i] &= b.ipv6.Groups[i];
+  else
+    for (int i = 0; i < 8; ++i) a.ipv6.Groups[i] &= b.ipv6.Groups[i];
 }
 
 void OrIPAddr(TIPAddr& a, const TIPAddr& b) {
   if (a.ip_family != b.ip_family) return;
   if (a.ip_family == TIPAddrFamily::IPv4) a.ipv4.Value |= b.ipv4.Value;
-  else for (int i = 0; i < 8; ++i) a.ipv6.Groups[i] |= b.ipv6.Groups[i];
+  else
+    for (int i = 0; i < 8; ++i) a.ipv6.Groups[i] |= b.ipv6.Groups[i];
 }
 
 void NotIPAddr(TIPAddr& a) {
   if (a.ip_family == TIPAddrFamily::IPv4) a.ipv4.Value = ~a.ipv4.Value;
-  else for (auto& g : a.ipv6.Groups) g = static_cast<uint16_t>(~g);
+  else
+    for (auto& g : a.ipv6.Groups) g = static_cast<uint16_t>(~g);
 }
 
 bool SameIPAddr(const TIPAddr& a, const TIPAddr& b) {

@@ -20,8 +20,8 @@ class EIPv6Error : public Exception {
   using Exception::Exception;
 };
 
-using TIPv4ByteArray = std::array<uint8_t, 4>;     // element 0 is D
-using TIPv6WordArray = std::array<uint16_t, 8>;    // element 0 is H
+using TIPv4ByteArray = std::array<uint8_t, 4>;       // element 0 is D
+using TIPv6WordArray = std::array<uint16_t, 8>;      // element 0 is H
 using TIPv6CardinalArray = std::array<uint32_t, 4>;  // element 0 holds the lowest 32 bits
 
 struct TIPv4 {
@@ -90,8 +90,8 @@ void IncIPAddr(TIPAddr& a, int bit);
 void RandomizeIPAddrBits(TIPAddr& a, int bit, int count, TRandom& rng);
 
 // Spans "first-last" of one family, for the a-b ranges and the exclusions by network.
-int CompareIPAddr(const TIPAddr& a, const TIPAddr& b);  // the families in order, then the values
-uint64_t IPAddrSpanSize(const TIPAddr& first, const TIPAddr& last);  // saturates at UINT64_MAX
+int CompareIPAddr(const TIPAddr& a, const TIPAddr& b);                // the families in order, then the values
+uint64_t IPAddrSpanSize(const TIPAddr& first, const TIPAddr& last);   // saturates at UINT64_MAX
 bool IPAddrSpanIsNetwork(const TIPAddr& first, const TIPAddr& last);  // exactly one prefix's block
 void AddToIPAddr(TIPAddr& a, uint64_t n);
 

@@ -8,7 +8,8 @@ namespace korrin {
 
 TMMDBIPAddress::TMMDBIPAddress(const std::vector<uint8_t>& address) {
   if (address.size() == 4) {
-    _ipv4.Value = (uint32_t{address[0]} << 24) | (uint32_t{address[1]} << 16) | (uint32_t{address[2]} << 8) | address[3];
+    _ipv4.Value =
+        (uint32_t{address[0]} << 24) | (uint32_t{address[1]} << 16) | (uint32_t{address[2]} << 8) | address[3];
   } else if (address.size() == 16) {
     _v6 = true;
     for (int i = 0; i < 8; ++i) _ipv6.SetGroup(i, static_cast<uint16_t>((address[2 * i] << 8) | address[2 * i + 1]));

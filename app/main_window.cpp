@@ -29,12 +29,12 @@
 #include "common/list_file.h"
 #include "common/text.h"
 #include "dns/reverse_lookup.h"
-#include "settings/choices_to_engine.h"
-#include "settings/stored_settings_list.h"
 #include "forms/browse_button.h"
 #include "forms/line_list_edit.h"
 #include "forms/link_label.h"
 #include "generator/generation_engine.h"
+#include "settings/choices_to_engine.h"
+#include "settings/stored_settings_list.h"
 #include "viewer/view_window/view_files.h"
 
 namespace korrin {
@@ -44,7 +44,8 @@ const QString kAppTitle = QStringLiteral("Korrin");
 const QString kMakerName = QStringLiteral("Korrin Project");
 const QString kMakerPage = QStringLiteral("https://korrin.example.org/");
 const QString kProductTag = QStringLiteral("korrin");
-const QStringList kListDelimiters = {QStringLiteral("End-Of-Line"), QStringLiteral("Comma"), QStringLiteral("Semicolon")};
+const QStringList kListDelimiters = {QStringLiteral("End-Of-Line"), QStringLiteral("Comma"),
+                                     QStringLiteral("Semicolon")};
 
 template <typename T>
 T* Named(T* w, const char* name) {
@@ -61,9 +62,7 @@ QPlainTextEdit* NewMemo(const char* name, bool wrapOff = true) {
 }
 
 // Sizes in the desktop's font, so that nothing clips at larger font sizes.
-int CharsWide(const QWidget* w, int chars) {
-  return w->fontMetrics().horizontalAdvance(QLatin1Char('0')) * chars + 12;
-}
+int CharsWide(const QWidget* w, int chars) { return w->fontMetrics().horizontalAdvance(QLatin1Char('0')) * chars + 12; }
 int LinesHigh(const QWidget* w, int lines) { return w->fontMetrics().lineSpacing() * lines + 10; }
 
 QComboBox* NewCombo(const char* name, const QStringList& items) {
@@ -143,7 +142,8 @@ QLayout* TForm1::CreateRangesGroup() {
   RangesExampleMemo = NewMemo("Memo7");
   RangesExampleMemo->setReadOnly(true);
   RangesExampleMemo->setFrameShape(QFrame::NoFrame);
-  RangesExampleMemo->setPlainText(QStringLiteral("127.0.0.1/24\nA=192.168.1.100/16/24\nfdc7:200d:3e17::/120\nB=fdc7:200d:3e17::fb05/48/60"));
+  RangesExampleMemo->setPlainText(
+      QStringLiteral("127.0.0.1/24\nA=192.168.1.100/16/24\nfdc7:200d:3e17::/120\nB=fdc7:200d:3e17::fb05/48/60"));
   RangesExampleMemo->setFixedSize(CharsWide(RangesExampleMemo, 27), LinesHigh(RangesExampleMemo, 5));
   RangesExampleMemo->viewport()->setAutoFillBackground(false);
   auto* ex = new QVBoxLayout;
@@ -160,8 +160,9 @@ QLayout* TForm1::CreateRangesGroup() {
 QLayout* TForm1::CreateFilterGroup() {
   UsableHostsCheckBox = Named(new QCheckBox(QStringLiteral("Usable host IP addresses")), "CheckBox8");
   EscapeIPv6CheckBox = Named(new QCheckBox(QStringLiteral("Escape IPv6 with square brackets")), "CheckBox6");
-  EscapeIPv6CheckBox->setToolTip(QStringLiteral("With port numbers IPv6 addresses are always in brackets ([fdc7::1]:80): "
-                                               "fdc7::1:80 would be another address."));
+  EscapeIPv6CheckBox->setToolTip(
+      QStringLiteral("With port numbers IPv6 addresses are always in brackets ([fdc7::1]:80): "
+                     "fdc7::1:80 would be another address."));
   ExcludeCheckBox = Named(new QCheckBox(QStringLiteral("Exclude (example: *.0):")), "CheckBox4");
   ExcludeMasksMemo = NewMemo("Memo6");
   ExcludeMasksMemo->setFixedHeight(LinesHigh(ExcludeMasksMemo, 2));
@@ -197,15 +198,17 @@ void TForm1::CreateNamesGroup(QBoxLayout* v) {
   FirstNumberEdit = NewEdit("Edit5", QStringLiteral("1"), 4);
   CounterStepEdit = NewEdit("Edit6", QStringLiteral("1"), 3);
   MinDigitsEdit = NewEdit("Edit7", QStringLiteral("1"), 3);
-  NameDelimiterComboBox = NewCombo("ComboBox5", {QStringLiteral("Whitespace"), QStringLiteral("Tab"), QStringLiteral("Comma"),
-                                     QStringLiteral("Semicolon"), QStringLiteral("Custom")});
+  NameDelimiterComboBox =
+      NewCombo("ComboBox5", {QStringLiteral("Whitespace"), QStringLiteral("Tab"), QStringLiteral("Comma"),
+                             QStringLiteral("Semicolon"), QStringLiteral("Custom")});
   CustomDelimiterEdit = NewEdit("Edit8", QStringLiteral("|"), 3);
   CustomDelimiterEdit->setVisible(false);
-  v->addLayout(Row({Named(new TLabelEx(QStringLiteral("Counter Symbol:")), "Label11"), CounterSymbolComboBox,
-                    Named(new TLabelEx(QStringLiteral("First Number:")), "Label13"), FirstNumberEdit,
-                    Named(new TLabelEx(QStringLiteral("Step:")), "Label16"), CounterStepEdit,
-                    Named(new TLabelEx(QStringLiteral("Min. Digits:")), "Label17"), MinDigitsEdit,
-                    Named(new TLabelEx(QStringLiteral("Delimiter:")), "Label21"), NameDelimiterComboBox, CustomDelimiterEdit}));
+  v->addLayout(
+      Row({Named(new TLabelEx(QStringLiteral("Counter Symbol:")), "Label11"), CounterSymbolComboBox,
+           Named(new TLabelEx(QStringLiteral("First Number:")), "Label13"), FirstNumberEdit,
+           Named(new TLabelEx(QStringLiteral("Step:")), "Label16"), CounterStepEdit,
+           Named(new TLabelEx(QStringLiteral("Min. Digits:")), "Label17"), MinDigitsEdit,
+           Named(new TLabelEx(QStringLiteral("Delimiter:")), "Label21"), NameDelimiterComboBox, CustomDelimiterEdit}));
 
   connect(GenerateNamesCheckBox, &QCheckBox::clicked, this, [this] { UpdateIPsCount(); });
   connect(NameDelimiterComboBox, &QComboBox::currentIndexChanged, this, [this] { NameDelimiterComboBoxChange(); });
@@ -326,7 +329,8 @@ void TForm1::CreateOutputGroup(QBoxLayout* v) {
   connect(OutputMemo, &TLineListEdit::LineCountChanged, this, [this] { UpdateIPsCount(); });
   connect(ClearOutputButton, &QPushButton::clicked, this, [this] { ClearOutputButtonClick(); });
   connect(ShuffleButton, &QPushButton::clicked, this, [this] { Guarded([this] { ShuffleButtonClick(); }); });
-  connect(SaveOutputButton, &QPushButton::clicked, this, [this] { SaveListClick(OutputMemo, OutputDelimiterComboBox); });
+  connect(SaveOutputButton, &QPushButton::clicked, this,
+          [this] { SaveListClick(OutputMemo, OutputDelimiterComboBox); });
 }
 
 void TForm1::CreateRightPanel(QWidget* panel) {
@@ -407,19 +411,25 @@ void TForm1::CreateLookupResultsGroup(QBoxLayout* v) {
   UnresolvedDelimiterComboBox = NewCombo("ComboBox4", kListDelimiters);
   v->addWidget(ResolvedCountLabel);
   v->addWidget(ResolvedMemo, 2);
-  v->addLayout(Row({SaveResolvedButton, Named(new TLabelEx(QStringLiteral("Delimiter:")), "Label19"), ResolvedDelimiterComboBox}));
+  v->addLayout(Row(
+      {SaveResolvedButton, Named(new TLabelEx(QStringLiteral("Delimiter:")), "Label19"), ResolvedDelimiterComboBox}));
   v->addWidget(UnresolvedCountLabel);
   v->addWidget(UnresolvedMemo, 1);
-  v->addLayout(Row({SaveUnresolvedButton, Named(new TLabelEx(QStringLiteral("Delimiter:")), "Label20"), UnresolvedDelimiterComboBox}));
+  v->addLayout(Row({SaveUnresolvedButton, Named(new TLabelEx(QStringLiteral("Delimiter:")), "Label20"),
+                    UnresolvedDelimiterComboBox}));
 
   connect(ResolvedMemo, &TLineListEdit::LineCountChanged, this, [this](qint64 count) {
-    ResolvedCountLabel->setText(QStringLiteral("Resolved IPs - IP,Domain (%1):").arg(QString::fromStdString(FormatCount(count))));
+    ResolvedCountLabel->setText(
+        QStringLiteral("Resolved IPs - IP,Domain (%1):").arg(QString::fromStdString(FormatCount(count))));
   });
   connect(UnresolvedMemo, &TLineListEdit::LineCountChanged, this, [this](qint64 count) {
-    UnresolvedCountLabel->setText(QStringLiteral("Unresolved IPs (%1):").arg(QString::fromStdString(FormatCount(count))));
+    UnresolvedCountLabel->setText(
+        QStringLiteral("Unresolved IPs (%1):").arg(QString::fromStdString(FormatCount(count))));
   });
-  connect(SaveResolvedButton, &QPushButton::clicked, this, [this] { SaveListClick(ResolvedMemo, ResolvedDelimiterComboBox); });
-  connect(SaveUnresolvedButton, &QPushButton::clicked, this, [this] { SaveListClick(UnresolvedMemo, UnresolvedDelimiterComboBox); });
+  connect(SaveResolvedButton, &QPushButton::clicked, this,
+          [this] { SaveListClick(ResolvedMemo, ResolvedDelimiterComboBox); });
+  connect(SaveUnresolvedButton, &QPushButton::clicked, this,
+          [this] { SaveListClick(UnresolvedMemo, UnresolvedDelimiterComboBox); });
 }
 
 QLayout* TForm1::CreateAboutGroup() {
@@ -457,7 +467,8 @@ void TForm1::CreateShortcuts() {
 void TForm1::FormCreate() {
   FAppVer = GetFileVersion(false, 2, 0);
   const QString build = QString::fromStdString(GetFileVersion(false, 1, 3));
-  setWindowTitle(FormatAppTitleVersion(kAppTitle, QString::fromStdString(FAppVer) + QStringLiteral(" (build ") + build + QLatin1Char(')')));
+  setWindowTitle(FormatAppTitleVersion(
+      kAppTitle, QString::fromStdString(FAppVer) + QStringLiteral(" (build ") + build + QLatin1Char(')')));
 
   CreateStoredSettings();
   FProgress = std::make_unique<TProgress>();
@@ -497,7 +508,7 @@ void TForm1::FormShow() {
   CopyrightLabel->setText(QString::asprintf("Copyright (c) 2005-%.2d", QDate::currentDate().year() - 2000));
   EditionLabel->setText(QStringLiteral("%1-Bit Edition").arg(sizeof(void*) * 8));
   MakerLinkLabel->SetLink(kMakerPage + QStringLiteral("?referer=") + kProductTag + QStringLiteral("&ver=") +
-                   QString::fromStdString(FAppVer));
+                          QString::fromStdString(FAppVer));
 }
 
 template <typename F>
@@ -511,8 +522,9 @@ void TForm1::Guarded(F&& f) {
 
 void TForm1::UpdateIPsCount() {
   const QString count = QString::fromStdString(FormatCount(static_cast<int64_t>(OutputMemo->LineCount())));
-  OutputCountLabel->setText((GenerateNamesCheckBox->isChecked() ? QStringLiteral("Name IPs (") : QStringLiteral("IPs (")) + count +
-                  QStringLiteral("):"));
+  OutputCountLabel->setText(
+      (GenerateNamesCheckBox->isChecked() ? QStringLiteral("Name IPs (") : QStringLiteral("IPs (")) + count +
+      QStringLiteral("):"));
 }
 
 void TForm1::ClearOutputButtonClick() {
@@ -527,7 +539,9 @@ void TForm1::ShuffleList() {
   OutputMemo->Shuffle(FShuffleRandom);
 }
 
-void TForm1::NameDelimiterComboBoxChange() { CustomDelimiterEdit->setVisible(NameDelimiterComboBox->currentIndex() == 4); }
+void TForm1::NameDelimiterComboBoxChange() {
+  CustomDelimiterEdit->setVisible(NameDelimiterComboBox->currentIndex() == 4);
+}
 
 void TForm1::ViewMMDBButtonClick() { ViewMMDBFile(MMDBFileEdit->text()); }
 
@@ -551,7 +565,8 @@ void TForm1::SaveListClick(const TLineListEdit* List, QComboBox* Delimiter) {
 
 bool TForm1::CopySettingsToUtils() {
   const TKorrinSettings choices = GetChoices();
-  if (choices.ResolveCountry && !CheckNotEmpty(MMDBFileEdit->text(), QString::fromUtf8(kMMDBFilePathName))) return false;
+  if (choices.ResolveCountry && !CheckNotEmpty(MMDBFileEdit->text(), QString::fromUtf8(kMMDBFilePathName)))
+    return false;
   return korrin::CopySettingsToUtils(choices, *FUtils);
 }
 

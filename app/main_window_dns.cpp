@@ -13,11 +13,11 @@
 #include "app/main_window.h"
 #include "app/memo_lines.h"
 #include "app/worker_thread.h"
-#include "forms/line_list_edit.h"
 #include "common/text.h"
 #include "dns/reverse_lookup.h"
 #include "dns/reverse_lookup_lists.h"
 #include "forms/browse_button.h"
+#include "forms/line_list_edit.h"
 #include "forms/link_label.h"
 #include "settings/choices_to_engine.h"
 

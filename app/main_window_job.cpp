@@ -3,12 +3,12 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 
+#include "app/main_window.h"
+#include "app/progress_tracker.h"
 #include "app/worker_thread.h"
 #include "common/text.h"
-#include "app/main_window.h"
-#include "forms/line_list_edit.h"
-#include "app/progress_tracker.h"
 #include "forms/browse_button.h"
+#include "forms/line_list_edit.h"
 #include "forms/link_label.h"
 #include "generator/generation_engine.h"
 
@@ -118,7 +118,9 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 void TForm1::CloseIfAsked() {
-  if (FClosing && !Busy()) QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+  if (FClosing && !Busy())
+    QMetaObject::invokeMethod(
+        this, [this] { close(); }, Qt::QueuedConnection);
 }
 
 }  // namespace korrin

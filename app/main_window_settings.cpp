@@ -70,9 +70,9 @@ TKorrinSettings TForm1::GetChoices() const {
   s.ExcludeMasks = MemoLines(ExcludeMasksMemo).ToVector();
   s.DNSServers = MemoLines(DnsServersMemo).ToVector();
   s.DNSQueriesInFlight = QueriesInFlightSpinBox->value();
-  s.Mode = TotalCountRadioButton->isChecked()   ? TCountChoice::TotalCount
+  s.Mode = TotalCountRadioButton->isChecked()  ? TCountChoice::TotalCount
            : EachRangeRadioButton->isChecked() ? TCountChoice::ForEachRange
-                                       : TCountChoice::AllIPs;
+                                               : TCountChoice::AllIPs;
   s.TotalCount = Text(TotalCountEdit);
   s.EachCount = Text(EachCountEdit);
   s.RandomOrder = RandomOrderCheckBox->isChecked();

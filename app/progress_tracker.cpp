@@ -192,10 +192,9 @@ void TProgress::UpdateDisplay() {
 }
 
 void TProgress::ShowControls(bool Running) {
-  QWidget* outputs[] = {FProgressBar,         FProgressLabel,         FElapsedLabel,
-                        FElapsedTitleLabel,   FProcessedLabel,        FProcessedTitleLabel,
-                        FProcessedGoodLabel,  FProcessedGoodTitleLabel, FProcessedBadLabel,
-                        FProcessedBadTitleLabel, FStatusLabel};
+  QWidget* outputs[] = {FProgressBar,       FProgressLabel,          FElapsedLabel,       FElapsedTitleLabel,
+                        FProcessedLabel,    FProcessedTitleLabel,    FProcessedGoodLabel, FProcessedGoodTitleLabel,
+                        FProcessedBadLabel, FProcessedBadTitleLabel, FStatusLabel};
   if (Running) {
     if (FFlags & pfPBHidden)
       for (QWidget* w : outputs) SetVisible(w, true);

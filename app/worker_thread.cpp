@@ -21,7 +21,8 @@ TKorrinThread::~TKorrinThread() {
 
 void TKorrinThread::Run() {
   FExecute(*this);
-  QMetaObject::invokeMethod(FOwner, [this] { delete this; }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      FOwner, [this] { delete this; }, Qt::QueuedConnection);
 }
 
 void TKorrinThread::Synchronize(const std::function<void()>& Call) {

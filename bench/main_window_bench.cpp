@@ -221,7 +221,8 @@ constexpr int kLookupAddresses = 10000;
 
 TTextLines LookupLines() {
   TTextLines lines;
-  for (int i = 0; i < kLookupAddresses; ++i) lines.push_back("10.0." + std::to_string(i / 256) + "." + std::to_string(i % 256));
+  for (int i = 0; i < kLookupAddresses; ++i)
+    lines.push_back("10.0." + std::to_string(i / 256) + "." + std::to_string(i % 256));
   return lines;
 }
 

@@ -43,7 +43,8 @@ void FindRecords(benchmark::State& state, const std::string& path) {
     }
     benchmark::DoNotOptimize(record);
   }
-  state.counters["lookups/s"] = benchmark::Counter(double(kAddresses) * double(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["lookups/s"] =
+      benchmark::Counter(double(kAddresses) * double(state.iterations()), benchmark::Counter::kIsRate);
   state.counters["found"] = double(found) / double(state.iterations());
 }
 
@@ -55,14 +56,16 @@ void BM_FindRecordCountry(benchmark::State& state) { FindRecords<TMMDBIPCountryI
 void CountryColumn(benchmark::State& state, const std::string& path) {
   std::vector<TIPAddr> sorted;
   for (const TMMDBIPAddress& a : Addresses()) sorted.push_back(TIPAddr::FromIPv4(a._ipv4));
-  std::sort(sorted.begin(), sorted.end(), [](const TIPAddr& a, const TIPAddr& b) { return a.ipv4.Value < b.ipv4.Value; });
+  std::sort(sorted.begin(), sorted.end(),
+            [](const TIPAddr& a, const TIPAddr& b) { return a.ipv4.Value < b.ipv4.Value; });
   for (auto _ : state) {
     TCountryColumn column(path);
     size_t coded = 0;
     for (const TIPAddr& a : sorted) coded += column.CodeOf(a).size();
     benchmark::DoNotOptimize(coded);
   }
-  state.counters["lookups/s"] = benchmark::Counter(double(kAddresses) * double(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["lookups/s"] =
+      benchmark::Counter(double(kAddresses) * double(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 void BM_CountryColumnCity(benchmark::State& state) { CountryColumn(state, kCity); }

@@ -37,8 +37,7 @@ int ReportFailure(const std::exception& e) {
     std::cerr << (CurrentInput().empty() ? std::string("Out of memory.")
                                          : "Out of memory while reading " + CurrentInput() + ".")
               << '\n';
-  else
-    std::cerr << e.what() << '\n';
+  else std::cerr << e.what() << '\n';
   return kExitFailure;
 }
 

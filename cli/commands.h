@@ -6,8 +6,8 @@ namespace korrin::cli {
 
 // Exit statuses shared by every subcommand.
 constexpr int kExitOk = 0;
-constexpr int kExitFailure = 1;  // the operation failed; its message went to standard error
-constexpr int kExitUsage = 2;    // the command line was wrong
+constexpr int kExitFailure = 1;        // the operation failed; its message went to standard error
+constexpr int kExitUsage = 2;          // the command line was wrong
 constexpr int kExitInterrupted = 130;  // stopped by SIGINT or SIGTERM, as shells report 128 + SIGINT
 
 // Each registration adds its subcommand; the callback stores the exit status in `status`.

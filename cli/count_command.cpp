@@ -45,7 +45,10 @@ void AddCountCommand(CLI::App& app, int& status) {
     bool MatchCase = false;
   };
   auto options = std::make_shared<TCountOptions>();
-  command->add_option("FILE", options->File, "The file to count; - for standard input (pipes and devices are read to their end)")->required();
+  command
+      ->add_option("FILE", options->File,
+                   "The file to count; - for standard input (pipes and devices are read to their end)")
+      ->required();
   command->add_flag("--no-header", options->NoHeader, "Count the first line as a row too");
   command->add_flag("--cell-line-breaks", options->CellLineBreaks, "Quoted values may continue on the next line");
   command->add_flag("--backslash-escapes", options->BackslashEscapes, "A backslash escapes the next character");

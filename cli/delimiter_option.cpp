@@ -17,7 +17,9 @@ void AddDelimiterOption(CLI::App& Command, char16_t& Delimiter) {
             else {
               const std::u16string text = Utf8ToUtf16(value);
               if (text.size() != 1 || text[0] == u'"' || text[0] == u'\r' || text[0] == u'\n')
-                throw CLI::ValidationError("--delimiter", "auto, comma, semicolon, pipe, tab or one character other than a quote or a line break");
+                throw CLI::ValidationError(
+                    "--delimiter",
+                    "auto, comma, semicolon, pipe, tab or one character other than a quote or a line break");
               Delimiter = text[0];
             }
           },

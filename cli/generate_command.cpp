@@ -1,9 +1,9 @@
 // korrin-cli generate: the engine's every setting as a flag, lines to standard output or a file.
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
-#include <algorithm>
-#include <charconv>
 #include <iostream>
 #include <memory>
 #include <utility>
@@ -178,7 +178,8 @@ void WarnAboutIdleOptions(const TGenerateOptions& o, const TKorrinUtils& engine)
 
 void WarnAboutSkippedLines(const TKorrinUtils& engine) {
   TSkippedLineWarnings warnings("range lines");
-  for (const TSkippedRangeLine& skipped : engine.SkippedLines()) warnings.Add(skipped.Line, skipped.Text, skipped.Reason);
+  for (const TSkippedRangeLine& skipped : engine.SkippedLines())
+    warnings.Add(skipped.Line, skipped.Text, skipped.Reason);
   warnings.AddUnseen(engine.SkippedLineCount() - static_cast<int64_t>(engine.SkippedLines().size()));
 }
 
@@ -237,7 +238,8 @@ void AddGenerateCommand(CLI::App& app, int& status) {
   cmd->add_option("ranges", o->Ranges,
                   "Range lines: [name=]address[/prefix[/suffix start]] or [name=]first-last; else --ranges FILE, else "
                   "standard input");
-  cmd->add_option("--ranges", o->RangesFile, "Read range lines from FILE, one per line (- for standard input)")->type_name("FILE");
+  cmd->add_option("--ranges", o->RangesFile, "Read range lines from FILE, one per line (- for standard input)")
+      ->type_name("FILE");
   cmd->add_flag("--example", o->Example, "Use the example range lines of the main window");
   auto* settings = cmd->add_option("--settings", o->SettingsFile,
                                    "Take every choice from a settings file; flags given override them")
@@ -252,20 +254,25 @@ void AddGenerateCommand(CLI::App& app, int& status) {
   total->excludes(each);
   cmd->add_flag("--random", o->Random, "Random selection and order");
   cmd->add_option("--seed", o->Seed, "Seed of the random order: the same seed and input give the same output")
-                   ->type_name("N")
-                   ->check(CLI::Validator(
-                       [](std::string& text) {
-                         return UInt64Of(text) ? std::string() : "a seed is a whole number from 0 to 2^64-1";
-                       },
-                       "0..18446744073709551615"));
+      ->type_name("N")
+      ->check(CLI::Validator(
+          [](std::string& text) {
+            return UInt64Of(text) ? std::string() : "a seed is a whole number from 0 to 2^64-1";
+          },
+          "0..18446744073709551615"));
   cmd->add_flag("--usable", o->Usable, "Leave out the first and last address of each range");
-  cmd->add_option("--exclude", o->Excludes, "Leave out addresses matching a wildcard MASK, a network or a range (repeatable), e.g. *.0, "
+  cmd->add_option("--exclude", o->Excludes,
+                  "Leave out addresses matching a wildcard MASK, a network or a range (repeatable), e.g. *.0, "
                   "10.0.0.0/25, 10.0.0.10-10.0.0.20")
-      ->type_name("MASK")->allow_extra_args(false);
-  cmd->add_option("--exclude-file", o->ExcludeFile, "Read exclusions (masks, networks, ranges) from FILE, one per line")->type_name("FILE");
+      ->type_name("MASK")
+      ->allow_extra_args(false);
+  cmd->add_option("--exclude-file", o->ExcludeFile, "Read exclusions (masks, networks, ranges) from FILE, one per line")
+      ->type_name("FILE");
   cmd->add_option("--ports", o->Ports, "Append port numbers, one line per port, e.g. 80,3128-3130")->type_name("LIST");
-  cmd->add_flag("--brackets", o->Brackets, "Write IPv6 addresses between square brackets (with --ports they always are)");
-  cmd->add_option("--names", o->Names, "Put a generated name in front: counter symbol, %1..%8 address parts, %s range name")
+  cmd->add_flag("--brackets", o->Brackets,
+                "Write IPv6 addresses between square brackets (with --ports they always are)");
+  cmd->add_option("--names", o->Names,
+                  "Put a generated name in front: counter symbol, %1..%8 address parts, %s range name")
       ->type_name("TEMPLATE");
   cmd->add_option("--counter-symbol", o->CounterSymbol, "The text in the template replaced by the counter (default #)");
   cmd->add_option("--first", o->First, "First counter value (default 1)");
@@ -281,14 +288,16 @@ void AddGenerateCommand(CLI::App& app, int& status) {
       ->check(CLI::IsMember({"eol", "comma", "semicolon"}))
       ->capture_default_str();
   cmd->add_flag("--quiet", o->Quiet, "No result text and no progress on standard error");
-  auto* count = cmd->add_flag("--count", o->Count,
-                              "Print the number of lines the run would give (\"at most\" where exclusions make it a bound) "
-                              "and generate nothing");
-  auto* shard = cmd->add_option("--shard", o->Shard,
-                                "Print part K of the list split into N consecutive parts; with --random give --seed too")
-                    ->type_name("K/N")
-                    ->check(CLI::Validator(
-                        [](std::string& text) { return ShardOf(text) ? std::string() : "K/N with 1 <= K <= N"; }, "K/N"));
+  auto* count =
+      cmd->add_flag("--count", o->Count,
+                    "Print the number of lines the run would give (\"at most\" where exclusions make it a bound) "
+                    "and generate nothing");
+  auto* shard =
+      cmd->add_option("--shard", o->Shard,
+                      "Print part K of the list split into N consecutive parts; with --random give --seed too")
+          ->type_name("K/N")
+          ->check(CLI::Validator(
+              [](std::string& text) { return ShardOf(text) ? std::string() : "K/N with 1 <= K <= N"; }, "K/N"));
   count->excludes(shard);
   cmd->callback([o, &status] { status = RunGenerate(*o); });
 }

@@ -92,7 +92,9 @@ class TResultStream {
   }
 
  private:
-  [[noreturn]] void Fail() const { throw Exception(Format("Cannot write %s: %s", FName.c_str(), std::strerror(errno))); }
+  [[noreturn]] void Fail() const {
+    throw Exception(Format("Cannot write %s: %s", FName.c_str(), std::strerror(errno)));
+  }
 
   std::FILE* FFile;
   std::string FName;
@@ -192,10 +194,12 @@ void AddReverseCommand(CLI::App& app, int& status) {
                    "--settings file's servers, else /etc/resolv.conf)")
       ->allow_extra_args(false)
       ->type_name("S");
-  command->add_option("--settings", options->SettingsFile,
-                      "Take the DNS servers, the name delimiter and the queries in flight from a settings file")
+  command
+      ->add_option("--settings", options->SettingsFile,
+                   "Take the DNS servers, the name delimiter and the queries in flight from a settings file")
       ->type_name("FILE");
-  command->add_option("--unresolved", options->Unresolved, "Write unresolved addresses to FILE instead of standard error")
+  command
+      ->add_option("--unresolved", options->Unresolved, "Write unresolved addresses to FILE instead of standard error")
       ->type_name("FILE");
   command->add_flag("--reasons", options->Reasons, "Add why to each unresolved address: 10.0.0.5,NXDOMAIN");
   command->add_option("--timeout", options->Timeout, "Wait for each reply, in milliseconds")
@@ -213,9 +217,10 @@ void AddReverseCommand(CLI::App& app, int& status) {
       ->default_val(0)
       ->check(CLI::Range(0.0, 1e7))
       ->type_name("QPS");
-  command->add_option("--delimiter", options->Delimiter,
-                      "Between name, address and country in the input: whitespace (default), tab, comma, semicolon "
-                      "or a TEXT")
+  command
+      ->add_option("--delimiter", options->Delimiter,
+                   "Between name, address and country in the input: whitespace (default), tab, comma, semicolon "
+                   "or a TEXT")
       ->type_name("D");
   command->add_option("input", options->Input, "Output lines to resolve; - for standard input")->type_name("FILE|-");
   command->callback([options, &status] {

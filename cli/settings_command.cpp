@@ -21,9 +21,9 @@ namespace {
 std::string FileToRead(const std::string& file) {
   if (!file.empty()) return file;
   const auto location = TAppSettingsLocation::ForProcess({});
-  const std::string path = location.GetAppSettingsFileName(
-      kAppSettingsFileName, location.PeekAppSettingsFolder(kAppSettingsFolderName));
-  struct stat st{};
+  const std::string path =
+      location.GetAppSettingsFileName(kAppSettingsFileName, location.PeekAppSettingsFolder(kAppSettingsFolderName));
+  struct stat st {};
   return ::stat(path.c_str(), &st) == 0 ? path : std::string();
 }
 
@@ -73,13 +73,11 @@ void AddSettingsCommand(CLI::App& app, int& status) {
 
   auto show_file = std::make_shared<std::string>();
   auto show_name = std::make_shared<std::string>();
-  auto* show = settings->add_subcommand(
-      "show", "Print the choices as name=value lines, as the settings file stores them");
+  auto* show =
+      settings->add_subcommand("show", "Print the choices as name=value lines, as the settings file stores them");
   show->add_option("NAME", *show_name, "A stored set, applied over the file's choices");
   show->add_option("--settings", *show_file, "Settings file (default: the user's korrin2.ini)");
-  show->callback([show_file, show_name, &status] {
-    status = Run([&] { ShowChoices(*show_file, *show_name); });
-  });
+  show->callback([show_file, show_name, &status] { status = Run([&] { ShowChoices(*show_file, *show_name); }); });
 }
 
 }  // namespace korrin::cli

@@ -59,9 +59,7 @@ class TEditableLines {
     std::vector<TRef> Inserted;
   };
 
-  std::string_view Resolve(TRef Ref) const {
-    return (Ref & kAdded) ? FAdded[Ref & ~kAdded] : FDelivered[Ref];
-  }
+  std::string_view Resolve(TRef Ref) const { return (Ref & kAdded) ? FAdded[Ref & ~kAdded] : FDelivered[Ref]; }
   std::vector<TRef> Splice(size_t First, size_t Count, const std::vector<TRef>& Refs);
   void Record(TStep Step);
   TChange Apply(std::deque<TStep>& From, std::deque<TStep>& To);

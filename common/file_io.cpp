@@ -7,11 +7,11 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <optional>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 #include "common/exception.h"
 #include "common/text.h"
@@ -52,20 +52,19 @@ void WriteAll(int fd, std::string_view data, const std::string& shown_name) {
   while (!data.empty()) {
     const ssize_t n = ::write(fd, data.data(), data.size());
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) throw Exception(Format("Cannot write file \"%s\". %s", shown_name.c_str(),
-                                       n < 0 ? SystemError().c_str() : "No space left on device"));
+    if (n <= 0)
+      throw Exception(Format("Cannot write file \"%s\". %s", shown_name.c_str(),
+                             n < 0 ? SystemError().c_str() : "No space left on device"));
     data.remove_prefix(static_cast<size_t>(n));
   }
 }
 
 // Writes and flushes a new temporary file beside `target`; returns its name. Without `mode` the
 // file gets the default permissions under the umask.
-std::string WriteTempFile(const std::string& target, std::string_view data,
-                          std::optional<mode_t> mode) {
+std::string WriteTempFile(const std::string& target, std::string_view data, std::optional<mode_t> mode) {
   static std::atomic<unsigned> counter{0};
   for (int attempt = 0;; ++attempt) {
-    const std::string temp =
-        Format("%s.%ld.%u.tmp", target.c_str(), static_cast<long>(::getpid()), counter++);
+    const std::string temp = Format("%s.%ld.%u.tmp", target.c_str(), static_cast<long>(::getpid()), counter++);
     TFileDescriptor file(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (file.Fd() < 0) {
       if (errno == EEXIST && attempt < 100) continue;
@@ -128,7 +127,7 @@ void SyncFolder(const std::string& path) {
 
 // A symbolic link stays in place: the file it points to is replaced.
 std::string ResolveTarget(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
   char* resolved = ::realpath(path.c_str(), nullptr);
   if (!resolved) return path;
@@ -141,7 +140,7 @@ std::string ResolveTarget(const std::string& path) {
 
 std::string ReadWholeFile(const std::string& FileName) {
   TFileDescriptor file(::open(FileName.c_str(), O_RDONLY | O_CLOEXEC));
-  struct stat st{};
+  struct stat st {};
   if (file.Fd() < 0 || ::fstat(file.Fd(), &st) != 0)
     throw Exception(Format("Cannot open file \"%s\". %s", FileName.c_str(), SystemError().c_str()));
   if (S_ISDIR(st.st_mode))
@@ -151,8 +150,7 @@ std::string ReadWholeFile(const std::string& FileName) {
   for (;;) {
     const ssize_t n = ::read(file.Fd(), buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0)
-      throw Exception(Format("Cannot read file \"%s\". %s", FileName.c_str(), SystemError().c_str()));
+    if (n < 0) throw Exception(Format("Cannot read file \"%s\". %s", FileName.c_str(), SystemError().c_str()));
     if (n == 0) return data;
     if (data.size() + static_cast<size_t>(n) > kMaxWholeFileSize)
       throw Exception(Format("File \"%s\" is too large (more than %s bytes)", FileName.c_str(),
@@ -163,7 +161,7 @@ std::string ReadWholeFile(const std::string& FileName) {
 
 void WriteFileReplacing(const std::string& FileName, std::string_view Data) {
   const std::string target = ResolveTarget(FileName);
-  struct stat st{};
+  struct stat st {};
   std::optional<mode_t> mode;
   if (::stat(target.c_str(), &st) == 0) {
     if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {

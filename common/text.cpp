@@ -54,9 +54,7 @@ std::optional<int32_t> TryStrToInt(std::string_view text) {
   return static_cast<int32_t>(result);
 }
 
-int32_t StrToIntDef(std::string_view text, int32_t fallback) {
-  return TryStrToInt(text).value_or(fallback);
-}
+int32_t StrToIntDef(std::string_view text, int32_t fallback) { return TryStrToInt(text).value_or(fallback); }
 
 std::string_view Trim(std::string_view text) {
   size_t b = 0, e = text.size();
@@ -96,8 +94,7 @@ std::string GroupCounts(std::string_view text) {
     const std::string_view run = text.substr(i, end - i);
     if (startsWord && endsWord && run.size() > 3 && run.size() < 19 && run[0] != '0')
       out += FormatCount(std::stoll(std::string(run)));
-    else
-      out += run;
+    else out += run;
     i = end;
   }
   return out;

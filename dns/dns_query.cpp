@@ -10,12 +10,10 @@ namespace korrin {
 
 namespace {
 
-constexpr size_t kMaxLabel = 63;   // a longer length byte would read as a compression pointer
-constexpr size_t kMaxName = 255;   // RFC 1035 limit on a name's wire form
+constexpr size_t kMaxLabel = 63;  // a longer length byte would read as a compression pointer
+constexpr size_t kMaxName = 255;  // RFC 1035 limit on a name's wire form
 
-bool IsHexDigit(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
+bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 
 // Appends the padded digits of the groups of `part` ("" gives none); false on a bad group.
 bool AppendGroups(std::string_view part, std::string& digits, int& groups) {

@@ -105,7 +105,8 @@ bool IsAnswerTo(std::span<const uint8_t> datagram, std::span<const uint8_t> quer
     if (askedName.size() != answeredName.size()) return false;
     for (size_t i = 0; i < askedName.size(); ++i)
       if (AsciiLower(askedName[i]) != AsciiLower(answeredName[i])) return false;
-    return LongAt(datagram, answered, "question runs past the end") == LongAt(query, asked, "question runs past the end");
+    return LongAt(datagram, answered, "question runs past the end") ==
+           LongAt(query, asked, "question runs past the end");
   } catch (const EDnsError&) {
     return false;
   }

@@ -117,9 +117,10 @@ void TInFlightQueries::Run(const std::vector<std::string>& domains, const TOnEnd
   };
   std::vector<TSlot> slots(std::min<size_t>(std::max(FOptions.Parallel, 1), domains.size()));
   size_t next = 0;
-  const auto interval = FOptions.Rate > 0 ? std::chrono::duration_cast<TClock::duration>(
-                                                std::chrono::duration<double>(1.0 / FOptions.Rate))
-                                          : TClock::duration::zero();
+  const auto interval =
+      FOptions.Rate > 0
+          ? std::chrono::duration_cast<TClock::duration>(std::chrono::duration<double>(1.0 / FOptions.Rate))
+          : TClock::duration::zero();
   auto nextSend = TClock::now();
   std::vector<pollfd> polled;
   std::vector<TSlot*> polledSlots;

@@ -50,7 +50,8 @@ class TReverseLookup {
   // Address i goes first to server i mod the number of servers; `servers` must not be empty.
   // Every failed query counts as unresolved, with its reason and without a message; a text
   // that is no address is unresolved without a query.
-  TReverseLookupSummary ResolveIPList(const std::vector<std::string>& addresses, const std::vector<std::string>& servers);
+  TReverseLookupSummary ResolveIPList(const std::vector<std::string>& addresses,
+                                      const std::vector<std::string>& servers);
 
   // Stops the running batch: nothing more is sent, the queries in flight are dropped, and the
   // results final so far have been reported. Safe from any thread.

@@ -115,9 +115,7 @@ std::vector<std::string> ResolvConfServers(const std::vector<std::string>& lines
 }
 
 TDnsServer SplitServerText(std::string_view text) {
-  const auto invalid = [text] {
-    return EDnsError(Format("Invalid DNS server. %.*s", int(text.size()), text.data()));
-  };
+  const auto invalid = [text] { return EDnsError(Format("Invalid DNS server. %.*s", int(text.size()), text.data())); };
   std::string_view host = text;
   std::optional<std::string_view> port;
   if (!text.empty() && text.front() == '[') {

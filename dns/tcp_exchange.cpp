@@ -32,8 +32,7 @@ class TTcpSocket {
 // False when the deadline passed first.
 bool WaitFor(int fd, short events, std::chrono::steady_clock::time_point deadline) {
   while (true) {
-    const auto left =
-        std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
     if (left <= 0) return false;
     pollfd p{fd, events, 0};
     const int ready = poll(&p, 1, static_cast<int>(left));

@@ -31,9 +31,7 @@ TUdpChannel::TUdpChannel(const TServerAddress& server) : FFamily(server.Family()
 
 TUdpChannel::~TUdpChannel() { close(FFd); }
 
-void TUdpChannel::Failure(const char* what) const {
-  throw EDnsError(Format("%s: %s", what, std::strerror(errno)));
-}
+void TUdpChannel::Failure(const char* what) const { throw EDnsError(Format("%s: %s", what, std::strerror(errno))); }
 
 void TUdpChannel::Retarget(const TServerAddress& server) {
   // An error the old server's host reported must not fail the first send to the new one.

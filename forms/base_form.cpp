@@ -5,13 +5,13 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QDropEvent>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QUrl>
 #include <algorithm>
 

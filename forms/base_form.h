@@ -38,20 +38,26 @@ class TVForm : public QWidget {
   void Warning(const QString& Message) { Box(TMessageKind::mkWarning, windowTitle(), Message); }
   void Warning(const QString& Title, const QString& Message) { Box(TMessageKind::mkWarning, Title, Message); }
   void Information(const QString& Message) { Box(TMessageKind::mkInformation, windowTitle(), Message); }
-  void Information(const QString& Title, const QString& Message) {
-    Box(TMessageKind::mkInformation, Title, Message);
-  }
+  void Information(const QString& Title, const QString& Message) { Box(TMessageKind::mkInformation, Title, Message); }
   bool Confirm(const QString& Message) { return Box(TMessageKind::mkConfirm, windowTitle(), Message); }
   bool Confirm(const QString& Title, const QString& Message) { return Box(TMessageKind::mkConfirm, Title, Message); }
   // The format forms: printf-style, the format filled with the arguments.
   template <typename... A>
-  void ErrorMessageFmt(const char* Format, A... Args) { ErrorMessage(QString::asprintf(Format, Args...)); }
+  void ErrorMessageFmt(const char* Format, A... Args) {
+    ErrorMessage(QString::asprintf(Format, Args...));
+  }
   template <typename... A>
-  void WarningFmt(const char* Format, A... Args) { Warning(QString::asprintf(Format, Args...)); }
+  void WarningFmt(const char* Format, A... Args) {
+    Warning(QString::asprintf(Format, Args...));
+  }
   template <typename... A>
-  void InformationFmt(const char* Format, A... Args) { Information(QString::asprintf(Format, Args...)); }
+  void InformationFmt(const char* Format, A... Args) {
+    Information(QString::asprintf(Format, Args...));
+  }
   template <typename... A>
-  bool ConfirmFmt(const char* Format, A... Args) { return Confirm(QString::asprintf(Format, Args...)); }
+  bool ConfirmFmt(const char* Format, A... Args) {
+    return Confirm(QString::asprintf(Format, Args...));
+  }
   // Kept above every window.
   void SysErrorMessage(const QString& Title, const QString& Message) { SysBox(TMessageKind::mkError, Title, Message); }
   void SysWarning(const QString& Title, const QString& Message) { SysBox(TMessageKind::mkWarning, Title, Message); }

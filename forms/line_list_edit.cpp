@@ -321,7 +321,8 @@ void TLineListEdit::paintEvent(QPaintEvent*) {
       const qsizetype to = i == e.Line ? e.Column : text.size();
       const int x0 = left + fm.horizontalAdvance(text.left(from));
       // A selected line break shows as a space's width.
-      const int x1 = left + fm.horizontalAdvance(text.left(to)) + (i < e.Line ? fm.horizontalAdvance(QLatin1Char(' ')) : 0);
+      const int x1 =
+          left + fm.horizontalAdvance(text.left(to)) + (i < e.Line ? fm.horizontalAdvance(QLatin1Char(' ')) : 0);
       const QRect band(x0, y, x1 - x0, height);
       painter.fillRect(band, pal.brush(hasFocus() ? QPalette::Active : QPalette::Inactive, QPalette::Highlight));
       painter.save();
@@ -380,9 +381,7 @@ void TLineListEdit::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_PageUp:
     case Qt::Key_PageDown:
     case Qt::Key_Home:
-    case Qt::Key_End:
-      SetCursor(Moved(FCursor, event->key(), mods), mods & Qt::ShiftModifier);
-      return;
+    case Qt::Key_End: SetCursor(Moved(FCursor, event->key(), mods), mods & Qt::ShiftModifier); return;
     case Qt::Key_Delete: Delete(); return;
     case Qt::Key_Backspace:
       if (FReadOnly) return;
@@ -458,7 +457,8 @@ void TLineListEdit::contextMenuEvent(QContextMenuEvent* event) {
   menu.addAction(tr("&Copy"), QKeySequence::Copy, this, &TLineListEdit::Copy)->setEnabled(HasSelection());
   menu.addAction(tr("&Paste"), QKeySequence::Paste, this, &TLineListEdit::Paste)
       ->setEnabled(editable && !QApplication::clipboard()->text().isEmpty());
-  menu.addAction(tr("Delete"), QKeySequence::Delete, this, &TLineListEdit::Delete)->setEnabled(editable && HasSelection());
+  menu.addAction(tr("Delete"), QKeySequence::Delete, this, &TLineListEdit::Delete)
+      ->setEnabled(editable && HasSelection());
   menu.addSeparator();
   menu.addAction(tr("Select All"), QKeySequence::SelectAll, this, &TLineListEdit::SelectAll);
   menu.exec(event->globalPos());

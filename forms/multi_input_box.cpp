@@ -116,9 +116,8 @@ bool TMultiInputBox::TextAllowed(const QString& Text, bool AAllowEmptyString, TA
 
 bool TMultiInputBox::TextInputBox(QWidget* AOwner, const QString& ATitle, const QString& AText, QString& Value,
                                   TEditCharCase ACharCase, bool AAllowEmptyString, TAllowOnlyOptions AAllowOnly) {
-  return TextInputBoxEx(AOwner, ATitle, AText, Value, ACharCase, [=](const QString& text) {
-    return TextAllowed(text, AAllowEmptyString, AAllowOnly);
-  });
+  return TextInputBoxEx(AOwner, ATitle, AText, Value, ACharCase,
+                        [=](const QString& text) { return TextAllowed(text, AAllowEmptyString, AAllowOnly); });
 }
 
 bool TMultiInputBox::CharInputBox(QWidget* AOwner, const QString& ATitle, const QString& AText, QChar& Value,

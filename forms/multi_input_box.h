@@ -47,10 +47,10 @@ class TMultiInputBox {
                            TEditCharCase ACharCase = TEditCharCase::ecNormal, TAllowOnlyOptions AAllowOnly = 0);
   static bool TextInputBoxEx(QWidget* AOwner, const QString& ATitle, const QString& AText, QString& Value,
                              TEditCharCase ACharCase, const TInputVerifierFunc& AInputVerifierFunc);
-  static bool NumInputBox(QWidget* AOwner, const QString& ATitle, const QString& AText, int32_t& Value,
-                          int32_t AMin, int32_t AMax);
-  static bool FloatInputBox(QWidget* AOwner, const QString& ATitle, const QString& AText, double& Value,
-                            double AMin, double AMax);
+  static bool NumInputBox(QWidget* AOwner, const QString& ATitle, const QString& AText, int32_t& Value, int32_t AMin,
+                          int32_t AMax);
+  static bool FloatInputBox(QWidget* AOwner, const QString& ATitle, const QString& AText, double& Value, double AMin,
+                            double AMax);
   // Option i is checked when bit i of AChecked is set.
   static bool OptionsSelectBox(QWidget* AOwner, const QString& ATitle, const QString& AText,
                                const std::vector<TMultiSelectOption>& AOptions, int32_t& AChecked);

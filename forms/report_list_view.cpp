@@ -216,7 +216,8 @@ void TListViewEx::InvalidateListView(int32_t AItemsCount, int32_t ACheckedCount)
   viewport()->update();
   RefreshCompanions();
   if (FCountLabel)
-    FCountLabel->setText(QString::asprintf(FCountFormat.toUtf8().constData(), AItemsCount == -1 ? ItemCount() : AItemsCount));
+    FCountLabel->setText(
+        QString::asprintf(FCountFormat.toUtf8().constData(), AItemsCount == -1 ? ItemCount() : AItemsCount));
   if (FCheckedCountLabel && ACheckedCount >= 0)
     FCheckedCountLabel->setText(QString::asprintf(FCheckedCountFormat.toUtf8().constData(), ACheckedCount));
   Invalidated();
@@ -379,17 +380,13 @@ bool TListViewEx::AcceptsDrop(const QDropEvent* event) const {
 }
 
 void TListViewEx::dragEnterEvent(QDragEnterEvent* event) {
-  if (event->source() == this && event->mimeData()->hasFormat(kDragFormat))
-    event->acceptProposedAction();
-  else
-    event->ignore();
+  if (event->source() == this && event->mimeData()->hasFormat(kDragFormat)) event->acceptProposedAction();
+  else event->ignore();
 }
 
 void TListViewEx::dragMoveEvent(QDragMoveEvent* event) {
-  if (AcceptsDrop(event))
-    event->acceptProposedAction();
-  else
-    event->ignore();
+  if (AcceptsDrop(event)) event->acceptProposedAction();
+  else event->ignore();
 }
 
 void TListViewEx::dropEvent(QDropEvent* event) {

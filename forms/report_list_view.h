@@ -22,8 +22,21 @@ class TListViewExModel;
 
 // The roles of the companion buttons and actions.
 enum class TListCompanion {
-  lcAdd, lcEdit, lcRename, lcDelete, lcCopy, lcFindReplace, lcView, lcClearCheck, lcDeleteAll,
-  lcCheckAll, lcUnCheckAll, lcCheckSelected, lcUnCheckSelected, lcMoveUp, lcMoveDown
+  lcAdd,
+  lcEdit,
+  lcRename,
+  lcDelete,
+  lcCopy,
+  lcFindReplace,
+  lcView,
+  lcClearCheck,
+  lcDeleteAll,
+  lcCheckAll,
+  lcUnCheckAll,
+  lcCheckSelected,
+  lcUnCheckSelected,
+  lcMoveUp,
+  lcMoveDown
 };
 constexpr size_t kListCompanionCount = 15;
 

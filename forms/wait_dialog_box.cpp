@@ -52,11 +52,16 @@ QPixmap OptionIcon(TWaitDialogOptions options, const QStyle* style) {
     QStyle::StandardPixmap Pixmap;
   };
   static constexpr TIcon kIcons[] = {
-      {wdoApplicationIcon, QStyle::SP_ComputerIcon},     {wdoHandIcon, QStyle::SP_MessageBoxCritical},
-      {wdoQuestionIcon, QStyle::SP_MessageBoxQuestion},  {wdoExclamationIcon, QStyle::SP_MessageBoxWarning},
-      {wdoAsteriskIcon, QStyle::SP_MessageBoxInformation}, {wdoWinlogoIcon, QStyle::SP_DesktopIcon},
-      {wdoShieldIcon, QStyle::SP_VistaShield},           {wdoWarningIcon, QStyle::SP_MessageBoxWarning},
-      {wdoErrorIcon, QStyle::SP_MessageBoxCritical},     {wdoInformationIcon, QStyle::SP_MessageBoxInformation},
+      {wdoApplicationIcon, QStyle::SP_ComputerIcon},
+      {wdoHandIcon, QStyle::SP_MessageBoxCritical},
+      {wdoQuestionIcon, QStyle::SP_MessageBoxQuestion},
+      {wdoExclamationIcon, QStyle::SP_MessageBoxWarning},
+      {wdoAsteriskIcon, QStyle::SP_MessageBoxInformation},
+      {wdoWinlogoIcon, QStyle::SP_DesktopIcon},
+      {wdoShieldIcon, QStyle::SP_VistaShield},
+      {wdoWarningIcon, QStyle::SP_MessageBoxWarning},
+      {wdoErrorIcon, QStyle::SP_MessageBoxCritical},
+      {wdoInformationIcon, QStyle::SP_MessageBoxInformation},
   };
   for (const TIcon& icon : kIcons)
     if (options & icon.Option) {
@@ -75,10 +80,8 @@ class TWaitDialog : public TBandDialog {
       : TBandDialog(AOwner, ATitle), FMethod(AMethod), FCountFormat(ACountFormat) {
     FStart.start();
     SetScreenCenter(AOptions & wdoScreenCenter);
-    if (const QPixmap icon = OptionIcon(AOptions, style()); !icon.isNull())
-      SetIcon(icon);
-    else if (AOptions & wdoWaitingIcon)
-      SetIconWidget(WaitingAnimation(this));
+    if (const QPixmap icon = OptionIcon(AOptions, style()); !icon.isNull()) SetIcon(icon);
+    else if (AOptions & wdoWaitingIcon) SetIconWidget(WaitingAnimation(this));
     QLabel* text = AddText(AText);
     if (AOptions & wdoCenterText) text->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     if (AOptions & wdoWaitingGif) {
@@ -124,10 +127,8 @@ class TWaitDialog : public TBandDialog {
   }
   // The close guard: the title-bar button, Alt+F4 and Escape wait for the method.
   void closeEvent(QCloseEvent* event) override {
-    if (FRunning)
-      event->ignore();
-    else
-      TBandDialog::closeEvent(event);
+    if (FRunning) event->ignore();
+    else TBandDialog::closeEvent(event);
   }
   void reject() override {
     if (!FRunning) TBandDialog::reject();
@@ -152,10 +153,13 @@ class TWaitDialog : public TBandDialog {
         FError = std::current_exception();
       }
     }));
-    connect(FThread.get(), &QThread::finished, this, [this] {
-      FRunning = false;
-      accept();
-    }, Qt::QueuedConnection);
+    connect(
+        FThread.get(), &QThread::finished, this,
+        [this] {
+          FRunning = false;
+          accept();
+        },
+        Qt::QueuedConnection);
     FThread->start();
   }
 

@@ -33,8 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int32_t maxColumns = data[2] % 64 + 1;
   std::string text(reinterpret_cast<const char*>(data + 4), size - 4);
 
-  korrin::TCSVParser parser(flags, options & 1, options & 2, options & 4 ? u"\u21B5" : u"", options & 8,
-                            maxColumns);
+  korrin::TCSVParser parser(flags, options & 1, options & 2, options & 4 ? u"\u21B5" : u"", options & 8, maxColumns);
   parser.SetTrimColumns(options & 16);
   parser.SetQuoteEmptyColumn(options & 32);
   if (options & 64) parser.SetQuoteChar(data[3] ? char16_t{data[3]} : u'\'');
@@ -42,7 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   try {
     korrin::TLineReader reader(new korrin::test::TBytesStream(text), korrin::TLineReader::kDefaultBufferSize, true);
     std::u16string record;
-    for (int i = 0; i < kMaxRecords && !reader.EndOfLines(); ++i) ReadBack(parser, parser.ReadParseLine(reader, record));
+    for (int i = 0; i < kMaxRecords && !reader.EndOfLines(); ++i)
+      ReadBack(parser, parser.ReadParseLine(reader, record));
     reader.GotoBegin();
     parser.Reset(true);
     for (int i = 0; i < kMaxRecords && !reader.EndOfLines(); ++i)

@@ -58,8 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool small = window <= (1 << 14);
   const int mode = flags & 3;
   engine.SetGenerateCountMode(mode == 1 || !small ? korrin::TGenerateCounts::gcTotalCount
-                              : mode == 2          ? korrin::TGenerateCounts::gcForEach
-                                                   : korrin::TGenerateCounts::gcAllCount);
+                              : mode == 2         ? korrin::TGenerateCounts::gcForEach
+                                                  : korrin::TGenerateCounts::gcAllCount);
   engine.SetGenerateCount(count);
   engine.SetRandomOrder(flags & 4);
   engine.SetUsableHostIPAddresses(flags & 8);

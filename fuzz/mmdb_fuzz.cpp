@@ -19,9 +19,9 @@
 namespace {
 
 // Addresses the test databases hold data for, and a few they do not.
-constexpr std::string_view kAddresses[] = {"1.1.1.1",     "81.2.69.160", "216.160.83.56", "0.0.0.0",
-                                           "255.255.255.255", "::1.1.1.1", "2001:218::",  "2a02:d280::1",
-                                           "::",          "ffff:ffff:ffff:ffff:ffff:ffff:ffff:ffff"};
+constexpr std::string_view kAddresses[] = {
+    "1.1.1.1",   "81.2.69.160", "216.160.83.56", "0.0.0.0", "255.255.255.255",
+    "::1.1.1.1", "2001:218::",  "2a02:d280::1",  "::",      "ffff:ffff:ffff:ffff:ffff:ffff:ffff:ffff"};
 constexpr int kMaxNetworks = 2000;
 
 void Walk(korrin::TMMDBReader& reader, bool IPv4Only) {

@@ -8,10 +8,10 @@
 #include "generator/generation_engine.h"
 #include "settings/choices_to_engine.h"
 #include "settings/hashed_string_list.h"
-#include "settings/window_choices.h"
 #include "settings/settings_file.h"
-#include "settings/stored_settings_list.h"
 #include "settings/settings_file_encoding.h"
+#include "settings/stored_settings_list.h"
+#include "settings/window_choices.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include "common/exception.h"
 #include "tests/viewer/test_streams.h"
 #include "viewer/line_reader.h"
-#include "viewer/text_stream_reader.h"
 #include "viewer/stream_decoders.h"
+#include "viewer/text_stream_reader.h"
 
 namespace {
 

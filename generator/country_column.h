@@ -28,7 +28,7 @@ class TCountryColumn {
   TMMDBIPCountryInfoEx FCountryRecord;
   TMMDBIPCountryCityInfoEx FCityRecord;
   std::unordered_map<uint32_t, std::string> FCodes;  // by data record
-  uint32_t FLastRecord = 0;  // the record of the last code returned (0: none), and its code
+  uint32_t FLastRecord = 0;                          // the record of the last code returned (0: none), and its code
   const std::string* FLastCode = nullptr;
   const std::string FNone;
 };

@@ -6,8 +6,8 @@
 namespace korrin {
 
 void TExcludeList::Add(std::string_view entry) {
-  const bool spanLike = entry.find_first_of("/-") != std::string_view::npos &&
-                        entry.find_first_of("*?[") == std::string_view::npos;
+  const bool spanLike =
+      entry.find_first_of("/-") != std::string_view::npos && entry.find_first_of("*?[") == std::string_view::npos;
   if (!spanLike) {
     FMasks.emplace_back(entry);
     return;

@@ -58,7 +58,8 @@ class TGenerationRun {
       p.SetProcessed(0);
     });
     if (FEngine.GenerateNames() && FEngine.CounterDigits() > kMaxCounterDigits)
-      throw Exception(Format("Too many digits (%d)\r\nMax. digit count: %d", FEngine.CounterDigits(), kMaxCounterDigits));
+      throw Exception(
+          Format("Too many digits (%d)\r\nMax. digit count: %d", FEngine.CounterDigits(), kMaxCounterDigits));
     Prepare();
     CheckSizes();
     if (FEngine.AddPortNumbers()) FPorts = ReadPortList(FEngine.PortNumbers());
@@ -187,7 +188,8 @@ class TGenerationRun {
     if (FEngine.ResolveIPCountry()) {
       if (FEngine.MMDBFilePath().empty()) throw Exception("Invalid arguments");
       std::error_code ec;
-      if (!std::filesystem::exists(FEngine.MMDBFilePath(), ec) || std::filesystem::is_directory(FEngine.MMDBFilePath(), ec))
+      if (!std::filesystem::exists(FEngine.MMDBFilePath(), ec) ||
+          std::filesystem::is_directory(FEngine.MMDBFilePath(), ec))
         throw Exception("MMDB File not found");
     }
     TTextLines& ipList = FEngine.IPList();
@@ -393,7 +395,8 @@ class TGenerationRun {
   }
 
   void PutNamesInFront() {
-    TNameTemplate names(FEngine.NameTemplate(), FEngine.CounterSymbol(), FEngine.FirstCounter(), FEngine.CounterStep(), FEngine.CounterDigits());
+    TNameTemplate names(FEngine.NameTemplate(), FEngine.CounterSymbol(), FEngine.FirstCounter(), FEngine.CounterStep(),
+                        FEngine.CounterDigits());
     const std::string delimiter = Delimiter();
     TTextLines named;
     named.reserve(FLines.size(), FLines.Text().size() * 2);

@@ -63,7 +63,9 @@ void TIntList::AddRange(int32_t lowValue, int32_t highValue) {
 
 void TIntList::AddFromString(std::string_view s) {
   size_t i = 0;
-  auto skipBlanks = [&] { while (i < s.size() && s[i] == ' ') ++i; };
+  auto skipBlanks = [&] {
+    while (i < s.size() && s[i] == ' ') ++i;
+  };
   // A number starts with 1..9; values beyond 32 bits end the reading like any bad text.
   auto readNumber = [&](int32_t& out) {
     if (i >= s.size() || s[i] < '1' || s[i] > '9') return false;

@@ -4,8 +4,8 @@
 
 namespace korrin {
 
-TNameTemplate::TNameTemplate(std::string nameTemplate, std::string counterSymbol, int32_t firstCounter,
-                             int32_t step, int32_t minDigits)
+TNameTemplate::TNameTemplate(std::string nameTemplate, std::string counterSymbol, int32_t firstCounter, int32_t step,
+                             int32_t minDigits)
     : FTemplate(std::move(nameTemplate)),
       FCounterSymbol(std::move(counterSymbol)),
       FCounter(firstCounter),
@@ -20,8 +20,10 @@ std::string TNameTemplate::Next(const TIPAddr& address, const std::string& range
   std::string t = FTemplate;
   if (FUsesCounter) {
     std::string digits = std::to_string(FCounter);
-    if (static_cast<int64_t>(digits.size()) < FMinDigits) digits.insert(0, static_cast<size_t>(FMinDigits) - digits.size(), '0');
-    FCounter = static_cast<int32_t>(static_cast<uint32_t>(FCounter) + static_cast<uint32_t>(FStep));  // wraps like the 32-bit counter
+    if (static_cast<int64_t>(digits.size()) < FMinDigits)
+      digits.insert(0, static_cast<size_t>(FMinDigits) - digits.size(), '0');
+    FCounter = static_cast<int32_t>(static_cast<uint32_t>(FCounter) +
+                                    static_cast<uint32_t>(FStep));  // wraps like the 32-bit counter
     t = ReplaceAll(t, FCounterSymbol, digits);
   }
   for (int n = 1; n <= 8; ++n)

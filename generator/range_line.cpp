@@ -33,7 +33,8 @@ std::optional<TRangeLine> ReadRangeLine(std::string_view line, std::string& prob
   std::string_view prefixText, suffixText;
   if (slash1 != std::string_view::npos) {
     const size_t slash2 = range.find('/', slash1 + 1);
-    prefixText = range.substr(slash1 + 1, slash2 == std::string_view::npos ? std::string_view::npos : slash2 - slash1 - 1);
+    prefixText =
+        range.substr(slash1 + 1, slash2 == std::string_view::npos ? std::string_view::npos : slash2 - slash1 - 1);
     if (slash2 != std::string_view::npos) suffixText = range.substr(slash2 + 1);
   }
   if (!TryReadIPAddr(address, r.Base, problem)) return std::nullopt;

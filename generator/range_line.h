@@ -12,8 +12,8 @@ namespace korrin {
 struct TRangeLine {
   std::string Name;  // the text before "=", untrimmed; the whole trimmed line when there is none
   TIPAddr Base;
-  int Prefix = 0;       // p: the top p bits are the fixed network
-  int SuffixStart = 0;  // s: the lowest W - s bits are a fixed suffix; bits between vary
+  int Prefix = 0;               // p: the top p bits are the fixed network
+  int SuffixStart = 0;          // s: the lowest W - s bits are a fixed suffix; bits between vary
   std::optional<TIPAddr> Last;  // set for "a-b" ranges: every address from Base to Last
 };
 

@@ -67,9 +67,7 @@ int TWideCount::IndexBits() const {
   return 64 - __builtin_clzll(static_cast<uint64_t>(last.FLow));
 }
 
-TUInt128 TWideCount::BitsFrom(int bit) const {
-  return (FLow >> bit) | (TUInt128{FHigh} << (128 - bit));
-}
+TUInt128 TWideCount::BitsFrom(int bit) const { return (FLow >> bit) | (TUInt128{FHigh} << (128 - bit)); }
 
 TWideCount TWideCount::Join(TUInt128 hi, int bit, TUInt128 lo) {
   TWideCount c;

@@ -14,7 +14,7 @@ class TWideCount {
  public:
   constexpr TWideCount() = default;
   constexpr TWideCount(TUInt128 low) : FLow(low) {}  // NOLINT: every 128-bit value is a count
-  static TWideCount PowerOfTwo(int bit);              // 0 <= bit < 192
+  static TWideCount PowerOfTwo(int bit);             // 0 <= bit < 192
 
   TWideCount& operator+=(const TWideCount& o);
   friend TWideCount operator+(TWideCount a, const TWideCount& b) { return a += b; }

@@ -19,8 +19,8 @@ class TWildcardMask {
   struct Token {
     explicit Token(Kind k, char lit = 0) : kind(k), literal(lit) {}
     Kind kind;
-    char literal;           // lower case
-    std::bitset<256> set;   // lower-case members, already negated for "[!...]"
+    char literal;          // lower case
+    std::bitset<256> set;  // lower-case members, already negated for "[!...]"
   };
   bool TokenMatches(const Token& t, char c) const;
 

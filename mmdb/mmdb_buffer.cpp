@@ -7,7 +7,8 @@
 namespace korrin {
 
 void TMMDBBuffer::RaiseReadPastEnd() {
-  throw EMMDBError(TMMDBErrorKind::BadData, "The MaxMind DB file's data section contains bad data: read past the end of the database.");
+  throw EMMDBError(TMMDBErrorKind::BadData,
+                   "The MaxMind DB file's data section contains bad data: read past the end of the database.");
 }
 
 double TMMDBBuffer::ReadDouble(int64_t offset) const { return std::bit_cast<double>(ReadULong(offset, 8)); }

@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "mmdb/mmdb_error.h"
 #include "common/text.h"
+#include "mmdb/mmdb_error.h"
 
 namespace korrin {
 
@@ -11,7 +11,9 @@ namespace {
 
 constexpr const char* kBadData = "The MaxMind DB file's data section contains bad data: ";
 
-[[noreturn]] void RaiseBadData(const char* what) { throw EMMDBError(TMMDBErrorKind::BadData, std::string(kBadData) + what); }
+[[noreturn]] void RaiseBadData(const char* what) {
+  throw EMMDBError(TMMDBErrorKind::BadData, std::string(kBadData) + what);
+}
 
 std::string KindName(TMMDBKind kind, void* field) {
   switch (kind) {
@@ -53,8 +55,8 @@ TMMDBDecoder::TMMDBDecoder(const TMMDBBuffer& database, int64_t pointerBase)
 
 void TMMDBDecoder::CheckValueType(std::string_view decoded, std::string_view expected) {
   if (decoded != expected)
-    throw EMMDBError(TMMDBErrorKind::BadData, Format("Could not convert '%.*s' to '%.*s'.", int(decoded.size()), decoded.data(),
-                           int(expected.size()), expected.data()));
+    throw EMMDBError(TMMDBErrorKind::BadData, Format("Could not convert '%.*s' to '%.*s'.", int(decoded.size()),
+                                                     decoded.data(), int(expected.size()), expected.data()));
 }
 
 void TMMDBDecoder::CheckCount(int64_t count, int64_t minBytes, int64_t offset) const {
@@ -74,7 +76,10 @@ void TMMDBDecoder::ReadLongControl(TMMDBControl& c) const {
   if (c.Type == 0) {
     c.Type = _database.ReadOne(c.Offset) + 7;
     if (c.Type < 8)
-      throw EMMDBError(TMMDBErrorKind::BadData, Format("Something went horribly wrong in the decoder. An extended type resolved to a type number < 8 (%d)", c.Type));
+      throw EMMDBError(
+          TMMDBErrorKind::BadData,
+          Format("Something went horribly wrong in the decoder. An extended type resolved to a type number < 8 (%d)",
+                 c.Type));
     ++c.Offset;
   }
   if (c.Size >= 29) {
@@ -155,8 +160,7 @@ void TMMDBDecoder::DecodeScalar(TMMDBKind kind, void* field, const TMMDBControl&
       Expect(TMMDBKind::UInt64, kind, field);
       *static_cast<uint64_t*>(field) = _database.ReadULong(c.Offset, c.Size);
       return;
-    case mtUint128:
-      throw EMMDBError(TMMDBErrorKind::BadData, "Unsupported method: DecodeBigInteger");
+    case mtUint128: throw EMMDBError(TMMDBErrorKind::BadData, "Unsupported method: DecodeBigInteger");
     case mtBoolean:
       Expect(TMMDBKind::Boolean, kind, field);
       if (c.Size > 1) RaiseBadData("invalid size of boolean.");
@@ -167,8 +171,7 @@ void TMMDBDecoder::DecodeScalar(TMMDBKind kind, void* field, const TMMDBControl&
       if (c.Size != 4) RaiseBadData("invalid size of float.");
       *static_cast<float*>(field) = _database.ReadFloat(c.Offset);
       return;
-    default:
-      throw EMMDBError(TMMDBErrorKind::BadData, Format("Unable to handle type:%d", c.Type));
+    default: throw EMMDBError(TMMDBErrorKind::BadData, Format("Unable to handle type:%d", c.Type));
   }
 }
 
@@ -222,7 +225,8 @@ int64_t TMMDBDecoder::DecodeRecordMap(TMMDBRecord& record, const TMMDBControl& c
 void TMMDBDecoder::DecodeArray(TMMDBKind kind, void* field, const TMMDBControl& c, int64_t& end, int depth,
                                TBudget& budget) const {
   CheckDepth(depth);
-  if (kind != TMMDBKind::StringList && kind != TMMDBKind::RecordList) throw EMMDBError(TMMDBErrorKind::BadData, "Invalid class typecast");
+  if (kind != TMMDBKind::StringList && kind != TMMDBKind::RecordList)
+    throw EMMDBError(TMMDBErrorKind::BadData, "Invalid class typecast");
   CheckCount(c.Size, 1, c.Offset);
   end = c.Offset;
   if (kind == TMMDBKind::StringList) {
@@ -246,7 +250,8 @@ int64_t TMMDBDecoder::ReadMapKey(int64_t offset, std::string_view& key, TBudget&
   budget.Spend(0, 1);
   int64_t after;
   const TMMDBControl c = ResolveControl(offset, after);
-  if (c.Type != mtUtf8String) throw EMMDBError(TMMDBErrorKind::BadData, Format("Database contains a non-string as map key: %d", c.Type));
+  if (c.Type != mtUtf8String)
+    throw EMMDBError(TMMDBErrorKind::BadData, Format("Database contains a non-string as map key: %d", c.Type));
   key = _database.View(c.Offset, c.Size);
   return after >= 0 ? after : c.Offset + c.Size;
 }
@@ -281,8 +286,7 @@ int64_t TMMDBDecoder::SkipValues(int64_t count, int64_t offset, int depth, TBudg
         CheckCount(c.Size, 1, offset);
         inner = c.Size;
         break;
-      case mtBoolean:
-        break;
+      case mtBoolean: break;
       default:
         if (!_database.Contains(offset, c.Size)) RaiseBadData("read past the end of the database.");
         offset += c.Size;

@@ -5,7 +5,8 @@
 
 namespace korrin {
 
-TMMDBDictionary::TMMDBDictionary(std::initializer_list<value_type> entries) : FEntries(entries), FCount(entries.size()) {}
+TMMDBDictionary::TMMDBDictionary(std::initializer_list<value_type> entries)
+    : FEntries(entries), FCount(entries.size()) {}
 
 TMMDBDictionary::const_iterator TMMDBDictionary::find(std::string_view key) const {
   return std::find_if(begin(), end(), [&](const value_type& e) { return e.first == key; });
@@ -40,8 +41,7 @@ bool TMMDBDictionary::Add(std::string_view key, std::string_view value) {
 }
 
 bool operator==(const TMMDBDictionary& a, const TMMDBDictionary& b) {
-  return a.size() == b.size() &&
-         std::all_of(a.begin(), a.end(), [&](const auto& e) {
+  return a.size() == b.size() && std::all_of(a.begin(), a.end(), [&](const auto& e) {
            const auto it = b.find(e.first);
            return it != b.end() && it->second == e.second;
          });

@@ -1,7 +1,7 @@
 #include "mmdb/mmdb_enumerator.h"
 
-#include "mmdb/mmdb_error.h"
 #include "common/text.h"
+#include "mmdb/mmdb_error.h"
 
 namespace korrin {
 
@@ -49,7 +49,8 @@ bool TMMDBEnumeratorBase::NextNetwork() {
     const uint32_t child = _reader.ReadNodeRecord(step.Node, side);
     if (child < nodeCount) {
       if (emptyNodes[child]) continue;
-      if ((bit + 1) / 8 >= byteCount) throw EMMDBError(TMMDBErrorKind::CorruptSearchTree, Format("Invalid search tree, bad bit %d", bit + 1));
+      if ((bit + 1) / 8 >= byteCount)
+        throw EMMDBError(TMMDBErrorKind::CorruptSearchTree, Format("Invalid search tree, bad bit %d", bit + 1));
       path.push_back({child, 0, false});
     } else if (child > nodeCount) {
       step.HasData = true;

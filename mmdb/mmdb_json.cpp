@@ -3,15 +3,16 @@
 #include <charconv>
 #include <cmath>
 
-#include "mmdb/mmdb_error.h"
 #include "common/text.h"
+#include "mmdb/mmdb_error.h"
 
 namespace korrin {
 
 namespace {
 
 [[noreturn]] void RaiseBadData(const char* what) {
-  throw EMMDBError(TMMDBErrorKind::BadData, std::string("The MaxMind DB file's data section contains bad data: ") + what);
+  throw EMMDBError(TMMDBErrorKind::BadData,
+                   std::string("The MaxMind DB file's data section contains bad data: ") + what);
 }
 
 class TJsonWriter {
@@ -60,9 +61,7 @@ class TJsonWriter {
       }
       case mtUint16:
       case mtUint32:
-      case mtUint64:
-        FOut += std::to_string(FDatabase.ReadULong(c.Offset, c.Size));
-        return c.Offset + c.Size;
+      case mtUint64: FOut += std::to_string(FDatabase.ReadULong(c.Offset, c.Size)); return c.Offset + c.Size;
       case mtInt32:
         // Fewer than four bytes are not sign-extended, as in the record decode.
         FOut += std::to_string(FDatabase.ReadInteger(0, c.Offset, c.Size));
@@ -94,7 +93,8 @@ class TJsonWriter {
       if (isMap) {
         const size_t keyStart = FOut.size();
         offset = Value(offset, depth + 1);
-        if (FOut[keyStart] != '"') throw EMMDBError(TMMDBErrorKind::BadData, "Database contains a non-string as map key");
+        if (FOut[keyStart] != '"')
+          throw EMMDBError(TMMDBErrorKind::BadData, "Database contains a non-string as map key");
         FOut += ':';
       }
       offset = Value(offset, depth + 1);

@@ -8,8 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "mmdb/mmdb_error.h"
 #include "common/text.h"
+#include "mmdb/mmdb_error.h"
 
 namespace korrin {
 

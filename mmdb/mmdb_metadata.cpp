@@ -10,18 +10,19 @@
 namespace korrin {
 
 const TMMDBKeyTable& TMMDBMetadata::KeyTable() {
-  static const TMMDBKeyTable table{"TMMDBMetadata",
-                                   {
-                                       MMDBKey<&TMMDBMetadata::FBinaryFormatMajorVersion>("binary_format_major_version"),
-                                       MMDBKey<&TMMDBMetadata::FBinaryFormatMinorVersion>("binary_format_minor_version"),
-                                       MMDBKey<&TMMDBMetadata::FBuildEpoch>("build_epoch"),
-                                       MMDBKey<&TMMDBMetadata::FDatabaseType>("database_type"),
-                                       MMDBKey<&TMMDBMetadata::FDescription>("description"),
-                                       MMDBKey<&TMMDBMetadata::FIPVersion>("ip_version"),
-                                       MMDBKey<&TMMDBMetadata::FLanguages>("languages"),
-                                       MMDBKey<&TMMDBMetadata::FNodeCount>("node_count"),
-                                       MMDBKey<&TMMDBMetadata::FRecordSize>("record_size"),
-                                   }};
+  static const TMMDBKeyTable table{
+      "TMMDBMetadata",
+      {
+          MMDBKey<&TMMDBMetadata::FBinaryFormatMajorVersion>("binary_format_major_version"),
+          MMDBKey<&TMMDBMetadata::FBinaryFormatMinorVersion>("binary_format_minor_version"),
+          MMDBKey<&TMMDBMetadata::FBuildEpoch>("build_epoch"),
+          MMDBKey<&TMMDBMetadata::FDatabaseType>("database_type"),
+          MMDBKey<&TMMDBMetadata::FDescription>("description"),
+          MMDBKey<&TMMDBMetadata::FIPVersion>("ip_version"),
+          MMDBKey<&TMMDBMetadata::FLanguages>("languages"),
+          MMDBKey<&TMMDBMetadata::FNodeCount>("node_count"),
+          MMDBKey<&TMMDBMetadata::FRecordSize>("record_size"),
+      }};
   return table;
 }
 

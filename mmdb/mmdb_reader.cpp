@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "mmdb/mmdb_error.h"
 #include "common/text.h"
 #include "mmdb/mmdb_array_buffer.h"
+#include "mmdb/mmdb_error.h"
 #include "mmdb/mmdb_json.h"
 #include "mmdb/mmdb_mapped_buffer.h"
 
@@ -20,7 +20,9 @@ constexpr int64_t kDataSectionSeparator = 16;
 constexpr int64_t kMetadataMaxSize = 128 * 1024;
 constexpr const char* kCorruptTree = "The MaxMind Db file's search tree is corrupt: ";
 
-[[noreturn]] void RaiseCorruptTree(const char* what) { throw EMMDBError(TMMDBErrorKind::CorruptSearchTree, std::string(kCorruptTree) + what); }
+[[noreturn]] void RaiseCorruptTree(const char* what) {
+  throw EMMDBError(TMMDBErrorKind::CorruptSearchTree, std::string(kCorruptTree) + what);
+}
 
 // The metadata is decoded before the data-section decoder can be built, so this runs first.
 TMMDBMetadata DecodeMetadata(const TMMDBBuffer& database, int64_t metadataStart) {
@@ -34,10 +36,13 @@ int64_t LocateMetadata(const TMMDBBuffer& database, const std::string& fileName)
   const std::string_view bytes = database.View(0, database.Length());
   const int64_t first = std::max<int64_t>(0, database.Length() - kMetadataMaxSize);
   for (int64_t pos = database.Length() - kMarkerLength; pos >= first; --pos)
-    if (bytes[static_cast<size_t>(pos)] == '\xAB' && std::memcmp(bytes.data() + pos, kMetadataMarker, kMarkerLength) == 0)
+    if (bytes[static_cast<size_t>(pos)] == '\xAB' &&
+        std::memcmp(bytes.data() + pos, kMetadataMarker, kMarkerLength) == 0)
       return pos + kMarkerLength;
-  throw EMMDBError(TMMDBErrorKind::NotADatabase, Format("Could not find a MaxMind Db metadata marker in this file (%s). Is this a valid MaxMind Db file?",
-                         fileName.c_str()));
+  throw EMMDBError(
+      TMMDBErrorKind::NotADatabase,
+      Format("Could not find a MaxMind Db metadata marker in this file (%s). Is this a valid MaxMind Db file?",
+             fileName.c_str()));
 }
 
 // Record `index` (0 left, 1 right) of the node whose bytes start at `b`; picked without a
@@ -136,7 +141,8 @@ uint32_t TMMDBReader::FindAddressNode(const TMMDBIPAddress& address, int& prefix
 }
 
 int64_t TMMDBReader::RecordOffset(uint32_t record) const {
-  if (record < FNodeCount + kDataSectionSeparator) RaiseCorruptTree("contains pointer into the data section separator.");
+  if (record < FNodeCount + kDataSectionSeparator)
+    RaiseCorruptTree("contains pointer into the data section separator.");
   const int64_t offset = (int64_t{record} - FNodeCount) + FSearchTreeSize;
   if (offset >= _database->Length()) RaiseCorruptTree("contains pointer larger than the database.");
   return offset;

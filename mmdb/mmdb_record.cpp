@@ -8,7 +8,8 @@ namespace {
 
 bool SameTextAscii(std::string_view a, std::string_view b) {
   auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 }  // namespace
@@ -16,7 +17,8 @@ bool SameTextAscii(std::string_view a, std::string_view b) {
 TMMDBKeyTable::TMMDBKeyTable(std::string_view className, std::initializer_list<TMMDBKey> keys)
     : FClassName(className), FKeys(keys) {}
 
-TMMDBKeyTable::TMMDBKeyTable(const TMMDBKeyTable& base, std::string_view className, std::initializer_list<TMMDBKey> keys)
+TMMDBKeyTable::TMMDBKeyTable(const TMMDBKeyTable& base, std::string_view className,
+                             std::initializer_list<TMMDBKey> keys)
     : FClassName(className), FKeys(base.FKeys) {
   FKeys.insert(FKeys.end(), keys.begin(), keys.end());
 }

@@ -10,15 +10,15 @@
 #include <cstdlib>
 
 #include "common/exception.h"
-#include "common/text.h"
 #include "common/file_io.h"
+#include "common/text.h"
 
 namespace korrin {
 
 namespace {
 
 bool IsFolder(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
@@ -54,7 +54,7 @@ void SeedFolder(const std::string& from, const std::string& to, std::string_view
     bool matches = false;
     for (const auto& mask : masks) matches = matches || ::fnmatch(mask.c_str(), name.c_str(), 0) == 0;
     const std::string source = from + "/" + name;
-    struct stat st{};
+    struct stat st {};
     if (!matches || ::stat(source.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
     try {
       WriteFileIfAbsent(to + "/" + name, ReadWholeFile(source));
@@ -89,8 +89,7 @@ std::optional<std::string> UserConfigFolder() {
 
 }  // namespace
 
-TAppSettingsLocation::TAppSettingsLocation(const std::vector<std::string>& Args,
-                                           std::string ApplicationFolder,
+TAppSettingsLocation::TAppSettingsLocation(const std::vector<std::string>& Args, std::string ApplicationFolder,
                                            std::optional<std::string> UserConfigFolder)
     : FApplicationFolder(std::move(ApplicationFolder)), FUserConfigFolder(std::move(UserConfigFolder)) {
   // An empty value is taken as no value: it would put the file at "/" or name a folder.
@@ -137,8 +136,7 @@ std::string TAppSettingsLocation::GetAppSettingsFolder(std::string_view AppFolde
   return folder;
 }
 
-std::string TAppSettingsLocation::GetAppSettingsFileName(std::string_view FileName,
-                                                         std::string_view Folder) const {
+std::string TAppSettingsLocation::GetAppSettingsFileName(std::string_view FileName, std::string_view Folder) const {
   const std::string name = FConfigFile ? *FConfigFile : std::string(FileName);
   if (name.starts_with('/')) return name;
   return std::string(Folder) + "/" + name;

@@ -34,9 +34,7 @@ bool CopySettingsToUtils(const TKorrinSettings& s, TKorrinUtils& utils) {
       utils.SetGenerateCountMode(TGenerateCounts::gcForEach);
       utils.SetGenerateCount(IntegerOfBox(s.EachCount));
       break;
-    default:
-      utils.SetGenerateCountMode(TGenerateCounts::gcAllCount);
-      utils.SetGenerateCount(0);
+    default: utils.SetGenerateCountMode(TGenerateCounts::gcAllCount); utils.SetGenerateCount(0);
   }
   utils.SetGenerateNames(s.GenerateNames);
   if (s.GenerateNames) {

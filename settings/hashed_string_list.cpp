@@ -5,8 +5,8 @@
 #include <optional>
 
 #include "common/exception.h"
-#include "common/text.h"
 #include "common/file_io.h"
+#include "common/text.h"
 #include "settings/settings_file_encoding.h"
 
 namespace korrin {
@@ -53,8 +53,7 @@ bool ReplaceEntry(TVStringHash& hash, const std::optional<std::string>& old_key,
 }  // namespace
 
 TVHashedStringList::TVHashedStringList(int32_t BucketsSize)
-    : FBucketsSize(BucketsSize),
-      FHashClass([](int32_t Size) { return std::make_unique<TVStringHash>(Size); }) {}
+    : FBucketsSize(BucketsSize), FHashClass([](int32_t Size) { return std::make_unique<TVStringHash>(Size); }) {}
 
 void TVHashedStringList::CheckIndex(int32_t Index) const {
   if (Index < 0 || Index >= Count()) throw Exception(Format("List index out of bounds (%d)", Index));
@@ -65,9 +64,7 @@ const std::string& TVHashedStringList::Get(int32_t Index) const {
   return FLines[Index];
 }
 
-std::string TVHashedStringList::Names(int32_t Index) const {
-  return std::string(NameOfLine(Get(Index)).value_or(""));
-}
+std::string TVHashedStringList::Names(int32_t Index) const { return std::string(NameOfLine(Get(Index)).value_or("")); }
 
 std::string TVHashedStringList::NormalisedKey(std::string_view S) const {
   return FCaseSensitive ? std::string(S) : UpperCase(S);
@@ -167,13 +164,9 @@ void TVHashedStringList::SetText(std::string_view Text) {
   Changed(false, false);
 }
 
-void TVHashedStringList::LoadFromFile(const std::string& FileName) {
-  SetText(DecodeTextFile(ReadWholeFile(FileName)));
-}
+void TVHashedStringList::LoadFromFile(const std::string& FileName) { SetText(DecodeTextFile(ReadWholeFile(FileName))); }
 
-void TVHashedStringList::SaveToFile(const std::string& FileName) const {
-  WriteFileReplacing(FileName, Text());
-}
+void TVHashedStringList::SaveToFile(const std::string& FileName) const { WriteFileReplacing(FileName, Text()); }
 
 void TVHashedStringList::UpdateValueHash() const {
   if (FValueHashValid) return;

@@ -26,8 +26,8 @@ std::string NumberedKey(std::string_view Stem, int32_t Number, std::string_view 
   return key;
 }
 
-std::vector<int32_t> PresentNumberedKeys(const TVHashedStringList& List, std::string_view Stem,
-                                         std::string_view Suffix, int32_t Count) {
+std::vector<int32_t> PresentNumberedKeys(const TVHashedStringList& List, std::string_view Stem, std::string_view Suffix,
+                                         int32_t Count) {
   std::vector<int32_t> numbers;
   if (Count <= List.Count()) {
     for (int32_t i = 1; i <= Count; ++i)
@@ -39,11 +39,9 @@ std::vector<int32_t> PresentNumberedKeys(const TVHashedStringList& List, std::st
   const std::string stem = List.NormalisedKey(Stem), suffix = List.NormalisedKey(Suffix);
   for (int32_t k = 0; k < List.Count(); ++k) {
     const std::string name = List.NormalisedKey(List.Names(k));
-    if (name.size() <= stem.size() + suffix.size() || !name.starts_with(stem) ||
-        !name.ends_with(suffix))
-      continue;
-    const auto number = CanonicalNumber(
-        std::string_view(name).substr(stem.size(), name.size() - stem.size() - suffix.size()));
+    if (name.size() <= stem.size() + suffix.size() || !name.starts_with(stem) || !name.ends_with(suffix)) continue;
+    const auto number =
+        CanonicalNumber(std::string_view(name).substr(stem.size(), name.size() - stem.size() - suffix.size()));
     if (number && *number <= Count) numbers.push_back(*number);
   }
   std::sort(numbers.begin(), numbers.end());
@@ -51,8 +49,7 @@ std::vector<int32_t> PresentNumberedKeys(const TVHashedStringList& List, std::st
   return numbers;
 }
 
-std::vector<std::pair<int32_t, int32_t>> PresentNumberedKeyPairs(const TVHashedStringList& List,
-                                                                 std::string_view Stem,
+std::vector<std::pair<int32_t, int32_t>> PresentNumberedKeyPairs(const TVHashedStringList& List, std::string_view Stem,
                                                                  std::string_view Infix) {
   const std::string stem = List.NormalisedKey(Stem), infix = List.NormalisedKey(Infix);
   std::vector<std::pair<int32_t, int32_t>> pairs;

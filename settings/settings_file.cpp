@@ -12,7 +12,7 @@
 namespace korrin {
 
 bool LoadSettings(const std::string& FileName, TKorrinSettings& Settings, TStoredSettingsList& Stored) {
-  struct stat st{};
+  struct stat st {};
   // Only a missing file is the first run; any other failure is reported by the read.
   if (::stat(FileName.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR)) return false;
   TVHashedStringList list(256);
@@ -22,24 +22,21 @@ bool LoadSettings(const std::string& FileName, TKorrinSettings& Settings, TStore
   return true;
 }
 
-void SaveSettings(const std::string& FileName, const TKorrinSettings& Settings,
-                  const TStoredSettingsList& Stored) {
+void SaveSettings(const std::string& FileName, const TKorrinSettings& Settings, const TStoredSettingsList& Stored) {
   TVHashedStringList list(256);
   SaveSettingsToList(Settings, list);
   Stored.SaveToList(list, kStoredSettingsName, kSettingName);
   list.SaveToFile(FileName);
 }
 
-bool LoadStoredSettings(const TStoredSettingsList& Stored, std::string_view Name,
-                        TKorrinSettings& Settings) {
+bool LoadStoredSettings(const TStoredSettingsList& Stored, std::string_view Name, TKorrinSettings& Settings) {
   const TStoredSettings* set = Stored.GetSettingsByName(Name);
   if (!set) return false;
   LoadSettingsFromList(set->Settings(), Settings);
   return true;
 }
 
-void LoadExistingSettings(const std::string& FileName, TKorrinSettings& Settings,
-                          TStoredSettingsList& Stored) {
+void LoadExistingSettings(const std::string& FileName, TKorrinSettings& Settings, TStoredSettingsList& Stored) {
   if (!LoadSettings(FileName, Settings, Stored))
     throw Exception(Format("Cannot open file \"%s\". %s", FileName.c_str(), std::strerror(ENOENT)));
 }

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "settings/window_choices.h"
 #include "settings/stored_settings_list.h"
+#include "settings/window_choices.h"
 
 namespace korrin {
 
@@ -16,16 +16,13 @@ constexpr std::string_view kSettingName = "Setting";
 bool LoadSettings(const std::string& FileName, TKorrinSettings& Settings, TStoredSettingsList& Stored);
 
 // As LoadSettings, but a missing file is an error too: for files that the user names.
-void LoadExistingSettings(const std::string& FileName, TKorrinSettings& Settings,
-                          TStoredSettingsList& Stored);
+void LoadExistingSettings(const std::string& FileName, TKorrinSettings& Settings, TStoredSettingsList& Stored);
 
 // Rebuilds the file from nothing; it is replaced whole or, on failure, left as it was.
-void SaveSettings(const std::string& FileName, const TKorrinSettings& Settings,
-                  const TStoredSettingsList& Stored);
+void SaveSettings(const std::string& FileName, const TKorrinSettings& Settings, const TStoredSettingsList& Stored);
 
 // The choices kept in stored set `Name` applied over `Settings`; false when there is no such set.
-bool LoadStoredSettings(const TStoredSettingsList& Stored, std::string_view Name,
-                        TKorrinSettings& Settings);
+bool LoadStoredSettings(const TStoredSettingsList& Stored, std::string_view Name, TKorrinSettings& Settings);
 
 // The choices a settings file holds, from defaults; with `StoredName`, then that stored set applied
 // over them, as loading the set right after start-up would. Raises when the file cannot be read

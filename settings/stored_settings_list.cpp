@@ -76,13 +76,11 @@ void TStoredSettingsList::SaveToList(TVHashedStringList& lst, std::string_view A
     lst.SetValues(NumberedKey(S, i, ".Name"), FItems[i - 1]->Name());
     lst.SetValues(NumberedKey(S, i, ".Count"), std::to_string(lines.Count()));
     const std::string prefix = NumberedKey(S, i, T);
-    for (int32_t j = 1; j <= lines.Count(); ++j)
-      lst.SetValues(NumberedKey(prefix, j), lines.Get(j - 1));
+    for (int32_t j = 1; j <= lines.Count(); ++j) lst.SetValues(NumberedKey(prefix, j), lines.Get(j - 1));
   }
 }
 
-void TStoredSettingsList::LoadFromList(const TVHashedStringList& lst,
-                                       std::string_view AStoredSettingsName,
+void TStoredSettingsList::LoadFromList(const TVHashedStringList& lst, std::string_view AStoredSettingsName,
                                        std::string_view ASettingName) {
   const std::string S(AStoredSettingsName);
   std::string T = ".";
@@ -107,4 +105,3 @@ void TStoredSettingsList::LoadFromList(const TVHashedStringList& lst,
 }
 
 }  // namespace korrin
-

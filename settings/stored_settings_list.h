@@ -27,11 +27,9 @@ class TStoredSettingsList {
   void Clear() { FItems.clear(); }
 
   // Keys: S + "N" (also 0), then per set i from 1: S i ".Name", S i ".Count", S i "." T j.
-  void SaveToList(TVHashedStringList& lst, std::string_view AStoredSettingsName,
-                  std::string_view ASettingName) const;
+  void SaveToList(TVHashedStringList& lst, std::string_view AStoredSettingsName, std::string_view ASettingName) const;
   // A set whose name is already present (any letter case) has its lines replaced by the later one.
-  void LoadFromList(const TVHashedStringList& lst, std::string_view AStoredSettingsName,
-                    std::string_view ASettingName);
+  void LoadFromList(const TVHashedStringList& lst, std::string_view AStoredSettingsName, std::string_view ASettingName);
 
  private:
   void CheckIndex(int32_t Index) const;

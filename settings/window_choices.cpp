@@ -7,13 +7,9 @@ namespace korrin {
 
 namespace {
 
-void SaveFlag(TVHashedStringList& list, std::string_view key, bool value) {
-  list.SetValues(key, value ? "1" : "0");
-}
+void SaveFlag(TVHashedStringList& list, std::string_view key, bool value) { list.SetValues(key, value ? "1" : "0"); }
 
-void LoadFlag(const TVHashedStringList& list, std::string_view key, bool& value) {
-  value = list.Values(key) == "1";
-}
+void LoadFlag(const TVHashedStringList& list, std::string_view key, bool& value) { value = list.Values(key) == "1"; }
 
 // The non-empty lines as Stem1, Stem2, ... and their number as StemN, which is written also as 0.
 void SaveLines(TVHashedStringList& list, std::string_view stem, const std::vector<std::string>& lines) {
@@ -77,8 +73,11 @@ const TKeyRule kKeyRules[] = {
     {.Key = "Exclude", .Kind = K::Flag, .Flag = &S::Exclude},
     {.Key = "Exclude", .Kind = K::Lines, .Lines = &S::ExcludeMasks},
     {.Key = "DNS", .Kind = K::Lines, .Lines = &S::DNSServers},
-    {.Key = "DNSQueriesInFlight", .Kind = K::Index, .Index = &S::DNSQueriesInFlight,
-     .ItemCount = kMaxQueriesInFlight + 1, .First = 1},
+    {.Key = "DNSQueriesInFlight",
+     .Kind = K::Index,
+     .Index = &S::DNSQueriesInFlight,
+     .ItemCount = kMaxQueriesInFlight + 1,
+     .First = 1},
     {.Key = "Mode", .Kind = K::Mode},
     {.Key = "TotalCount", .Kind = K::Count, .Text = &S::TotalCount},
     {.Key = "EachCount", .Kind = K::Count, .Text = &S::EachCount},
@@ -95,9 +94,10 @@ const TKeyRule kKeyRules[] = {
     {.Key = "NameDelimiter", .Kind = K::Index, .Index = &S::NameDelimiter, .ItemCount = kNameDelimiterCount},
     {.Key = "NameCustomDelimiter", .Kind = K::TextIfPresent, .Text = &S::NameCustomDelimiter},
     {.Key = "IPDelimiter", .Kind = K::Index, .Index = &S::IPDelimiter, .ItemCount = kListDelimiterCount},
-    {.Key = "ResolvedDelimiter", .Kind = K::Index, .Index = &S::ResolvedDelimiter,
-     .ItemCount = kListDelimiterCount},
-    {.Key = "UnresolvedDelimiter", .Kind = K::Index, .Index = &S::UnresolvedDelimiter,
+    {.Key = "ResolvedDelimiter", .Kind = K::Index, .Index = &S::ResolvedDelimiter, .ItemCount = kListDelimiterCount},
+    {.Key = "UnresolvedDelimiter",
+     .Kind = K::Index,
+     .Index = &S::UnresolvedDelimiter,
      .ItemCount = kListDelimiterCount},
 };
 

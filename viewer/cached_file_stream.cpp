@@ -60,13 +60,9 @@ TBaseCachedFileStream::~TBaseCachedFileStream() {
   if (FOwnsHandle) ::close(FHandle);
 }
 
-int32_t TBaseCachedFileStream::Read(void*, int32_t) {
-  throw EAssertionFailed("Cannot read from this stream");
-}
+int32_t TBaseCachedFileStream::Read(void*, int32_t) { throw EAssertionFailed("Cannot read from this stream"); }
 
-int32_t TBaseCachedFileStream::Write(const void*, int32_t) {
-  throw EAssertionFailed("Cannot write to this stream");
-}
+int32_t TBaseCachedFileStream::Write(const void*, int32_t) { throw EAssertionFailed("Cannot write to this stream"); }
 
 int64_t TBaseCachedFileStream::Seek(int64_t Offset, TSeekOrigin Origin) {
   switch (Origin) {

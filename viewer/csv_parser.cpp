@@ -10,9 +10,7 @@ namespace korrin {
 
 namespace {
 
-bool IsHexDigit(char16_t c) {
-  return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
-}
+bool IsHexDigit(char16_t c) { return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F'); }
 
 char16_t LowerAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
 
@@ -75,7 +73,7 @@ int32_t TCSVParser::ParseLine(std::u16string_view S, TCSVParseFlags Flags) {
   const bool keepQuotes = Flags & csvKeepQuotes;
   size_t r = 0, w = 0;  // values are written back in place; w never passes r
   int32_t result = 0;
-  int md5Digits = 0;    // hex digits of the current piece; -1 once something else was seen
+  int md5Digits = 0;  // hex digits of the current piece; -1 once something else was seen
 
   auto fail = [&](TCSVFormatError error) {
     FFormatError = error;

@@ -12,7 +12,7 @@ namespace korrin {
 class TLineReader;
 
 struct TCSVColumn {
-  int32_t Pos;     // 1-based position of the first character in the buffer
+  int32_t Pos;  // 1-based position of the first character in the buffer
   int32_t Length;
 };
 using TCSVColumnArray = std::vector<TCSVColumn>;
@@ -52,7 +52,9 @@ class TCSVParser {
   int32_t ReadParseLine(TLineReader& Reader, std::u16string& S, TCSVParseFlags Flags);
 
   std::u16string ColumnValue(int32_t Index) const;
-  std::u16string QuotedColumnValue(int32_t Index) const { return QuotedColumnValue(Index, FQuoteChar, FQuoteEmptyColumn); }
+  std::u16string QuotedColumnValue(int32_t Index) const {
+    return QuotedColumnValue(Index, FQuoteChar, FQuoteEmptyColumn);
+  }
   std::u16string QuotedColumnValue(int32_t Index, char16_t QChar, bool QuoteEmpty) const;
   std::u16string Email() const { return DetectedValue(FEmailColumnIndex); }
   std::u16string Url() const { return DetectedValue(FUrlColumnIndex); }

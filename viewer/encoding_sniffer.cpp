@@ -39,8 +39,8 @@ bool IsValidUtf8Sample(std::span<const uint8_t> bytes) {
   if (replaced == 0) return true;
   static constexpr uint8_t kSpelled[] = {0xEF, 0xBF, 0xBD};
   ptrdiff_t spelled = 0;
-  for (auto at = bytes.begin(); (at = std::search(at, bytes.end(), std::begin(kSpelled), std::end(kSpelled))) != bytes.end();
-       at += 3)
+  for (auto at = bytes.begin();
+       (at = std::search(at, bytes.end(), std::begin(kSpelled), std::end(kSpelled))) != bytes.end(); at += 3)
     ++spelled;
   return spelled == replaced;
 }

@@ -17,7 +17,7 @@ struct TSniffedEncoding {
   size_t PreambleSize;  // bytes of the mark before the text
   int UnitSize;         // 2 for UTF-16, else 1
   bool BigEndian;
-  const char* Name;     // as the status bar shows it
+  const char* Name;  // as the status bar shows it
 };
 
 // Head: the first bytes of the file (the more, the surer the UTF-8 test); Complete: Head is all of it.

@@ -41,8 +41,7 @@ bool TFilePreview::ReadsFiles() const {
 }
 
 std::unique_ptr<TLineReader> TFilePreview::CreateLineReader(const std::string& FileName) const {
-  if (ReadsFiles())
-    return std::make_unique<TCachedFileLineReader>(FileName, FReadBufferSize, FLineBufferSize);
+  if (ReadsFiles()) return std::make_unique<TCachedFileLineReader>(FileName, FReadBufferSize, FLineBufferSize);
   return FLineReaderClass->Create(FileName, TLineReader::kDefaultBufferSize);
 }
 

@@ -39,7 +39,8 @@ TLineReader::TLineReader(TStringList* Lines, bool OwnsLines) : FLines(Lines), FO
 TLineReader::~TLineReader() { Close(); }
 
 void TLineReader::StartStreamMode(int32_t BufferSize) {
-  FStreamReader = std::make_unique<TStreamReaderEx>(FStream, nullptr, true, BufferSize > 0 ? BufferSize : kDefaultBufferSize);
+  FStreamReader =
+      std::make_unique<TStreamReaderEx>(FStream, nullptr, true, BufferSize > 0 ? BufferSize : kDefaultBufferSize);
 }
 
 void TLineReader::Close() {

@@ -78,8 +78,7 @@ void TRowIndex::Scan(const T* Units, size_t N, int64_t Base, TCounts& Counts) {
   for (size_t i = 0; i < N;) {
     TRowScanner::TBreak brk;
     i += FScanner.Next(Units + i, N - i, brk);
-    if (brk != TRowScanner::TBreak::None)
-      Counts.Break(brk, Base + static_cast<int64_t>(i * sizeof(T)), separateLines);
+    if (brk != TRowScanner::TBreak::None) Counts.Break(brk, Base + static_cast<int64_t>(i * sizeof(T)), separateLines);
   }
 }
 
@@ -125,8 +124,7 @@ bool TRowIndex::Build(const TIndexProgress& Progress) {
     } else {
       if (plain && !FScanner.PendingCR() && !std::memchr(block.data(), '\r', count))
         ScanPlainLines(block.data(), count, position, counts);
-      else
-        Scan(block.data(), count, position, counts);
+      else Scan(block.data(), count, position, counts);
       position += static_cast<int64_t>(count);
     }
     Publish(counts, position);

@@ -66,7 +66,7 @@ class TRowIndex {
   std::atomic<int64_t> FLines{0};
   std::atomic<bool> FDone{false};
   std::atomic<bool> FStop{false};
-  mutable std::mutex FLock;  // guards the offsets, the found delimiter and the error
+  mutable std::mutex FLock;            // guards the offsets, the found delimiter and the error
   std::vector<int64_t> FRecordStarts;  // of records 0, kStride, 2 kStride, ...
   std::vector<int64_t> FLineStarts;    // the same for lines, when they differ from records
   char16_t FFoundDelimiter = 0;

@@ -56,7 +56,8 @@ void TRowReader::EndLine(TStringList* Lines) {
   size_t n = FLine.size();
   if (FEncoding.UnitSize == 2) {
     const size_t lo = FEncoding.BigEndian ? 1 : 0;
-    while (n >= 2 && n % 2 == 0 && FLine[n - 2 + (1 - lo)] == 0 && (FLine[n - 2 + lo] == '\n' || FLine[n - 2 + lo] == '\r'))
+    while (n >= 2 && n % 2 == 0 && FLine[n - 2 + (1 - lo)] == 0 &&
+           (FLine[n - 2 + lo] == '\n' || FLine[n - 2 + lo] == '\r'))
       n -= 2;
   } else {
     while (n > 0 && (FLine[n - 1] == '\n' || FLine[n - 1] == '\r')) --n;
@@ -80,7 +81,8 @@ bool TRowReader::Row(bool Records, TStringList* Lines) {
       if (FAt < FBytes.size()) {
         // A dangling odd byte of UTF-16 is one more character, as the decoder shows it.
         any = true;
-        if (Lines && FLine.size() < cap) FLine.insert(FLine.end(), FBytes.begin() + static_cast<std::ptrdiff_t>(FAt), FBytes.end());
+        if (Lines && FLine.size() < cap)
+          FLine.insert(FLine.end(), FBytes.begin() + static_cast<std::ptrdiff_t>(FAt), FBytes.end());
         FAt = FBytes.size();
         const char16_t replacement = kReplacementChar;
         TRowScanner::TBreak ignored;

@@ -28,8 +28,8 @@ TRowScanner::TBreak TRowScanner::LineEnd(bool CRLF) {
   if (FOptions.CellLineBreaks) {
     // A record joined up to the parser's cap ends at its next line break, like the preview's rows.
     // An escape outside quotes takes only the CR of a CR LF; the LF then ends the record.
-    const bool open = FState == TState::InQuoted || FState == TState::EscapedInQuoted ||
-                      (FState == TState::Escaped && !CRLF);
+    const bool open =
+        FState == TState::InQuoted || FState == TState::EscapedInQuoted || (FState == TState::Escaped && !CRLF);
     if (open && FRecordUnits < TCSVParser::kMaxRecordLength) {
       if (FState != TState::InQuoted) FState = FState == TState::Escaped ? TState::InField : TState::InQuoted;
       FRecordOpen = true;
@@ -71,8 +71,8 @@ size_t TRowScanner::Next(const T* P, size_t N, TBreak& Break) {
         case TState::FieldStart:
           if (c == quote && quote) FState = TState::InQuoted;
           else if (escapes && c == u'\\') FState = TState::Escaped;
-          else if (c == u' ') {}
-          else if (!IsDelimiter(c)) FState = TState::InField;
+          else if (c == u' ') {
+          } else if (!IsDelimiter(c)) FState = TState::InField;
           break;
         case TState::InField:
           if (IsDelimiter(c)) FState = TState::FieldStart;

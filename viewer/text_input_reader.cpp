@@ -75,8 +75,8 @@ bool TTextInputReader::Next(std::string& line) {
     throw Exception(Format("The %s has more than %s lines", FName.c_str(), FormatCount(kMaxLines).c_str()));
   // The reader cuts a line at its cap: a line that reaches it was longer than any input line may be.
   if (text.size() > static_cast<size_t>(kMaxLineLength))
-    throw Exception(Format("Line %s of the %s is longer than %s characters",
-                           FormatCount(FLineNumber).c_str(), FName.c_str(), FormatCount(kMaxLineLength).c_str()));
+    throw Exception(Format("Line %s of the %s is longer than %s characters", FormatCount(FLineNumber).c_str(),
+                           FName.c_str(), FormatCount(kMaxLineLength).c_str()));
   line = Utf16ToUtf8(text);
   return true;
 }

@@ -170,9 +170,8 @@ std::u16string TStreamReaderEx::ReadLine() {
   if (!FStream) return {};
   size_t length, next;
   FindLineEnd(length, next);
-  std::u16string line = FSkipLineNullChars
-                            ? FBufferedData.ToNotNullString(FBufferedStartIndex, length)
-                            : FBufferedData.Chars().substr(FBufferedStartIndex, length);
+  std::u16string line = FSkipLineNullChars ? FBufferedData.ToNotNullString(FBufferedStartIndex, length)
+                                           : FBufferedData.Chars().substr(FBufferedStartIndex, length);
   FBufferedStartIndex += next;
   return line;
 }

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "viewer/stream.h"
-#include "viewer/utf16_buffer.h"
 #include "viewer/stream_decoders.h"
+#include "viewer/utf16_buffer.h"
 
 namespace korrin {
 

@@ -18,7 +18,8 @@ int64_t CopyToLineBuffer(std::u16string& Buffer, const char16_t* Text, int64_t L
 void TStringBuilderEx::CheckRange(int64_t StartIndex, int64_t StrLength) const {
   if (StartIndex < 0) throw Exception("Parameter StartIndex cannot be a negative value");
   if (StrLength < 0) throw Exception("Parameter StrLength cannot be a negative value");
-  if (StartIndex > Length()) throw Exception(Format("List index out of bounds (%lld)", static_cast<long long>(StartIndex)));
+  if (StartIndex > Length())
+    throw Exception(Format("List index out of bounds (%lld)", static_cast<long long>(StartIndex)));
   if (StrLength > Length() - StartIndex)
     throw Exception(Format("List index out of bounds (%lld)", static_cast<long long>(StartIndex + StrLength)));
 }
@@ -40,8 +41,7 @@ int64_t TStringBuilderEx::ToNotNullStringBuffer(std::u16string& StringBuffer, in
   return CopyToLineBuffer(StringBuffer, FData.data() + StartIndex, StrLength);
 }
 
-int64_t TStringBuilderEx::ToStringBuffer(std::u16string& StringBuffer, int64_t StartIndex,
-                                         int64_t StrLength) const {
+int64_t TStringBuilderEx::ToStringBuffer(std::u16string& StringBuffer, int64_t StartIndex, int64_t StrLength) const {
   CheckRange(StartIndex, StrLength);
   return CopyToLineBuffer(StringBuffer, FData.data() + StartIndex, StrLength);
 }

@@ -20,14 +20,17 @@ std::string V6(const char* text) {
 // Every form that once became another address is now invalid; leading zeros stay decimal.
 TEST(IPv4Text, ReadsOnlyFourDecimalParts) {
   const std::pair<const char*, const char*> cases[] = {
-      {"10.1.2.3", "10.1.2.3"},   {"010.001.002.003", "10.1.2.3"}, {"0.0.0.0", "0.0.0.0"},
-      {"255.255.255.255", "255.255.255.255"},
-      {"10.1.2.3.4", "invalid"},  {"10..2.3", "invalid"},   {"10.1.2", "invalid"},
-      {"a.b.c.d", "invalid"},     {"1.2.3.300", "invalid"}, {"10.0.0.256", "invalid"},
-      {" 1.2.3.4", "invalid"},    {"1.2.3.4 ", "invalid"},  {"1.2.3.-1", "invalid"},
-      {"1.2.3.+1", "invalid"},    {"0x0A.0.0.$ff", "invalid"}, {"", "invalid"},
-      {"1.2.3.4.", "invalid"},    {".1.2.3.4", "invalid"},  {"1.2.3.4/", "invalid"},
-      {"1.2.3.0004", "1.2.3.4"},  {"1.2.3.4x", "invalid"},  {"999.8.8.8", "invalid"},
+      {"10.1.2.3", "10.1.2.3"},    {"010.001.002.003", "10.1.2.3"},
+      {"0.0.0.0", "0.0.0.0"},      {"255.255.255.255", "255.255.255.255"},
+      {"10.1.2.3.4", "invalid"},   {"10..2.3", "invalid"},
+      {"10.1.2", "invalid"},       {"a.b.c.d", "invalid"},
+      {"1.2.3.300", "invalid"},    {"10.0.0.256", "invalid"},
+      {" 1.2.3.4", "invalid"},     {"1.2.3.4 ", "invalid"},
+      {"1.2.3.-1", "invalid"},     {"1.2.3.+1", "invalid"},
+      {"0x0A.0.0.$ff", "invalid"}, {"", "invalid"},
+      {"1.2.3.4.", "invalid"},     {".1.2.3.4", "invalid"},
+      {"1.2.3.4/", "invalid"},     {"1.2.3.0004", "1.2.3.4"},
+      {"1.2.3.4x", "invalid"},     {"999.8.8.8", "invalid"},
   };
   for (const auto& [text, expected] : cases) EXPECT_EQ(V4(text), expected) << text;
 }
@@ -147,14 +150,18 @@ TEST(IPAddrBits, Masks) {
     int p, s;
     const char* mask;
   } cases[] = {
-      {TIPAddrFamily::IPv4, 24, 32, "255.255.255.0"},   {TIPAddrFamily::IPv4, 16, 24, "255.255.0.255"},
-      {TIPAddrFamily::IPv4, 20, 20, "255.255.255.255"}, {TIPAddrFamily::IPv4, 0, 32, "0.0.0.0"},
-      {TIPAddrFamily::IPv4, 0, 0, "255.255.255.255"},   {TIPAddrFamily::IPv4, 32, 32, "255.255.255.255"},
+      {TIPAddrFamily::IPv4, 24, 32, "255.255.255.0"},
+      {TIPAddrFamily::IPv4, 16, 24, "255.255.0.255"},
+      {TIPAddrFamily::IPv4, 20, 20, "255.255.255.255"},
+      {TIPAddrFamily::IPv4, 0, 32, "0.0.0.0"},
+      {TIPAddrFamily::IPv4, 0, 0, "255.255.255.255"},
+      {TIPAddrFamily::IPv4, 32, 32, "255.255.255.255"},
       {TIPAddrFamily::IPv6, 120, 128, "ffff:ffff:ffff:ffff:ffff:ffff:ffff:ff00"},
       {TIPAddrFamily::IPv6, 48, 60, "ffff:ffff:ffff:f:ffff:ffff:ffff:ffff"},
       {TIPAddrFamily::IPv6, 0, 128, "::"},
   };
-  for (const auto& c : cases) EXPECT_EQ(IPAddrToStr(MakeIPAddrMask(c.family, c.p, c.s), false), c.mask) << c.p << "/" << c.s;
+  for (const auto& c : cases)
+    EXPECT_EQ(IPAddrToStr(MakeIPAddrMask(c.family, c.p, c.s), false), c.mask) << c.p << "/" << c.s;
 }
 
 TEST(IPAddrBits, IncrementWrapsAndIgnoresOutOfRangePositions) {

@@ -38,7 +38,8 @@ class KorrinApplicationTest : public QObject {
     QCoreApplication::postEvent(&object, new QEvent(QEvent::User));
     QCoreApplication::processEvents();
     bool ran = false;
-    QMetaObject::invokeMethod(&object, [&] { ran = true; }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &object, [&] { ran = true; }, Qt::QueuedConnection);
     QCoreApplication::processEvents();
     korrin::SetMessageHandler(previous);
     QCOMPARE(shown, (QStringList{"Out of memory.", "Cannot read file \"x\". Is a directory"}));

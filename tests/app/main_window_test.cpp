@@ -28,13 +28,13 @@
 #include "app/progress_tracker.h"
 #include "app/version.h"
 #include "common/exception.h"
-#include "generator/generation_engine.h"
-#include "forms/link_label.h"
 #include "dns/dns_record.h"
 #include "forms/dialog_hooks.h"
 #include "forms/line_list_edit.h"
-#include "tests/support/fake_dns_server.h"
+#include "forms/link_label.h"
+#include "generator/generation_engine.h"
 #include "tests/support/dialog_recorders.h"
+#include "tests/support/fake_dns_server.h"
 #include "tests/support/when_modal.h"
 
 using namespace korrin;
@@ -157,9 +157,10 @@ class MainWindowTest : public QObject {
     QVERIFY(W->windowTitle().startsWith("Korrin "));
     QVERIFY(W->windowTitle().contains(" (build "));
     QCOMPARE(Text("Memo1"), QString());
-    QCOMPARE(Text("Memo7"), QString("127.0.0.1/24\nA=192.168.1.100/16/24\nfdc7:200d:3e17::/120\nB=fdc7:200d:3e17::fb05/48/60"));
-    for (const char* box : {"CheckBox1", "CheckBox2", "CheckBox3", "CheckBox4", "CheckBox5", "CheckBox6", "CheckBox7",
-                            "CheckBox8"})
+    QCOMPARE(Text("Memo7"),
+             QString("127.0.0.1/24\nA=192.168.1.100/16/24\nfdc7:200d:3e17::/120\nB=fdc7:200d:3e17::fb05/48/60"));
+    for (const char* box :
+         {"CheckBox1", "CheckBox2", "CheckBox3", "CheckBox4", "CheckBox5", "CheckBox6", "CheckBox7", "CheckBox8"})
       QVERIFY2(!C<QCheckBox>(box)->isChecked(), box);
     QCOMPARE(C<QLineEdit>("Edit3")->text(), QString("80"));
     QVERIFY(C<QLineEdit>("Edit4")->text().count('#') == 1);
@@ -195,7 +196,8 @@ class MainWindowTest : public QObject {
     // 633 pixels, or what the desktop's font needs.
     QCOMPARE(C<QWidget>("LeftPanel")->width(), std::max(633, C<QWidget>("LeftPanel")->minimumSizeHint().width()));
     auto* link = dynamic_cast<TLabelEx*>(C<QLabel>("Label15"));
-    QVERIFY(link && link->Link().endsWith("?referer=korrin&ver=" + QString::fromStdString(GetFileVersion(false, 2, 0))));
+    QVERIFY(link &&
+            link->Link().endsWith("?referer=korrin&ver=" + QString::fromStdString(GetFileVersion(false, 2, 0))));
     QVERIFY(Boxes->Shown.empty());
   }
 
@@ -418,7 +420,8 @@ class MainWindowTest : public QObject {
     const struct {
       int index;
       QByteArray content;
-    } cases[] = {{0, "10.0.0.0\r\n10.0.0.1\r\n10.0.0.4"}, {1, "10.0.0.0,10.0.0.1,10.0.0.4"}, {2, "10.0.0.0;10.0.0.1;10.0.0.4"}};
+    } cases[] = {
+        {0, "10.0.0.0\r\n10.0.0.1\r\n10.0.0.4"}, {1, "10.0.0.0,10.0.0.1,10.0.0.4"}, {2, "10.0.0.0;10.0.0.1;10.0.0.4"}};
     TSaveAs saveAs(file);
     for (const auto& c : cases) {
       C<QComboBox>("ComboBox2")->setCurrentIndex(c.index);
@@ -658,7 +661,9 @@ class MainWindowTest : public QObject {
     QDir().mkpath(QFileInfo(SettingsFile()).path());
     QFile f(SettingsFile());
     QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("Mode=7\r\nTotalCount=abc\r\nNameDelimiter=9\r\nIPRangeN=3\r\nIPRange1=10.0.0.0/30\r\nIPRange3=10.9.0.0/30\r\n\xff\xfe");
+    f.write(
+        "Mode=7\r\nTotalCount=abc\r\nNameDelimiter=9\r\nIPRangeN=3\r\nIPRange1=10.0.0.0/30\r\nIPRange3=10.9.0.0/"
+        "30\r\n\xff\xfe");
     f.close();
     NewWindow();
     QVERIFY(C<QRadioButton>("RadioButton1")->isChecked());
@@ -691,8 +696,9 @@ class MainWindowTest : public QObject {
     QDir().mkpath(QFileInfo(SettingsFile()).path());
     QFile f(SettingsFile());
     QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("IPRangeN=2\r\nIPRange1=A=10.0.0.0/29\r\nIPRange2=; note\r\nExclude=1\r\nExcludeN=1\r\n"
-            "Exclude1=*.[1-3]\r\nEscapeIPv6=1\r\n");
+    f.write(
+        "IPRangeN=2\r\nIPRange1=A=10.0.0.0/29\r\nIPRange2=; note\r\nExclude=1\r\nExcludeN=1\r\n"
+        "Exclude1=*.[1-3]\r\nEscapeIPv6=1\r\n");
     f.close();
     NewWindow();
     QCOMPARE(Text("Memo1"), QString("A=10.0.0.0/29\n; note"));
@@ -797,11 +803,10 @@ class MainWindowTest : public QObject {
     const struct {
       const char* name;
       const char* example;
-    } syntax[] = {{"Memo1", "10.0.0.1-10.0.0.5"}, {"Memo1", "/16/24"}, {"Memo6", "*.0"},     {"Memo6", "10.0.0.0/25"},
-                  {"Edit3", "3128-3130"},        {"Edit4", "%s"},     {"Edit4", "%1"},      {"Memo5", ":5353"},
+    } syntax[] = {{"Memo1", "10.0.0.1-10.0.0.5"}, {"Memo1", "/16/24"}, {"Memo6", "*.0"}, {"Memo6", "10.0.0.0/25"},
+                  {"Edit3", "3128-3130"},         {"Edit4", "%s"},     {"Edit4", "%1"},  {"Memo5", ":5353"},
                   {"Memo5", "[2001:db8::53]"}};
-    for (const auto& s : syntax)
-      QVERIFY2(C<QWidget>(s.name)->toolTip().contains(s.example), s.name);
+    for (const auto& s : syntax) QVERIFY2(C<QWidget>(s.name)->toolTip().contains(s.example), s.name);
     QCOMPARE(C<QLabel>("Label3")->text(), QString("GeoIP2 MMDB File:"));
   }
 
@@ -831,9 +836,12 @@ class MainWindowTest : public QObject {
       auto* button = qobject_cast<QAbstractButton*>(w);
       if (!w->isVisible() || (!label && !button) || (label && label->wordWrap())) continue;
       const QSize need = w->minimumSizeHint();
-      QVERIFY2(w->width() >= need.width() && w->height() >= need.height(),
-               qPrintable(QString("%1: %2x%3 < %4x%5").arg(w->objectName()).arg(w->width()).arg(w->height())
-                              .arg(need.width()).arg(need.height())));
+      QVERIFY2(w->width() >= need.width() && w->height() >= need.height(), qPrintable(QString("%1: %2x%3 < %4x%5")
+                                                                                          .arg(w->objectName())
+                                                                                          .arg(w->width())
+                                                                                          .arg(w->height())
+                                                                                          .arg(need.width())
+                                                                                          .arg(need.height())));
     }
     auto* output = C<QWidget>("Memo2");
     auto* resolved = C<QWidget>("Memo3");

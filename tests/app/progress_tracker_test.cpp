@@ -41,8 +41,8 @@ class ProgressTest : public QObject {
   void percentageIsNeitherClampedNorDividedByAnEmptyRange() {
     const struct {
       int64_t min, max, position, percent;
-    } cases[] = {{0, 100, 50, 50}, {0, 100, 150, 150}, {10, 10, 10, 0}, {20, 10, 15, 0},
-                 {0, 3, 2, 66},    {100, 200, 95, -5}};
+    } cases[] = {{0, 100, 50, 50}, {0, 100, 150, 150}, {10, 10, 10, 0},
+                 {20, 10, 15, 0},  {0, 3, 2, 66},      {100, 200, 95, -5}};
     for (const auto& c : cases) {
       TTracked t;
       t.P.SetMax(c.max);

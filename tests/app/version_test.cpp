@@ -18,7 +18,7 @@ TEST(Version, CutsTheComponentsTheWindowShows) {
       {"2.13", false, 1, 3, "0"},
       {"0.0.7.1", true, 2, 0, "7.1"},
       {"0.0.7.1", false, 2, 0, "0.0"},
-      {"5", false, 3, 0, "0.0.5"},         // padded in front
+      {"5", false, 3, 0, "0.0.5"},  // padded in front
       {"2.13.0.93", false, 0, 1, "13.0.93"},
       {"", false, 2, 0, "0.0"},
   };

@@ -22,8 +22,9 @@ std::string TempPath(const char* name) {
   return folder / (std::string("korrin-") + name);
 }
 
-const std::vector<std::string> kDecorated = {"generate", "A=192.168.1.100/16/24", "--names", "host#-%s", "--digits", "3",
-                                             "--delimiter", "comma", "--ports", "80,3128-3130", "--quiet"};
+const std::vector<std::string> kDecorated = {"generate", "A=192.168.1.100/16/24", "--names", "host#-%s", "--digits",
+                                             "3",        "--delimiter",           "comma",   "--ports",  "80,3128-3130",
+                                             "--quiet"};
 
 TEST(GenerateCommand, DecoratedLinesToStdoutAndToAFile) {
   const ProcessResult r = RunCli(kDecorated);
@@ -40,7 +41,8 @@ TEST(GenerateCommand, DecoratedLinesToStdoutAndToAFile) {
   ASSERT_EQ(RunCli(args).status, 0);
   std::string expected = r.out;
   expected.pop_back();
-  for (auto& c : expected) if (c == '\n') c = ',';
+  for (auto& c : expected)
+    if (c == '\n') c = ',';
   EXPECT_EQ(ReadFile(file), expected);
 
   args.back() = "eol";
@@ -59,8 +61,8 @@ TEST(GenerateCommand, RangeSourcesAndResultText) {
   std::ofstream(ranges) << "10.0.0.0/29\n";
   const std::string masks = TempPath("masks.txt");
   std::ofstream(masks) << "*.1\n";
-  const ProcessResult fromFile = RunCli({"generate", "--ranges", ranges, "--exclude-file", masks, "--exclude", "*.2",
-                                         "--total", "3", "--quiet"});
+  const ProcessResult fromFile =
+      RunCli({"generate", "--ranges", ranges, "--exclude-file", masks, "--exclude", "*.2", "--total", "3", "--quiet"});
   EXPECT_EQ(fromFile.out, "10.0.0.0\n10.0.0.3\n10.0.0.4\n");
 
   const ProcessResult example = RunCli({"generate", "--example", "--each", "1", "--brackets", "--quiet"});
@@ -79,8 +81,9 @@ TEST(GenerateCommand, ChoicesFromASettingsFileAndAStoredSetWithFlagsOverThem) {
   const std::string web = RunCli({"generate", "--settings", ini, "--stored", "web", "--quiet"}).out;
   EXPECT_EQ(web.substr(0, 26), "10.0.0.0:443\n10.0.0.1:443\n");
   EXPECT_EQ(std::count(web.begin(), web.end(), '\n'), 8);
-  EXPECT_EQ(RunCli({"generate", "--settings", ini, "--total", "1", "--delimiter", "tab", "--first", "7", "--quiet"}).out,
-            "n7\t10.0.0.0\n");
+  EXPECT_EQ(
+      RunCli({"generate", "--settings", ini, "--total", "1", "--delimiter", "tab", "--first", "7", "--quiet"}).out,
+      "n7\t10.0.0.0\n");
   EXPECT_EQ(RunCli({"generate", "--settings", ini, "192.168.0.1", "--quiet"}).out, "n1,192.168.0.1\n");
   const ProcessResult missing = RunCli({"generate", "--settings", ini, "--stored", "nope"});
   EXPECT_EQ(missing.status, 1);
@@ -101,7 +104,8 @@ TEST(GenerateCommand, CountryColumn) {
 }
 
 TEST(GenerateCommand, SeedMakesRandomOutputReproducible) {
-  const std::vector<std::string> args = {"generate", "10.0.0.0/8", "--total", "1000", "--random", "--seed", "7", "--quiet"};
+  const std::vector<std::string> args = {"generate", "10.0.0.0/8", "--total", "1000",
+                                         "--random", "--seed",     "7",       "--quiet"};
   const ProcessResult a = RunCli(args), b = RunCli(args);
   EXPECT_EQ(a.status, 0);
   EXPECT_EQ(a.out, b.out);
@@ -122,19 +126,24 @@ TEST(GenerateCommand, FailuresAndUsage) {
       {{"generate", "10.0.0.0/24", "--ranges", "/nonexistent"}, 0, nullptr},
       {{"generate", "10.0.0.0/8", "--total", "0"}, 0, "0 IPs generated.\n"},
       {{"generate", "10.0.0.0/8", "--each", "-1"}, 0, "0 IPs generated.\n"},
-      {{"generate", "--ranges", "/nonexistent/r.txt"}, 1, "Cannot open file \"/nonexistent/r.txt\". No such file or directory\n"},
+      {{"generate", "--ranges", "/nonexistent/r.txt"},
+       1,
+       "Cannot open file \"/nonexistent/r.txt\". No such file or directory\n"},
       {{"generate", "--ranges", "/"}, 1, "Cannot read file \"/\". Is a directory\n"},
       {{"generate", "--bogus"}, 2, nullptr},
       {{"generate", "--total", "x"}, 2, nullptr},
       {{"generate", "--total", "1", "--each", "2"}, 2, nullptr},
-      {{"generate", "10.0.0.0/24", "--output", "/dev/full"}, 1, "Cannot write file \"/dev/full\". No space left on device\n"},
+      {{"generate", "10.0.0.0/24", "--output", "/dev/full"},
+       1,
+       "Cannot write file \"/dev/full\". No space left on device\n"},
       {{"generate", "10.0.0.0/30", "--random", "--seed", "-1"}, 2, nullptr},
       {{"generate", "10.0.0.0/30", "--random", "--seed", "18446744073709551616"}, 2, nullptr},
       {{"generate", "10.0.0.0/30", "--random", "--seed", "18446744073709551615", "--quiet"}, 0, ""},
       {{"generate", "10.0.0.0/30", "--shard", "0/2"}, 2, nullptr},
       {{"generate", "10.0.0.0/30", "--shard", "3/2"}, 2, nullptr},
       {{"generate", "10.0.0.0/30", "--shard", "2"}, 2, nullptr},
-      {{"generate", "10.0.0.0/30", "--shard", "1/2", "--random"}, 2,
+      {{"generate", "10.0.0.0/30", "--shard", "1/2", "--random"},
+       2,
        "--shard with random order needs --seed, so that every shard splits the same list\n"},
       {{"generate", "10.0.0.0/30", "--shard", "1/2", "--count"}, 2, nullptr},
       {{}, 2, nullptr},
@@ -206,10 +215,11 @@ TEST(GenerateCommand, ShardsSplitTheListIntoDisjointParts) {
 TEST(GenerateCommand, HelpListsEveryFlag) {
   const ProcessResult r = RunCli({"generate", "--help"});
   EXPECT_EQ(r.status, 0);
-  for (const char* flag : {"--ranges", "--all", "--total", "--each", "--random", "--seed", "--usable", "--exclude",
-                           "--exclude-file", "--ports", "--brackets", "--names", "--counter-symbol", "--first", "--step",
-                           "--digits", "--delimiter", "--country", "--mmdb", "--settings", "--stored", "--output",
-                           "--join", "--quiet", "--count", "--shard"})
+  for (const char* flag :
+       {"--ranges",  "--all",          "--total",     "--each",     "--random", "--seed",           "--usable",
+        "--exclude", "--exclude-file", "--ports",     "--brackets", "--names",  "--counter-symbol", "--first",
+        "--step",    "--digits",       "--delimiter", "--country",  "--mmdb",   "--settings",       "--stored",
+        "--output",  "--join",         "--quiet",     "--count",    "--shard"})
     EXPECT_NE(r.out.find(flag), std::string::npos) << flag;
   EXPECT_EQ(RunCli({"--version"}).status, 0);
 }
@@ -252,8 +262,9 @@ TEST(GenerateCommand, SkippedLinesAreWarnedWithTheirNumbers) {
 
   const ProcessResult tooMany = RunCli({"generate"}, "bad\n10.0.0.0/8\n");
   EXPECT_EQ(tooMany.status, 1);
-  EXPECT_EQ(tooMany.err, "line 1 skipped: bad: an IPv4 address has 4 parts, not 1\n"
-                         "Too many IPs (2^24)\r\nMax. IP count: 1000000\n");
+  EXPECT_EQ(tooMany.err,
+            "line 1 skipped: bad: an IPv4 address has 4 parts, not 1\n"
+            "Too many IPs (2^24)\r\nMax. IP count: 1000000\n");
 
   std::string many = "10.0.0.1\n";
   for (int i = 0; i < 25; ++i) many += "bad\n";
@@ -278,10 +289,9 @@ TEST(GenerateCommand, RangeFormsWithUsableHostsExclusionsAndPorts) {
   EXPECT_EQ(RunCli({"generate", "--quiet", "10.0.0.1-5"}).out, "10.0.0.1\n10.0.0.2\n10.0.0.3\n10.0.0.4\n10.0.0.5\n");
   EXPECT_EQ(RunCli({"generate", "--quiet", "--usable", "10.0.0.0-10.0.0.3", "10.0.1.0-10.0.1.2"}).out,
             "10.0.0.1\n10.0.0.2\n10.0.1.0\n10.0.1.1\n10.0.1.2\n");
-  EXPECT_EQ(RunCli({"generate", "--quiet", "10.0.0.0/28", "--exclude", "10.0.0.0/29", "--exclude",
-                    "10.0.0.9-10.0.0.14"})
-                .out,
-            "10.0.0.8\n10.0.0.15\n");
+  EXPECT_EQ(
+      RunCli({"generate", "--quiet", "10.0.0.0/28", "--exclude", "10.0.0.0/29", "--exclude", "10.0.0.9-10.0.0.14"}).out,
+      "10.0.0.8\n10.0.0.15\n");
   EXPECT_EQ(RunCli({"generate", "--quiet", "fd00::1-fd00::2", "--ports", "80"}).out, "[fd00::1]:80\n[fd00::2]:80\n");
   EXPECT_EQ(RunCli({"generate", "--quiet", "--each", "2", "--random", "--seed", "3", "10.0.0.1-10.0.0.9"}).out.size(),
             std::string("10.0.0.1\n10.0.0.2\n").size());

@@ -34,7 +34,8 @@ TEST(LookupCommand, PrintsAddressAndCountryCode) {
 }
 
 TEST(LookupCommand, ReadsStandardInputAndAddsThePrefix) {
-  const CliRun run = Cli("lookup --prefix --mmdb " + kData + "GeoIP2-Country-Test.mmdb", "89.160.20.112\\n\\n  2001:218::5 \\n");
+  const CliRun run =
+      Cli("lookup --prefix --mmdb " + kData + "GeoIP2-Country-Test.mmdb", "89.160.20.112\\n\\n  2001:218::5 \\n");
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, "89.160.20.112,SE,28\n2001:218::5,JP,32\n");
 }
@@ -50,7 +51,8 @@ TEST(LookupCommand, FailuresGoToStandardErrorWithStatusOne) {
   // A record that fails to decode fails its own line only.
   run = Cli("lookup --mmdb " + kData + "GeoIP2-City-Test-Broken-Double-Format.mmdb 81.2.69.160 1.2.3.4");
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.out, "1.2.3.4,\n81.2.69.160: The MaxMind DB file's data section contains bad data: invalid size of double.\n");
+  EXPECT_EQ(run.out,
+            "1.2.3.4,\n81.2.69.160: The MaxMind DB file's data section contains bad data: invalid size of double.\n");
   EXPECT_EQ(Cli("lookup 1.1.1.1").status, 2);
 }
 
@@ -78,8 +80,9 @@ TEST(LookupCommand, ReadsInputInEveryEncoding) {
   std::string utf16le = "\xFF\xFE";
   for (char c : std::string("89.160.20.112\n2001:218::5")) utf16le += std::string{c, '\0'};
   const std::string db = kData + "GeoIP2-Country-Test.mmdb";
-  for (const std::string& input :
-       {std::string("\xEF\xBB\xBF" "89.160.20.112\r\n2001:218::5"), std::string("89.160.20.112\r2001:218::5\r"), utf16le}) {
+  for (const std::string& input : {std::string("\xEF\xBB\xBF"
+                                               "89.160.20.112\r\n2001:218::5"),
+                                   std::string("89.160.20.112\r2001:218::5\r"), utf16le}) {
     const auto r = korrin::test::RunCliWords("lookup --mmdb " + db, input);
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "89.160.20.112,SE\n2001:218::5,JP\n");
@@ -89,15 +92,17 @@ TEST(LookupCommand, ReadsInputInEveryEncoding) {
 TEST(MMDBMetaCommand, PrintsTheMetadataLines) {
   const CliRun run = Cli("mmdb-meta " + kData + "GeoIP2-Country-Test.mmdb");
   EXPECT_EQ(run.status, 0);
-  EXPECT_TRUE(std::regex_match(run.out, std::regex("binary_format_major_version,2\n"
-                                                   "binary_format_minor_version,0\n"
-                                                   "build_epoch,[0-9]{2}/[0-9]{2}/[0-9]{2}\n"
-                                                   "database_type,GeoIP2-Country\n"
-                                                   "description.en,GeoIP2 Country Test Database \\(fake GeoIP2 data, for example purposes only\\)\n"
-                                                   "ip_version,6\n"
-                                                   "language\\[0\\],en\n"
-                                                   "node_count,1704\n"
-                                                   "record_size,28\n")))
+  EXPECT_TRUE(std::regex_match(
+      run.out,
+      std::regex("binary_format_major_version,2\n"
+                 "binary_format_minor_version,0\n"
+                 "build_epoch,[0-9]{2}/[0-9]{2}/[0-9]{2}\n"
+                 "database_type,GeoIP2-Country\n"
+                 "description.en,GeoIP2 Country Test Database \\(fake GeoIP2 data, for example purposes only\\)\n"
+                 "ip_version,6\n"
+                 "language\\[0\\],en\n"
+                 "node_count,1704\n"
+                 "record_size,28\n")))
       << run.out;
   EXPECT_EQ(Cli("mmdb-meta " + kData + "missing.mmdb").out,
             "Cannot open file \"" + kData + "missing.mmdb\". No such file or directory\n");
@@ -123,11 +128,11 @@ bool SameJson(const korrin::test::Json& a, const korrin::test::Json& b) {
     case Json::Number: return a.number == b.number;
     case Json::String: return a.text == b.text;
     case Json::Array:
-      return a.items.size() == b.items.size() &&
-             std::equal(a.items.begin(), a.items.end(), b.items.begin(), SameJson);
+      return a.items.size() == b.items.size() && std::equal(a.items.begin(), a.items.end(), b.items.begin(), SameJson);
     case Json::Object:
       return a.members.size() == b.members.size() &&
-             std::all_of(a.members.begin(), a.members.end(), [&](const auto& m) { return SameJson(m.second, b[m.first]); });
+             std::all_of(a.members.begin(), a.members.end(),
+                         [&](const auto& m) { return SameJson(m.second, b[m.first]); });
   }
   return false;
 }

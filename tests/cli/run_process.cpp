@@ -125,7 +125,8 @@ ProcessResult CliSession::Finish() {
   r.out = FPending;
   char buf[65536];
   for (int fd : {FOut, FErr}) {
-    for (ssize_t n; (n = read(fd, buf, sizeof buf)) > 0;) (fd == FOut ? r.out : r.err).append(buf, static_cast<size_t>(n));
+    for (ssize_t n; (n = read(fd, buf, sizeof buf)) > 0;)
+      (fd == FOut ? r.out : r.err).append(buf, static_cast<size_t>(n));
     close(fd);
   }
   int status = 0;

@@ -38,8 +38,7 @@ TEST_F(SettingsCommand, ListsStoredSetsAndShowsChoices) {
       {{"settings", "show"}, 0, "ResolveCountry=0\nAppend=0\nIPRangeN=0\n", ""},
       {{"settings", "show", "Nope", "--settings", file}, 1, "", "Settings \"Nope\" not found\n"},
       {{"settings", "show", "Nope"}, 1, "", "Settings \"Nope\" not found\n"},
-      {{"settings", "list", missing}, 1, "",
-       "Cannot open file \"" + missing + "\". No such file or directory\n"},
+      {{"settings", "list", missing}, 1, "", "Cannot open file \"" + missing + "\". No such file or directory\n"},
   };
   for (const auto& c : cases) {
     std::string joined;

@@ -10,12 +10,28 @@ TEST(IntegerText, ReadsDecimalHexAndRejectsTheRest) {
     const char* text;
     std::optional<int32_t> value;
   } cases[] = {
-      {"0", 0},           {"  42", 42},        {"+7", 7},          {"-7", -7},
-      {"$ff", 255},       {"x1F", 31},         {"X1f", 31},        {"0x10", 16},
-      {"0X10", 16},       {"-$10", -16},       {"2147483647", INT32_MAX},
-      {"-2147483648", INT32_MIN},              {"$FFFFFFFF", -1},  {"2147483648", std::nullopt},
-      {"", std::nullopt}, {" ", std::nullopt}, {"1 ", std::nullopt}, {"1a", std::nullopt},
-      {"$", std::nullopt}, {"0x", std::nullopt}, {"$100000000", std::nullopt}, {"--1", std::nullopt},
+      {"0", 0},
+      {"  42", 42},
+      {"+7", 7},
+      {"-7", -7},
+      {"$ff", 255},
+      {"x1F", 31},
+      {"X1f", 31},
+      {"0x10", 16},
+      {"0X10", 16},
+      {"-$10", -16},
+      {"2147483647", INT32_MAX},
+      {"-2147483648", INT32_MIN},
+      {"$FFFFFFFF", -1},
+      {"2147483648", std::nullopt},
+      {"", std::nullopt},
+      {" ", std::nullopt},
+      {"1 ", std::nullopt},
+      {"1a", std::nullopt},
+      {"$", std::nullopt},
+      {"0x", std::nullopt},
+      {"$100000000", std::nullopt},
+      {"--1", std::nullopt},
   };
   for (const auto& c : cases) EXPECT_EQ(TryStrToInt(c.text), c.value) << '"' << c.text << '"';
   EXPECT_EQ(StrToIntDef("x", -1), -1);
@@ -44,7 +60,8 @@ TEST(Text, GroupCountsGroupsOnlyNumbersThatStandAlone) {
       {"10000000 IPs generated. 2500 range lines skipped: line 1234 (10.0.0.256/24)",
        "10,000,000 IPs generated. 2,500 range lines skipped: line 1,234 (10.0.0.256/24)"},
       {"Total 12345.", "Total 12,345."},
-      {"file 20240101.txt, port 65535:80, fd00::1234, 0123456", "file 20240101.txt, port 65535:80, fd00::1234, 0123456"},
+      {"file 20240101.txt, port 65535:80, fd00::1234, 0123456",
+       "file 20240101.txt, port 65535:80, fd00::1234, 0123456"},
   };
   for (const auto& c : cases) EXPECT_EQ(GroupCounts(c.text), c.grouped) << c.text;
 }

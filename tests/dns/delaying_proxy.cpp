@@ -22,7 +22,8 @@ sockaddr_in Ipv4(const std::string& address, uint16_t port) {
   sockaddr_in addr{};
   addr.sin_family = AF_INET;
   addr.sin_port = htons(port);
-  if (inet_pton(AF_INET, address.c_str(), &addr.sin_addr) != 1) throw std::runtime_error("proxy: bad address " + address);
+  if (inet_pton(AF_INET, address.c_str(), &addr.sin_addr) != 1)
+    throw std::runtime_error("proxy: bad address " + address);
   return addr;
 }
 
@@ -85,7 +86,8 @@ void TDelayingProxy::Run() {
     if (fds[0].revents & POLLIN) {
       sockaddr_in from{};
       socklen_t fromLen = sizeof from;
-      const ssize_t n = recvfrom(FClientSide, buffer.data(), buffer.size(), 0, reinterpret_cast<sockaddr*>(&from), &fromLen);
+      const ssize_t n =
+          recvfrom(FClientSide, buffer.data(), buffer.size(), 0, reinterpret_cast<sockaddr*>(&from), &fromLen);
       if (n >= 12) {
         const TBytes query(buffer.begin(), buffer.begin() + n);
         const std::string name = QuestionName(query);

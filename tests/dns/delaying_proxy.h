@@ -14,7 +14,7 @@
 namespace korrin::test {
 
 struct TProxyVerdict {
-  bool Drop = false;  // the query never reaches the server
+  bool Drop = false;                   // the query never reaches the server
   std::chrono::milliseconds Delay{0};  // how long the reply is held back
 };
 

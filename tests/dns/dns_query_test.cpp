@@ -20,10 +20,9 @@ std::string Nibbles(const std::string& digits) {
 }
 
 TEST(DnsQuery, Ipv4QueryBytes) {
-  const TBytes expected = {0x12, 0x34, 0x01, 0x00, 0, 1, 0, 0, 0, 0, 0, 0,
-                           1, '7', 1, '2', 1, '0', 3, '1', '9', '2',
-                           7, 'i', 'n', '-', 'a', 'd', 'd', 'r', 4, 'a', 'r', 'p', 'a', 0,
-                           0, 12, 0, 1};
+  const TBytes expected = {0x12, 0x34, 0x01, 0x00, 0,   1,   0,   0,   0, 0,   0,   0,   1,   '7',
+                           1,    '2',  1,    '0',  3,   '1', '9', '2', 7, 'i', 'n', '-', 'a', 'd',
+                           'd',  'r',  4,    'a',  'r', 'p', 'a', 0,   0, 12,  0,   1};
   EXPECT_EQ(BuildPtrQuery(0x1234, true, "192.0.2.7"), expected);
   TBytes withoutRecursion = expected;
   withoutRecursion[2] = 0;
@@ -39,7 +38,8 @@ TEST(DnsQuery, Ipv6NamesHave32NibbleLabelsUnderIp6Arpa) {
       {"1:2:3:4:5:6:7:8", "00010002000300040005000600070008"},
       {"::", "00000000000000000000000000000000"},
   };
-  for (const auto& [address, digits] : cases) EXPECT_EQ(ReverseQueryName(address), WireName(Nibbles(digits))) << address;
+  for (const auto& [address, digits] : cases)
+    EXPECT_EQ(ReverseQueryName(address), WireName(Nibbles(digits))) << address;
 }
 
 TEST(DnsQuery, ReverseNamesGivenAsSuchAreUsedAsTheyAre) {

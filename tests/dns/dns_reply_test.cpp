@@ -32,7 +32,7 @@ TEST(DnsReply, DecodesNamesAndMovesPastThem) {
   size_t pos = 12;
   EXPECT_EQ(DecodeDnsName(reply, pos), "7.2.0.192.in-addr.arpa");
   EXPECT_EQ(pos, 12u + 24u);  // after the zero byte
-  pos = 71;  // the authority record's RDATA
+  pos = 71;                   // the authority record's RDATA
   EXPECT_EQ(DecodeDnsName(reply, pos), "ns.mail.2.0.192.in-addr.arpa");
   EXPECT_EQ(pos, 76u);  // after the first pointer
 }
@@ -50,7 +50,8 @@ TEST(DnsReply, SurvivesTruncatedAndCorruptedReplies) {
   int parsed = 0;
   for (int round = 0; round < 20000; ++round) {
     TBytes bad = reply;
-    for (int k = 1 + static_cast<int>(rng() % 4); k > 0; --k) bad[2 + rng() % (bad.size() - 2)] = static_cast<uint8_t>(rng());
+    for (int k = 1 + static_cast<int>(rng() % 4); k > 0; --k)
+      bad[2 + rng() % (bad.size() - 2)] = static_cast<uint8_t>(rng());
     bad.resize(bad.size() - rng() % 8);
     try {
       ParseDnsReply(bad, 0xBEEF, records);

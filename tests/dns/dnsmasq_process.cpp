@@ -37,16 +37,9 @@ TDnsmasqProcess::TDnsmasqProcess(const std::vector<std::string>& records) {
 bool TDnsmasqProcess::Start(const std::vector<std::string>& records) {
   FUnavailable = false;
   FProblem.clear();
-  std::vector<std::string> args = {"dnsmasq",
-                                   "--keep-in-foreground",
-                                   "--conf-file=/dev/null",
-                                   "--no-resolv",
-                                   "--no-hosts",
-                                   "--bind-interfaces",
-                                   std::string("--listen-address=") + kAddress,
-                                   "--port=53",
-                                   "--bogus-priv",
-                                   "--log-facility=-",
+  std::vector<std::string> args = {"dnsmasq", "--keep-in-foreground", "--conf-file=/dev/null", "--no-resolv",
+                                   "--no-hosts", "--bind-interfaces", std::string("--listen-address=") + kAddress,
+                                   "--port=53", "--bogus-priv", "--log-facility=-",
                                    "--pid-file=" + FDir + "/dnsmasq.pid",
                                    // Its own address answers, which tells when it is up.
                                    "--ptr-record=77.0.0.127.in-addr.arpa,dnsmasq.test"};

@@ -51,8 +51,8 @@ TEST(ReverseLookupWithDnsmasq, ResolvesWhatTheServerKnows) {
   ASSERT_TRUE(dnsmasq.Ready()) << dnsmasq.Problem();
 
   TLists lists = Resolve({"10.0.0.1", "mail 10.0.0.2 US", "10.0.0.2:8080", "10.0.0.3", "10.0.0.5:80",
-                                "[2001:db8::1]:53", "2001:db8::2", "2001:DB8::FF", "10.0.0.1", "10.0.9.9"},
-                               64);
+                          "[2001:db8::1]:53", "2001:db8::2", "2001:DB8::FF", "10.0.0.1", "10.0.9.9"},
+                         64);
   ASSERT_EQ(lists.Resolved.size(), 7u);
   // Only TCP carries an answer this long whole; any of its names is the first record.
   const std::string longName = lists.Resolved.back().substr(std::string("10.0.9.9,").size());

@@ -37,9 +37,11 @@ TEST(ReverseCommand, ResolvesAPipelineAgainstDnsmasq) {
   const std::string unresolved = testing::TempDir() + "korrin-unresolved.txt";
   for (const char* parallel : {"1", "64"}) {
     SCOPED_TRACE(parallel);
-    const auto run = Reverse("\xEF\xBB\xBF" "10.0.0.1:80\r\n10.0.0.1:81\nmail 10.0.0.2 US\n[2001:db8::1]:53\nmail\n",
-                             {"--server", "127.0.0.77", "--server", "127.0.0.77:53", "--timeout", "2000", "--parallel",
-                              parallel, "--unresolved", unresolved, "-"});
+    const auto run = Reverse(
+        "\xEF\xBB\xBF"
+        "10.0.0.1:80\r\n10.0.0.1:81\nmail 10.0.0.2 US\n[2001:db8::1]:53\nmail\n",
+        {"--server", "127.0.0.77", "--server", "127.0.0.77:53", "--timeout", "2000", "--parallel", parallel,
+         "--unresolved", unresolved, "-"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "10.0.0.1,host1.lan\n2001:db8::1,v6a.lan\n");
     EXPECT_EQ(FileText(unresolved), "10.0.0.2\nmail\n");
@@ -110,10 +112,10 @@ TEST(ReverseCommand, AnInterruptKeepsTheResultsSoFar) {
     const std::string name = QuestionName(q);
     if (name.rfind("4.", 0) == 0 || name.rfind("5.", 0) == 0) return std::vector<TFakeDatagram>{};
     const TBytes reply = Cat({Header(QueryId(q), 0x8183, 1, 0, 0, 0), Question(q)});
-    return name.rfind("3.", 0) == 0 ? std::vector<TFakeDatagram>{{reply}}
-                                    : std::vector<TFakeDatagram>{{Cat({Header(QueryId(q), 0x8180, 1, 1, 0, 0),
-                                                                       Question(q), Record({0xC0, 12}, kDnsTypePTR,
-                                                                                           WireName("h.example"))})}};
+    return name.rfind("3.", 0) == 0
+               ? std::vector<TFakeDatagram>{{reply}}
+               : std::vector<TFakeDatagram>{{Cat({Header(QueryId(q), 0x8180, 1, 1, 0, 0), Question(q),
+                                                  Record({0xC0, 12}, kDnsTypePTR, WireName("h.example"))})}};
   });
   for (const int signal : {SIGINT, SIGTERM}) {
     SCOPED_TRACE(signal);

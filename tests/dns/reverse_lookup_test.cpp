@@ -60,9 +60,9 @@ TEST(ReverseLookupLists, FindsTheAddressWhateverTheDelimiter) {
 }
 
 TEST(ReverseLookupLists, ListsLinesWithoutAnAddressUnderTheirOwnText) {
-  const TLines lines = {"1.2.3.4:80", "1.2.3.4:3128", "5.6.7.8", "1.2.3.4", "", "  ", "mail1 10.0.0.1",
-                        "10.0.0.1 US", "mail1 10.0.0.1 US", "[::1]:80", "::1", " no address here ", "no address here",
-                        "10.0.0.1"};
+  const TLines lines = {"1.2.3.4:80", "1.2.3.4:3128",      "5.6.7.8",         "1.2.3.4",           "",
+                        "  ",         "mail1 10.0.0.1",    "10.0.0.1 US",     "mail1 10.0.0.1 US", "[::1]:80",
+                        "::1",        " no address here ", "no address here", "10.0.0.1"};
   EXPECT_EQ(ReverseLookupAddresses(lines),
             (TLines{"1.2.3.4", "5.6.7.8", "1.2.3.4", "10.0.0.1", "::1", "no address here", "10.0.0.1"}));
   EXPECT_EQ(ReverseLookupServers({"a", "", " ", "\tb ", "127.0.0.93\t"}), (TLines{"a", "b", "127.0.0.93"}));
@@ -70,8 +70,12 @@ TEST(ReverseLookupLists, ListsLinesWithoutAnAddressUnderTheirOwnText) {
 
 TEST(ReverseLookupLists, SplitsServerTextsIntoHostAndPort) {
   const std::tuple<const char*, const char*, uint16_t> good[] = {
-      {"127.0.0.1", "127.0.0.1", 53},   {"127.0.0.1:5353", "127.0.0.1", 5353}, {"[::1]:5353", "::1", 5353},
-      {"[::1]", "::1", 53},             {"::1", "::1", 53},                     {"2001:db8::53", "2001:db8::53", 53},
+      {"127.0.0.1", "127.0.0.1", 53},
+      {"127.0.0.1:5353", "127.0.0.1", 5353},
+      {"[::1]:5353", "::1", 5353},
+      {"[::1]", "::1", 53},
+      {"::1", "::1", 53},
+      {"2001:db8::53", "2001:db8::53", 53},
       {"dns.example:54", "dns.example", 54},
   };
   for (const auto& [text, host, port] : good) {
@@ -79,9 +83,9 @@ TEST(ReverseLookupLists, SplitsServerTextsIntoHostAndPort) {
     EXPECT_EQ(server.Host, host) << text;
     EXPECT_EQ(server.Port, port) << text;
   }
-  for (const char* bad : {"127.0.0.1:0", "127.0.0.1:65536", "127.0.0.1:", "127.0.0.1:x", "[::1", "[::1]53",
-                          "[::1]:", "[]:53", ":53", "", "999.8.8.8", "1.2.3.4.5:53", "127.0.0.1.:53", "[1::2::3]:53",
-                          "1:2:3:4:5:6:7:8:9", "[127.0.0.1.5]"})
+  for (const char* bad :
+       {"127.0.0.1:0", "127.0.0.1:65536", "127.0.0.1:", "127.0.0.1:x", "[::1", "[::1]53", "[::1]:", "[]:53", ":53", "",
+        "999.8.8.8", "1.2.3.4.5:53", "127.0.0.1.:53", "[1::2::3]:53", "1:2:3:4:5:6:7:8:9", "[127.0.0.1.5]"})
     EXPECT_THROW(SplitServerText(bad), EDnsError) << bad;
 }
 
@@ -94,8 +98,8 @@ TEST(ReverseLookupLists, ReadsTheNameServersOfResolvConf) {
 // A fake server whose every answer names it.
 std::unique_ptr<TFakeDnsServer> NamedServer(const std::string& name) {
   return std::make_unique<TFakeDnsServer>([name](const TBytes& q) {
-    const TBytes reply = Cat({Header(QueryId(q), 0x8180, 1, 1, 0, 0), Question(q),
-                              Record({0xC0, 12}, kDnsTypePTR, WireName(name))});
+    const TBytes reply =
+        Cat({Header(QueryId(q), 0x8180, 1, 1, 0, 0), Question(q), Record({0xC0, 12}, kDnsTypePTR, WireName(name))});
     return std::vector<TFakeDatagram>{{reply}};
   });
 }
@@ -104,8 +108,9 @@ std::unique_ptr<TFakeDnsServer> NamedServer(const std::string& name) {
 std::unique_ptr<TFakeDnsServer> EchoingServer() {
   return std::make_unique<TFakeDnsServer>([](const TBytes& q) {
     const std::string name = QuestionName(q);
-    const TBytes reply = Cat({Header(QueryId(q), 0x8180, 1, 1, 0, 0), Question(q),
-                              Record({0xC0, 12}, kDnsTypePTR, WireName("h" + name.substr(0, name.find('.')) + ".example"))});
+    const TBytes reply =
+        Cat({Header(QueryId(q), 0x8180, 1, 1, 0, 0), Question(q),
+             Record({0xC0, 12}, kDnsTypePTR, WireName("h" + name.substr(0, name.find('.')) + ".example"))});
     return std::vector<TFakeDatagram>{{reply}};
   });
 }
@@ -166,8 +171,9 @@ TEST(ReverseLookup, ServersTakeTurnsWhateverTheQueriesInFlight) {
     batch.Options().Parallel = parallel;
     TBatchLog log;
     batch.SetEvents(Logging(log));
-    const auto summary = batch.Lookup({"10.0.0.1", "10.0.0.2:80", "10.0.0.2:81", "mail 10.0.0.3 US", "10.0.0.4", "10.0.0.5"},
-                                      {s1->Address(), "", s2->Address(), s3->Address()});
+    const auto summary =
+        batch.Lookup({"10.0.0.1", "10.0.0.2:80", "10.0.0.2:81", "mail 10.0.0.3 US", "10.0.0.4", "10.0.0.5"},
+                     {s1->Address(), "", s2->Address(), s3->Address()});
     EXPECT_EQ(log.Resolved, (TLines{"10.0.0.1,s1.example", "10.0.0.2,s2.example", "10.0.0.3,s3.example",
                                     "10.0.0.4,s1.example", "10.0.0.5,s2.example"}));
     EXPECT_TRUE(log.Unresolved.empty());
@@ -197,8 +203,8 @@ TEST(ReverseLookup, EveryFailureCountsAsUnresolvedWithItsReason) {
       {"10.0.0.1", "10.0.0.2", "10.0.0.3", "10.0.0.4", "10.0.0.5", "1::2::3", "mail1"},
       {good->Address(), emptyName->Address(), refusing->Address(), noSuchName->Address(), "127.0.0.1:99999"});
   EXPECT_EQ(log.Resolved, (TLines{"10.0.0.1,good.example", "10.0.0.5,good.example"}));
-  EXPECT_EQ(log.Unresolved,
-            (TLines{"10.0.0.2,no PTR", "10.0.0.3,REFUSED", "10.0.0.4,NXDOMAIN", "1::2::3,no address", "mail1,no address"}));
+  EXPECT_EQ(log.Unresolved, (TLines{"10.0.0.2,no PTR", "10.0.0.3,REFUSED", "10.0.0.4,NXDOMAIN", "1::2::3,no address",
+                                    "mail1,no address"}));
   EXPECT_EQ(summary.Warnings, (TLines{"Invalid DNS server. 127.0.0.1:99999"}));
 }
 
@@ -214,7 +220,8 @@ TEST(ReverseLookup, ResultsComeOutInInputOrderHoweverLateTheirAnswers) {
   batch.SetEvents(Logging(log));
   batch.Lookup(Addresses(20), {proxy.Address()});
   TLines expected;
-  for (int i = 1; i <= 20; ++i) expected.push_back("10.0.0." + std::to_string(i) + ",h" + std::to_string(i) + ".example");
+  for (int i = 1; i <= 20; ++i)
+    expected.push_back("10.0.0." + std::to_string(i) + ",h" + std::to_string(i) + ".example");
   EXPECT_EQ(log.Resolved, expected);
   EXPECT_EQ(log.Progress.back(), std::make_pair(20, 20));
 }
@@ -224,8 +231,9 @@ TEST(ReverseLookup, AsksAgainAfterALostDatagram) {
   for (const int retries : {1, 0}) {
     SCOPED_TRACE(retries);
     // The first query for each name is lost; the second comes through.
-    TDelayingProxy lossy("127.0.0.1", server->Port(),
-                         [](const std::string&, int askedBefore) { return TProxyVerdict{askedBefore == 0, {}}; });
+    TDelayingProxy lossy("127.0.0.1", server->Port(), [](const std::string&, int askedBefore) {
+      return TProxyVerdict{askedBefore == 0, {}};
+    });
     TReverseLookup batch;
     batch.Options().WaitingTime = 200;
     batch.Options().Retries = retries;
@@ -259,8 +267,8 @@ TEST(ReverseLookup, TakesTheShareOfDeadServersToTheNextAndNamesThem) {
       EXPECT_EQ(log.Resolved.size(), 6u);
       EXPECT_TRUE(log.Unresolved.empty());
     } else {
-      EXPECT_EQ(log.Unresolved, (TLines{"10.0.0.2,timeout", "10.0.0.3,unreachable", "10.0.0.5,timeout",
-                                        "10.0.0.6,unreachable"}));
+      EXPECT_EQ(log.Unresolved,
+                (TLines{"10.0.0.2,timeout", "10.0.0.3,unreachable", "10.0.0.5,timeout", "10.0.0.6,unreachable"}));
     }
     EXPECT_EQ(summary.Warnings, (TLines{"DNS server " + silent.Address() + " answered no query",
                                         "DNS server " + closed + " answered no query"}));

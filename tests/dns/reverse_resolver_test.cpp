@@ -27,7 +27,9 @@ TBytes Reply(const TBytes& query, uint16_t flags, uint16_t an, uint16_t ns = 0, 
   return Cat({Header(QueryId(query), flags, 1, an, ns, ar), Question(query)});
 }
 
-TBytes GoodReply(const TBytes& q) { return Cat({Reply(q, 0x8180, 1), Record(kToQuestion, kDnsTypePTR, WireName("host.example"))}); }
+TBytes GoodReply(const TBytes& q) {
+  return Cat({Reply(q, 0x8180, 1), Record(kToQuestion, kDnsTypePTR, WireName("host.example"))});
+}
 
 std::vector<TFakeDatagram> One(TBytes bytes) { return {TFakeDatagram{std::move(bytes)}}; }
 
@@ -48,12 +50,14 @@ const TReplyCase kCases[] = {
      "mail.2.0.192.in-addr.arpa", nullptr},
     {"hostile label bytes are escaped",
      [](const TBytes& q) {
-       return One(Cat({Reply(q, 0x8180, 1), Record(kToQuestion, kDnsTypePTR, {5, 'a', '\n', '.', '\\', 0xE9, 1, 'b', 0})}));
+       return One(
+           Cat({Reply(q, 0x8180, 1), Record(kToQuestion, kDnsTypePTR, {5, 'a', '\n', '.', '\\', 0xE9, 1, 'b', 0})}));
      },
      "a\\010\\.\\\\\\233.b", nullptr},
     {"no question section",
      [](const TBytes& q) {
-       return One(Cat({Header(QueryId(q), 0x8180, 0, 1, 0, 0), Record(WireName("x"), kDnsTypePTR, WireName("h.example"))}));
+       return One(
+           Cat({Header(QueryId(q), 0x8180, 0, 1, 0, 0), Record(WireName("x"), kDnsTypePTR, WireName("h.example"))}));
      },
      nullptr, kTimedOut},
     {"right ID but another question",
@@ -63,11 +67,26 @@ const TReplyCase kCases[] = {
      },
      nullptr, kTimedOut},
     {"right question but type A",
-     [](const TBytes& q) { TBytes r = GoodReply(q); r[Reply(q, 0, 0).size() - 3] = 1; return One(r); },
+     [](const TBytes& q) {
+       TBytes r = GoodReply(q);
+       r[Reply(q, 0, 0).size() - 3] = 1;
+       return One(r);
+     },
      nullptr, kTimedOut},
-    {"QR = 0: the query echoed", [](const TBytes& q) { TBytes r = GoodReply(q); r[2] &= 0x7F; return One(r); },
+    {"QR = 0: the query echoed",
+     [](const TBytes& q) {
+       TBytes r = GoodReply(q);
+       r[2] &= 0x7F;
+       return One(r);
+     },
      nullptr, kTimedOut},
-    {"opcode 1", [](const TBytes& q) { TBytes r = GoodReply(q); r[2] |= 0x08; return One(r); }, nullptr, kTimedOut},
+    {"opcode 1",
+     [](const TBytes& q) {
+       TBytes r = GoodReply(q);
+       r[2] |= 0x08;
+       return One(r);
+     },
+     nullptr, kTimedOut},
     {"question echoed in other letter case",
      [](const TBytes& q) {
        TBytes r = GoodReply(q);
@@ -76,22 +95,41 @@ const TReplyCase kCases[] = {
      },
      "host.example", nullptr},
     {"a name with a comma",
-     [](const TBytes& q) { return One(Cat({Reply(q, 0x8180, 1), Record(kToQuestion, kDnsTypePTR, WireName("a,b.example"))})); },
+     [](const TBytes& q) {
+       return One(Cat({Reply(q, 0x8180, 1), Record(kToQuestion, kDnsTypePTR, WireName("a,b.example"))}));
+     },
      "a\\044b.example", nullptr},
-    {"only a CNAME", [](const TBytes& q) { return One(Cat({Reply(q, 0x8180, 1), Record(kToQuestion, kCNAME, WireName("alias.example"))})); },
+    {"only a CNAME",
+     [](const TBytes& q) {
+       return One(Cat({Reply(q, 0x8180, 1), Record(kToQuestion, kCNAME, WireName("alias.example"))}));
+     },
      "", nullptr},
-    {"empty PTR name", [](const TBytes& q) { return One(Cat({Reply(q, 0x8180, 1), Record(kToQuestion, kDnsTypePTR, {0})})); }, "", nullptr},
+    {"empty PTR name",
+     [](const TBytes& q) {
+       return One(Cat({Reply(q, 0x8180, 1), Record(kToQuestion, kDnsTypePTR, {0})}));
+     },
+     "", nullptr},
     {"RCODE 1", [](const TBytes& q) { return One(Reply(q, 0x8181, 0)); }, nullptr, "DNS server error 1: Format error"},
-    {"RCODE 2", [](const TBytes& q) { return One(Reply(q, 0x8182, 0)); }, nullptr, "DNS server error 2: Server failure"},
-    {"RCODE 3", [](const TBytes& q) { return One(Reply(q, 0x8183, 0)); }, nullptr,
-     "DNS server error 3: Name error"},
-    {"RCODE 4", [](const TBytes& q) { return One(Reply(q, 0x8184, 0)); }, nullptr, "DNS server error 4: Not implemented"},
+    {"RCODE 2", [](const TBytes& q) { return One(Reply(q, 0x8182, 0)); }, nullptr,
+     "DNS server error 2: Server failure"},
+    {"RCODE 3", [](const TBytes& q) { return One(Reply(q, 0x8183, 0)); }, nullptr, "DNS server error 3: Name error"},
+    {"RCODE 4", [](const TBytes& q) { return One(Reply(q, 0x8184, 0)); }, nullptr,
+     "DNS server error 4: Not implemented"},
     {"RCODE 5", [](const TBytes& q) { return One(Reply(q, 0x8185, 0)); }, nullptr, "DNS server error 5: Refused"},
     {"RCODE 6", [](const TBytes& q) { return One(Reply(q, 0x8186, 0)); }, nullptr, "DNS server error 6: Unknown error"},
-    {"RCODE 15 with records", [](const TBytes& q) { TBytes r = GoodReply(q); r[3] |= 0x0F; return One(r); }, nullptr,
-     "DNS server error 15: Unknown error"},
+    {"RCODE 15 with records",
+     [](const TBytes& q) {
+       TBytes r = GoodReply(q);
+       r[3] |= 0x0F;
+       return One(r);
+     },
+     nullptr, "DNS server error 15: Unknown error"},
     {"wrong ID",
-     [](const TBytes& q) { TBytes r = GoodReply(q); r[1] ^= 1; return One(r); },
+     [](const TBytes& q) {
+       TBytes r = GoodReply(q);
+       r[1] ^= 1;
+       return One(r);
+     },
      nullptr, kTimedOut},
     {"a wrong-ID datagram before the genuine one",
      [](const TBytes& q) {
@@ -106,27 +144,59 @@ const TReplyCase kCases[] = {
        return std::vector<TFakeDatagram>{{forged, true}, {GoodReply(q)}};
      },
      "host.example", nullptr},
-    {"reply of 11 bytes", [](const TBytes& q) { TBytes r = GoodReply(q); r.resize(11); return One(r); }, nullptr, kTimedOut},
+    {"reply of 11 bytes",
+     [](const TBytes& q) {
+       TBytes r = GoodReply(q);
+       r.resize(11);
+       return One(r);
+     },
+     nullptr, kTimedOut},
     {"reply of 4 bytes", [](const TBytes& q) { return One(TBytes(q.begin(), q.begin() + 4)); }, nullptr, kTimedOut},
     {"no reply", [](const TBytes&) { return std::vector<TFakeDatagram>{}; }, nullptr, kTimedOut},
     {"header only", [](const TBytes& q) { return One(Header(QueryId(q), 0x8180, 0, 0, 0, 0)); }, nullptr, kTimedOut},
     {"question only", [](const TBytes& q) { return One(Reply(q, 0x8180, 0)); }, nullptr, "DNS reply without records"},
-    {"question name runs past the end", [](const TBytes& q) { TBytes r = Reply(q, 0x8180, 1); r.resize(20); return One(r); }, nullptr,
-     kTimedOut},
-    {"question without its type and class", [](const TBytes& q) { TBytes r = Reply(q, 0x8180, 1); r.resize(r.size() - 3); return One(r); },
+    {"question name runs past the end",
+     [](const TBytes& q) {
+       TBytes r = Reply(q, 0x8180, 1);
+       r.resize(20);
+       return One(r);
+     },
      nullptr, kTimedOut},
-    {"owner label runs past the end", [](const TBytes& q) { return One(Cat({Reply(q, 0x8180, 1), {9, 'a', 'b'}})); }, nullptr,
-     "Malformed DNS reply: label runs past the end"},
-    {"fixed fields run past the end", [](const TBytes& q) { TBytes r = GoodReply(q); r.resize(Reply(q, 0, 0).size() + 2 + 5); return One(r); },
+    {"question without its type and class",
+     [](const TBytes& q) {
+       TBytes r = Reply(q, 0x8180, 1);
+       r.resize(r.size() - 3);
+       return One(r);
+     },
+     nullptr, kTimedOut},
+    {"owner label runs past the end",
+     [](const TBytes& q) {
+       return One(Cat({Reply(q, 0x8180, 1), {9, 'a', 'b'}}));
+     },
+     nullptr, "Malformed DNS reply: label runs past the end"},
+    {"fixed fields run past the end",
+     [](const TBytes& q) {
+       TBytes r = GoodReply(q);
+       r.resize(Reply(q, 0, 0).size() + 2 + 5);
+       return One(r);
+     },
      nullptr, "Malformed DNS reply: answer record runs past the end"},
-    {"RDATA runs past the end", [](const TBytes& q) { TBytes r = GoodReply(q); r.pop_back(); return One(r); }, nullptr,
-     "Malformed DNS reply: answer record runs past the end"},
+    {"RDATA runs past the end",
+     [](const TBytes& q) {
+       TBytes r = GoodReply(q);
+       r.pop_back();
+       return One(r);
+     },
+     nullptr, "Malformed DNS reply: answer record runs past the end"},
     {"authority record runs past the end",
-     [](const TBytes& q) { return One(Cat({Reply(q, 0x8180, 1, 1), Record(kToQuestion, kCNAME, {}), kToQuestion, Word(2)})); },
+     [](const TBytes& q) {
+       return One(Cat({Reply(q, 0x8180, 1, 1), Record(kToQuestion, kCNAME, {}), kToQuestion, Word(2)}));
+     },
      nullptr, "Malformed DNS reply: authority record runs past the end"},
     {"additional record cut",
      [](const TBytes& q) {
-       TBytes r = Cat({Reply(q, 0x8180, 1, 0, 1), Record(kToQuestion, kDnsTypePTR, WireName("h")), Record(kToQuestion, kCNAME, {1, 2})});
+       TBytes r = Cat({Reply(q, 0x8180, 1, 0, 1), Record(kToQuestion, kDnsTypePTR, WireName("h")),
+                       Record(kToQuestion, kCNAME, {1, 2})});
        r.pop_back();
        return One(r);
      },
@@ -139,12 +209,21 @@ const TReplyCase kCases[] = {
        return One(r);
      },
      nullptr, "Malformed DNS reply: PTR name runs past its record data"},
-    {"PTR name without its end", [](const TBytes& q) { return One(Cat({Reply(q, 0x8180, 1), Record(kToQuestion, kDnsTypePTR, {4, 'h', 'o', 's', 't'})})); },
+    {"PTR name without its end",
+     [](const TBytes& q) {
+       return One(Cat({Reply(q, 0x8180, 1), Record(kToQuestion, kDnsTypePTR, {4, 'h', 'o', 's', 't'})}));
+     },
      nullptr, "Malformed DNS reply: name runs past the end"},
-    {"pointer outside the reply", [](const TBytes& q) { return One(Cat({Reply(q, 0x8180, 1), Record({0xC3, 0xFF}, kDnsTypePTR, {0})})); }, nullptr,
-     "Malformed DNS reply: compression pointer outside the reply"},
-    {"pointer cut after its first byte", [](const TBytes& q) { return One(Cat({Reply(q, 0x8180, 1), {0xC0}})); }, nullptr,
-     "Malformed DNS reply: pointer runs past the end"},
+    {"pointer outside the reply",
+     [](const TBytes& q) {
+       return One(Cat({Reply(q, 0x8180, 1), Record({0xC3, 0xFF}, kDnsTypePTR, {0})}));
+     },
+     nullptr, "Malformed DNS reply: compression pointer outside the reply"},
+    {"pointer cut after its first byte",
+     [](const TBytes& q) {
+       return One(Cat({Reply(q, 0x8180, 1), {0xC0}}));
+     },
+     nullptr, "Malformed DNS reply: pointer runs past the end"},
     {"pointer loop",
      [](const TBytes& q) {
        const TBytes head = Reply(q, 0x8180, 1);
@@ -159,8 +238,11 @@ const TReplyCase kCases[] = {
        return One(Cat({head, Record({0xC0, static_cast<uint8_t>(at + 2), 0xC0, at}, kDnsTypePTR, {0})}));
      },
      nullptr, "Malformed DNS reply: compression pointers loop"},
-    {"reserved label type", [](const TBytes& q) { return One(Cat({Reply(q, 0x8180, 1), Record({0x41, 'a', 0}, kDnsTypePTR, {0})})); }, nullptr,
-     "Malformed DNS reply: reserved label type"},
+    {"reserved label type",
+     [](const TBytes& q) {
+       return One(Cat({Reply(q, 0x8180, 1), Record({0x41, 'a', 0}, kDnsTypePTR, {0})}));
+     },
+     nullptr, "Malformed DNS reply: reserved label type"},
     {"name longer than 255 bytes",
      [](const TBytes& q) {
        TBytes name;

@@ -9,10 +9,10 @@
 #include <QtTest>
 #include <vector>
 
+#include "forms/base_form.h"
 #include "forms/browse_button.h"
 #include "forms/dialog_hooks.h"
 #include "forms/link_label.h"
-#include "forms/base_form.h"
 #include "tests/support/dialog_recorders.h"
 
 using namespace korrin;

@@ -14,7 +14,8 @@ namespace {
 
 TTextLines Numbered(size_t Count) {
   TTextLines lines;
-  for (size_t i = 0; i < Count; ++i) lines.push_back("10.0." + std::to_string(i / 256 % 256) + "." + std::to_string(i % 256));
+  for (size_t i = 0; i < Count; ++i)
+    lines.push_back("10.0." + std::to_string(i / 256 % 256) + "." + std::to_string(i % 256));
   return lines;
 }
 

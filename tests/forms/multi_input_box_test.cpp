@@ -28,15 +28,14 @@ class MultiInputBoxTest : public QObject {
     QTest::addColumn<bool>("accepted");
     QTest::newRow("period allowed") << "1.5" << false << uint(aoDigits | aoPeriod) << true;
     QTest::newRow("comma not allowed") << "1,5" << false << uint(aoDigits | aoPeriod) << false;
-    QTest::newRow("letters of any alphabet") << QString::fromUtf8("Ωmega Äpfel") << false << uint(aoLetters | aoSpace)
-                                             << true;
+    QTest::newRow("letters of any alphabet")
+        << QString::fromUtf8("Ωmega Äpfel") << false << uint(aoLetters | aoSpace) << true;
     QTest::newRow("A-Z is not every letter") << QString::fromUtf8("Äpfel") << false << uint(aoAZ) << false;
     QTest::newRow("A-Z covers both cases") << "aZ" << false << uint(aoAZ) << true;
     QTest::newRow("capitals only") << "aZ" << false << uint(aoCapitalAZ) << false;
-    QTest::newRow("signs by their options") << "a_b*-+;" << false
-                                            << uint(aoSmallAZ | aoUnderscore | aoAsterisk | aoHyphenMinus | aoPlus |
-                                                    aoSemicolon)
-                                            << true;
+    QTest::newRow("signs by their options")
+        << "a_b*-+;" << false << uint(aoSmallAZ | aoUnderscore | aoAsterisk | aoHyphenMinus | aoPlus | aoSemicolon)
+        << true;
     QTest::newRow("no rule takes anything") << "any !?" << false << 0u << true;
     QTest::newRow("empty refused") << "" << false << 0u << false;
     QTest::newRow("empty allowed") << "" << true << uint(aoDigits) << true;
@@ -146,7 +145,8 @@ class MultiInputBoxTest : public QObject {
       shown = edit->text();
       edit->setText(text);
       okEnabled = OK(box)->isEnabled();
-      if (okEnabled) OK(box)->click(); else QTest::keyClick(box, Qt::Key_Escape);
+      if (okEnabled) OK(box)->click();
+      else QTest::keyClick(box, Qt::Key_Escape);
     });
     QCOMPARE(TMultiInputBox::FloatInputBox(nullptr, "Share", "Share:", value, 0, 10), enabled);
     QCOMPARE(shown, QString("1.25"));

@@ -94,7 +94,8 @@ class ListViewExTest : public QObject {
     QVERIFY(list.View.EditEnabled());
     QVERIFY(!list.View.MoveEnabled());
     list.View.setCurrentIndex(list.View.model()->index(1, 0));
-    for (int key : {int(Qt::Key_Return), int(Qt::Key_Delete), int(Qt::Key_Plus)}) QTest::keyClick(&list.View, Qt::Key(key));
+    for (int key : {int(Qt::Key_Return), int(Qt::Key_Delete), int(Qt::Key_Plus)})
+      QTest::keyClick(&list.View, Qt::Key(key));
     QCOMPARE(list.View.ItemCount(), 3);
   }
 

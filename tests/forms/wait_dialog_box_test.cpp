@@ -35,8 +35,9 @@ class WaitDialogBoxTest : public QObject {
  private slots:
   void methodThatReturnsAtOnceClosesTheDialog() {
     std::atomic<bool> ran{false};
-    QVERIFY(TWaitDialogBox::WaitForMethod(nullptr, [&] { ran = true; }, "Quick", "Working...",
-                                          wdoProgressBar | wdoCountLabel | wdoElapsedLabel, "%s rows."));
+    QVERIFY(TWaitDialogBox::WaitForMethod(
+        nullptr, [&] { ran = true; }, "Quick", "Working...", wdoProgressBar | wdoCountLabel | wdoElapsedLabel,
+        "%s rows."));
     QVERIFY(ran);
     QVERIFY(QApplication::activeModalWidget() == nullptr);
   }
@@ -77,7 +78,8 @@ class WaitDialogBoxTest : public QObject {
   void errorOfTheMethodIsRaisedAfterTheDialogCloses() {
     bool caught = false;
     try {
-      TWaitDialogBox::WaitForMethod(nullptr, [] { throw Exception("Disk gone."); }, "Count", "Counting...", 0);
+      TWaitDialogBox::WaitForMethod(
+          nullptr, [] { throw Exception("Disk gone."); }, "Count", "Counting...", 0);
     } catch (const Exception& e) {
       caught = QString(e.what()) == "Disk gone.";
     }

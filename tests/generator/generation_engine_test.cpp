@@ -85,7 +85,8 @@ TEST_F(EngineFixture, CountModesInOrder) {
 
 TEST_F(EngineFixture, SizeLimits) {
   EXPECT_EQ(Error({"10.0.0.0/11"}), "Too many IPs (2^21)\r\nMax. IP count: 1000000");
-  EXPECT_EQ(Error({"10.0.0.0/24"}, TGenerateCounts::gcTotalCount, 1000001), "Too many IPs (1000001)\r\nMax. IP count: 1000000");
+  EXPECT_EQ(Error({"10.0.0.0/24"}, TGenerateCounts::gcTotalCount, 1000001),
+            "Too many IPs (1000001)\r\nMax. IP count: 1000000");
   EXPECT_EQ(Error({"10.0.0.0/24", "10.1.0.0/24"}, TGenerateCounts::gcForEach, 600000),
             "Too many IPs (1200000)\r\nMax. IP count: 1000000");
   // A size error comes before a mask error, and neither touches the kept lines.
@@ -109,8 +110,8 @@ TEST_F(EngineFixture, PortsCannotMultiplyLinesWithoutBound) {
   std::string ports;
   while (ports.size() < 16384) ports += "1-65535,";
   engine.SetPortNumbers(ports);
-  EXPECT_EQ(Error({"10.0.0.1"}), "Too many lines (" + std::to_string(65535 * (ports.size() / 8)) +
-                                     ")\r\nMax. line count: 10000000");
+  EXPECT_EQ(Error({"10.0.0.1"}),
+            "Too many lines (" + std::to_string(65535 * (ports.size() / 8)) + ")\r\nMax. line count: 10000000");
   engine.SetPortNumbers("1-65535");
   EXPECT_EQ(Error({"fd00::/64"}, TGenerateCounts::gcTotalCount, 1000000),
             "Too many lines (65535000000)\r\nMax. line count: 10000000");
@@ -186,9 +187,8 @@ TEST_F(EngineFixture, LineLayoutWithNamesPortsAndBrackets) {
   EXPECT_EQ(Run({"fdc7::1"}), Lines{"host001,[fdc7::1]:80"});
   engine.SetAddPortNumbers(false);
   engine.SetNameTemplate("host-%1-%2-%3-%4.%s");
-  EXPECT_EQ(Run({"A=10.1.2.0/30"}),
-            (Lines{"host-10-1-2-0.A,10.1.2.0", "host-10-1-2-1.A,10.1.2.1", "host-10-1-2-2.A,10.1.2.2",
-                   "host-10-1-2-3.A,10.1.2.3"}));
+  EXPECT_EQ(Run({"A=10.1.2.0/30"}), (Lines{"host-10-1-2-0.A,10.1.2.0", "host-10-1-2-1.A,10.1.2.1",
+                                           "host-10-1-2-2.A,10.1.2.2", "host-10-1-2-3.A,10.1.2.3"}));
   engine.SetNameTemplate("");
   EXPECT_EQ(Run({"10.0.0.1"}), Lines{",10.0.0.1"});
 }
@@ -227,7 +227,8 @@ TEST_F(EngineFixture, CountryColumnErrorsComeFromTheReader) {
   engine.SetResolveIPCountry(true);
   engine.SetMMDBFilePath(kTestData + "MaxMind-DB-test-broken-pointers-24.mmdb");
   engine.IPList() = {"kept"};
-  EXPECT_EQ(Error({"1.1.1.16"}), "The MaxMind DB file's data section contains bad data: pointer larger than the database.");
+  EXPECT_EQ(Error({"1.1.1.16"}),
+            "The MaxMind DB file's data section contains bad data: pointer larger than the database.");
   EXPECT_EQ(engine.IPList().ToVector(), Lines{});  // cleared before the database was opened
   engine.SetMMDBFilePath(KORRIN_SOURCE_DIR "/README.md");
   EXPECT_NE(Error({"1.1.1.1"}), "no error");
@@ -274,7 +275,12 @@ TEST_F(EngineFixture, CountIsTheLinesARunGives) {
       {{"192.168.1.100/16/24"}, TGenerateCounts::gcAllCount, 0, true, {"*.1?"}, "", "0"},
       {{"10.0.0.0/8"}, TGenerateCounts::gcForEach, 10, false, {"*.0"}, nullptr, "10"},
       {{"::/0"}, TGenerateCounts::gcAllCount, 0, false, {}, nullptr, "340282366920938463463374607431768211456"},
-      {{"::/0", "::/0"}, TGenerateCounts::gcAllCount, 0, false, {}, "1-65535",
+      {{"::/0", "::/0"},
+       TGenerateCounts::gcAllCount,
+       0,
+       false,
+       {},
+       "1-65535",
        "44600809832327404406144509796081859475537920"},
       {{"fd00::/64"}, TGenerateCounts::gcTotalCount, 5, false, {"*"}, nullptr, "at most 5"},
       // Past the walk's budget of 2^22 addresses the rest counts, but for the last network end.
@@ -467,8 +473,8 @@ TEST_F(EngineFixture, SeedMakesRandomRunsReproducible) {
 TEST_F(EngineFixture, FirstLastRangesInEveryCountMode) {
   EXPECT_EQ(Run({"10.0.0.1-10.0.0.5"}), Seq("10.0.0.", 1, 5));
   EXPECT_EQ(result, "5 IPs generated.");
-  EXPECT_EQ(Run({"10.0.0.250-10.0.1.1"}), (Lines{"10.0.0.250", "10.0.0.251", "10.0.0.252", "10.0.0.253",
-                                                  "10.0.0.254", "10.0.0.255", "10.0.1.0", "10.0.1.1"}));
+  EXPECT_EQ(Run({"10.0.0.250-10.0.1.1"}), (Lines{"10.0.0.250", "10.0.0.251", "10.0.0.252", "10.0.0.253", "10.0.0.254",
+                                                 "10.0.0.255", "10.0.1.0", "10.0.1.1"}));
   EXPECT_EQ(Run({"fd00::fe-fd00::101"}), (Lines{"fd00::fe", "fd00::ff", "fd00::100", "fd00::101"}));
   EXPECT_EQ(Run({"255.255.255.254-255.255.255.255"}), (Lines{"255.255.255.254", "255.255.255.255"}));
   EXPECT_EQ(Run({"10.0.0.1-5", "10.0.1.0/30"}, TGenerateCounts::gcTotalCount, 7),
@@ -517,10 +523,12 @@ TEST_F(EngineFixture, ExclusionsByNetworkAndRange) {
   engine.SetRandomOrder(true);
   engine.ExcludeMasks() = {"10.0.0.0-10.0.0.249"};
   const Lines left = Run({"10.0.0.0/24"}, TGenerateCounts::gcTotalCount, 300);
-  EXPECT_EQ(std::set<std::string>(left.begin(), left.end()), (std::set<std::string>{"10.0.0.250", "10.0.0.251",
-                                                                "10.0.0.252", "10.0.0.253", "10.0.0.254", "10.0.0.255"}));
+  EXPECT_EQ(
+      std::set<std::string>(left.begin(), left.end()),
+      (std::set<std::string>{"10.0.0.250", "10.0.0.251", "10.0.0.252", "10.0.0.253", "10.0.0.254", "10.0.0.255"}));
   engine.ExcludeMasks() = {"10.0.0.0/33"};
-  EXPECT_EQ(Error({"10.0.0.0/24"}), "'10.0.0.0/33' is an invalid exclusion: prefix length '33' is not a number from 0 to 32");
+  EXPECT_EQ(Error({"10.0.0.0/24"}),
+            "'10.0.0.0/33' is an invalid exclusion: prefix length '33' is not a number from 0 to 32");
   engine.ExcludeMasks() = {"10.0.0.9-10.0.0.1"};
   EXPECT_EQ(Error({"10.0.0.0/24"}), "'10.0.0.9-10.0.0.1' is an invalid exclusion: last address below the first");
 }

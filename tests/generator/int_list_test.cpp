@@ -48,8 +48,16 @@ TEST(IntList, SortRemovesRepeatsWhenAskedAndSurvivesSortedInput) {
 
 TEST(IntList, AddFromStringReadsNumbersAndRanges) {
   const std::pair<const char*, std::vector<int32_t>> cases[] = {
-      {"1,5-7,10", {1, 5, 6, 7, 10}}, {"1 ,2 - 3", {1, 2, 3}}, {"1, 2", {1}}, {"3,x,4", {3}},
-      {"7-", {7}}, {"0,1", {}}, {"05", {}}, {"  4,,6", {4, 6}}, {"8-x", {}}, {"9-7", {}},
+      {"1,5-7,10", {1, 5, 6, 7, 10}},
+      {"1 ,2 - 3", {1, 2, 3}},
+      {"1, 2", {1}},
+      {"3,x,4", {3}},
+      {"7-", {7}},
+      {"0,1", {}},
+      {"05", {}},
+      {"  4,,6", {4, 6}},
+      {"8-x", {}},
+      {"9-7", {}},
       {"99999999999", {}},
   };
   for (const auto& [text, expected] : cases) {
@@ -108,7 +116,11 @@ TEST(IntList, ShufflePermutes) {
   list.Shuffle(rng);
   EXPECT_FALSE(list.Sorted());
   auto v = Values(list);
-  EXPECT_NE(v, Values([] { TIntList l; l.AddRange(1, 50); return l; }()));
+  EXPECT_NE(v, Values([] {
+              TIntList l;
+              l.AddRange(1, 50);
+              return l;
+            }()));
   std::sort(v.begin(), v.end());
   EXPECT_EQ(v.front(), 1);
   EXPECT_EQ(v.back(), 50);

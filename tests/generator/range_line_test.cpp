@@ -82,7 +82,10 @@ TEST(RangeLine, SkippedLines) {
       {"10.0.0.5-10.0.0.1", "last address below the first"},
       {"10.0.0.1-10.0.0.5/24", "an IPv4 address has 4 parts, not 7"},
       {"[::1]", "IPv6 group '[' is not a hex number up to ffff"},
-      {"\xEF\xBB\xBF" "10.0.0.0/30", "IPv4 part '\xEF\xBB\xBF" "10' is not a number from 0 to 255"},
+      {"\xEF\xBB\xBF"
+       "10.0.0.0/30",
+       "IPv4 part '\xEF\xBB\xBF"
+       "10' is not a number from 0 to 255"},
   };
   for (const auto& [line, reason] : cases) {
     std::string problem = "unset";

@@ -25,8 +25,15 @@ TEST(WideCount, IndexBitsNumberEveryIndex) {
   const struct {
     TWideCount count;
     int bits;
-  } cases[] = {{0, 0}, {1, 0}, {2, 1}, {3, 2}, {256, 8}, {257, 9}, {TWideCount::PowerOfTwo(128), 128},
-               {TWideCount::PowerOfTwo(128) + TWideCount(1), 129}, {TWideCount::PowerOfTwo(191), 191}};
+  } cases[] = {{0, 0},
+               {1, 0},
+               {2, 1},
+               {3, 2},
+               {256, 8},
+               {257, 9},
+               {TWideCount::PowerOfTwo(128), 128},
+               {TWideCount::PowerOfTwo(128) + TWideCount(1), 129},
+               {TWideCount::PowerOfTwo(191), 191}};
   for (const auto& c : cases) EXPECT_EQ(c.count.IndexBits(), c.bits) << c.count.ToString();
 }
 

@@ -21,11 +21,12 @@ namespace {
 class TAllKinds : public TMMDBRecord {
  public:
   static const TMMDBKeyTable& KeyTable() {
-    static const TMMDBKeyTable table{"TAllKinds",
-                                     {MMDBKey<&TAllKinds::s>("s"), MMDBKey<&TAllKinds::d>("d"), MMDBKey<&TAllKinds::b>("b"),
-                                      MMDBKey<&TAllKinds::i>("i"), MMDBKey<&TAllKinds::l>("l"), MMDBKey<&TAllKinds::u>("u"),
-                                      MMDBKey<&TAllKinds::t>("t"), MMDBKey<&TAllKinds::f>("f"), MMDBKey<&TAllKinds::m>("m"),
-                                      MMDBKey<&TAllKinds::a>("a"), MMDBKey<&TAllKinds::p>("p")}};
+    static const TMMDBKeyTable table{
+        "TAllKinds",
+        {MMDBKey<&TAllKinds::s>("s"), MMDBKey<&TAllKinds::d>("d"), MMDBKey<&TAllKinds::b>("b"),
+         MMDBKey<&TAllKinds::i>("i"), MMDBKey<&TAllKinds::l>("l"), MMDBKey<&TAllKinds::u>("u"),
+         MMDBKey<&TAllKinds::t>("t"), MMDBKey<&TAllKinds::f>("f"), MMDBKey<&TAllKinds::m>("m"),
+         MMDBKey<&TAllKinds::a>("a"), MMDBKey<&TAllKinds::p>("p")}};
     return table;
   }
   const TMMDBKeyTable& Keys() const override { return KeyTable(); }
@@ -94,8 +95,8 @@ TEST(Decoder, PointersAddTheirSizeBiasToTheBase) {
   };
   const int64_t base = 1000;
   const Case cases[] = {
-      {{0x25, 0x10}, 0x510 + base},                    // 1 byte, value bits 101
-      {{0x2D, 0x10, 0x20}, 0x51020 + 2048 + base},     // 2 bytes
+      {{0x25, 0x10}, 0x510 + base},                 // 1 byte, value bits 101
+      {{0x2D, 0x10, 0x20}, 0x51020 + 2048 + base},  // 2 bytes
       {{0x35, 0x10, 0x20, 0x30}, 0x5102030 + 526336 + base},
       {{0x3D, 0xF0, 0x10, 0x20, 0x30}, 0xF0102030ll + base},  // 4 bytes: the value bits are unused
   };
@@ -202,7 +203,8 @@ TEST(Decoder, KindMismatchesNameBothKinds) {
   for (const Case& c : cityCases)
     EXPECT_EQ(DecodeError(Map({{Str(c.key), c.value}}), TMMDBIPCountryCityInfoEx()), c.message) << c.key;
   EXPECT_EQ(DecodeError(Str("x"), TMMDBIPCountryInfoEx()), "Could not convert 'string' to 'TMMDBIPCountryInfoEx'.");
-  EXPECT_EQ(DecodeError(Map({{Str("languages"), U16(1)}}), TMMDBMetadata()), "Could not convert 'Integer' to 'TList<System.string>'.");
+  EXPECT_EQ(DecodeError(Map({{Str("languages"), U16(1)}}), TMMDBMetadata()),
+            "Could not convert 'Integer' to 'TList<System.string>'.");
 }
 
 TEST(Decoder, BadDataFailsWithAMessage) {
@@ -218,17 +220,23 @@ TEST(Decoder, BadDataFailsWithAMessage) {
   };
   const Case cases[] = {
       {"map cut short", Cat({Ctrl(7, 3), Str("s"), Str("DE"), Str("d")}), bad + "pointer larger than the database."},
-      {"value cut short", Map({{Str("iso_code"), Cat({Ctrl(2, 20), {'D', 'E'}})}}), bad + "read past the end of the database."},
+      {"value cut short", Map({{Str("iso_code"), Cat({Ctrl(2, 20), {'D', 'E'}})}}),
+       bad + "read past the end of the database."},
       {"key cut short", Cat({Ctrl(7, 1), Ctrl(2, 20), {'i'}}), bad + "read past the end of the database."},
       {"pointer past the end", Map({{Str("s"), Ptr(5000)}}), bad + "pointer larger than the database."},
-      {"pointer bytes cut short", Cat({Ctrl(7, 1), Str("iso_code"), {0x28, 0x01}}), bad + "read past the end of the database."},
-      {"skipped value cut short", Cat({Ctrl(7, 1), Str("other"), Ctrl(2, 9)}), bad + "read past the end of the database."},
-      {"impossible map size", Cat({{0xFF, 0xFF, 0xFF, 0xFF}, Bytes(96, 0)}), bad + "map or array larger than the database."},
-      {"impossible skipped array", Cat({Ctrl(7, 1), Str("x"), {0x1F, 0x04, 0xFF, 0xFF, 0xFF}}), bad + "map or array larger than the database."},
+      {"pointer bytes cut short", Cat({Ctrl(7, 1), Str("iso_code"), {0x28, 0x01}}),
+       bad + "read past the end of the database."},
+      {"skipped value cut short", Cat({Ctrl(7, 1), Str("other"), Ctrl(2, 9)}),
+       bad + "read past the end of the database."},
+      {"impossible map size", Cat({{0xFF, 0xFF, 0xFF, 0xFF}, Bytes(96, 0)}),
+       bad + "map or array larger than the database."},
+      {"impossible skipped array", Cat({Ctrl(7, 1), Str("x"), {0x1F, 0x04, 0xFF, 0xFF, 0xFF}}),
+       bad + "map or array larger than the database."},
       {"double of 4 bytes", Map({{Str("d"), Cat({Ctrl(3, 4), {0, 0, 0, 0}})}}), bad + "invalid size of double."},
       {"float of 8 bytes", Map({{Str("f"), Cat({Ctrl(15, 8), Bytes(8, 0)})}}), bad + "invalid size of float."},
       {"boolean of size 2", Map({{Str("t"), Ctrl(14, 2)}}), bad + "invalid size of boolean."},
-      {"extended type 0", Map({{Str("s"), {0x00, 0x00}}}), "Something went horribly wrong in the decoder. An extended type resolved to a type number < 8 (7)"},
+      {"extended type 0", Map({{Str("s"), {0x00, 0x00}}}),
+       "Something went horribly wrong in the decoder. An extended type resolved to a type number < 8 (7)"},
       {"non-string key", Cat({Ctrl(7, 1), U16(5), Str("x")}), "Database contains a non-string as map key: 5"},
       {"deep nesting, skipped", Map({{Str("other"), nested}}), bad + "maps and arrays nested too deeply."},
       {"deep arrays, skipped", Map({{Str("other"), deepArrays}}), bad + "maps and arrays nested too deeply."},
@@ -318,7 +326,8 @@ class TDecoderRecord : public TMMDBRecord {
 class TWrongKinds : public TMMDBRecord {
  public:
   static const TMMDBKeyTable& KeyTable() {
-    static const TMMDBKeyTable table{"TWrongKinds", {MMDBKey<&TWrongKinds::array>("array"), MMDBKey<&TWrongKinds::big>("uint128")}};
+    static const TMMDBKeyTable table{"TWrongKinds",
+                                     {MMDBKey<&TWrongKinds::array>("array"), MMDBKey<&TWrongKinds::big>("uint128")}};
     return table;
   }
   const TMMDBKeyTable& Keys() const override { return KeyTable(); }
@@ -361,11 +370,13 @@ TEST(Decoder, TheFormatsDecoderTestDatabase) {
 
 // Filling a record changes only what the stored map holds.
 TEST(Records, AFillKeepsTheFieldsTheMapLacks) {
-  const Bytes london = Map({{Str("country"), Map({{Str("ISO_CODE"), Str("GB")}})},
-                            {Str("represented_country"), Map({{Str("type"), Str("military")}})},
-                            {Str("city"), Map({{Str("geoname_id"), U32(2643743)}})},
-                            {Str("subdivisions"), Array({Map({{Str("iso_code"), Str("ENG")}, {Str("names"), Map({{Str("en"), Str("England")}})}}),
-                                                         Map({{Str("iso_code"), Str("WSM")}})})}});
+  const Bytes london =
+      Map({{Str("country"), Map({{Str("ISO_CODE"), Str("GB")}})},
+           {Str("represented_country"), Map({{Str("type"), Str("military")}})},
+           {Str("city"), Map({{Str("geoname_id"), U32(2643743)}})},
+           {Str("subdivisions"),
+            Array({Map({{Str("iso_code"), Str("ENG")}, {Str("names"), Map({{Str("en"), Str("England")}})}}),
+                   Map({{Str("iso_code"), Str("WSM")}})})}});
   TMMDBIPCountryCityInfoEx city;
   Decode(london, city);
   EXPECT_EQ(city.Country().ISOCode(), "GB");

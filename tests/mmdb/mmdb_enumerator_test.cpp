@@ -23,8 +23,8 @@ std::vector<std::string> Walk(TMMDBReader& reader, bool IPv4Only) {
   EXPECT_EQ(e.Current(), nullptr);
   while (e.MoveNext()) {
     const auto& item = *e.Current();
-    out.push_back(item.Start().ToString() + "/" + std::to_string(item.Prefix()) + "=" + item.Data().Country().ISOCode() +
-                  "/" + std::to_string(item.Data().City().GeonameId()));
+    out.push_back(item.Start().ToString() + "/" + std::to_string(item.Prefix()) + "=" +
+                  item.Data().Country().ISOCode() + "/" + std::to_string(item.Data().City().GeonameId()));
   }
   EXPECT_EQ(e.Current(), nullptr);
   EXPECT_FALSE(e.MoveNext());

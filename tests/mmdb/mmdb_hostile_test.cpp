@@ -20,7 +20,8 @@ namespace korrin::test {
 namespace {
 
 const std::string kFanOut =
-    "The MaxMind DB file's data section contains bad data: more values than a record can hold (pointers fan out too far).";
+    "The MaxMind DB file's data section contains bad data: more values than a record can hold (pointers fan out too "
+    "far).";
 
 std::string CountryAt(TMMDBReader& reader, const char* address) {
   TMMDBIPCountryCityInfoEx record;
@@ -52,7 +53,7 @@ TEST(Hostile, PointersFanningOutToOneLargeValueExhaustTheBudgetNotTheMemory) {
   const uint32_t name = city.AddData(Str(std::string(1'000'000, 'n')));
   const uint32_t subdivision = city.AddData(Map({{Str("names"), Map({{Str("en"), Ptr(name)}})}}));
   city.Insert("1.0.0.0/8", Map({{Str("country"), Map({{Str("iso_code"), Str("CI")}})},
-                               {Str("subdivisions"), Array(std::vector<Bytes>(1100, Ptr(subdivision)))}}));
+                                {Str("subdivisions"), Array(std::vector<Bytes>(1100, Ptr(subdivision)))}}));
   city.Insert("2.0.0.0/8", Map({{Str("country"), Map({{Str("iso_code"), Str("OK")}})}}));
   TMMDBReader reader(city.Build(), "fan-out.mmdb");
   EXPECT_EQ(Error([&] { CountryAt(reader, "1.2.3.4"); }), kFanOut);
@@ -130,7 +131,8 @@ TEST(Hostile, FilesThatAreNotRegularFailAtOnceWithoutBlocking) {
 }
 
 TEST(Hostile, TheMarkerIsSoughtOnlyInTheLast128KiB) {
-  const std::string noMarker = "Could not find a MaxMind Db metadata marker in this file (%s). Is this a valid MaxMind Db file?";
+  const std::string noMarker =
+      "Could not find a MaxMind Db metadata marker in this file (%s). Is this a valid MaxMind Db file?";
   MMDBWriter w(4, 24);
   w.Insert("1.0.0.0/8", Map({{Str("country"), Map({{Str("iso_code"), Str("OK")}})}}));
   Bytes bytes = w.Build();

@@ -75,7 +75,8 @@ TEST_P(MetaReaderTest, MetadataHeaderAndEveryIPv4NetworkOfTheSource) {
   while (header < lines.size() && lines[header].rfind("network,", 0) != 0) ++header;
   ASSERT_LT(header, lines.size());
   EXPECT_EQ(lines[header - 1].rfind("record_size,", 0), 0u);
-  EXPECT_EQ(lines[header].substr(lines[header].rfind(',') + 1), c.city ? "postal_code" : "registered_country_geoname_id");
+  EXPECT_EQ(lines[header].substr(lines[header].rfind(',') + 1),
+            c.city ? "postal_code" : "registered_country_geoname_id");
 
   const Json source = ReadJsonFile(kData + "/source-data/" + c.json);
   const auto networks = IPv4Networks(source);
@@ -117,17 +118,20 @@ TEST(MetaReader, ValuesWithTheDelimiterAQuoteOrALineBreakAreQuotedSoColumnsStay)
                 {Str("postal"), Map({{Str("code"), Str("12\r\n34")}})}}));
   const Bytes bytes = w.Build();
   const std::string path = ::testing::TempDir() + "korrin-quoted.mmdb";
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   TMMDBMetaReader reader(path, 1024);
   const std::vector<std::string> lines = ReadAll(reader);
   TCSVParser parser(64);
   parser.SetDelimiter(u',');
   auto columns = [&](const std::string& line) {
     std::vector<std::string> out;
-    for (int32_t k = 0, n = parser.ParseLine(Utf8ToUtf16(line)); k < n; ++k) out.push_back(Utf16ToUtf8(parser.ColumnValue(k)));
+    for (int32_t k = 0, n = parser.ParseLine(Utf8ToUtf16(line)); k < n; ++k)
+      out.push_back(Utf16ToUtf8(parser.ColumnValue(k)));
     return out;
   };
-  const auto description = std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("description.en,", 0) == 0; });
+  const auto description =
+      std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("description.en,", 0) == 0; });
   ASSERT_NE(description, lines.end());
   EXPECT_EQ(columns(*description), (std::vector<std::string>{"description.en", "Test, \"quoted\""}));
   const std::vector<std::string> row = columns(lines.back());

@@ -137,8 +137,8 @@ TEST(Metadata, CityDatabasesAreToldByTheEndOfTheirType) {
     EXPECT_EQ(TMMDBReader(w.Build(), "t.mmdb").Metadata().IsCityDatabase(), c.city) << c.type;
   }
   // The UTC date only, in the C library's short date format (the tests run in the "C" locale).
-  for (const auto& [seconds, date] : {std::pair<uint64_t, const char*>{0, "01/01/70"}, {86399, "01/01/70"},
-                                      {1770163200 + 86399, "02/04/26"}}) {
+  for (const auto& [seconds, date] :
+       {std::pair<uint64_t, const char*>{0, "01/01/70"}, {86399, "01/01/70"}, {1770163200 + 86399, "02/04/26"}}) {
     MMDBWriter epoch(4, 24);
     epoch.SetMetadata("build_epoch", U64(seconds));
     EXPECT_EQ(TMMDBReader(epoch.Build(), "e.mmdb").Metadata().BuildDate(), date) << seconds;
@@ -262,9 +262,13 @@ TEST(Reader, CorruptTreesFailAtTheLookUpThatMeetsThem) {
       {"record size 20", [](MMDBWriter& w) { w.SetMetadata("record_size", U16(20)); }, "Unknown record size: 20", true},
       {"node count past the file", [](MMDBWriter& w) { w.SetMetadata("node_count", U32(100000)); },
        corrupt + "its node count does not fit in the file.", true},
-      {"negative node count", [](MMDBWriter& w) { w.SetMetadata("node_count", Cat({Ctrl(6, 8), Bytes(8, 0xFF)})); },
+      {"negative node count",
+       [](MMDBWriter& w) {
+         w.SetMetadata("node_count", Cat({Ctrl(6, 8), Bytes(8, 0xFF)}));
+       },
        corrupt + "its node count does not fit in the file.", true},
-      {"pointer into the separator", [](MMDBWriter& w) { w.SetRawRecord(0, 0, static_cast<uint32_t>(w.NodeCount()) + 5); },
+      {"pointer into the separator",
+       [](MMDBWriter& w) { w.SetRawRecord(0, 0, static_cast<uint32_t>(w.NodeCount()) + 5); },
        corrupt + "contains pointer into the data section separator.", false},
       {"pointer past the end", [](MMDBWriter& w) { w.SetRawRecord(0, 0, 0x00FFFFFF); },
        corrupt + "contains pointer larger than the database.", false},

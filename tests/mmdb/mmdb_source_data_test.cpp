@@ -57,7 +57,8 @@ std::map<std::string, Network> SourceNetworks(const Json& source, bool* withIPv4
     out[net.first.ToString() + "/" + std::to_string(prefix)] = net;
     const std::vector<uint8_t> bytes = net.first.GetAddressBytes();
     if (first._v6 && prefix >= 96 && std::all_of(bytes.begin(), bytes.begin() + 12, [](uint8_t b) { return b == 0; })) {
-      const Network v4 = MakeNetwork(TMMDBIPAddress(std::vector<uint8_t>(bytes.begin() + 12, bytes.end())), prefix - 96, &record);
+      const Network v4 =
+          MakeNetwork(TMMDBIPAddress(std::vector<uint8_t>(bytes.begin() + 12, bytes.end())), prefix - 96, &record);
       out[v4.first.ToString() + "/" + std::to_string(v4.prefix)] = v4;
     }
     if (!first._v6 || prefix >= 96) *withIPv4 = true;
@@ -160,7 +161,8 @@ INSTANTIATE_TEST_SUITE_P(Databases, SourceDataTest,
                                          SourceCase{"GeoLite2-Country-Test.mmdb", "GeoLite2-Country-Test.json", false},
                                          SourceCase{"GeoLite2-City-Test.mmdb", "GeoLite2-City-Test.json", true},
                                          SourceCase{"GeoIP2-City-Shield-Test.mmdb", "GeoIP2-City-Test.json", false},
-                                         SourceCase{"GeoIP2-Country-Shield-Test.mmdb", "GeoIP2-Country-Test.json", false}),
+                                         SourceCase{"GeoIP2-Country-Shield-Test.mmdb", "GeoIP2-Country-Test.json",
+                                                    false}),
                          [](const auto& info) {
                            std::string name = info.param.database;
                            name = name.substr(0, name.find('.'));
@@ -197,10 +199,12 @@ std::vector<std::string> NetworksAndLookups(const std::string& database) {
 
 TEST(RecordSizes, TwentyFourTwentyEightAndThirtyTwoBitTreesGiveTheSameAnswers) {
   const std::map<std::string, std::vector<std::string>> expected = {
-      {"ipv4", {"1.1.1.1/32=1.1.1.1", "1.1.1.2/31=1.1.1.2", "1.1.1.4/30=1.1.1.4", "1.1.1.8/29=1.1.1.8",
-                "1.1.1.16/28=1.1.1.16", "1.1.1.32/32=1.1.1.32"}},
-      {"ipv6", {"::1:ffff:ffff/128=::1:ffff:ffff", "::2:0:0/122=::2:0:0", "::2:0:40/124=::2:0:40",
-                "::2:0:50/125=::2:0:50", "::2:0:58/127=::2:0:58"}},
+      {"ipv4",
+       {"1.1.1.1/32=1.1.1.1", "1.1.1.2/31=1.1.1.2", "1.1.1.4/30=1.1.1.4", "1.1.1.8/29=1.1.1.8", "1.1.1.16/28=1.1.1.16",
+        "1.1.1.32/32=1.1.1.32"}},
+      {"ipv6",
+       {"::1:ffff:ffff/128=::1:ffff:ffff", "::2:0:0/122=::2:0:0", "::2:0:40/124=::2:0:40", "::2:0:50/125=::2:0:50",
+        "::2:0:58/127=::2:0:58"}},
   };
   for (const char* layout : {"ipv4", "ipv6", "mixed"}) {
     std::vector<std::string> first;

@@ -123,7 +123,8 @@ void MMDBWriter::InsertOffset(std::string_view cidr, uint32_t dataOffset) {
         r = {Record::Node, static_cast<uint32_t>(FNodes.size())};
         FNodes.emplace_back();
       }
-      node = static_cast<int>(FNodes[static_cast<size_t>(node)][static_cast<size_t>(bits[static_cast<size_t>(i)])].value);
+      node =
+          static_cast<int>(FNodes[static_cast<size_t>(node)][static_cast<size_t>(bits[static_cast<size_t>(i)])].value);
     }
   }
 }
@@ -151,8 +152,10 @@ Bytes MMDBWriter::Build() const {
       v[i] = r.kind == Record::Empty ? nodeCount : r.kind == Record::Data ? nodeCount + 16 + r.value : r.value;
     }
     if (FRecordSize == 28) {
-      out = Cat({out, BigEndian(v[0] & 0xFFFFFF, 3),
-                 {static_cast<uint8_t>(((v[0] >> 20) & 0xF0) | ((v[1] >> 24) & 0x0F))}, BigEndian(v[1] & 0xFFFFFF, 3)});
+      out = Cat({out,
+                 BigEndian(v[0] & 0xFFFFFF, 3),
+                 {static_cast<uint8_t>(((v[0] >> 20) & 0xF0) | ((v[1] >> 24) & 0x0F))},
+                 BigEndian(v[1] & 0xFFFFFF, 3)});
     } else if (FRecordSize == 32) {
       out = Cat({out, BigEndian(v[0], 4), BigEndian(v[1], 4)});
     } else {

@@ -128,7 +128,9 @@ FlagTable ManPageFlags(const std::string& page) {
 std::map<std::string, Flags> Completions(const std::vector<std::pair<std::string, std::string>>& cases) {
   std::string script =
       "source /usr/share/bash-completion/bash_completion\n"
-      "source " KORRIN_SOURCE_DIR "/" + kCompletionSource + "\n"
+      "source " KORRIN_SOURCE_DIR "/" +
+      kCompletionSource +
+      "\n"
       "t() { COMP_WORDS=(korrin-cli \"$@\"); COMP_CWORD=$#; COMP_LINE=\"korrin-cli $*\"; COMP_POINT=${#COMP_LINE};"
       " COMPREPLY=(); _korrin_cli; echo \"$* => ${COMPREPLY[*]}\"; }\n";
   for (const auto& [path, current] : cases) script += "t " + path + " '" + current + "'\n";
@@ -173,8 +175,8 @@ TEST(Packaging, TheManPageDocumentsExactlyTheFlagsOfEverySubcommand) {
                       << " has no item (.TP) for it in the \"" << path << "\" section";
     for (const std::string& flag : section->second)
       if (!flags.contains(flag))
-        ADD_FAILURE() << kManPageSource << " documents " << flag << " in the \"" << path << "\" section, but korrin-cli "
-                      << path << " --help does not list it";
+        ADD_FAILURE() << kManPageSource << " documents " << flag << " in the \"" << path
+                      << "\" section, but korrin-cli " << path << " --help does not list it";
   }
   for (const auto& [path, flags] : man)
     if (!program.contains(path))

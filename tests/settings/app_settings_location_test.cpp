@@ -45,8 +45,7 @@ TEST(AppSettingsLocation, CommandLineOptionsInEveryOrder) {
     for (const auto& a : c.args) joined += "[" + a + "] ";
     SCOPED_TRACE(joined);
     const TAppSettingsLocation location(c.args, app, user);
-    EXPECT_EQ(location.GetAppSettingsFileName("korrin2.ini", location.PeekAppSettingsFolder("Korrin2")),
-              c.file);
+    EXPECT_EQ(location.GetAppSettingsFileName("korrin2.ini", location.PeekAppSettingsFolder("Korrin2")), c.file);
   }
   const TAppSettingsLocation no_user({}, app, std::nullopt);
   EXPECT_EQ(no_user.PeekAppSettingsFolder("Korrin2"), app);
@@ -98,8 +97,7 @@ TEST(AppSettingsLocation, ForProcessUsesTheExecutableFolderAndXdgConfigHome) {
   ::setenv("XDG_CONFIG_HOME", temp.Path().c_str(), 1);
   const auto location = TAppSettingsLocation::ForProcess({});
   EXPECT_EQ(location.PeekAppSettingsFolder("Korrin2"), temp / "Korrin2");
-  EXPECT_EQ(location.ApplicationFolder(),
-            std::filesystem::canonical("/proc/self/exe").parent_path().string());
+  EXPECT_EQ(location.ApplicationFolder(), std::filesystem::canonical("/proc/self/exe").parent_path().string());
   ::setenv("XDG_CONFIG_HOME", "relative", 1);  // ignored, as the XDG rules say
   EXPECT_NE(TAppSettingsLocation::ForProcess({}).PeekAppSettingsFolder("Korrin2"), "relative/Korrin2");
   if (saved) ::setenv("XDG_CONFIG_HOME", saved_value.c_str(), 1);

@@ -62,9 +62,7 @@ class TCollidingHash : public TVStringHash {
 // What a look-up must return: the highest index whose (upper-cased) key matches.
 int32_t BruteIndexOfName(const TVHashedStringList& list, std::string_view name) {
   for (int32_t i = list.Count() - 1; i >= 0; --i)
-    if (list.Get(i).find('=') != std::string::npos &&
-        UpperCase(list.Names(i)) == UpperCase(name))
-      return i;
+    if (list.Get(i).find('=') != std::string::npos && UpperCase(list.Names(i)) == UpperCase(name)) return i;
   return -1;
 }
 
@@ -89,8 +87,7 @@ TEST_P(HashedListRandomOps, TablesStayFindableAfterAppendsReplacementsAndDeletio
   std::mt19937 rng(12345);
   TVHashedStringList list(16);
   list.SetAutoUpdateHash(param.auto_update);
-  if (param.colliding)
-    list.SetHashClass([](int32_t size) { return std::make_unique<TCollidingHash>(size); });
+  if (param.colliding) list.SetHashClass([](int32_t size) { return std::make_unique<TCollidingHash>(size); });
   // Few distinct names so that duplicates, case variants and unnamed lines are common.
   const char* names[] = {"a", "A", "b", "Mode", "MODE", "", "c\xC3\xA9", "C\xC3\x89"};
   auto random_line = [&]() -> std::string {
@@ -105,8 +102,7 @@ TEST_P(HashedListRandomOps, TablesStayFindableAfterAppendsReplacementsAndDeletio
     else if (op < 8) list.Delete(rng() % list.Count());
     else if (op == 8) list.SetValues(names[rng() % 8], rng() % 4 ? std::to_string(rng()) : "");
     else if (rng() % 20 == 0) list.Insert(rng() % (list.Count() + 1), random_line());
-    for (const char* name : names)
-      ASSERT_EQ(list.IndexOfName(name), BruteIndexOfName(list, name)) << "step " << step;
+    for (const char* name : names) ASSERT_EQ(list.IndexOfName(name), BruteIndexOfName(list, name)) << "step " << step;
     if (list.Count() > 0) {
       const std::string& probe = list.Get(rng() % list.Count());
       ASSERT_EQ(list.IndexOf(probe), BruteIndexOf(list, probe)) << "step " << step;

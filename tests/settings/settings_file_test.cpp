@@ -7,8 +7,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -57,11 +57,18 @@ TEST(SettingsFile, LoadsWindows1252AndUtf16Files) {
     std::string bytes;
   } cases[] = {
       {"Windows-1252", "Mode=1\r\nNameTemplate=h\xF4te-#.example.org\r\nIPRangeN=1\nIPRange1=\x80"},
-      {"UTF-16 LE", "\xFF\xFE" "M\0o\0d\0e\0=\0" "1\0\r\0\n\0N\0a\0m\0e\0T\0e\0m\0p\0l\0a\0t\0e\0=\0"
-                    "h\0\xF4\0t\0e\0-\0#\0.\0" "e\0x\0a\0m\0p\0l\0e\0.\0o\0r\0g\0\r\0"
-                    "I\0P\0R\0a\0n\0g\0e\0N\0=\0" "1\0\n\0I\0P\0R\0a\0n\0g\0e\0" "1\0=\0\xAC\x20"s},
-      {"UTF-8 with mark", "\xEF\xBB\xBFMode=1\rNameTemplate=h\xC3\xB4te-#.example.org\r"
-                          "IPRangeN=1\r\nIPRange1=\xE2\x82\xAC\r\n"},
+      {"UTF-16 LE",
+       "\xFF\xFE"
+       "M\0o\0d\0e\0=\0"
+       "1\0\r\0\n\0N\0a\0m\0e\0T\0e\0m\0p\0l\0a\0t\0e\0=\0"
+       "h\0\xF4\0t\0e\0-\0#\0.\0"
+       "e\0x\0a\0m\0p\0l\0e\0.\0o\0r\0g\0\r\0"
+       "I\0P\0R\0a\0n\0g\0e\0N\0=\0"
+       "1\0\n\0I\0P\0R\0a\0n\0g\0e\0"
+       "1\0=\0\xAC\x20"s},
+      {"UTF-8 with mark",
+       "\xEF\xBB\xBFMode=1\rNameTemplate=h\xC3\xB4te-#.example.org\r"
+       "IPRangeN=1\r\nIPRange1=\xE2\x82\xAC\r\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -79,9 +86,10 @@ TEST(SettingsFile, LoadsWindows1252AndUtf16Files) {
 TEST(SettingsFile, ArbitraryBytesAlwaysLoad) {
   test::TTempFolder folder;
   const std::string file = folder / "k.ini";
-  const char* pieces[] = {"\xFF\xFE", "\xFE\xFF", "\xEF\xBB\xBF", "=", "\r", "\n", "\r\n",
-                          "IPRangeN", "StoredListN", "StoredList1.", "Name", "Count", "Setting",
-                          "1", "0", "-1", "2147483647", "99999999999", "$", "\xC3", "\xD8", "\0"};
+  const char* pieces[] = {"\xFF\xFE", "\xFE\xFF",    "\xEF\xBB\xBF", "=",           "\r",    "\n",      "\r\n",
+                          "IPRangeN", "StoredListN", "StoredList1.", "Name",        "Count", "Setting", "1",
+                          "0",        "-1",          "2147483647",   "99999999999", "$",     "\xC3",    "\xD8",
+                          "\0"};
   std::mt19937 rng(7);
   for (int round = 0; round < 300; ++round) {
     std::string bytes;
@@ -126,7 +134,7 @@ TEST(SettingsFile, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
   ::chmod(file.c_str(), 0640);
   TStoredSettingsList stored;
   SaveSettings(file, TKorrinSettings(), stored);
-  struct stat st{};
+  struct stat st {};
   ASSERT_EQ(::stat(file.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);  // the replacement keeps the permissions
 

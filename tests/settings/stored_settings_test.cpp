@@ -99,8 +99,8 @@ TEST(StoredSettings, ManySetsWithAbsurdCountsReadOnlyTheirLines) {
   std::string file = "StoredListN=2000000000\n";
   for (int i = 1; i <= 5000; ++i) {
     const std::string set = "StoredList" + std::to_string(i);
-    file += set + ".Name=S" + std::to_string(i) + "\n" + set + ".Count=2147483647\n" + set +
-            ".Setting" + std::to_string(i) + "=Mode=1\n";
+    file += set + ".Name=S" + std::to_string(i) + "\n" + set + ".Count=2147483647\n" + set + ".Setting" +
+            std::to_string(i) + "=Mode=1\n";
   }
   TStoredSettingsList stored;
   stored.LoadFromList(test::ListOf(file), "StoredList", "Setting");

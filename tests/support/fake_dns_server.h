@@ -2,8 +2,8 @@
 // A scripted DNS server for the tests: a loopback UDP socket on its own thread that answers each
 // query with whatever datagrams the test's script crafts, so that malformed replies can be sent,
 // and a TCP listener on the same port that answers with the TCP script's message.
-#include <atomic>
 #include <sys/socket.h>
+#include <atomic>
 
 #include <cstdint>
 #include <functional>

@@ -11,10 +11,8 @@ namespace korrin::test {
 inline void WhenModal(std::function<void(QWidget* Modal)> Act, QWidget* Skip = nullptr, int Tries = 500) {
   QTimer::singleShot(10, [=] {
     QWidget* modal = QApplication::activeModalWidget();
-    if (modal && modal != Skip && modal->isVisible())
-      Act(modal);
-    else if (Tries > 0)
-      WhenModal(Act, Skip, Tries - 1);
+    if (modal && modal != Skip && modal->isVisible()) Act(modal);
+    else if (Tries > 0) WhenModal(Act, Skip, Tries - 1);
   });
 }
 

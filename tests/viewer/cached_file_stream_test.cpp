@@ -1,7 +1,7 @@
 #include "viewer/cached_file_stream.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -212,7 +212,8 @@ TEST(CachedFileStreamTest, AnEndlessDeviceStopsWithAMessageAndAFIFOWithoutWriter
     }
     ADD_FAILURE() << "no error";
   } catch (const EStreamError& e) {
-    EXPECT_EQ(std::string(e.what()), "Stopped reading /dev/zero after 100,000 bytes: a pipe or device is read no further.");
+    EXPECT_EQ(std::string(e.what()),
+              "Stopped reading /dev/zero after 100,000 bytes: a pipe or device is read no further.");
   }
 
   const test::TTempFolder folder;

@@ -70,12 +70,20 @@ TEST(FilePreviewTest, CountFollowsTheLineRulesAndCanBeAborted) {
     int64_t Rows;
   };
   const Case cases[] = {
-      {"", false, 0},         {"", true, 0},
-      {"header\n", false, 0}, {"h\r\na\rb\n\nc", false, 4},
+      {"", false, 0},
+      {"", true, 0},
+      {"header\n", false, 0},
+      {"h\r\na\rb\n\nc", false, 4},
       {std::string("h\na\0\0b", 6), false, 1},
       {std::string(70000, 'x'), true, 1},
-      {"\xEF\xBB\xBF" "h\n1\n", false, 1},
-      {std::string("\xFF\xFE" "h\0\n\0" "1\0", 8), false, 1},
+      {"\xEF\xBB\xBF"
+       "h\n1\n",
+       false, 1},
+      {std::string("\xFF\xFE"
+                   "h\0\n\0"
+                   "1\0",
+                   8),
+       false, 1},
   };
   TFilePreview preview;
   for (const Case& c : cases) {
@@ -83,7 +91,9 @@ TEST(FilePreviewTest, CountFollowsTheLineRulesAndCanBeAborted) {
     EXPECT_EQ(preview.CountRows(file.Name(), c.NoHeader, nullptr), c.Rows) << c.Bytes.substr(0, 20);
   }
   // Counting UTF-8 and UTF-16 can be aborted.
-  for (const std::string& bytes : {NumberedLines(5000, false), std::string("\xFF\xFE" "a\0\n\0", 6)}) {
+  for (const std::string& bytes : {NumberedLines(5000, false), std::string("\xFF\xFE"
+                                                                           "a\0\n\0",
+                                                                           6)}) {
     TTempFile file(bytes);
     int64_t lastPosition = 0, lastSize = 0;
     const int64_t aborted = preview.CountRows(file.Name(), true, [&](int64_t position, int64_t size, int64_t) {

@@ -33,7 +33,9 @@ TEST_F(LineReaderTest, EmptyFileIsAtItsEndAtOnce) {
 }
 
 TEST_F(LineReaderTest, StreamModeCountsLinesAndReportsPositions) {
-  TTempFile file("\xEF\xBB\xBF" "one\r\ntwo\nthree");
+  TTempFile file(
+      "\xEF\xBB\xBF"
+      "one\r\ntwo\nthree");
   for (int32_t bufferSize : {0, 1, 128, 4096}) {
     TLineReader reader(file.Name(), bufferSize);
     EXPECT_EQ(reader.StreamSize(), 17);

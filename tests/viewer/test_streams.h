@@ -45,7 +45,8 @@ class TBytesStream final : public TStream {
 // In a temporary folder of its own, removed with it.
 class TTempFile {
  public:
-  explicit TTempFile(const std::string& Bytes, const std::string& Suffix = ".csv") : FName(FFolder / ("file" + Suffix)) {
+  explicit TTempFile(const std::string& Bytes, const std::string& Suffix = ".csv")
+      : FName(FFolder / ("file" + Suffix)) {
     std::ofstream(FName, std::ios::binary) << Bytes;
   }
 
@@ -58,8 +59,8 @@ class TTempFile {
 
 // Bytes drawn mostly from the values that matter to the decoder and the line rules.
 inline std::string RandomBytes(std::mt19937& rng) {
-  static const uint8_t interesting[] = {'\n', '\r', 0, 'a', ',', '"', 0x80, 0xBF, 0xC3, 0xE2, 0xED, 0xEF, 0xBB,
-                                        0xF0, 0xF4, 0x9F, 0xFF, 0xFE};
+  static const uint8_t interesting[] = {'\n', '\r', 0,    'a',  ',',  '"',  0x80, 0xBF, 0xC3,
+                                        0xE2, 0xED, 0xEF, 0xBB, 0xF0, 0xF4, 0x9F, 0xFF, 0xFE};
   std::string bytes(std::uniform_int_distribution<size_t>(0, 3000)(rng), '\0');
   for (char& b : bytes) {
     const auto pick = rng() % 4;

@@ -62,19 +62,33 @@ TEST(StreamReaderExTest, DecodesMarksBreaksAndDamagedBytes) {
   const std::u16string F(1, kReplacementChar);
   const std::vector<TDecodeCase> cases = {
       {"empty", "", {}},
-      {"utf-8 mark skipped", "\xEF\xBB\xBF" "a\nb", {u"a", u"b"}},
+      {"utf-8 mark skipped",
+       "\xEF\xBB\xBF"
+       "a\nb",
+       {u"a", u"b"}},
       {"lone utf-8 mark", "\xEF\xBB\xBF", {}},
       {"cut utf-8 mark", "\xEF\xBB", {F}},
       {"utf-16 le", Utf16(u"a\u20ACb\r\nc", false), {u"a\u20ACb", u"c"}},
       {"utf-16 be", Utf16(u"x\ny", true), {u"x", u"y"}},
       {"lone utf-16 mark", "\xFF\xFE", {}},
-      {"odd utf-16 byte", std::string("\xFF\xFE" "a\x00" "b", 5), {u"a" + F}},
+      {"odd utf-16 byte",
+       std::string("\xFF\xFE"
+                   "a\x00"
+                   "b",
+                   5),
+       {u"a" + F}},
       {"multi-byte", "\xC3\xA9\xE2\x82\xAC\xF0\x9D\x84\x9E", {u"\u00E9\u20AC\U0001D11E"}},
-      {"invalid byte", "a\x80" "b", {u"a" + F + u"b"}},
+      {"invalid byte",
+       "a\x80"
+       "b",
+       {u"a" + F + u"b"}},
       {"overlong", "\xC0\xAF", {F + F}},
       {"encoded surrogate", "\xED\xA0\x80", {F + F + F}},
       {"cut 4-byte sequence", "\xF0\x9F\x98", {F}},
-      {"cut sequence then ascii", "\xE2\x82" "A", {F + u"A"}},
+      {"cut sequence then ascii",
+       "\xE2\x82"
+       "A",
+       {F + u"A"}},
       {"above U+10FFFF", "\xF4\x90\x80\x80", {F + F + F + F}},
       {"LF CR CRLF", "a\nb\rd\r\ne", {u"a", u"b", u"d", u"e"}},
       {"LF then CR", "a\n\rb", {u"a", u"", u"b"}},
@@ -88,8 +102,7 @@ TEST(StreamReaderExTest, DecodesMarksBreaksAndDamagedBytes) {
 }
 
 TEST(StreamReaderExTest, CapCutsLongLinesWithoutLosingCharacters) {
-  EXPECT_EQ(ReadAll(std::string(70000, 'x'), 1024),
-            (Lines{std::u16string(65535, u'x'), std::u16string(4465, u'x')}));
+  EXPECT_EQ(ReadAll(std::string(70000, 'x'), 1024), (Lines{std::u16string(65535, u'x'), std::u16string(4465, u'x')}));
   // A break right at the cap ends the line; no empty line follows.
   EXPECT_EQ(ReadAll(std::string(65535, 'y') + "\nz", 1024), (Lines{std::u16string(65535, u'y'), u"z"}));
 
@@ -112,8 +125,8 @@ TEST(StreamReaderExTest, NulRuleCanBeSwitchedOff) {
 // Lines with multi-byte characters and every kind of break, long enough that the chunk
 // boundaries of every buffer size from 128 to 1024 land on each kind of position.
 std::u16string BoundaryText() {
-  const std::u16string pieces[] = {u"plain", u"\u00E9t\u00E9", u"\u20AC\u20AC\u20AC", u"\U0001D11E\U0001F600",
-                                   u"a,b;c", u""};
+  const std::u16string pieces[] = {u"plain", u"\u00E9t\u00E9", u"\u20AC\u20AC\u20AC", u"\U0001D11E\U0001F600", u"a,b;c",
+                                   u""};
   const std::u16string breaks[] = {u"\n", u"\r\n", u"\r"};
   std::u16string text;
   for (int i = 0; i < 600; ++i) text += pieces[i % 6] + pieces[(i * 5) % 6] + breaks[i % 3];

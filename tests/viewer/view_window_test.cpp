@@ -9,8 +9,8 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
-#include <QPushButton>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTemporaryDir>
@@ -26,11 +26,11 @@
 #include "forms/report_list_view.h"
 #include "forms/wait_dialog_box.h"
 #include "mmdb/mmdb_meta_reader.h"
+#include "tests/support/dialog_recorders.h"
+#include "tests/support/when_modal.h"
 #include "viewer/cached_file_line_reader.h"
 #include "viewer/view_window/view_csv_file_form.h"
 #include "viewer/view_window/view_files.h"
-#include "tests/support/dialog_recorders.h"
-#include "tests/support/when_modal.h"
 
 using namespace korrin;
 using korrin::test::WhenModal;

@@ -29,8 +29,8 @@
 
 #include "common/text.h"
 #include "forms/link_label.h"
-#include "forms/report_list_view.h"
 #include "forms/multi_input_box.h"
+#include "forms/report_list_view.h"
 #include "forms/wait_dialog_box.h"
 #include "viewer/cached_file_line_reader.h"
 
@@ -86,7 +86,7 @@ char16_t DelimiterOfName(const QString& Name) {
 QString TypeName(const std::exception& E) {
   int status = 0;
   std::unique_ptr<char, decltype(&std::free)> name(abi::__cxa_demangle(typeid(E).name(), nullptr, nullptr, &status),
-                                                    &std::free);
+                                                   &std::free);
   return QString::fromUtf8(status == 0 && name ? name.get() : typeid(E).name());
 }
 
@@ -150,7 +150,8 @@ void TViewCSVFileForm::CreateShortcuts() {
   connect(new QShortcut(Qt::Key_Escape, this), &QShortcut::activated, this, [this] { EscapePressed(); });
   connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_G), this), &QShortcut::activated, this,
           [this] { GoToRowClick(); });
-  connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this), &QShortcut::activated, this, [this] { FindClick(); });
+  connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this), &QShortcut::activated, this,
+          [this] { FindClick(); });
   connect(new QShortcut(QKeySequence(Qt::Key_F3), this), &QShortcut::activated, this, [this] { FindNext(false); });
   connect(new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), this), &QShortcut::activated, this,
           [this] { FindNext(true); });
@@ -362,8 +363,7 @@ bool TViewCSVFileForm::ReadPreview(bool NoHeader) {
   const auto readPreview = [&] { read = FPreview.ReadPreview(FPreviewFileName.toStdString(), NoHeader); };
   if (FReadsInBackground)
     TWaitDialogBox::WaitForMethod(this, readPreview, FTitle, QStringLiteral("Reading..."), wdoElapsedLabel);
-  else
-    readPreview();
+  else readPreview();
   ShowRowCount(FPreview.ShownRowCount(), FPreview.More());
   return read;
 }
@@ -374,8 +374,8 @@ void TViewCSVFileForm::MeasureColumns(const TCSVParser& Parser) {
   const QFontMetrics metrics(font());
   const size_t columns = std::min(captions, static_cast<size_t>(std::max(Parser.ColumnCount(), 0)));
   for (size_t k = 0; k < columns; ++k) {
-    const int width = std::min(
-        metrics.horizontalAdvance(FromU16(Parser.ColumnValue(static_cast<int32_t>(k)))) + 16, kMaxColumnWidth);
+    const int width =
+        std::min(metrics.horizontalAdvance(FromU16(Parser.ColumnValue(static_cast<int32_t>(k)))) + 16, kMaxColumnWidth);
     FPreviewColumnWidths[k] = std::max(FPreviewColumnWidths[k], width);
   }
 }
@@ -385,7 +385,9 @@ void TViewCSVFileForm::ShowRowCount(int64_t Count, bool More) {
   CountRowsPanel->setVisible(More);
 }
 
-void TViewCSVFileForm::ShowReadTime(int64_t Milliseconds) { ReadTimeLabel->setText(QString::number(Milliseconds / 1000)); }
+void TViewCSVFileForm::ShowReadTime(int64_t Milliseconds) {
+  ReadTimeLabel->setText(QString::number(Milliseconds / 1000));
+}
 
 void TViewCSVFileForm::UpdateItemCounts() {
   const int64_t header = FPreview.PreviewHeader() ? 1 : 0;
@@ -431,8 +433,7 @@ void TViewCSVFileForm::IndexTimerTick() {
   if (IndexProgressBar->isVisible() && (index->Done() || !index->Error().empty())) {
     IndexProgressBar->hide();
     // The index has counted every row: the count needs no "+" and no Count Rows.
-    if (index->Done())
-      ShowRowCount(std::max<int64_t>(index->Records() - (FPreview.PreviewHeader() ? 1 : 0), 0), false);
+    if (index->Done()) ShowRowCount(std::max<int64_t>(index->Records() - (FPreview.PreviewHeader() ? 1 : 0), 0), false);
   }
   if (FFinder && FFinder->Done()) {
     const TFindResult result = FFinder->Result();
@@ -490,7 +491,8 @@ void TViewCSVFileForm::GoToRowClick() {
 void TViewCSVFileForm::FindClick() {
   if (FStatusMode || !FPreview.Index()) return;
   QString text = FFindText;
-  const std::vector<TMultiSelectOption> options{{QStringLiteral("Find"), &text}, {QStringLiteral("Match Case"), nullptr}};
+  const std::vector<TMultiSelectOption> options{{QStringLiteral("Find"), &text},
+                                                {QStringLiteral("Match Case"), nullptr}};
   int32_t checked = 1 | (FFindMatchCase ? 2 : 0);
   if (!TMultiInputBox::OptionsSelectBox(this, QStringLiteral("Find"), QString(), options, checked) || text.isEmpty())
     return;
@@ -591,10 +593,11 @@ void TViewCSVFileForm::OptionsButtonClick() {
   TCSVParser& parser = FPreview.CSVParser();
   QString replaceWith = FromU16(parser.ReplaceLineBreaksWith());
   QString delimiter = DelimiterName(FPreview.Delimiter());
-  const std::vector<TMultiSelectOption> options{{QStringLiteral("Cell Line Breaks"), nullptr},
-                                                {QStringLiteral("Replace Line Breaks with"), &replaceWith},
-                                                {QStringLiteral("Backslash Escapes"), nullptr},
-                                                {QStringLiteral("Delimiter (comma, semicolon, pipe, tab or a character)"), &delimiter}};
+  const std::vector<TMultiSelectOption> options{
+      {QStringLiteral("Cell Line Breaks"), nullptr},
+      {QStringLiteral("Replace Line Breaks with"), &replaceWith},
+      {QStringLiteral("Backslash Escapes"), nullptr},
+      {QStringLiteral("Delimiter (comma, semicolon, pipe, tab or a character)"), &delimiter}};
   int32_t checked = (parser.CellLineBreaks() ? 1 : 0) | (parser.ReplaceLineBreaks() ? 2 : 0) |
                     (parser.BackslashEscapes() ? 4 : 0) | (FPreview.Delimiter() ? 8 : 0);
   if (!TMultiInputBox::OptionsSelectBox(this, QStringLiteral("View Options"), QString(), options, checked)) return;
@@ -634,14 +637,12 @@ void TViewCSVFileForm::CountRowsButtonClick() {
   FCountNoHeader = NoHeaderCheckBox->isChecked();
   QElapsedTimer timer;
   timer.start();
-  TWaitDialogBox::WaitForMethod(this, [this] { CountRows(); }, QStringLiteral("Count Rows"),
-                                QStringLiteral("Counting..."), wdoProgressBar | wdoCountLabel | wdoElapsedLabel,
-                                QStringLiteral("%s rows."));
+  TWaitDialogBox::WaitForMethod(
+      this, [this] { CountRows(); }, QStringLiteral("Count Rows"), QStringLiteral("Counting..."),
+      wdoProgressBar | wdoCountLabel | wdoElapsedLabel, QStringLiteral("%s rows."));
   ShowReadTime(timer.elapsed());
-  if (FRows >= 0)
-    ShowRowCount(FRows, false);
-  else if (!FCountError.isEmpty())
-    ErrorMessage(QStringLiteral("Count Rows"), FCountError);
+  if (FRows >= 0) ShowRowCount(FRows, false);
+  else if (!FCountError.isEmpty()) ErrorMessage(QStringLiteral("Count Rows"), FCountError);
 }
 
 void TViewCSVFileForm::CountRows() {
@@ -672,8 +673,7 @@ QString TViewCSVFileForm::GetSelectedLinesText(const TListViewEx* View) const {
   };
   for (const int32_t index : View->SelectedItems()) {
     const auto at = static_cast<size_t>(index + header);
-    if (View == LinesView)
-      addLines(at, at + 1);
+    if (View == LinesView) addLines(at, at + 1);
     else if (at < rows.size())
       // A table row holds every physical line up to the next row's first.
       addLines(static_cast<size_t>(rows[at]), at + 1 < rows.size() ? static_cast<size_t>(rows[at + 1]) : lines.size());

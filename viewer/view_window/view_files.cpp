@@ -16,10 +16,8 @@ void ViewMMDBFile(const QString& FileName) {
 }
 
 void ViewAnyFile(const QString& FileName) {
-  if (FileName.endsWith(QStringLiteral(".mmdb"), Qt::CaseInsensitive))
-    ViewMMDBFile(FileName);
-  else
-    TViewCSVFileForm::ViewFile(QStringLiteral("Korrin"), FileName);
+  if (FileName.endsWith(QStringLiteral(".mmdb"), Qt::CaseInsensitive)) ViewMMDBFile(FileName);
+  else TViewCSVFileForm::ViewFile(QStringLiteral("Korrin"), FileName);
 }
 
 }  // namespace korrin
