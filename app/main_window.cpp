@@ -160,9 +160,6 @@ QLayout* TForm1::CreateRangesGroup() {
 QLayout* TForm1::CreateFilterGroup() {
   UsableHostsCheckBox = Named(new QCheckBox(QStringLiteral("Usable host IP addresses")), "CheckBox8");
   EscapeIPv6CheckBox = Named(new QCheckBox(QStringLiteral("Escape IPv6 with square brackets")), "CheckBox6");
-  EscapeIPv6CheckBox->setToolTip(
-      QStringLiteral("With port numbers IPv6 addresses are always in brackets ([fdc7::1]:80): "
-                     "fdc7::1:80 would be another address."));
   ExcludeCheckBox = Named(new QCheckBox(QStringLiteral("Exclude (example: *.0):")), "CheckBox4");
   ExcludeMasksMemo = NewMemo("Memo6");
   ExcludeMasksMemo->setFixedHeight(LinesHigh(ExcludeMasksMemo, 2));

@@ -5,6 +5,7 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QSpinBox>
 
 #include "app/main_window.h"
 #include "forms/line_list_edit.h"
@@ -23,7 +24,9 @@ void TForm1::CreateToolTips() {
   RangesExampleMemo->setToolTip(QStringLiteral("Examples of range lines, to copy from."));
   UsableHostsCheckBox->setToolTip(QStringLiteral(
       "Leave out the first and last address of each network.\nExample: 10.0.0.0/30 gives 10.0.0.1 and 10.0.0.2"));
-  EscapeIPv6CheckBox->setToolTip(QStringLiteral("Write IPv6 addresses in square brackets.\nExample: [fd00::1]:80"));
+  EscapeIPv6CheckBox->setToolTip(QStringLiteral(
+      "Write IPv6 addresses in square brackets.\nExample: [fd00::1]\n"
+      "With port numbers IPv6 addresses are always in brackets ([fd00::1]:80): fd00::1:80 would be another address."));
   ExcludeCheckBox->setToolTip(QStringLiteral("Leave out the addresses that the lines beside match."));
   ExcludeMasksMemo->setToolTip(
       QStringLiteral("One exclusion per line, matched against each address as written:\n"
@@ -76,6 +79,9 @@ void TForm1::CreateToolTips() {
       "  192.0.2.53\n"
       "  192.0.2.53:5353\n"
       "  [2001:db8::53]:53"));
+  QueriesInFlightSpinBox->setToolTip(
+      QStringLiteral("How many PTR queries are outstanding at once (1 to 1000); the results keep the list's order.\n"
+                     "Example: 64"));
   PublicServersMemo->setToolTip(
       QStringLiteral("The public servers that the button above puts into the DNS Servers box."));
   ResolvedMemo->setToolTip(

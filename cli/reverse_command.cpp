@@ -230,8 +230,7 @@ void AddReverseCommand(CLI::App& app, int& status) {
       throw;
     } catch (const std::exception& e) {
       std::fflush(stdout);
-      std::fprintf(stderr, "%s\n", e.what());
-      status = kExitFailure;
+      status = ReportFailure(e);
     } catch (...) {
       std::fprintf(stderr, "reverse: unexpected failure\n");
       status = kExitFailure;

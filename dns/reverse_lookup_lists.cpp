@@ -139,6 +139,10 @@ TDnsServer SplitServerText(std::string_view text) {
     server.Port = static_cast<uint16_t>(*value);
   }
   if (server.Host.empty()) throw invalid();
+  // A host that looks like an address must be one: "999.8.8.8" is a typo, not a host name.
+  TIPAddr address;
+  const bool dotted = !host.empty() && host.find_first_not_of("0123456789.") == std::string_view::npos;
+  if ((dotted || host.find(':') != std::string_view::npos) && !TryLookupAddress(host, address)) throw invalid();
   return server;
 }
 

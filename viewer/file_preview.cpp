@@ -20,6 +20,13 @@ bool FileExists(const std::string& name) {
   return name == "-" || (!name.empty() && ::stat(name.c_str(), &st) == 0 && !S_ISDIR(st.st_mode));
 }
 
+// Pipes, standard input, devices and /proc files can be read only once, from the start: they take
+// the line reader's one pass, not the sniff, the index and the re-reads that a file allows.
+bool IsIndexableFile(const std::string& name) {
+  struct stat st;
+  return name != "-" && ::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
+}
+
 TSniffedEncoding SniffFile(const std::string& name) {
   TReadOnlyCachedFileStream stream(name, 0);
   stream.DisableStreamReadCache();
@@ -78,7 +85,7 @@ bool TFilePreview::ReadPreview(const std::string& FileName, bool NoHeader) {
   FPreviewStatus.clear();
   FPreviewEof = false;
   try {
-    if (ReadsFiles()) {
+    if (ReadsFiles() && IsIndexableFile(FileName)) {
       FEncoding = SniffFile(FileName);
       FFileName = FileName;
       TRowReader reader(FileName, FEncoding, RowOptions(), FReadBufferSize);
@@ -228,7 +235,7 @@ std::u16string TFilePreview::RowText(int32_t Row) const {
 int32_t TFilePreview::ParseRow(int32_t Row) { return FCSVParser.ParseLine(RowText(Row)); }
 
 int64_t TFilePreview::CountRows(const std::string& FileName, bool NoHeader, const TCountProgress& Progress) {
-  if (ReadsFiles()) {
+  if (ReadsFiles() && IsIndexableFile(FileName)) {
     TRowIndex index(FileName, SniffFile(FileName), RowOptions());
     if (!index.Build(Progress)) return -1;
     return NoHeader ? index.Records() : std::max<int64_t>(index.Records() - 1, 0);

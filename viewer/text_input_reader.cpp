@@ -14,8 +14,9 @@ namespace korrin {
 
 namespace {
 
-// A forward-only stream over a descriptor. A read is filled until the end of the input: the
-// decoder takes a short read for the end, and a pipe or terminal returns whatever has arrived.
+// A forward-only stream over a descriptor. A read returns what has arrived, so that a pipeline
+// gets each line's answer while it still writes the next; the decoder takes only a read of
+// nothing for the end.
 class TDescriptorStream final : public TStream {
  public:
   TDescriptorStream(int fd, bool owned, std::string name) : FFd(fd), FOwned(owned), FName(std::move(name)) {}
@@ -23,18 +24,14 @@ class TDescriptorStream final : public TStream {
     if (FOwned) ::close(FFd);
   }
   int32_t Read(void* Buffer, int32_t Count) override {
-    int32_t done = 0;
-    while (done < Count) {
-      const ssize_t n = ::read(FFd, static_cast<char*>(Buffer) + done, static_cast<size_t>(Count - done));
-      if (n == 0) break;
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        throw Exception(Format("Cannot read %s. %s", FName.c_str(), std::strerror(errno)));
+    for (;;) {
+      const ssize_t n = ::read(FFd, Buffer, static_cast<size_t>(Count));
+      if (n >= 0) {
+        FPosition += n;
+        return static_cast<int32_t>(n);
       }
-      done += static_cast<int32_t>(n);
+      if (errno != EINTR) throw Exception(Format("Cannot read %s. %s", FName.c_str(), std::strerror(errno)));
     }
-    FPosition += done;
-    return done;
   }
   int32_t Write(const void*, int32_t) override { throw Exception("The input stream is read-only"); }
   int64_t Seek(int64_t Offset, TSeekOrigin Origin) override {

@@ -67,8 +67,9 @@ void TStreamReaderEx::FillBuffer(bool DropConsumed) {
     return;
   }
   if (FBytes.size() < static_cast<size_t>(FBufferSize) + 4) FBytes.resize(static_cast<size_t>(FBufferSize) + 4);
+  // A pipe or terminal returns what has arrived: only a read of nothing is the end.
   const int32_t read = std::max(FStream->Read(FBytes.data(), FBufferSize), 0);
-  FNoDataInStream = read < FBufferSize;
+  FNoDataInStream = read == 0;
   size_t count = static_cast<size_t>(read);
 
   size_t skip = 0;
@@ -132,12 +133,12 @@ std::u16string TStreamReaderEx::ReadToEnd() {
 
 void TStreamReaderEx::FindLineEnd(size_t& LineLength, size_t& NextStart) {
   const size_t cap = FTruncLineLength > 0 ? static_cast<size_t>(FTruncLineLength) : SIZE_MAX;
-  size_t i = 0;  // offset from FBufferedStartIndex, which a fill may move
+  size_t i = 0;          // offset from FBufferedStartIndex, which a fill may move
+  bool crAtEnd = false;  // a CR ends what is buffered: its LF may be in the next chunk
   for (;;) {
-    // Keep two characters ahead, so that a CR and its LF are never split between chunks.
-    if (Buffered() - FBufferedStartIndex - i < 2 && !FNoDataInStream) FillBuffer(true);
-    if (FBufferedStartIndex + i >= Buffered()) {
+    if (crAtEnd || FBufferedStartIndex + i >= Buffered()) {
       if (!FNoDataInStream) FillBuffer(true);
+      crAtEnd = false;
       if (FBufferedStartIndex + i >= Buffered()) {
         LineLength = NextStart = i;
         return;
@@ -145,8 +146,9 @@ void TStreamReaderEx::FindLineEnd(size_t& LineLength, size_t& NextStart) {
     }
     const char16_t* s = FBufferedData.Chars().data() + FBufferedStartIndex;
     const size_t available = Buffered() - FBufferedStartIndex;
-    // Fast path over the buffered characters; it stops one short of the end to keep the rule above.
-    for (; i + 1 < available || (i < available && FNoDataInStream); ++i) {
+    // Fast path over the buffered characters; a CR at their end waits for the next one, so that
+    // a line that ends in LF is given as soon as it has arrived.
+    for (; i < available; ++i) {
       const char16_t c = s[i];
       if (c == u'\n') {
         LineLength = i;
@@ -154,6 +156,10 @@ void TStreamReaderEx::FindLineEnd(size_t& LineLength, size_t& NextStart) {
         return;
       }
       if (c == u'\r') {
+        if (i + 1 == available && !FNoDataInStream) {
+          crAtEnd = true;
+          break;
+        }
         LineLength = i;
         NextStart = i + 1 < available && s[i + 1] == u'\n' ? i + 2 : i + 1;
         return;

@@ -791,10 +791,11 @@ class MainWindowTest : public QObject {
     for (QWidget* w : W->findChildren<QWidget*>()) {
       const bool input = qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w) ||
                          qobject_cast<QComboBox*>(w) || qobject_cast<TLineListEdit*>(w) ||
-                         qobject_cast<QCheckBox*>(w) || qobject_cast<QRadioButton*>(w) || qobject_cast<QListView*>(w);
+                         qobject_cast<QCheckBox*>(w) || qobject_cast<QRadioButton*>(w) || qobject_cast<QListView*>(w) ||
+                         qobject_cast<QAbstractSpinBox*>(w);
       bool insideCombo = false;
       for (QWidget* p = w->parentWidget(); p && !insideCombo; p = p->parentWidget())
-        insideCombo = qobject_cast<QComboBox*>(p) != nullptr;
+        insideCombo = qobject_cast<QComboBox*>(p) != nullptr || qobject_cast<QAbstractSpinBox*>(p) != nullptr;
       if (!input || insideCombo) continue;
       ++inputs;
       QVERIFY2(!w->toolTip().isEmpty(), qPrintable(w->objectName()));

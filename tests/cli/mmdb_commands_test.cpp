@@ -116,7 +116,7 @@ TEST(LookupCommand, AnswersEachLineBeforeTheInputEndsAndGoesOnAfterABadOne) {
   EXPECT_EQ(session.ReadLine(30000), "2001:218::5,JP,2001:218::/32");
   const auto end = session.Finish();
   EXPECT_EQ(end.status, 1);
-  EXPECT_EQ(end.err, "Unable to convert string \"no address\" to IP address.\n");
+  EXPECT_EQ(end.err, "Unable to convert string \"no address\" to IP address. (an IPv4 address has 4 parts, not 1)\n");
 }
 
 bool SameJson(const korrin::test::Json& a, const korrin::test::Json& b) {
@@ -199,7 +199,7 @@ TEST(Subcommands, EveryOneEndsWithAMessageWhenReadingRunsOutOfMemory) {
   // A directory where lines are expected fails with a message, never an abort.
   const auto run = korrin::test::RunCli({"reverse", "--server", "127.0.0.1", "/tmp"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "Cannot open file /tmp: Is a directory\n");
+  EXPECT_EQ(run.err, "Cannot read file \"/tmp\". Is a directory\n");
 }
 
 }  // namespace

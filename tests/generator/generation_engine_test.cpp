@@ -481,8 +481,8 @@ TEST_F(EngineFixture, FirstLastRangesInEveryCountMode) {
             (Lines{"10.0.0.1", "10.0.0.2", "10.0.0.3", "10.0.0.4", "10.0.0.5", "10.0.1.0", "10.0.1.1"}));
   EXPECT_EQ(Run({"10.0.0.1-5", "10.0.1.0/30"}, TGenerateCounts::gcForEach, 2),
             (Lines{"10.0.0.1", "10.0.0.2", "10.0.1.0", "10.0.1.1"}));
-  EXPECT_EQ(Error({"0.0.0.0-255.255.255.255"}), "Too many IPs (4294967296)\r\nMax. IP count: 1000000");
-  EXPECT_EQ(Error({"::-1::"}), "Too many IPs (18446744073709551615)\r\nMax. IP count: 1000000");
+  EXPECT_EQ(Error({"0.0.0.0-255.255.255.255"}), "Too many IPs (2^32)\r\nMax. IP count: 1000000");
+  EXPECT_EQ(Error({"::-1::"}), "Too many IPs (5192296858534827628530496329220097)\r\nMax. IP count: 1000000");
   // Counted modes never walk more of a huge range than they need.
   EXPECT_EQ(Run({"::-1::"}, TGenerateCounts::gcTotalCount, 3), (Lines{"::", "::1", "::2"}));
 }
