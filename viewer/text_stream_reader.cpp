@@ -98,12 +98,13 @@ void TStreamReaderEx::FillBuffer(bool DropConsumed) {
 }
 
 bool TStreamReaderEx::EndOfStream() {
-  if (!FNoDataInStream && FBufferedStartIndex >= Buffered()) FillBuffer(false);
+  // A chunk may decode to nothing (a lone byte-order mark): only the end of the stream ends it.
+  while (!FNoDataInStream && FBufferedStartIndex >= Buffered()) FillBuffer(false);
   return FNoDataInStream && FBufferedStartIndex >= Buffered();
 }
 
 int32_t TStreamReaderEx::Peek() {
-  if (FBufferedStartIndex >= Buffered() && !FNoDataInStream) FillBuffer(true);
+  while (FBufferedStartIndex >= Buffered() && !FNoDataInStream) FillBuffer(true);
   if (FBufferedStartIndex >= Buffered()) return -1;
   return FBufferedData.Chars()[FBufferedStartIndex];
 }
@@ -137,7 +138,9 @@ void TStreamReaderEx::FindLineEnd(size_t& LineLength, size_t& NextStart) {
   bool crAtEnd = false;  // a CR ends what is buffered: its LF may be in the next chunk
   for (;;) {
     if (crAtEnd || FBufferedStartIndex + i >= Buffered()) {
-      if (!FNoDataInStream) FillBuffer(true);
+      // Past a CR at the end, the next character is wanted; else the one at i.
+      const size_t need = i + (crAtEnd ? 1 : 0);
+      while (!FNoDataInStream && FBufferedStartIndex + need >= Buffered()) FillBuffer(true);
       crAtEnd = false;
       if (FBufferedStartIndex + i >= Buffered()) {
         LineLength = NextStart = i;
