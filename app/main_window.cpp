@@ -286,6 +286,9 @@ QLayout* TForm1::CreateRunGroup() {
   TotalProgressBar->setTextVisible(false);
   TotalProgressBar->setValue(0);
   ProgressLabel = Named(new TLabelEx(QStringLiteral("0 %")), "ProgressLabel");
+  // Room for the widest figure from the start: a label that grows while a run updates it is cut.
+  ProgressLabel->setMinimumWidth(ProgressLabel->fontMetrics().horizontalAdvance(QStringLiteral("999 %")));
+  ProgressLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   ElapsedTitleLabel = Named(new TLabelEx(QStringLiteral("Elapsed:")), "ElapsedTitleLabel");
   ElapsedLabel = Named(new TLabelEx(QStringLiteral("0:00:00")), "ElapsedLabel");
   ElapsedLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
