@@ -357,9 +357,4 @@ bool IPAddrSpanIsNetwork(const TIPAddr& first, const TIPAddr& last) {
   return (hostBits & (hostBits + 1)) == 0 && (x & hostBits) == 0;
 }
 
-void AddToIPAddr(TIPAddr& a, uint64_t n) {
-  if (a.ip_family == TIPAddrFamily::IPv4) a.ipv4.Value += static_cast<uint32_t>(n);
-  else a.ipv6 = FromU128(ToU128(a.ipv6) + n);
-}
-
 }  // namespace korrin

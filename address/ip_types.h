@@ -93,6 +93,5 @@ void RandomizeIPAddrBits(TIPAddr& a, int bit, int count, TRandom& rng);
 int CompareIPAddr(const TIPAddr& a, const TIPAddr& b);                // the families in order, then the values
 uint64_t IPAddrSpanSize(const TIPAddr& first, const TIPAddr& last);   // saturates at UINT64_MAX
 bool IPAddrSpanIsNetwork(const TIPAddr& first, const TIPAddr& last);  // exactly one prefix's block
-void AddToIPAddr(TIPAddr& a, uint64_t n);
 
 }  // namespace korrin

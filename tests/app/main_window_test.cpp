@@ -141,6 +141,16 @@ class MainWindowTest : public QObject {
     W->show();
     QVERIFY(QTest::qWaitForWindowExposed(W.get()));
   }
+  // A new window over a settings file of these bytes, as another version or a damaged disk left it.
+  void NewWindowOverSettings(const QByteArray& bytes) {
+    W.reset();
+    QDir().mkpath(QFileInfo(SettingsFile()).path());
+    QFile f(SettingsFile());
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    f.close();
+    NewWindow();
+  }
 
  private slots:
   void init() {
@@ -657,15 +667,9 @@ class MainWindowTest : public QObject {
   }
 
   void aDamagedSettingsFileStillOpensTheWindow() {
-    W.reset();
-    QDir().mkpath(QFileInfo(SettingsFile()).path());
-    QFile f(SettingsFile());
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(
+    NewWindowOverSettings(
         "Mode=7\r\nTotalCount=abc\r\nNameDelimiter=9\r\nIPRangeN=3\r\nIPRange1=10.0.0.0/30\r\nIPRange3=10.9.0.0/"
         "30\r\n\xff\xfe");
-    f.close();
-    NewWindow();
     QVERIFY(C<QRadioButton>("RadioButton1")->isChecked());
     QCOMPARE(C<QLineEdit>("Edit1")->text(), QString("10"));
     QCOMPARE(C<QComboBox>("ComboBox5")->currentIndex(), 0);
@@ -692,15 +696,9 @@ class MainWindowTest : public QObject {
 
   // A file written before the range forms and network exclusions: the same choices, the same lines.
   void anOlderSettingsFileLoadsAsBefore() {
-    W.reset();
-    QDir().mkpath(QFileInfo(SettingsFile()).path());
-    QFile f(SettingsFile());
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(
+    NewWindowOverSettings(
         "IPRangeN=2\r\nIPRange1=A=10.0.0.0/29\r\nIPRange2=; note\r\nExclude=1\r\nExcludeN=1\r\n"
         "Exclude1=*.[1-3]\r\nEscapeIPv6=1\r\n");
-    f.close();
-    NewWindow();
     QCOMPARE(Text("Memo1"), QString("A=10.0.0.0/29\n; note"));
     QVERIFY(C<QCheckBox>("CheckBox4")->isChecked());
     QCOMPARE(Text("Memo6"), QString("*.[1-3]"));
