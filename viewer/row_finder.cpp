@@ -1,8 +1,13 @@
 #include "viewer/row_finder.h"
 
 #include <algorithm>
+#include <cstring>
+#include <vector>
 
+#include "common/exception.h"
+#include "viewer/cached_file_stream.h"
 #include "viewer/row_reader.h"
+#include "viewer/tolerant_utf8.h"
 
 namespace korrin {
 
@@ -16,6 +21,36 @@ char16_t FoldCase(char16_t c) {
   return c;
 }
 
+uint8_t FoldAscii(uint8_t c) { return static_cast<uint8_t>(c - 'A') < 26 ? static_cast<uint8_t>(c | 0x20) : c; }
+
+// The bytes whose search finds exactly the rows the decoded search finds, or nothing where no such
+// bytes exist: ASCII is the same in UTF-8 and Windows-1252 (no other character decodes to it, so
+// only its letters fold), and other text, matched by case, is its UTF-8 in a UTF-8 file.
+std::string ByteNeedle(const std::u16string& Text, bool MatchCase, const TSniffedEncoding& Encoding) {
+  if (Encoding.UnitSize != 1 || Text.find_first_of(u"\r\n") != std::u16string::npos) return {};
+  if (std::all_of(Text.begin(), Text.end(), [](char16_t c) { return c < 0x80; })) {
+    std::string bytes(Text.begin(), Text.end());
+    if (!MatchCase) std::transform(bytes.begin(), bytes.end(), bytes.begin(), FoldAscii);
+    return bytes;
+  }
+  // A replacement character also stands for bytes that are not UTF-8; an unpaired surrogate never matches.
+  if (!MatchCase || Encoding.Encoding != &TFixedUTF8Encoding::Shared() ||
+      Text.find(kReplacementChar) != std::u16string::npos)
+    return {};
+  std::string bytes = Utf16ToUtf8(Text);
+  return Utf8ToUtf16(bytes) == Text ? bytes : std::string();
+}
+
+bool IsBreak(uint8_t c) { return c == '\n' || c == '\r'; }
+
+// Line breaks in [P, Q): LF, CR LF and a lone CR count one each; End bounds the look past a CR.
+int64_t CountBreaks(const uint8_t* P, const uint8_t* Q, const uint8_t* End) {
+  int64_t n = std::count(P, Q, uint8_t{'\n'});
+  for (const uint8_t* cr = P; (cr = static_cast<const uint8_t*>(std::memchr(cr, '\r', Q - cr))); ++cr)
+    n += cr + 1 == End || cr[1] != '\n';
+  return n;
+}
+
 }  // namespace
 
 TRowFinder::TRowFinder(std::string FileName, const TSniffedEncoding& Encoding, const TRowOptions& Options)
@@ -23,34 +58,101 @@ TRowFinder::TRowFinder(std::string FileName, const TSniffedEncoding& Encoding, c
 
 TRowFinder::~TRowFinder() { Stop(); }
 
+// The matching rows as a search meets them in order.
+class TRowFinder::TMatches {
+ public:
+  explicit TMatches(int64_t From) : FFrom(From) {}
+  void Add(int64_t Row) {
+    ++FCount;
+    if (FFirst < 0) FFirst = Row;
+    FLast = Row;
+    if (Row > FFrom && FAfter < 0) FAfter = Row;
+    if (Row < FFrom) FBefore = Row;
+  }
+  TFindResult Result() const { return {FAfter >= 0 ? FAfter : FFirst, FBefore >= 0 ? FBefore : FLast, FCount}; }
+
+ private:
+  const int64_t FFrom;
+  int64_t FFirst = -1, FLast = -1, FAfter = -1, FBefore = -1, FCount = 0;
+};
+
 bool TRowFinder::Find(const TFindRequest& Request, TFindResult& Result) {
   Result = {};
   if (Request.Text.empty()) return true;
+  TMatches matches(Request.From);
+  // Records that span lines need the scanner's quote state; rows that are lines need only bytes.
+  const std::string bytes =
+      !Request.Records || !FOptions.CellLineBreaks ? ByteNeedle(Request.Text, Request.MatchCase, FEncoding) : "";
+  if (!(bytes.empty() ? FindDecoded(Request, matches) : FindBytes(bytes, !Request.MatchCase, Request, matches)))
+    return false;
+  Result = matches.Result();
+  return true;
+}
+
+bool TRowFinder::FindDecoded(const TFindRequest& Request, TMatches& Matches) {
   std::u16string needle = Request.Text;
   if (!Request.MatchCase) std::transform(needle.begin(), needle.end(), needle.begin(), FoldCase);
   TRowReader reader(FFileName, FEncoding, FOptions, 1 << 20);
   TStringList lines;
-  int64_t first = -1, last = -1, after = -1, before = -1;
   for (int64_t row = 0; reader.Read(Request.Records, lines); ++row) {
     if ((row & 1023) == 0) {
       FPosition = reader.Position();
       if (FStop) return false;
     }
     if (row < Request.FirstRow) continue;
-    const bool match = std::any_of(lines.begin(), lines.end(), [&](std::u16string& line) {
-      if (!Request.MatchCase) std::transform(line.begin(), line.end(), line.begin(), FoldCase);
-      return line.find(needle) != std::u16string::npos;
-    });
-    if (!match) continue;
-    ++Result.Count;
-    if (first < 0) first = row;
-    last = row;
-    if (row > Request.From && after < 0) after = row;
-    if (row < Request.From) before = row;
+    if (std::any_of(lines.begin(), lines.end(), [&](std::u16string& line) {
+          if (!Request.MatchCase) std::transform(line.begin(), line.end(), line.begin(), FoldCase);
+          return line.find(needle) != std::u16string::npos;
+        }))
+      Matches.Add(row);
   }
-  Result.Next = after >= 0 ? after : first;
-  Result.Previous = before >= 0 ? before : last;
   return true;
+}
+
+bool TRowFinder::FindBytes(const std::string& Needle, bool Fold, const TFindRequest& Request, TMatches& Matches) {
+  constexpr int32_t kBlockSize = 1 << 20;
+  TReadOnlyCachedFileStream stream(FFileName);
+  stream.DisableStreamReadCache();
+  stream.SetPosition(static_cast<int64_t>(FEncoding.PreambleSize));
+  const size_t keep = Needle.size() - 1;  // of an open line, where a match may start
+  std::vector<uint8_t> buffer(keep + 1 + kBlockSize);
+  uint8_t* const data = buffer.data();
+  size_t carried = 0;
+  int64_t row = 0;  // line breaks before data[counted]
+  int64_t matched = -1;
+  for (;;) {
+    const int32_t n = stream.Read(data + carried, kBlockSize);
+    const size_t size = carried + static_cast<size_t>(n);
+    if (Fold) std::transform(data + carried, data + size, data + carried, FoldAscii);
+    // A CR at the end waits for the next block, which may start with its LF.
+    const size_t limit = n > 0 && size > 0 && data[size - 1] == '\r' ? size - 1 : size;
+    size_t counted = 0;
+    for (size_t at = 0; at + Needle.size() <= limit;) {
+      const auto* hit = static_cast<const uint8_t*>(::memmem(data + at, limit - at, Needle.data(), Needle.size()));
+      if (!hit) break;
+      const auto m = static_cast<size_t>(hit - data);
+      row += CountBreaks(data + counted, hit, data + size);
+      counted = m;
+      if (row != matched && row >= Request.FirstRow) Matches.Add(row);
+      matched = row;
+      // The rest of a matching row cannot match it again.
+      const uint8_t* end = std::find_if(hit, static_cast<const uint8_t*>(data + limit), IsBreak);
+      at = static_cast<size_t>(end - data) + (end < data + limit);
+    }
+    if (n <= 0) return true;
+    size_t tail = limit >= keep ? limit - keep : 0;
+    for (size_t i = limit; i > tail; --i)
+      if (IsBreak(data[i - 1])) {
+        tail = i;
+        break;
+      }
+    tail = std::max(tail, counted);
+    row += CountBreaks(data + counted, data + tail, data + size);
+    carried = size - tail;
+    std::memmove(data, data + tail, carried);
+    FPosition = stream.Position();
+    if (FStop) return false;
+  }
 }
 
 void TRowFinder::Start(const TFindRequest& Request) {
@@ -58,11 +160,16 @@ void TRowFinder::Start(const TFindRequest& Request) {
   FStop = false;
   FDone = false;
   FStopped = false;
+  FError.clear();
   FWorker = std::thread([this, Request] {
     TFindResult result;
-    const bool found = Find(Request, result);
+    try {
+      FStopped = !Find(Request, result);
+    } catch (const Exception& e) {
+      FError = e.what();
+      FStopped = true;
+    }
     FResult = result;
-    FStopped = !found;
     FDone = true;
   });
 }

@@ -42,9 +42,16 @@ class TRowFinder {
   bool Done() const { return FDone; }
   bool Stopped() const { return FStopped; }
   const TFindResult& Result() const { return FResult; }
+  // Why a search on the worker ended early: the file could not be read.
+  const std::string& Error() const { return FError; }
   int64_t Position() const { return FPosition; }
 
  private:
+  class TMatches;
+  bool FindDecoded(const TFindRequest& Request, TMatches& Matches);
+  // Where rows are lines of single-byte or UTF-8 text: a search of the raw bytes.
+  bool FindBytes(const std::string& Needle, bool Fold, const TFindRequest& Request, TMatches& Matches);
+
   const std::string FFileName;
   const TSniffedEncoding FEncoding;
   const TRowOptions FOptions;
@@ -53,6 +60,7 @@ class TRowFinder {
   std::atomic<bool> FStopped{false};
   std::atomic<int64_t> FPosition{0};
   TFindResult FResult;  // written by the worker before FDone
+  std::string FError;   // the same
   std::thread FWorker;
 };
 

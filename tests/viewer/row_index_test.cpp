@@ -273,5 +273,63 @@ TEST(RowIndexTest, FindGoesBothWaysAroundAndCountsMatchingRows) {
   EXPECT_EQ(finder.Result().Count, 5);
 }
 
+// The rows of Text (after a mark of MarkSize bytes) whose bytes hold Needle, split at LF, CR LF and
+// CR and folded by hand: what a search of the decoded lines finds.
+std::vector<int64_t> MatchingLines(std::string Text, size_t MarkSize, std::string Needle, bool MatchCase) {
+  if (!MatchCase)
+    for (std::string* s : {&Text, &Needle})
+      for (char& c : *s) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+  std::vector<int64_t> rows;
+  const std::string_view text(Text);
+  int64_t row = 0;
+  for (size_t at = MarkSize; at <= text.size(); ++row) {
+    const size_t end = std::min(text.find_first_of("\r\n", at), text.size());
+    if (text.substr(at, end - at).find(Needle) != std::string_view::npos) rows.push_back(row);
+    at = end + (text.substr(end, 2) == "\r\n" ? 2 : 1);
+  }
+  return rows;
+}
+
+TEST(RowIndexTest, FindOverRawBytesMatchesTheLinesAcrossBlocksAndLineEnds) {
+  struct Case {
+    std::string Text;
+    std::string Needle;
+    bool MatchCase;
+  };
+  std::vector<Case> cases;
+  // Line ends and matches on every side of the readers' 1 MiB blocks.
+  for (const std::string sep : {"\n", "\r\n", "\r"})
+    for (int shift = -9; shift <= 3; shift += 3) {
+      std::string text;
+      while (text.size() < (1u << 20) + shift - 4) text += "hay" + sep;
+      text.resize((1u << 20) + shift - 4);
+      text += sep + "a needle b" + sep + sep + "only NEEDLE" + sep + "needle needle" + sep + "x needl";
+      cases.push_back({text, "needle", false});
+      cases.push_back({text, "needle", true});
+    }
+  // One line longer than two blocks, matched only at its end; a match in its middle; ASCII folding only.
+  cases.push_back({"first\n" + std::string(5u << 19, 'y') + "NEEDLE\nlast needle", "needle", false});
+  cases.push_back(
+      {"first\n" + std::string(3u << 19, 'y') + "needle" + std::string(3u << 19, 'y') + "\n", "needle", true});
+  cases.push_back({"\xEF\xBB\xBFhead\ncaf\xC3\xA9 CAF\xC3\x89\nCaf\xC3\xA9\n", "caf\xC3\xA9", true});
+  cases.push_back({"head\ncaf\xE9\nCAF\xC9\nx\n", "caf", false});  // Windows-1252
+  for (const Case& c : cases) {
+    const TTempFile file(c.Text);
+    const TSniffedEncoding encoding =
+        SniffEncoding({reinterpret_cast<const uint8_t*>(c.Text.data()), std::min<size_t>(c.Text.size(), 4096)},
+                      c.Text.size() <= 4096);
+    const std::vector<int64_t> expected = MatchingLines(c.Text, encoding.PreambleSize, c.Needle, c.MatchCase);
+    ASSERT_FALSE(expected.empty());
+    for (const bool records : {true, false}) {
+      TRowFinder finder(file.Name(), encoding, TRowOptions{});
+      TFindResult result;
+      ASSERT_TRUE(finder.Find({Utf8ToUtf16(c.Needle), c.MatchCase, records, 0, expected.front()}, result));
+      EXPECT_EQ(result.Count, static_cast<int64_t>(expected.size())) << c.Needle << " at " << c.Text.size();
+      EXPECT_EQ(result.Next, expected.size() > 1 ? expected[1] : expected.front()) << c.Text.size();
+      EXPECT_EQ(result.Previous, expected.back()) << c.Text.size();
+    }
+  }
+}
+
 }  // namespace
 }  // namespace korrin

@@ -438,8 +438,10 @@ void TViewCSVFileForm::IndexTimerTick() {
   if (FFinder && FFinder->Done()) {
     const TFindResult result = FFinder->Result();
     const bool stopped = FFinder->Stopped();
+    const QString error = QString::fromStdString(FFinder->Error());
     FFinder.reset();
-    if (!stopped) {
+    if (!error.isEmpty()) FindLabel->setText(error);
+    else if (!stopped) {
       const int64_t row = FFindBackward ? result.Previous : result.Next;
       FindLabel->setText(result.Count == 0 ? QStringLiteral("Not found")
                                            : QStringLiteral("%1 matches").arg(FormatCountText(result.Count)));
