@@ -43,9 +43,23 @@ std::string ByteNeedle(const std::u16string& Text, bool MatchCase, const TSniffe
 
 bool IsBreak(uint8_t c) { return c == '\n' || c == '\r'; }
 
+// In chunks whose count fits a byte, which vectorises to byte-wide lanes: several times the speed
+// of std::count's 64-bit sum.
+int64_t CountByte(const uint8_t* P, const uint8_t* Q, uint8_t Byte) {
+  constexpr int kChunk = 240;
+  int64_t n = 0;
+  for (; Q - P >= kChunk; P += kChunk) {
+    uint8_t chunk = 0;
+    for (int i = 0; i < kChunk; ++i) chunk += P[i] == Byte;
+    n += chunk;
+  }
+  for (; P < Q; ++P) n += *P == Byte;
+  return n;
+}
+
 // Line breaks in [P, Q): LF, CR LF and a lone CR count one each; End bounds the look past a CR.
 int64_t CountBreaks(const uint8_t* P, const uint8_t* Q, const uint8_t* End) {
-  int64_t n = std::count(P, Q, uint8_t{'\n'});
+  int64_t n = CountByte(P, Q, '\n');
   for (const uint8_t* cr = P; (cr = static_cast<const uint8_t*>(std::memchr(cr, '\r', Q - cr))); ++cr)
     n += cr + 1 == End || cr[1] != '\n';
   return n;
