@@ -12,8 +12,10 @@
 #include <QLocale>
 #include <QMimeData>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <algorithm>
+#include <utility>
 
 namespace korrin {
 
@@ -26,18 +28,19 @@ size_t RoleIndex(TListCompanion Role) { return static_cast<size_t>(Role); }
 }  // namespace
 
 // Rows come from the callback one at a time; the last one asked for is kept, because the view
-// asks for every cell of a row in turn while it paints.
+// asks for every cell of a row in turn while it paints. A virtual list's rows are the items from
+// Base on, at most a window of them.
 class TListViewExModel : public QAbstractTableModel {
  public:
   using QAbstractTableModel::QAbstractTableModel;
 
-  int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : Count(); }
+  int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : ShownRows(); }
   int columnCount(const QModelIndex& parent = {}) const override {
     return parent.isValid() ? 0 : static_cast<int>(Captions.size());
   }
   QVariant data(const QModelIndex& index, int role) const override {
     if (role != Qt::DisplayRole || !index.isValid()) return {};
-    return Cells(index.row()).value(index.column());
+    return Cells(Base + index.row()).value(index.column());
   }
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
@@ -49,33 +52,44 @@ class TListViewExModel : public QAbstractTableModel {
   }
 
   int32_t Count() const { return OnData ? VirtualCount : static_cast<int32_t>(Rows.size()); }
-  const QStringList& Cells(int32_t Row) const {
-    if (!OnData) return Rows.at(static_cast<size_t>(Row));
-    if (Row != CachedRow) {
+  int32_t ShownRows() const { return OnData ? std::min(VirtualCount, TListViewEx::kWindowRows) : Count(); }
+  const QStringList& Cells(int32_t Item) const {
+    if (!OnData) return Rows.at(static_cast<size_t>(Item));
+    if (Item != CachedItem) {
       Cached.clear();
-      CachedRow = Row;
-      OnData(Row, Cached);
+      CachedItem = Item;
+      OnData(Item, Cached);
     }
     return Cached;
+  }
+  // Items beyond the window arrive without a reset, so that the view keeps its selection.
+  void Grow(int32_t Count) {
+    const int32_t shown = ShownRows();
+    const int32_t next = std::min(Count, TListViewEx::kWindowRows);
+    if (next > shown) beginInsertRows({}, shown, next - 1);
+    VirtualCount = Count;
+    CachedItem = -1;
+    if (next > shown) endInsertRows();
   }
   // One reset for any change of shape, so the view updates once.
   template <class F>
   void Change(F&& f) {
     beginResetModel();
     f();
-    CachedRow = -1;
+    CachedItem = -1;
     endResetModel();
   }
-  void Forget() { CachedRow = -1; }
+  void Forget() { CachedItem = -1; }
   void CaptionChanged(int32_t Column) { emit headerDataChanged(Qt::Horizontal, Column, Column); }
 
   QStringList Captions;
   std::vector<QStringList> Rows;
   int32_t VirtualCount = 0;
+  int32_t Base = 0;
   TListViewEx::TOwnerDataEvent OnData;
 
  private:
-  mutable int32_t CachedRow = -1;
+  mutable int32_t CachedItem = -1;
   mutable QStringList Cached;
 };
 
@@ -119,6 +133,8 @@ TListViewEx::TListViewEx(QWidget* parent) : QTreeView(parent), FModel(new TListV
   setRootIsDecorated(false);
   setItemsExpandable(false);
   setUniformRowHeights(true);
+  // The window's arithmetic counts rows: the top row is the scroll bar's value.
+  setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
   setAllColumnsShowFocus(true);
   setSelectionMode(QAbstractItemView::ExtendedSelection);
   setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -130,6 +146,16 @@ TListViewEx::TListViewEx(QWidget* parent) : QTreeView(parent), FModel(new TListV
   header()->setMinimumSectionSize(0);
   connect(header(), &QHeaderView::sectionClicked, this, [this](int column) { HeaderClicked(column); });
   connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { SelectionChanged(); });
+  connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int Value) {
+    if (!Windowed() || FMovingWindow) return;
+    KeepInWindow(FModel->Base + Value);
+    SyncItemsBar();
+  });
+  connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, [this] { SyncItemsBar(); });
+  // The items' bar follows the view's bar and its container wherever the layout puts them.
+  verticalScrollBar()->installEventFilter(this);
+  if (QWidget* container = verticalScrollBar()->parentWidget(); container && container != this)
+    container->installEventFilter(this);
 }
 
 TListViewEx::~TListViewEx() = default;
@@ -157,19 +183,31 @@ void TListViewEx::SetColumnCaption(int32_t Column, const QString& Caption) {
 }
 
 void TListViewEx::SetOnData(TOwnerDataEvent Value) {
+  FOutsideSelection.clear();
   FModel->Change([&] {
     FModel->OnData = std::move(Value);
     FModel->Rows.clear();
+    FModel->Base = 0;
   });
+  SyncItemsBar();
 }
 
 int32_t TListViewEx::ItemCount() const { return FModel->Count(); }
 
 void TListViewEx::SetItemCount(int32_t Value) {
-  FModel->Change([&] {
-    FModel->VirtualCount = std::max(Value, 0);
-    if (!FModel->OnData) FModel->Rows.resize(static_cast<size_t>(FModel->VirtualCount));
-  });
+  Value = std::max(Value, 0);
+  if (FModel->OnData && Value >= FModel->VirtualCount) {
+    FModel->Grow(Value);
+    viewport()->update();
+  } else {
+    FOutsideSelection.clear();
+    FModel->Change([&] {
+      FModel->VirtualCount = Value;
+      FModel->Base = 0;
+      if (!FModel->OnData) FModel->Rows.resize(static_cast<size_t>(Value));
+    });
+  }
+  SyncItemsBar();
 }
 
 void TListViewEx::AddItem(const QStringList& Cells) {
@@ -180,7 +218,13 @@ QStringList TListViewEx::ItemCells(int32_t Index) const { return FModel->Cells(I
 
 void TListViewEx::SelectAll() {
   FSelectionSuspended = true;
-  const int32_t count = ItemCount();
+  FOutsideSelection.clear();
+  if (Windowed()) {
+    const int32_t base = FModel->Base;
+    if (base > 0) FOutsideSelection.emplace_back(0, base - 1);
+    if (base + kWindowRows < ItemCount()) FOutsideSelection.emplace_back(base + kWindowRows, ItemCount() - 1);
+  }
+  const int32_t count = FModel->ShownRows();
   if (count > 0 && ColumnCount() > 0)
     selectionModel()->select(QItemSelection(FModel->index(0, 0), FModel->index(count - 1, ColumnCount() - 1)),
                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
@@ -191,6 +235,7 @@ void TListViewEx::SelectAll() {
 
 void TListViewEx::UnSelectAll() {
   FSelectionSuspended = true;
+  FOutsideSelection.clear();
   selectionModel()->clearSelection();
   FSelectionSuspended = false;
   viewport()->update();
@@ -199,16 +244,116 @@ void TListViewEx::UnSelectAll() {
 
 std::vector<int32_t> TListViewEx::SelectedItems() const {
   std::vector<int32_t> rows;
+  for (const auto& [first, last] : FOutsideSelection)
+    for (int32_t item = first; item <= last; ++item) rows.push_back(item);
   for (const QItemSelectionRange& range : selectionModel()->selection())
-    for (int r = range.top(); r <= range.bottom(); ++r) rows.push_back(r);
+    for (int r = range.top(); r <= range.bottom(); ++r) rows.push_back(FModel->Base + r);
   std::sort(rows.begin(), rows.end());
   rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
   return rows;
 }
 
-bool TListViewEx::HasSelection() const { return selectionModel()->hasSelection(); }
+bool TListViewEx::HasSelection() const { return selectionModel()->hasSelection() || !FOutsideSelection.empty(); }
 
-int32_t TListViewEx::TopIndex() const { return indexAt(QPoint(1, 1)).row(); }
+int32_t TListViewEx::TopIndex() const { return ItemOf(indexAt(QPoint(1, 1))); }
+
+QModelIndex TListViewEx::ItemIndex(int32_t Item) {
+  if (Item < 0 || Item >= ItemCount()) return {};
+  KeepInWindow(Item);
+  return FModel->index(Item - FModel->Base, 0);
+}
+
+int32_t TListViewEx::ItemOf(const QModelIndex& Index) const {
+  return Index.isValid() ? FModel->Base + Index.row() : -1;
+}
+
+bool TListViewEx::Windowed() const { return FModel->OnData && FModel->VirtualCount > kWindowRows; }
+
+void TListViewEx::KeepInWindow(int32_t Item) {
+  if (!Windowed()) return;
+  // A quarter of the window on either side: room for any page or wheel step before the next move.
+  constexpr int32_t kMargin = kWindowRows / 4;
+  const int32_t base = FModel->Base;
+  const bool nearStart = Item < base + kMargin && base > 0;
+  const bool nearEnd = Item >= base + kWindowRows - kMargin && base + kWindowRows < FModel->VirtualCount;
+  if (nearStart || nearEnd) MoveWindow(std::clamp(Item - kWindowRows / 2, 0, FModel->VirtualCount - kWindowRows));
+}
+
+void TListViewEx::MoveWindow(int32_t Base) {
+  if (Base == FModel->Base) return;
+  const int32_t top = TopIndex();
+  const int32_t current = ItemOf(currentIndex());
+  std::vector<std::pair<int32_t, int32_t>> selected = std::move(FOutsideSelection);
+  FOutsideSelection.clear();
+  for (const QItemSelectionRange& range : selectionModel()->selection())
+    selected.emplace_back(FModel->Base + range.top(), FModel->Base + range.bottom());
+  FMovingWindow = true;
+  FSelectionSuspended = true;
+  FModel->Change([&] { FModel->Base = Base; });
+  executeDelayedItemsLayout();  // the view's bar has its range again
+  const auto row = [&](int32_t Item) { return std::clamp(Item - Base, 0, kWindowRows - 1); };
+  const int32_t end = Base + kWindowRows;
+  QItemSelection selection;
+  for (const auto& [first, last] : selected) {
+    if (first < Base) FOutsideSelection.emplace_back(first, std::min(last, Base - 1));
+    if (last >= end) FOutsideSelection.emplace_back(std::max(first, end), last);
+    if (last >= Base && first < end)
+      selection.select(FModel->index(row(first), 0), FModel->index(row(last), std::max(ColumnCount() - 1, 0)));
+  }
+  selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  if (current >= Base && current < Base + kWindowRows)
+    selectionModel()->setCurrentIndex(FModel->index(current - Base, 0), QItemSelectionModel::NoUpdate);
+  if (top >= 0) verticalScrollBar()->setValue(row(top));
+  FSelectionSuspended = false;
+  FMovingWindow = false;
+  SyncItemsBar();
+}
+
+void TListViewEx::SyncItemsBar() {
+  if (!Windowed()) {
+    if (FItemsBar && !FItemsBar->isHidden()) {
+      FItemsBar->hide();
+      setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    }
+    return;
+  }
+  if (!FItemsBar) {
+    FItemsBar = new QScrollBar(Qt::Vertical, this);
+    FItemsBar->setObjectName(QStringLiteral("ItemsScrollBar"));
+    FItemsBar->setFocusPolicy(Qt::NoFocus);
+    connect(FItemsBar, &QScrollBar::valueChanged, this, [this](int Value) { ItemsBarMoved(Value); });
+  }
+  // The view's own bar keeps its place in the layout; the items' bar covers it.
+  if (verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOn) setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  const QScrollBar* own = verticalScrollBar();
+  const QSignalBlocker blocker(FItemsBar);
+  FItemsBar->setRange(0, std::max(FModel->VirtualCount - own->pageStep(), 0));
+  FItemsBar->setPageStep(own->pageStep());
+  FItemsBar->setSingleStep(own->singleStep());
+  FItemsBar->setValue(FModel->Base + own->value());
+  FItemsBar->setGeometry(QRect(own->mapTo(this, QPoint(0, 0)), own->size()));
+  FItemsBar->show();
+  FItemsBar->raise();
+}
+
+void TListViewEx::ItemsBarMoved(int Value) {
+  KeepInWindow(Value);
+  FMovingWindow = true;
+  verticalScrollBar()->setValue(Value - FModel->Base);
+  FMovingWindow = false;
+}
+
+bool TListViewEx::eventFilter(QObject* watched, QEvent* event) {
+  if (FItemsBar && Windowed() &&
+      (event->type() == QEvent::Move || event->type() == QEvent::Resize || event->type() == QEvent::Show))
+    FItemsBar->setGeometry(QRect(verticalScrollBar()->mapTo(this, QPoint(0, 0)), verticalScrollBar()->size()));
+  return QTreeView::eventFilter(watched, event);
+}
+
+void TListViewEx::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+  QTreeView::currentChanged(current, previous);
+  if (!FMovingWindow && current.isValid()) KeepInWindow(ItemOf(current));
+}
 
 void TListViewEx::InvalidateListView(int32_t AItemsCount, int32_t ACheckedCount) {
   if (AItemsCount != -1 && AItemsCount != ItemCount()) SetItemCount(AItemsCount);
@@ -311,6 +456,12 @@ void TListViewEx::SelectionChanged() {
   if (!FSelectionSuspended) RefreshCompanions();
 }
 
+QItemSelectionModel::SelectionFlags TListViewEx::selectionCommand(const QModelIndex& index, const QEvent* event) const {
+  const QItemSelectionModel::SelectionFlags flags = QTreeView::selectionCommand(index, event);
+  if (flags & QItemSelectionModel::Clear) FOutsideSelection.clear();
+  return flags;
+}
+
 void TListViewEx::HeaderClicked(int Column) {
   if (!SortEnabled() || !FOnSortByColumn) return;
   SortByColumn(Column, Column == FSortedByColumn);
@@ -348,6 +499,15 @@ void TListViewEx::keyPressEvent(QKeyEvent* event) {
       if ((event->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier) SelectAll();
       event->accept();
       return;
+    }
+    // Home and End of the whole list: the window goes there first, then the view moves in it.
+    if (Windowed() && (key == Qt::Key_Home || key == Qt::Key_End)) {
+      MoveWindow(key == Qt::Key_Home ? 0 : FModel->VirtualCount - kWindowRows);
+      // The view moves from its current row, and from none it goes to the first; a current row
+      // left outside the window starts at the end it goes to.
+      if (!currentIndex().isValid())
+        selectionModel()->setCurrentIndex(FModel->index(key == Qt::Key_Home ? 0 : kWindowRows - 1, 0),
+                                          QItemSelectionModel::NoUpdate);
     }
     if (((key == Qt::Key_Return || key == Qt::Key_Enter) && TriggerFirst({lcEdit, lcView, lcRename}, false)) ||
         (key == Qt::Key_Delete && TriggerFirst({lcDelete}, false)) ||

@@ -2,6 +2,11 @@
 // The application's report-style list: rows produced on demand by a callback (virtual mode) or
 // stored, columns added and removed in bulk, select-all, the keyboard and mouse conventions of its
 // lists, and companion buttons and actions whose enabled state follows the selection.
+//
+// The toolkit's tree view keeps some 40 bytes for every row it holds and looks rows up one by one
+// on a far jump, so a virtual list of more than kWindowRows items gives it a window of them that
+// moves with the user, under a scroll bar of the list's own that spans every item. Rows of the
+// model are then not items: ItemIndex and ItemOf translate.
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -10,11 +15,13 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class QAbstractButton;
 class QAction;
 class QLabel;
+class QScrollBar;
 
 namespace korrin {
 
@@ -48,8 +55,15 @@ class TListViewEx : public QTreeView {
   using TSortByColumnEvent = std::function<void(TListViewEx* Sender, int32_t Column, bool Desc)>;
   using TMoveSelectedEvent = std::function<void(TListViewEx* Sender, int32_t ToIndex)>;
 
+  static constexpr int32_t kWindowRows = 1 << 18;
+
   explicit TListViewEx(QWidget* parent = nullptr);
   ~TListViewEx() override;
+
+  // The model index that shows Item, the window moved to it where needed; invalid for no item.
+  QModelIndex ItemIndex(int32_t Item);
+  // The item a model index shows; -1 for an invalid index.
+  int32_t ItemOf(const QModelIndex& Index) const;
 
   // One view update for the whole operation; ColumnWidths, when given, by the same index.
   void AddColumns(const QStringList& ColumnNames, const std::vector<int32_t>* ColumnWidths = nullptr);
@@ -113,6 +127,10 @@ class TListViewEx : public QTreeView {
   virtual void MoveSelected(int32_t ToIndex);
 
   void keyPressEvent(QKeyEvent* event) override;
+  void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                       const QEvent* event = nullptr) const override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void startDrag(Qt::DropActions supportedActions) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
@@ -129,8 +147,20 @@ class TListViewEx : public QTreeView {
   void HeaderClicked(int Column);
   void SelectionChanged();
   bool AcceptsDrop(const QDropEvent* event) const;
+  bool Windowed() const;
+  // Moves the window where Item lies near its edge or outside it, keeping the current item, the
+  // selection inside the new window and the top item.
+  void KeepInWindow(int32_t Item);
+  void MoveWindow(int32_t Base);
+  // The items' scroll bar follows the view's, and the view's follows it.
+  void SyncItemsBar();
+  void ItemsBarMoved(int Value);
 
   TListViewExModel* FModel;
+  QScrollBar* FItemsBar = nullptr;  // made when the list first exceeds the window
+  bool FMovingWindow = false;
+  // Selected item ranges outside the window, first to last; a selection that clears drops them.
+  mutable std::vector<std::pair<int32_t, int32_t>> FOutsideSelection;
   bool FSelectionSuspended = false;
   TNotifyEvent FOnSelected;
   TNotifyEvent FOnInvalidated;

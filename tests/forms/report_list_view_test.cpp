@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QtTest>
 
 #include "forms/report_list_view.h"
@@ -70,6 +71,57 @@ class ListViewExTest : public QObject {
     QVERIFY(list.Asked > 0);
     QVERIFY(list.Asked < 200);
     QCOMPARE(list.View.ItemCells(123456), QStringList{"123456"});
+  }
+
+  // Longer than the window the view holds: every item is reached by the items' scroll bar, by
+  // Ctrl+Home and Ctrl+End, by the view's own scrolling past the window's edge and by ItemIndex,
+  // and a selection outlives a move of the window away and back.
+  void aListLongerThanTheWindowReachesEveryItem() {
+    constexpr int32_t kCount = 800000;  // three windows and more
+    TVirtualList list(kCount);
+    QAbstractItemModelTester checks(list.View.model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    list.View.resize(300, 200);
+    list.View.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list.View));
+    QCOMPARE(list.View.ItemCount(), kCount);
+    const auto shown = [&](const QModelIndex& index) { return list.View.model()->data(index).toString(); };
+    const auto top = [&] { return shown(list.View.indexAt(QPoint(1, 1))); };
+
+    auto* bar = list.View.findChild<QScrollBar*>("ItemsScrollBar");
+    QVERIFY(bar && bar->isVisible());
+    QCOMPARE(bar->maximum(), kCount - bar->pageStep());
+    bar->setValue(bar->maximum());
+    QCOMPARE(list.View.TopIndex(), bar->maximum());
+    QCOMPARE(top(), QString::number(bar->maximum()));
+
+    QTest::keyClick(&list.View, Qt::Key_Home, Qt::ControlModifier);
+    QCOMPARE(list.View.ItemOf(list.View.currentIndex()), 0);
+    QCOMPARE(bar->value(), 0);
+    QTest::keyClick(&list.View, Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(shown(list.View.currentIndex()), QString::number(kCount - 1));
+    QCOMPARE(bar->value(), bar->maximum());
+
+    QScrollBar* own = list.View.verticalScrollBar();
+    own->setValue(0);
+    const int32_t before = list.View.TopIndex();
+    own->setValue(own->maximum());  // to the window's edge: the window moves on under the same top
+    QVERIFY(own->value() < own->maximum());
+    const int32_t moved = list.View.TopIndex();
+    QCOMPARE(top(), QString::number(moved));
+    QCOMPARE(bar->value(), moved);
+    QVERIFY(moved > before);
+
+    const QModelIndex first = list.View.ItemIndex(kCount / 2);
+    list.View.selectionModel()->select(QItemSelection(first, list.View.model()->index(first.row() + 2, 0)),
+                                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    list.View.scrollTo(first);
+    QCOMPARE(shown(first), QString::number(kCount / 2));
+    bar->setValue(0);
+    bar->setValue(kCount / 2);
+    QCOMPARE(list.View.SelectedItems(), (std::vector<int32_t>{kCount / 2, kCount / 2 + 1, kCount / 2 + 2}));
+
+    QTest::keyClick(&list.View, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(list.View.SelectedItems().size(), size_t{kCount});
   }
 
   void ctrlA_data() {

@@ -376,6 +376,43 @@ class ViewWindowTest : public QObject {
     QCOMPARE(v.Table()->currentIndex().row(), 4998);
   }
 
+  // More rows than the list's window: the last ones are reached by the keys, Go to Row and Find.
+  void rowsBeyondTheListsWindowAreReachable() {
+    const int rows = TListViewEx::kWindowRows + 40000;
+    QByteArray text = "n,text\n";
+    for (int i = 1; i < rows; ++i) text += QByteArray::number(i) + ",row\n";
+    text += QByteArray::number(rows) + ",needle\n";
+    TViewer v(Write("window.csv", text));
+    QTRY_COMPARE(v.Label("RowsLabel"), QLocale(QLocale::English).toString(rows));
+    emit v.Table()->activated(v.Table()->model()->index(1000, 0));
+    QCOMPARE(v.Table()->ItemCount(), rows);
+    v.Table()->setFocus();
+    QTest::keyClick(v.Table(), Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(v.Table()->model()->data(v.Table()->currentIndex()).toString(), QString::number(rows));
+    QCOMPARE(v.Table()->ItemOf(v.Table()->currentIndex()), rows - 1);
+    QTest::keyClick(v.Table(), Qt::Key_Home, Qt::ControlModifier);
+
+    WhenModal([rows](QWidget* box) {
+      box->findChild<QSpinBox*>("InputSpin")->setValue(rows - 5);
+      box->findChild<QPushButton*>("OKButton")->click();
+    });
+    QTest::keyClick(&v.Form, Qt::Key_G, Qt::ControlModifier);
+    QCOMPARE(v.Table()->ItemOf(v.Table()->currentIndex()), rows - 6);
+    QCOMPARE(v.Table()->ItemCells(rows - 6),
+             (QStringList{QString::number(rows - 5), QString::number(rows - 5), "row"}));
+
+    QTest::keyClick(v.Table(), Qt::Key_Home, Qt::ControlModifier);
+    WhenModal([](QWidget* box) {
+      box->findChild<QLineEdit*>("OptionEdit0")->setText("needle");
+      box->findChild<QPushButton*>("OKButton")->click();
+    });
+    v.Form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&v.Form));
+    QTest::keyClick(&v.Form, Qt::Key_F, Qt::ControlModifier);
+    QTRY_COMPARE(v.Label("FindLabel"), QString("1 matches"));
+    QCOMPARE(v.Table()->ItemOf(v.Table()->currentIndex()), rows - 1);
+  }
+
   void tabSeparatedFilesSplit() {
     TViewer v(Write("tabs.tsv", "a\tb\n1\t2\n"));
     QCOMPARE(v.Captions(v.Table()), (QStringList{"#", "a", "b"}));
@@ -478,7 +515,7 @@ class ViewWindowTest : public QObject {
     QTest::mouseClick(v.Table()->viewport(), Qt::LeftButton, {},
                       v.Table()->visualRect(v.Table()->model()->index(v.Table()->ItemCount() - 1, 0)).center());
     v.Table()->scrollToBottom();
-    const QModelIndex near = v.Table()->model()->index(v.Table()->ItemCount() - 8, 0);
+    const QModelIndex near = v.Table()->ItemIndex(v.Table()->ItemCount() - 8);
     v.Table()->setCurrentIndex(near);
     QVERIFY(QTest::qWaitForWindowExposed(&v.Form));
     QTest::qWait(200);

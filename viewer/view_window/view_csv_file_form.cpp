@@ -157,10 +157,10 @@ void TViewCSVFileForm::CreateShortcuts() {
           [this] { FindNext(true); });
   for (TListViewEx* view : {ColumnsView, LinesView}) {
     connect(view, &QAbstractItemView::clicked, this, [this, view](const QModelIndex& Index) {
-      if (IsMoreItem(view, Index.row())) ShowAllRows();
+      if (IsMoreItem(view, view->ItemOf(Index))) ShowAllRows();
     });
     connect(view, &QAbstractItemView::activated, this, [this, view](const QModelIndex& Index) {
-      if (IsMoreItem(view, Index.row())) ShowAllRows();
+      if (IsMoreItem(view, view->ItemOf(Index))) ShowAllRows();
     });
   }
 }
@@ -473,7 +473,7 @@ void TViewCSVFileForm::GoToItem(int64_t Item) {
   TListViewEx* view = ShownView();
   if (Item >= view->ItemCount()) ShowAllRows();
   if (Item < 0 || Item >= view->ItemCount()) return;
-  const QModelIndex index = view->model()->index(static_cast<int>(Item), 0);
+  const QModelIndex index = view->ItemIndex(static_cast<int32_t>(Item));
   view->setCurrentIndex(index);
   view->scrollTo(index, QAbstractItemView::PositionAtCenter);
   view->setFocus();
@@ -482,8 +482,8 @@ void TViewCSVFileForm::GoToItem(int64_t Item) {
 void TViewCSVFileForm::GoToRowClick() {
   if (FStatusMode) return;
   const QString name = QStringLiteral("Go to Row");
-  const QModelIndex current = ShownView()->currentIndex();
-  int32_t value = current.isValid() ? current.row() + 1 : 1;
+  const int32_t current = ShownView()->ItemOf(ShownView()->currentIndex());
+  int32_t value = current >= 0 ? current + 1 : 1;
   if (!TMultiInputBox::NumInputBox(this, name, QStringLiteral("Please, enter %1").arg(QStringLiteral("Row")), value, 1,
                                    std::numeric_limits<int32_t>::max()))
     return;
@@ -512,8 +512,8 @@ void TViewCSVFileForm::FindNext(bool Backward) {
   if (!index) return;
   const bool records = ShownView() == ColumnsView;
   const int64_t header = FPreview.PreviewHeader() ? 1 : 0;
-  const QModelIndex current = ShownView()->currentIndex();
-  const int64_t from = current.isValid() ? current.row() + header : (Backward ? header : header - 1);
+  const int32_t current = ShownView()->ItemOf(ShownView()->currentIndex());
+  const int64_t from = current >= 0 ? current + header : (Backward ? header : header - 1);
   FFinder = std::make_unique<TRowFinder>(FPreviewFileName.toStdString(), index->Encoding(), index->Options());
   FFindBackward = Backward;
   FFinder->Start({FFindText.toStdU16String(), FFindMatchCase, records, header, from});
@@ -588,7 +588,7 @@ void TViewCSVFileForm::ViewTabBarChange(int Index) {
 void TViewCSVFileForm::SyncTopItem(TListViewEx* From, TListViewEx* To) {
   const int32_t top = From->TopIndex();
   if (top < 0 || To->TopIndex() < 0 || top >= To->ItemCount()) return;
-  To->scrollTo(To->model()->index(top, 0), QAbstractItemView::PositionAtTop);
+  To->scrollTo(To->ItemIndex(top), QAbstractItemView::PositionAtTop);
 }
 
 void TViewCSVFileForm::OptionsButtonClick() {
