@@ -55,7 +55,7 @@ class TListViewEx : public QTreeView {
   using TSortByColumnEvent = std::function<void(TListViewEx* Sender, int32_t Column, bool Desc)>;
   using TMoveSelectedEvent = std::function<void(TListViewEx* Sender, int32_t ToIndex)>;
 
-  static constexpr int32_t kWindowRows = 1 << 18;
+  static constexpr int32_t kWindowRows = 1 << 16;
 
   explicit TListViewEx(QWidget* parent = nullptr);
   ~TListViewEx() override;
