@@ -67,6 +67,13 @@ const std::string& WideFile() {
 
 TListViewEx* Table(TViewCSVFileForm& form) { return form.findChild<TListViewEx*>("SourceView"); }
 
+// Shown at the window's default size.
+void Open(TViewCSVFileForm& form, const QString& file) {
+  form.Prepare("Bench", file);
+  form.resize(922, 566);
+  form.show();
+}
+
 // A 5 ms timer that runs through whatever event loop is running; its longest gap is how long the
 // window could not answer the user.
 class TStallMeter {
@@ -103,9 +110,7 @@ void BM_OpenLargeFileFirstRowsPainted(benchmark::State& state) {
     QElapsedTimer clock;
     clock.start();
     TViewCSVFileForm form;
-    form.Prepare("Bench", file);
-    form.resize(922, 566);
-    form.show();
+    Open(form, file);
     Table(form)->viewport()->repaint();
     state.SetIterationTime(clock.nsecsElapsed() / 1e9);
     if (Table(form)->ItemCount() != 1001) state.SkipWithError("not 1000 rows and the \"...\" item");
@@ -146,9 +151,7 @@ void BM_IndexLargeFileWhileTheWindowRuns(benchmark::State& state) {
     QElapsedTimer clock;
     clock.start();
     TViewCSVFileForm form;
-    form.Prepare("Bench", file);
-    form.resize(922, 566);
-    form.show();
+    Open(form, file);
     TListViewEx* table = Table(form);
     // The "..." item shows every row.
     const auto showAll = [table] { emit table->activated(table->model()->index(table->ItemCount() - 1, 0)); };
@@ -174,9 +177,7 @@ BENCHMARK(BM_IndexLargeFileWhileTheWindowRuns)
 // Ctrl+End on the table showing every row of the indexed file, to the last rows painted.
 void BM_JumpToTheLastRow(benchmark::State& state) {
   TViewCSVFileForm form;
-  form.Prepare("Bench", QString::fromStdString(LargeFile()));
-  form.resize(922, 566);
-  form.show();
+  Open(form, QString::fromStdString(LargeFile()));
   WaitForTheIndex(form);
   TListViewEx* table = Table(form);
   emit table->activated(table->model()->index(table->ItemCount() - 1, 0));
@@ -201,9 +202,7 @@ void BM_OpenWideFile(benchmark::State& state) {
   const QString file = QString::fromStdString(WideFile());
   for (auto _ : state) {
     TViewCSVFileForm form;
-    form.Prepare("Bench", file);
-    form.resize(922, 566);
-    form.show();
+    Open(form, file);
     Table(form)->viewport()->repaint();
     if (Table(form)->ColumnCount() != 501) state.SkipWithError("not 500 columns and \"#\"");
   }
@@ -212,9 +211,7 @@ BENCHMARK(BM_OpenWideFile)->Unit(benchmark::kMillisecond);
 
 void BM_PageThrough500Columns(benchmark::State& state) {
   TViewCSVFileForm form;
-  form.Prepare("Bench", QString::fromStdString(WideFile()));
-  form.resize(922, 566);
-  form.show();
+  Open(form, QString::fromStdString(WideFile()));
   TListViewEx* table = Table(form);
   QScrollBar* bar = table->verticalScrollBar();
   // Laid out, so that a page is what the window shows.
