@@ -56,8 +56,10 @@ const std::string& WideFile() {
     const std::string name = kCache + "/view_window_wide.csv";
     std::FILE* f = std::fopen(name.c_str(), "wb");
     if (!f) std::abort();
-    for (int row = 0; row <= 1000; ++row)
+    for (int row = 0; row <= 1000; ++row) {
       for (int col = 0; col < 500; ++col) std::fprintf(f, col ? ",v%d_%d" : "v%d_%d", row, col);
+      std::fputc('\n', f);
+    }
     std::fclose(f);
     std::atexit([] { std::remove((kCache + "/view_window_wide.csv").c_str()); });
     return name;
