@@ -7,9 +7,9 @@
 #include "cli/delimiter_option.h"
 #include "common/exception.h"
 #include "common/text.h"
+#include "common/utf16.h"
 #include "mmdb/mmdb_meta_reader.h"
 #include "viewer/file_preview.h"
-#include "viewer/tolerant_utf8.h"
 
 namespace korrin::cli {
 

@@ -1,10 +1,10 @@
 #include "mmdb/mmdb_meta_reader.h"
 
 #include "common/text.h"
+#include "common/utf16.h"
 #include "mmdb/mmdb_enumerator.h"
 #include "mmdb/mmdb_geo_records.h"
 #include "mmdb/mmdb_metadata_lines.h"
-#include "viewer/tolerant_utf8.h"
 
 namespace korrin {
 

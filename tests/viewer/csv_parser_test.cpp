@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "common/exception.h"
+#include "common/utf16.h"
 #include "viewer/line_reader.h"
-#include "viewer/tolerant_utf8.h"
 
 namespace korrin {
 namespace {

@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <thread>
 
+#include "common/utf16.h"
 #include "tests/viewer/test_streams.h"
 #include "viewer/cached_file_line_reader.h"
-#include "viewer/tolerant_utf8.h"
 
 namespace korrin {
 namespace {
