@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "common/value_encoding.h"
 #include "viewer/cached_file_stream.h"
 
 namespace korrin {
@@ -130,8 +131,7 @@ void TLineReader::SetRejectChars(const std::u16string& AllowedChars) {
     char16_t c = AllowedChars[i++];
     if (c == u'\\') {
       if (i >= n) return false;
-      c = AllowedChars[i++];
-      c = c == u'n' ? u'\n' : c == u'r' ? u'\r' : c == u't' ? u'\t' : c;
+      c = EscapedChar(AllowedChars[i++]);
     }
     out = c;
     return true;
