@@ -33,7 +33,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int32_t maxColumns = data[2] % 64 + 1;
   std::string text(reinterpret_cast<const char*>(data + 4), size - 4);
 
-  korrin::TCSVParser parser(flags, options & 1, options & 2, options & 4 ? u"\u21B5" : u"", options & 8, maxColumns);
+  korrin::TCSVParser parser({.ParseFlags = flags,
+                             .CellLineBreaks = (options & 1) != 0,
+                             .ReplaceLineBreaks = (options & 2) != 0,
+                             .ReplaceLineBreaksWith = options & 4 ? u"\u21B5" : u"",
+                             .BackslashEscapes = (options & 8) != 0},
+                            maxColumns);
   parser.SetTrimColumns(options & 16);
   parser.SetQuoteEmptyColumn(options & 32);
   if (options & 64) parser.SetQuoteChar(data[3] ? char16_t{data[3]} : u'\'');

@@ -197,6 +197,12 @@ TEST(CSVParserTest, ReadParseLineJoinsCellLineBreaks) {
   EXPECT_EQ(ReadRecords(parser, {u"\"a\\", u"\"b\",x"}), (Values{u"a\"b"}));
   parser.SetCellLineBreaks(false);
   EXPECT_EQ(ReadRecords(parser, {u"\"a", u"b\""}), (Values{u"\"a", u"b\""}));
+
+  // The same rules, given when the parser is made.
+  TCSVParser built(
+      {.CellLineBreaks = true, .ReplaceLineBreaks = true, .ReplaceLineBreaksWith = u" / ", .BackslashEscapes = true},
+      500);
+  EXPECT_EQ(ReadRecords(built, {u"\"a", u"b\\\"c\",d"}), (Values{u"a / b\"c"}));
 }
 
 TEST(CSVParserTest, AnUnclosedQuoteStopsJoiningAtTheRecordLimit) {
