@@ -2,6 +2,7 @@
 // lines over cell line breaks) and line by line through ParseLine, every value read back.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "common/exception.h"
@@ -44,7 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (options & 64) parser.SetQuoteChar(data[3] ? char16_t{data[3]} : u'\'');
   if (options & 128) parser.SetDelimiters(u"\t ,");
   try {
-    korrin::TLineReader reader(new korrin::test::TBytesStream(text), korrin::TLineReader::kDefaultBufferSize, true);
+    korrin::TLineReader reader(std::make_unique<korrin::test::TBytesStream>(text),
+                               korrin::TLineReader::kDefaultBufferSize);
     std::u16string record;
     for (int i = 0; i < kMaxRecords && !reader.EndOfLines(); ++i)
       ReadBack(parser, parser.ReadParseLine(reader, record));

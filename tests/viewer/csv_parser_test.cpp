@@ -168,7 +168,7 @@ TEST(CSVParserTest, DetectsEmailUrlAndDigestColumns) {
 }
 
 Values ReadRecords(TCSVParser& parser, TStringList lines, Values* raw = nullptr) {
-  TLineReader reader(new TStringList(std::move(lines)), true);
+  TLineReader reader(std::move(lines));
   Values firsts;
   std::u16string record;
   while (!reader.EndOfLines()) {
