@@ -40,13 +40,6 @@ void AppendUtf16Units(std::span<const uint8_t> bytes, bool bigEndian, std::u16st
 void AppendUtf8AsUtf16(std::string_view text, std::u16string& out) {
   out.reserve(out.size() + text.size());
   for (size_t i = 0; i < text.size();) {
-    // Most text is ASCII: one byte, one unit, without the decoder's call.
-    const auto b = static_cast<unsigned char>(text[i]);
-    if (b < 0x80) {
-      out.push_back(b);
-      ++i;
-      continue;
-    }
     const TDecodedCodePoint c = DecodeUtf8At(text, i);
     AppendUtf16(out, c.Value);
     i += c.Length;

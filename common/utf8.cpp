@@ -32,9 +32,8 @@ uint8_t ByteAt(std::string_view text, size_t i) { return static_cast<uint8_t>(te
 
 }  // namespace
 
-TDecodedCodePoint DecodeUtf8At(std::string_view text, size_t pos) {
+TDecodedCodePoint detail::DecodeUtf8SequenceAt(std::string_view text, size_t pos) {
   const uint8_t b = ByteAt(text, pos);
-  if (b < 0x80) return {b, 1, true};
   const TLead lead = LeadOf(b);
   if (lead.Length == 0) return {kReplacementCodePoint, 1, false};
   char32_t c = b & (0x7F >> lead.Length);

@@ -18,8 +18,16 @@ struct TDecodedCodePoint {
   bool Valid;      // false where Value stands for malformed input, not for a U+FFFD the text spells
 };
 
-// The code point whose sequence starts at text[pos]; pos must be inside text.
-TDecodedCodePoint DecodeUtf8At(std::string_view text, size_t pos);
+namespace detail {
+TDecodedCodePoint DecodeUtf8SequenceAt(std::string_view text, size_t pos);
+}
+
+// The code point whose sequence starts at text[pos]; pos must be inside text. ASCII, most of any
+// text, is decoded inline.
+inline TDecodedCodePoint DecodeUtf8At(std::string_view text, size_t pos) {
+  const auto b = static_cast<uint8_t>(text[pos]);
+  return b < 0x80 ? TDecodedCodePoint{b, 1, true} : detail::DecodeUtf8SequenceAt(text, pos);
+}
 
 // The bytes at the end of text that begin a sequence more bytes could still complete (0 to 3).
 size_t IncompleteUtf8Tail(std::string_view text);
