@@ -325,36 +325,11 @@ void IncIPAddr(TIPAddr& a, int bit) {
   else a.ipv6 = FromU128(ToU128(a.ipv6) + (U128{1} << bit));
 }
 
-void RandomizeIPAddrBits(TIPAddr& a, int bit, int count, TRandom& rng) {
-  const int w = FamilyWidth(a.ip_family);
-  if (count <= 0 || bit < 0 || bit >= w) return;
-  // Each position gets its own fair random bit; 64 of them come from one draw.
-  const int n = std::min(count, w - bit);
-  U128 bits = rng();
-  if (n > 64) bits |= U128{rng()} << 64;
-  if (n < 128) bits &= (U128{1} << n) - 1;
-  if (a.ip_family == TIPAddrFamily::IPv4) a.ipv4.Value |= static_cast<uint32_t>(bits << bit);
-  else a.ipv6 = FromU128(ToU128(a.ipv6) | (bits << bit));
-}
-
 int CompareIPAddr(const TIPAddr& a, const TIPAddr& b) {
   if (a.ip_family != b.ip_family) return a.ip_family < b.ip_family ? -1 : 1;
   const U128 x = a.ip_family == TIPAddrFamily::IPv4 ? a.ipv4.Value : ToU128(a.ipv6);
   const U128 y = b.ip_family == TIPAddrFamily::IPv4 ? b.ipv4.Value : ToU128(b.ipv6);
   return x < y ? -1 : (x > y ? 1 : 0);
-}
-
-uint64_t IPAddrSpanSize(const TIPAddr& first, const TIPAddr& last) {
-  if (first.ip_family == TIPAddrFamily::IPv4) return uint64_t{last.ipv4.Value} - first.ipv4.Value + 1;
-  const U128 d = ToU128(last.ipv6) - ToU128(first.ipv6);
-  return d >= UINT64_MAX ? UINT64_MAX : static_cast<uint64_t>(d) + 1;
-}
-
-bool IPAddrSpanIsNetwork(const TIPAddr& first, const TIPAddr& last) {
-  const U128 x = first.ip_family == TIPAddrFamily::IPv4 ? first.ipv4.Value : ToU128(first.ipv6);
-  const U128 y = last.ip_family == TIPAddrFamily::IPv4 ? last.ipv4.Value : ToU128(last.ipv6);
-  const U128 hostBits = y - x;  // a network spans 2^k - 1 above an aligned start
-  return (hostBits & (hostBits + 1)) == 0 && (x & hostBits) == 0;
 }
 
 }  // namespace korrin

@@ -7,7 +7,6 @@
 #include <string_view>
 
 #include "common/exception.h"
-#include "common/random.h"
 
 namespace korrin {
 
@@ -87,11 +86,8 @@ void NotIPAddr(TIPAddr& a);
 bool SameIPAddr(const TIPAddr& a, const TIPAddr& b);
 bool SameMaskedIPAddr(const TIPAddr& a, const TIPAddr& b, const TIPAddr& mask);
 void IncIPAddr(TIPAddr& a, int bit);
-void RandomizeIPAddrBits(TIPAddr& a, int bit, int count, TRandom& rng);
 
-// Spans "first-last" of one family, for the a-b ranges and the exclusions by network.
-int CompareIPAddr(const TIPAddr& a, const TIPAddr& b);                // the families in order, then the values
-uint64_t IPAddrSpanSize(const TIPAddr& first, const TIPAddr& last);   // saturates at UINT64_MAX
-bool IPAddrSpanIsNetwork(const TIPAddr& first, const TIPAddr& last);  // exactly one prefix's block
+// The families in order, then the values; orders the a-b ranges and the exclusions by network.
+int CompareIPAddr(const TIPAddr& a, const TIPAddr& b);
 
 }  // namespace korrin

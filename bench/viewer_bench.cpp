@@ -11,18 +11,29 @@
 
 namespace {
 
-// About 64 MB of rows that look like an exported address table.
-const std::string& SampleFile() {
-  static const std::string name = [] {
-    std::string path = "/tmp/korrin-viewer-bench-" + std::to_string(::getpid()) + ".csv";
-    std::ofstream out(path, std::ios::binary);
+// About 64 MB of rows that look like an exported address table, written on first use and
+// removed by the same object when the program ends (a separate remover would outlive the name).
+class TSampleFile {
+ public:
+  TSampleFile() : FPath("/tmp/korrin-viewer-bench-" + std::to_string(::getpid()) + ".csv") {
+    std::ofstream out(FPath, std::ios::binary);
     out << "network,geoname_id,country_iso_code,country_name,is_anonymous_proxy\n";
     for (int i = 0; i < 1000000; ++i)
       out << i / 65536 % 256 << '.' << i / 256 % 256 << '.' << i % 256 << ".0/24," << 2000000 + i
           << ",\"DE\",\"Germany, Federal Republic\"," << (i % 7 == 0) << '\n';
-    return path;
-  }();
-  return name;
+  }
+  ~TSampleFile() { std::remove(FPath.c_str()); }
+  TSampleFile(const TSampleFile&) = delete;
+  TSampleFile& operator=(const TSampleFile&) = delete;
+  const std::string& Path() const { return FPath; }
+
+ private:
+  std::string FPath;
+};
+
+const std::string& SampleFile() {
+  static const TSampleFile file;
+  return file.Path();
 }
 
 void BM_Preview1000Rows(benchmark::State& state) {
@@ -57,9 +68,5 @@ void BM_DecodeAllLines(benchmark::State& state) {
   state.SetBytesProcessed(bytes);
 }
 BENCHMARK(BM_DecodeAllLines)->Unit(benchmark::kMillisecond);
-
-struct TRemoveSample {
-  ~TRemoveSample() { std::remove(SampleFile().c_str()); }
-} removeSample;
 
 }  // namespace

@@ -8,9 +8,9 @@
 #include "cli/commands.h"
 #include "cli/delimiter_option.h"
 #include "common/exception.h"
+#include "common/utf16.h"
 #include "viewer/file_preview.h"
 #include "viewer/row_finder.h"
-#include "viewer/tolerant_utf8.h"
 
 namespace korrin::cli {
 

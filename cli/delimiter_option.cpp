@@ -1,6 +1,6 @@
 #include "cli/delimiter_option.h"
 
-#include "viewer/tolerant_utf8.h"
+#include "common/utf16.h"
 
 namespace korrin::cli {
 

@@ -7,28 +7,17 @@
 #include "cli/delimiter_option.h"
 #include "common/exception.h"
 #include "common/text.h"
+#include "common/utf16.h"
+#include "common/value_encoding.h"
 #include "mmdb/mmdb_meta_reader.h"
 #include "viewer/file_preview.h"
-#include "viewer/tolerant_utf8.h"
 
 namespace korrin::cli {
 
 namespace {
 
 // Tabs and line breaks inside values are escaped so that each row stays one output line.
-std::string TabField(std::u16string_view value) {
-  std::string out;
-  for (char c : Utf16ToUtf8(value)) {
-    switch (c) {
-      case '\t': out += "\\t"; break;
-      case '\r': out += "\\r"; break;
-      case '\n': out += "\\n"; break;
-      case '\\': out += "\\\\"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
+std::string TabField(std::u16string_view value) { return EncodeValue(Utf16ToUtf8(value)); }
 
 struct TPreviewOptions {
   std::string File;

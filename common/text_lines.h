@@ -53,19 +53,28 @@ class TTextLines {
   }
   // Every line followed by "\n".
   std::string_view Text() const { return FText; }
-  std::vector<std::string> ToVector() const { return {begin(), end()}; }
+  std::vector<std::string> ToVector() const {
+    std::vector<std::string> lines;
+    lines.reserve(size());
+    for (std::string_view line : *this) lines.emplace_back(line);
+    return lines;
+  }
   void Assign(const std::vector<std::string>& lines) {
     clear();
     for (const auto& l : lines) push_back(l);
   }
 
+  // Its lines are views made as it is dereferenced, not references to stored strings: a forward
+  // iterator by the C++20 rules, and only an input iterator by the older ones.
   class const_iterator {
    public:
-    using iterator_category = std::random_access_iterator_tag;
+    using iterator_concept = std::forward_iterator_tag;
+    using iterator_category = std::input_iterator_tag;
     using value_type = std::string_view;
     using difference_type = std::ptrdiff_t;
     using pointer = void;
     using reference = std::string_view;
+    const_iterator() = default;
     const_iterator(const TTextLines* owner, size_t i) : FOwner(owner), FIndex(i) {}
     std::string_view operator*() const { return (*FOwner)[FIndex]; }
     const_iterator& operator++() {
@@ -77,14 +86,11 @@ class TTextLines {
       ++FIndex;
       return old;
     }
-    difference_type operator-(const const_iterator& o) const {
-      return static_cast<difference_type>(FIndex) - static_cast<difference_type>(o.FIndex);
-    }
     bool operator==(const const_iterator& o) const { return FIndex == o.FIndex; }
 
    private:
-    const TTextLines* FOwner;
-    size_t FIndex;
+    const TTextLines* FOwner = nullptr;
+    size_t FIndex = 0;
   };
   const_iterator begin() const { return {this, 0}; }
   const_iterator end() const { return {this, size()}; }
@@ -93,5 +99,7 @@ class TTextLines {
   std::string FText;
   std::vector<size_t> FStarts;
 };
+
+static_assert(std::forward_iterator<TTextLines::const_iterator>);
 
 }  // namespace korrin

@@ -2,6 +2,7 @@
 // lines over cell line breaks) and line by line through ParseLine, every value read back.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "common/exception.h"
@@ -33,13 +34,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int32_t maxColumns = data[2] % 64 + 1;
   std::string text(reinterpret_cast<const char*>(data + 4), size - 4);
 
-  korrin::TCSVParser parser(flags, options & 1, options & 2, options & 4 ? u"\u21B5" : u"", options & 8, maxColumns);
+  korrin::TCSVParser parser({.ParseFlags = flags,
+                             .CellLineBreaks = (options & 1) != 0,
+                             .ReplaceLineBreaks = (options & 2) != 0,
+                             .ReplaceLineBreaksWith = options & 4 ? u"\u21B5" : u"",
+                             .BackslashEscapes = (options & 8) != 0},
+                            maxColumns);
   parser.SetTrimColumns(options & 16);
   parser.SetQuoteEmptyColumn(options & 32);
   if (options & 64) parser.SetQuoteChar(data[3] ? char16_t{data[3]} : u'\'');
   if (options & 128) parser.SetDelimiters(u"\t ,");
   try {
-    korrin::TLineReader reader(new korrin::test::TBytesStream(text), korrin::TLineReader::kDefaultBufferSize, true);
+    korrin::TLineReader reader(std::make_unique<korrin::test::TBytesStream>(text),
+                               korrin::TLineReader::kDefaultBufferSize);
     std::u16string record;
     for (int i = 0; i < kMaxRecords && !reader.EndOfLines(); ++i)
       ReadBack(parser, parser.ReadParseLine(reader, record));

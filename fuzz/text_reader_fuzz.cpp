@@ -2,6 +2,7 @@
 // encodings, line-length caps and a random mix of the ways of reading.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "common/exception.h"
@@ -69,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data + 12), size - 12);
   try {
     if (options & 1) {
-      korrin::TLineReader reader(new korrin::test::TBytesStream(text), bufferSize, true);
+      korrin::TLineReader reader(std::make_unique<korrin::test::TBytesStream>(text), bufferSize);
       reader.SetThreadSafe(options & 2);
       if (options & 4) korrin::TLineReader::SetRejectChars(u"\\t\\n\\ra-z0-9,;\"");
       ReadLines(reader, script);

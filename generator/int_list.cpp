@@ -1,13 +1,29 @@
 #include "generator/int_list.h"
 
-#include <fstream>
 #include <istream>
+#include <iterator>
 #include <ostream>
 #include <utility>
 
+#include "common/file_io.h"
 #include "common/text.h"
 
 namespace korrin {
+
+namespace {
+
+// The stored form: each value as 4 bytes, little-endian, nothing else.
+std::string LittleEndianBytes(const int32_t* values, int count) {
+  std::string bytes;
+  bytes.reserve(static_cast<size_t>(count) * 4);
+  for (int i = 0; i < count; ++i) {
+    const auto v = static_cast<uint32_t>(values[i]);
+    for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<char>(v >> shift));
+  }
+  return bytes;
+}
+
+}  // namespace
 
 int TIntList::Bisect(int32_t value, bool& found) const {
   int lo = 0, hi = FCount - 1;
@@ -220,36 +236,30 @@ void TIntList::Assign(const TIntList& source) {
 }
 
 void TIntList::SaveToStream(std::ostream& stream) const {
-  for (int i = 0; i < FCount; ++i) {
-    const uint32_t v = static_cast<uint32_t>(FList[i]);
-    const char bytes[4] = {char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
-    stream.write(bytes, 4);
-  }
+  const std::string bytes = LittleEndianBytes(FList.data(), FCount);
+  stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 void TIntList::SaveToFile(const std::string& fileName) const {
-  std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
-  if (!file) throw Exception(Format("Cannot create file \"%s\".", fileName.c_str()));
-  SaveToStream(file);
-  if (!file.flush()) throw Exception(Format("Cannot write file \"%s\".", fileName.c_str()));
+  WriteFileReplacing(fileName, LittleEndianBytes(FList.data(), FCount));
 }
 
 void TIntList::LoadFromStream(std::istream& stream) {
-  std::vector<int32_t> values;
-  unsigned char bytes[4];
-  while (stream.read(reinterpret_cast<char*>(bytes), 4))
-    values.push_back(static_cast<int32_t>(uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 |
-                                          uint32_t{bytes[3]} << 24));
-  Clear();
-  GrowFor(static_cast<int>(values.size()));
-  FList.assign(values.begin(), values.end());
-  FCount = static_cast<int>(values.size());
+  LoadFromBytes(std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()));
 }
 
-void TIntList::LoadFromFile(const std::string& fileName) {
-  std::ifstream file(fileName, std::ios::binary);
-  if (!file) throw Exception(Format("Cannot open file \"%s\".", fileName.c_str()));
-  LoadFromStream(file);
+void TIntList::LoadFromFile(const std::string& fileName) { LoadFromBytes(ReadWholeFile(fileName)); }
+
+void TIntList::LoadFromBytes(std::string_view bytes) {
+  Clear();
+  const int count = static_cast<int>(bytes.size() / 4);
+  GrowFor(count);
+  for (int i = 0; i < count; ++i) {
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data()) + 4 * i;
+    FList.push_back(
+        static_cast<int32_t>(uint32_t{b[0]} | uint32_t{b[1]} << 8 | uint32_t{b[2]} << 16 | uint32_t{b[3]} << 24));
+  }
+  FCount = count;
 }
 
 }  // namespace korrin

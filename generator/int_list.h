@@ -58,6 +58,7 @@ class TIntList : public TGrowableList<int32_t, EIntListError> {
   void QuickSort(int l, int r);
   void RemoveDuplicates();
   int Bisect(int32_t value, bool& found) const;
+  void LoadFromBytes(std::string_view bytes);
 
   bool FSorted = false;
   bool FNoDuplicates = false;

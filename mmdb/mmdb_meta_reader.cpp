@@ -1,10 +1,10 @@
 #include "mmdb/mmdb_meta_reader.h"
 
 #include "common/text.h"
+#include "common/utf16.h"
 #include "mmdb/mmdb_enumerator.h"
 #include "mmdb/mmdb_geo_records.h"
 #include "mmdb/mmdb_metadata_lines.h"
-#include "viewer/tolerant_utf8.h"
 
 namespace korrin {
 
@@ -66,8 +66,8 @@ void AppendRows(TMMDBReader& reader, TStringList& lines, F format) {
 }  // namespace
 
 TMMDBMetaReader::TMMDBMetaReader(const std::string& Filename, int32_t /*BufferSize*/)
-    : TLineReader(new TStringList, true), FMMDBReader(std::make_unique<TMMDBReader>(Filename)) {
-  TStringList& lines = *Lines();
+    : TLineReader(TStringList{}), FMMDBReader(std::make_unique<TMMDBReader>(Filename)) {
+  TStringList& lines = Lines();
   for (const auto& [name, value] : MMDBMetadataFields(FMMDBReader->Metadata()))
     lines.push_back(Utf8ToUtf16(name + "," + Field(value)));
   if (FMMDBReader->Metadata().IsCityDatabase()) {

@@ -2,19 +2,10 @@
 // Conversions between the UTF-8 text the core keeps and the encodings a settings file may arrive
 // in, plus the case folding of names; settings files are untrusted, so every decoder here accepts
 // any bytes and replaces what it cannot read with U+FFFD instead of failing.
-#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace korrin {
-
-// Decodes one code point at `pos` and advances past it; an invalid or truncated sequence yields
-// U+FFFD and advances by one byte.
-char32_t NextUtf8CodePoint(std::string_view text, size_t& pos);
-
-void AppendUtf8(std::string& out, char32_t code_point);
-
-bool IsValidUtf8(std::string_view text);
 
 // Decodes a whole file: a UTF-8 or UTF-16 (LE or BE) byte-order mark selects that encoding; text
 // without one is UTF-8 when it is valid UTF-8 and Windows-1252 otherwise.

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "settings/settings_file_encoding.h"
+#include "common/utf8.h"
 
 namespace korrin {
 
@@ -14,7 +14,9 @@ uint32_t TVStringHash::HashOf(std::string_view Key) const {
   uint32_t h = 0;
   auto fold = [&h](char32_t unit) { h = ((h << 2) | (h >> 30)) ^ static_cast<uint32_t>(unit); };
   for (size_t pos = 0; pos < Key.size();) {
-    const char32_t c = NextUtf8CodePoint(Key, pos);
+    const TDecodedCodePoint decoded = DecodeUtf8At(Key, pos);
+    pos += decoded.Length;
+    const char32_t c = decoded.Value;
     if (c < 0x10000) {
       fold(c);
     } else {

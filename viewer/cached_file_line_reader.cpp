@@ -5,6 +5,6 @@
 namespace korrin {
 
 TCachedFileLineReader::TCachedFileLineReader(const std::string& Filename, int32_t CacheSize, int32_t BufferSize)
-    : TLineReader(new TReadOnlyCachedFileStream(Filename, CacheSize), BufferSize, true) {}
+    : TLineReader(std::make_unique<TReadOnlyCachedFileStream>(Filename, CacheSize), BufferSize) {}
 
 }  // namespace korrin

@@ -27,18 +27,12 @@ bool IsUrlColon(std::u16string_view S, size_t Pos) {
 TCSVParser::TCSVParser(int32_t AMaxColumns)
     : FMaxColumns(std::max(AMaxColumns, 1)), FColumns(static_cast<size_t>(FMaxColumns)) {}
 
-TCSVParser::TCSVParser(bool ACellLineBreaks, bool AReplaceLineBreaks, const std::u16string& AReplaceLineBreaksWith,
-                       bool ABackslashEscapes, int32_t AMaxColumns)
-    : TCSVParser(0, ACellLineBreaks, AReplaceLineBreaks, AReplaceLineBreaksWith, ABackslashEscapes, AMaxColumns) {}
-
-TCSVParser::TCSVParser(TCSVParseFlags AParseFlags, bool ACellLineBreaks, bool AReplaceLineBreaks,
-                       const std::u16string& AReplaceLineBreaksWith, bool ABackslashEscapes, int32_t AMaxColumns)
-    : TCSVParser(AMaxColumns) {
-  FParseFlags = AParseFlags;
-  FCellLineBreaks = ACellLineBreaks;
-  FReplaceLineBreaks = AReplaceLineBreaks;
-  FReplaceLineBreaksWith = AReplaceLineBreaksWith;
-  FBackslashEscapes = ABackslashEscapes;
+TCSVParser::TCSVParser(const TCSVParserOptions& AOptions, int32_t AMaxColumns) : TCSVParser(AMaxColumns) {
+  FParseFlags = AOptions.ParseFlags;
+  FCellLineBreaks = AOptions.CellLineBreaks;
+  FReplaceLineBreaks = AOptions.ReplaceLineBreaks;
+  FReplaceLineBreaksWith = AOptions.ReplaceLineBreaksWith;
+  FBackslashEscapes = AOptions.BackslashEscapes;
 }
 
 void TCSVParser::ClearDetections() {

@@ -26,6 +26,15 @@ constexpr TCSVParseFlags csvDetectUrl = 1 << 4;
 constexpr TCSVParseFlags csvMultiQuotes = 1 << 5;
 constexpr TCSVParseFlags csvDetectMD5 = 1 << 6;
 
+// The rules a parser starts with, named at the call site: TCSVParser({.CellLineBreaks = true}, 500).
+struct TCSVParserOptions {
+  TCSVParseFlags ParseFlags = 0;
+  bool CellLineBreaks = false;
+  bool ReplaceLineBreaks = false;
+  std::u16string ReplaceLineBreaksWith;
+  bool BackslashEscapes = false;
+};
+
 enum class TCSVFormatError { csvNoError, csvNoCloseQuote, csvDelimiterExpected };
 
 class TCSVParser {
@@ -37,10 +46,7 @@ class TCSVParser {
   static constexpr std::u16string_view kDefaultDelimiters = u",;|\t";
 
   explicit TCSVParser(int32_t AMaxColumns);
-  TCSVParser(bool ACellLineBreaks, bool AReplaceLineBreaks, const std::u16string& AReplaceLineBreaksWith,
-             bool ABackslashEscapes, int32_t AMaxColumns);
-  TCSVParser(TCSVParseFlags AParseFlags, bool ACellLineBreaks, bool AReplaceLineBreaks,
-             const std::u16string& AReplaceLineBreaksWith, bool ABackslashEscapes, int32_t AMaxColumns);
+  TCSVParser(const TCSVParserOptions& AOptions, int32_t AMaxColumns);
 
   void Reset(bool ResetDelimiter);
   // The number of columns in the line, which may exceed the stored ColumnCount().

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/utf8.h"
 #include "viewer/tolerant_utf8.h"
 
 namespace korrin {
@@ -31,20 +32,6 @@ int Utf16ByNuls(std::span<const uint8_t> head) {
   return -1;
 }
 
-// Valid when decoding yields no U+FFFD other than those the bytes spell.
-bool IsValidUtf8Sample(std::span<const uint8_t> bytes) {
-  std::u16string text;
-  TFixedUTF8Encoding::Shared().Decode(bytes, text);
-  const auto replaced = std::count(text.begin(), text.end(), kReplacementChar);
-  if (replaced == 0) return true;
-  static constexpr uint8_t kSpelled[] = {0xEF, 0xBF, 0xBD};
-  ptrdiff_t spelled = 0;
-  for (auto at = bytes.begin();
-       (at = std::search(at, bytes.end(), std::begin(kSpelled), std::end(kSpelled))) != bytes.end(); at += 3)
-    ++spelled;
-  return spelled == replaced;
-}
-
 }  // namespace
 
 TSniffedEncoding SniffEncoding(std::span<const uint8_t> Head, bool Complete) {
@@ -58,7 +45,8 @@ TSniffedEncoding SniffEncoding(std::span<const uint8_t> Head, bool Complete) {
   }
   // A character the sample cuts off is not held against the file.
   const size_t tail = Complete ? 0 : TFixedUTF8Encoding::Shared().IncompleteTail(Head);
-  if (IsValidUtf8Sample(Head.first(Head.size() - tail))) return {&TFixedUTF8Encoding::Shared(), 0, 1, false, "UTF-8"};
+  if (IsValidUtf8({reinterpret_cast<const char*>(Head.data()), Head.size() - tail}))
+    return {&TFixedUTF8Encoding::Shared(), 0, 1, false, "UTF-8"};
   return {&TEncoding::Windows1252(), 0, 1, false, "Windows-1252"};
 }
 

@@ -6,9 +6,9 @@
 
 #include "common/exception.h"
 #include "common/text.h"
+#include "common/utf16.h"
 #include "viewer/cached_file_line_reader.h"
 #include "viewer/cached_file_stream.h"
-#include "viewer/tolerant_utf8.h"
 
 namespace korrin {
 

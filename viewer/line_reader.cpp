@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "common/value_encoding.h"
 #include "viewer/cached_file_stream.h"
 
 namespace korrin {
@@ -24,31 +25,26 @@ bool IsRejected(char16_t c) { return RejectChars().Rejected[c]; }
 
 }  // namespace
 
-TLineReader::TLineReader(TStream* Stream, int32_t BufferSize, bool OwnsStream)
-    : FStream(Stream), FOwnsStream(OwnsStream) {
+TLineReader::TLineReader(std::unique_ptr<TStream> Stream, int32_t BufferSize) : FStream(std::move(Stream)) {
   StartStreamMode(BufferSize);
 }
 
 TLineReader::TLineReader(const std::string& Filename, int32_t BufferSize)
-    : FStream(new TReadOnlyCachedFileStream(Filename)), FOwnsStream(true) {
-  StartStreamMode(BufferSize);
-}
+    : TLineReader(std::make_unique<TReadOnlyCachedFileStream>(Filename), BufferSize) {}
 
-TLineReader::TLineReader(TStringList* Lines, bool OwnsLines) : FLines(Lines), FOwnsLines(OwnsLines) {}
+TLineReader::TLineReader(TStringList Lines) : FLines(std::move(Lines)) {}
 
 TLineReader::~TLineReader() { Close(); }
 
 void TLineReader::StartStreamMode(int32_t BufferSize) {
   FStreamReader =
-      std::make_unique<TStreamReaderEx>(FStream, nullptr, true, BufferSize > 0 ? BufferSize : kDefaultBufferSize);
+      std::make_unique<TStreamReaderEx>(FStream.get(), nullptr, true, BufferSize > 0 ? BufferSize : kDefaultBufferSize);
 }
 
 void TLineReader::Close() {
   FStreamReader.reset();
-  if (FOwnsStream) delete FStream;
-  FStream = nullptr;
-  if (FOwnsLines) delete FLines;
-  FLines = nullptr;
+  FStream.reset();
+  FLines.reset();
 }
 
 bool TLineReader::EndOfLines() {
@@ -130,8 +126,7 @@ void TLineReader::SetRejectChars(const std::u16string& AllowedChars) {
     char16_t c = AllowedChars[i++];
     if (c == u'\\') {
       if (i >= n) return false;
-      c = AllowedChars[i++];
-      c = c == u'n' ? u'\n' : c == u'r' ? u'\r' : c == u't' ? u'\t' : c;
+      c = EscapedChar(AllowedChars[i++]);
     }
     out = c;
     return true;

@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "viewer/stream.h"
@@ -20,12 +22,13 @@ class TLineReader {
  public:
   static constexpr int32_t kDefaultBufferSize = 1024;
 
-  // Stream mode over Stream, tolerant UTF-8 unless a byte-order mark says otherwise.
-  TLineReader(TStream* Stream, int32_t BufferSize, bool OwnsStream);
-  // Stream mode over the file, opened read-only and owned.
+  // Stream mode over Stream, which the reader owns; tolerant UTF-8 unless a byte-order mark says
+  // otherwise.
+  TLineReader(std::unique_ptr<TStream> Stream, int32_t BufferSize);
+  // Stream mode over the file, opened read-only.
   TLineReader(const std::string& Filename, int32_t BufferSize);
-  // List mode over Lines.
-  TLineReader(TStringList* Lines, bool OwnsLines);
+  // List mode over Lines, which the reader keeps.
+  explicit TLineReader(TStringList Lines);
   virtual ~TLineReader();
   TLineReader(const TLineReader&) = delete;
   TLineReader& operator=(const TLineReader&) = delete;
@@ -54,17 +57,15 @@ class TLineReader {
 
  protected:
   // For list-mode descendants that fill the list while they are constructed.
-  TStringList* Lines() const { return FLines; }
+  TStringList& Lines() { return *FLines; }
 
  private:
   void StartStreamMode(int32_t BufferSize);
   std::u16string ReadLineUnlocked();
   int64_t ReadLineBufferUnlocked(std::u16string& LineBuffer);
 
-  TStream* FStream = nullptr;
-  bool FOwnsStream = false;
-  TStringList* FLines = nullptr;
-  bool FOwnsLines = false;
+  std::unique_ptr<TStream> FStream;
+  std::optional<TStringList> FLines;  // set in list mode only
   std::unique_ptr<TStreamReaderEx> FStreamReader;
   int32_t FLineIndex = 0;
   void* FData = nullptr;
@@ -76,9 +77,9 @@ class TLineReader {
 class TLineReaderClass {
  public:
   virtual ~TLineReaderClass() = default;
-  virtual std::unique_ptr<TLineReader> Create(TStream* Stream, int32_t BufferSize, bool OwnsStream) const = 0;
+  virtual std::unique_ptr<TLineReader> Create(std::unique_ptr<TStream> Stream, int32_t BufferSize) const = 0;
   virtual std::unique_ptr<TLineReader> Create(const std::string& Filename, int32_t BufferSize) const = 0;
-  virtual std::unique_ptr<TLineReader> Create(TStringList* Lines, bool OwnsLines) const = 0;
+  virtual std::unique_ptr<TLineReader> Create(TStringList Lines) const = 0;
 };
 
 // The class reference of T, which provides the three constructors (inheriting them with
@@ -86,14 +87,14 @@ class TLineReaderClass {
 template <class T>
 class TLineReaderClassOf final : public TLineReaderClass {
  public:
-  std::unique_ptr<TLineReader> Create(TStream* Stream, int32_t BufferSize, bool OwnsStream) const override {
-    return std::make_unique<T>(Stream, BufferSize, OwnsStream);
+  std::unique_ptr<TLineReader> Create(std::unique_ptr<TStream> Stream, int32_t BufferSize) const override {
+    return std::make_unique<T>(std::move(Stream), BufferSize);
   }
   std::unique_ptr<TLineReader> Create(const std::string& Filename, int32_t BufferSize) const override {
     return std::make_unique<T>(Filename, BufferSize);
   }
-  std::unique_ptr<TLineReader> Create(TStringList* Lines, bool OwnsLines) const override {
-    return std::make_unique<T>(Lines, OwnsLines);
+  std::unique_ptr<TLineReader> Create(TStringList Lines) const override {
+    return std::make_unique<T>(std::move(Lines));
   }
 
   // The one instance, so that callers can compare class references by address.

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "common/exception.h"
+#include "common/utf16.h"
 #include "viewer/cached_file_stream.h"
 
 namespace korrin {

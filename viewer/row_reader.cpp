@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "common/utf16.h"
+
 namespace korrin {
 
 namespace {

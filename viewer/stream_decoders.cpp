@@ -1,5 +1,6 @@
 #include "viewer/stream_decoders.h"
 
+#include "common/utf16.h"
 #include "common/windows_1252.h"
 
 namespace korrin {
@@ -21,13 +22,7 @@ class TUnicodeEncoding final : public TEncoding {
   size_t IncompleteTail(std::span<const uint8_t> Bytes) const override { return Bytes.size() % 2; }
 
   void Decode(std::span<const uint8_t> Bytes, std::u16string& Out) const override {
-    const size_t units = Bytes.size() / 2;
-    const size_t base = Out.size();
-    Out.resize(base + units + Bytes.size() % 2);
-    const int hi = FBigEndian ? 0 : 1;
-    for (size_t i = 0; i < units; ++i)
-      Out[base + i] = static_cast<char16_t>(Bytes[2 * i + hi] << 8 | Bytes[2 * i + 1 - hi]);
-    if (Bytes.size() % 2) Out[base + units] = kReplacementChar;
+    AppendUtf16Units(Bytes, FBigEndian, Out);
   }
 
  private:

@@ -27,6 +27,4 @@ class TEncoding {
   static const TEncoding& Windows1252();
 };
 
-constexpr char16_t kReplacementChar = 0xFFFD;
-
 }  // namespace korrin

@@ -8,7 +8,7 @@
 
 #include "common/exception.h"
 #include "common/text.h"
-#include "viewer/tolerant_utf8.h"
+#include "common/utf16.h"
 
 namespace korrin {
 

@@ -50,7 +50,7 @@ TEST(IPAddrSpan, ReadsNetworksWhateverTheHostBits) {
   EXPECT_EQ(Network("10.0.0.0/"), "invalid: prefix length '' is not a number from 0 to 32");
 }
 
-TEST(IPAddrSpan, ContainsAndNetworkShape) {
+TEST(IPAddrSpan, ContainsItsEndsAndNothingOfTheOtherFamily) {
   TIPAddrSpan s;
   std::string problem;
   ASSERT_TRUE(TryReadIPAddrSpan("10.0.0.10-10.0.0.20", s, problem));
@@ -58,13 +58,6 @@ TEST(IPAddrSpan, ContainsAndNetworkShape) {
   EXPECT_TRUE(SpanContains(s, StrToIPAddr("10.0.0.20")));
   EXPECT_FALSE(SpanContains(s, StrToIPAddr("10.0.0.21")));
   EXPECT_FALSE(SpanContains(s, StrToIPAddr("::ffff:10.0.0.15")));
-  EXPECT_FALSE(IPAddrSpanIsNetwork(s.First, s.Last));
-  EXPECT_TRUE(IPAddrSpanIsNetwork(StrToIPAddr("10.0.0.0"), StrToIPAddr("10.0.0.255")));
-  EXPECT_FALSE(IPAddrSpanIsNetwork(StrToIPAddr("10.0.0.1"), StrToIPAddr("10.0.0.2")));
-  EXPECT_TRUE(IPAddrSpanIsNetwork(StrToIPAddr("::"), StrToIPAddr("ffff:ffff:ffff:ffff:ffff:ffff:ffff:ffff")));
-  EXPECT_EQ(IPAddrSpanSize(StrToIPAddr("10.0.0.1"), StrToIPAddr("10.0.0.5")), 5u);
-  EXPECT_EQ(IPAddrSpanSize(StrToIPAddr("0.0.0.0"), StrToIPAddr("255.255.255.255")), uint64_t{1} << 32);
-  EXPECT_EQ(IPAddrSpanSize(StrToIPAddr("::"), StrToIPAddr("1::")), UINT64_MAX);
 }
 
 }  // namespace

@@ -197,24 +197,6 @@ TEST(IPAddrBits, LogicAndComparisonNeedOneFamily) {
   EXPECT_EQ(IPAddrToStr(n, false), "0.0.0.255");
 }
 
-TEST(IPAddrBits, RandomizeOnlySetsBitsInItsRange) {
-  TRandom rng(7);
-  uint32_t seen = 0;
-  for (int i = 0; i < 200; ++i) {
-    TIPAddr a = StrToIPAddr("10.0.0.1");
-    RandomizeIPAddrBits(a, 8, 4, rng);
-    EXPECT_EQ(a.ipv4.Value & ~0xF00u, 0x0A000001u);
-    seen |= a.ipv4.Value;
-  }
-  EXPECT_EQ(seen & 0xF00u, 0xF00u);  // every bit of the range was set at least once
-  TIPAddr top = StrToIPAddr("::");
-  RandomizeIPAddrBits(top, 126, 10, rng);  // stops at bit 127
-  EXPECT_EQ(top.ipv6.Groups[0], 0);
-  TIPAddr none = StrToIPAddr("1.2.3.4");
-  RandomizeIPAddrBits(none, 0, 0, rng);
-  EXPECT_EQ(IPAddrToStr(none, false), "1.2.3.4");
-}
-
 TEST(MMDBIPAddress, BytesTextAndErrors) {
   std::vector<uint8_t> bytes(16, 0);
   bytes[0] = 0x20;

@@ -4,6 +4,8 @@
 
 #include <sstream>
 
+#include "tests/support/temp_folder.h"
+
 namespace korrin {
 namespace {
 
@@ -106,6 +108,20 @@ TEST(IntList, StreamsHoldLittleEndianIntegersOnly) {
   TIntList loaded;
   loaded.LoadFromStream(seven);
   EXPECT_EQ(Values(loaded), (std::vector<int32_t>{5}));
+}
+
+TEST(IntList, FilesHoldTheStreamFormAndAFailedLoadKeepsTheList) {
+  test::TTempFolder folder;
+  TIntList list;
+  list.Add(1);
+  list.Add(-2);
+  list.SaveToFile(folder / "ints");
+  EXPECT_EQ(test::ReadBytes(folder / "ints"), std::string("\x01\0\0\0\xfe\xff\xff\xff", 8));
+  test::WriteBytes(folder / "ints", std::string("\x03\0\0\0\x04\0\0\0\x05", 9));
+  list.LoadFromFile(folder / "ints");
+  EXPECT_EQ(Values(list), (std::vector<int32_t>{3, 4}));
+  EXPECT_THROW(list.LoadFromFile(folder / "missing"), Exception);
+  EXPECT_EQ(Values(list), (std::vector<int32_t>{3, 4}));
 }
 
 TEST(IntList, ShufflePermutes) {

@@ -9,10 +9,10 @@
 #include <map>
 
 #include "address/ip_types.h"
+#include "common/utf16.h"
 #include "mmdb_test_writer.h"
 #include "test_json.h"
 #include "viewer/csv_parser.h"
-#include "viewer/tolerant_utf8.h"
 
 namespace korrin::test {
 namespace {

@@ -21,6 +21,12 @@ TEST(TextEncoding, DecodesEachKindOfSettingsFile) {
        "b",
        "a\xEF\xBF\xBD"
        "b"},
+      {"UTF-8 mark, cut sequence: one U+FFFD",
+       "\xEF\xBB\xBF"
+       "a\xE2\x82"
+       "b",
+       "a\xEF\xBF\xBD"
+       "b"},
       {"Windows-1252", "T=caf\xE9 \x80 \x93x\x94", "T=caf\xC3\xA9 \xE2\x82\xAC \xE2\x80\x9Cx\xE2\x80\x9D"},
       {"Windows-1252 unassigned", "\x81\x8D", "\xC2\x81\xC2\x8D"},
       {"UTF-8 overlong is not UTF-8", "\xC0\xAF", "\xC3\x80\xC2\xAF"},

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "common/exception.h"
+#include "common/utf16.h"
 #include "viewer/line_reader.h"
-#include "viewer/tolerant_utf8.h"
 
 namespace korrin {
 namespace {
@@ -168,7 +168,7 @@ TEST(CSVParserTest, DetectsEmailUrlAndDigestColumns) {
 }
 
 Values ReadRecords(TCSVParser& parser, TStringList lines, Values* raw = nullptr) {
-  TLineReader reader(new TStringList(std::move(lines)), true);
+  TLineReader reader(std::move(lines));
   Values firsts;
   std::u16string record;
   while (!reader.EndOfLines()) {
@@ -197,6 +197,12 @@ TEST(CSVParserTest, ReadParseLineJoinsCellLineBreaks) {
   EXPECT_EQ(ReadRecords(parser, {u"\"a\\", u"\"b\",x"}), (Values{u"a\"b"}));
   parser.SetCellLineBreaks(false);
   EXPECT_EQ(ReadRecords(parser, {u"\"a", u"b\""}), (Values{u"\"a", u"b\""}));
+
+  // The same rules, given when the parser is made.
+  TCSVParser built(
+      {.CellLineBreaks = true, .ReplaceLineBreaks = true, .ReplaceLineBreaksWith = u" / ", .BackslashEscapes = true},
+      500);
+  EXPECT_EQ(ReadRecords(built, {u"\"a", u"b\\\"c\",d"}), (Values{u"a / b\"c"}));
 }
 
 TEST(CSVParserTest, AnUnclosedQuoteStopsJoiningAtTheRecordLimit) {

@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <thread>
 
+#include "common/utf16.h"
 #include "tests/viewer/test_streams.h"
 #include "viewer/cached_file_line_reader.h"
-#include "viewer/tolerant_utf8.h"
 
 namespace korrin {
 namespace {
@@ -84,8 +84,7 @@ TEST_F(LineReaderTest, HostileFilesReadByTheRules) {
 }
 
 TEST_F(LineReaderTest, ListModeHandsOutTheItems) {
-  auto* lines = new TStringList{u"a", u"bb", u"ccc"};
-  TLineReader reader(lines, true);
+  TLineReader reader(TStringList{u"a", u"bb", u"ccc"});
   EXPECT_EQ(reader.ReadLine(), u"a");
   std::u16string buffer(1, u'x');
   EXPECT_EQ(reader.ReadLineBuffer(buffer), 2);
@@ -119,25 +118,25 @@ TEST_F(LineReaderTest, RejectCharsKeepOnlyTheAllowedCharacters) {
   };
   for (const Case& c : cases) {
     TLineReader::SetRejectChars(c.Allowed);
-    TLineReader list(new TStringList{c.Line}, true);
+    TLineReader list(TStringList{c.Line});
     EXPECT_EQ(list.ReadLine(), c.Expected) << Utf16ToUtf8(c.Allowed);
-    TLineReader buffered(new TStringList{c.Line}, true);
+    TLineReader buffered(TStringList{c.Line});
     std::u16string buffer;
     const int64_t n = buffered.ReadLineBuffer(buffer);
     EXPECT_EQ(buffer.substr(0, static_cast<size_t>(n) + 1), c.Expected + u'\0') << Utf16ToUtf8(c.Allowed);
   }
   TLineReader::SetRejectChars(u"a");
-  TLineReader stream(new TBytesStream("banana\n"), 0, true);
+  TLineReader stream(std::make_unique<TBytesStream>("banana\n"), 0);
   EXPECT_EQ(stream.ReadLine(), u"aaa");
   TLineReader::ResetRejectChars();
-  TLineReader again(new TStringList{u"banana"}, true);
+  TLineReader again(TStringList{u"banana"});
   EXPECT_EQ(again.ReadLine(), u"banana");
 }
 
 TEST_F(LineReaderTest, ThreadSafeReadersHandEachLineOutOnce) {
   std::string bytes;
   for (int i = 0; i < 4000; ++i) bytes += std::to_string(i) + "\n";
-  TLineReader reader(new TBytesStream(bytes), 128, true);
+  TLineReader reader(std::make_unique<TBytesStream>(bytes), 128);
   reader.SetThreadSafe(true);
   std::vector<std::u16string> seen[2];
   auto drain = [&reader](std::vector<std::u16string>& out) {
@@ -158,9 +157,9 @@ TEST_F(LineReaderTest, ThreadSafeReadersHandEachLineOutOnce) {
 class TGreetingReader : public TLineReader {
  public:
   using TLineReader::TLineReader;
-  TGreetingReader(const std::string& Filename, int32_t) : TLineReader(new TStringList, true) {
-    Lines()->push_back(u"hello," + Utf8ToUtf16(Filename));
-    Lines()->push_back(u"bye");
+  TGreetingReader(const std::string& Filename, int32_t) : TLineReader(TStringList{}) {
+    Lines().push_back(u"hello," + Utf8ToUtf16(Filename));
+    Lines().push_back(u"bye");
   }
 };
 
@@ -172,7 +171,7 @@ TEST_F(LineReaderTest, ClassReferenceConstructsTheDescendant) {
   EXPECT_TRUE(reader->EndOfLines());
   EXPECT_EQ(reader->StreamSize(), 0);
 
-  std::unique_ptr<TLineReader> inherited = greeting.Create(new TBytesStream("s"), 0, true);
+  std::unique_ptr<TLineReader> inherited = greeting.Create(std::make_unique<TBytesStream>("s"), 0);
   EXPECT_EQ(inherited->ReadLine(), u"s");
   TTempFile file("f\n");
   std::unique_ptr<TLineReader> cached = TCachedFileLineReader::Class().Create(file.Name(), 0);

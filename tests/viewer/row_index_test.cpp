@@ -10,11 +10,11 @@
 #include <thread>
 #include <vector>
 
+#include "common/utf16.h"
 #include "tests/viewer/test_streams.h"
 #include "viewer/file_preview.h"
 #include "viewer/row_finder.h"
 #include "viewer/row_reader.h"
-#include "viewer/tolerant_utf8.h"
 
 namespace korrin {
 namespace {

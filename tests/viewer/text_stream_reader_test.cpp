@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "common/utf16.h"
 #include "tests/viewer/test_streams.h"
-#include "viewer/tolerant_utf8.h"
 
 namespace korrin {
 namespace {

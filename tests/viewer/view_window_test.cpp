@@ -48,8 +48,8 @@ class TCountGateClass final : public TLineReaderClass {
  public:
   enum class TMode { Abort, Fail };
   explicit TCountGateClass(TMode Mode) : FMode(Mode) {}
-  std::unique_ptr<TLineReader> Create(TStream* Stream, int32_t BufferSize, bool OwnsStream) const override {
-    return TCachedFileLineReader::Class().Create(Stream, BufferSize, OwnsStream);
+  std::unique_ptr<TLineReader> Create(std::unique_ptr<TStream> Stream, int32_t BufferSize) const override {
+    return TCachedFileLineReader::Class().Create(std::move(Stream), BufferSize);
   }
   std::unique_ptr<TLineReader> Create(const std::string& Filename, int32_t BufferSize) const override {
     if (++FCreated > 1) {
@@ -59,8 +59,8 @@ class TCountGateClass final : public TLineReaderClass {
     }
     return TCachedFileLineReader::Class().Create(Filename, BufferSize);
   }
-  std::unique_ptr<TLineReader> Create(TStringList* Lines, bool OwnsLines) const override {
-    return TCachedFileLineReader::Class().Create(Lines, OwnsLines);
+  std::unique_ptr<TLineReader> Create(TStringList Lines) const override {
+    return TCachedFileLineReader::Class().Create(std::move(Lines));
   }
 
  private:

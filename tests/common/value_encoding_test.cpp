@@ -1,4 +1,4 @@
-#include "forms/value_encoding.h"
+#include "common/value_encoding.h"
 
 #include <gtest/gtest.h>
 

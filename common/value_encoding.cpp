@@ -1,4 +1,4 @@
-#include "forms/value_encoding.h"
+#include "common/value_encoding.h"
 
 namespace korrin {
 
@@ -22,12 +22,7 @@ std::string DecodeValue(std::string_view value) {
   out.reserve(value.size());
   for (size_t i = 0; i < value.size(); ++i) {
     char c = value[i];
-    if (c == '\\' && i + 1 < value.size()) {
-      c = value[++i];
-      if (c == 'n') c = '\n';
-      else if (c == 'r') c = '\r';
-      else if (c == 't') c = '\t';
-    }
+    if (c == '\\' && i + 1 < value.size()) c = EscapedChar(value[++i]);
     out += c;
   }
   return out;
