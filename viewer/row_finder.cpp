@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/exception.h"
+#include "common/utf16.h"
 #include "viewer/cached_file_stream.h"
 #include "viewer/row_reader.h"
 #include "viewer/tolerant_utf8.h"
