@@ -28,9 +28,7 @@ TStreamReaderEx::TStreamReaderEx(TStream* Stream, const TEncoding* Encoding, boo
 TStreamReaderEx::~TStreamReaderEx() { Close(); }
 
 void TStreamReaderEx::Close() {
-  if (FOwnsStream) delete FStream;
   FStream = nullptr;
-  FOwnsStream = false;
   std::u16string().swap(FBufferedData.Chars());
   FBufferedStartIndex = 0;
   FNoDataInStream = true;

@@ -27,7 +27,6 @@ class TStreamReaderEx {
   void Close();
   // Forgets the decoded text, for a caller that repositioned the stream.
   void DiscardBufferedData();
-  void OwnStream() { FOwnsStream = true; }
 
   bool EndOfStream();
   int32_t Peek();
@@ -61,9 +60,8 @@ class TStreamReaderEx {
   bool FDetectBOM;
   const TEncoding* FEncoding;
   bool FNoDataInStream = false;
-  bool FOwnsStream = false;
   bool FSkipPreamble;
-  TStream* FStream;
+  TStream* FStream;  // the caller's: it outlives the reader
   int32_t FTruncLineLength = kDefaultTruncLineLength;
   bool FSkipLineNullChars = true;
   std::vector<uint8_t> FBytes;  // the chunk being decoded, kept to spare an allocation per fill
