@@ -27,7 +27,6 @@ namespace korrin::cli {
 
 namespace {
 
-constexpr int kExitInterrupted = 130;
 constexpr const char* kResolvConf = "/etc/resolv.conf";
 constexpr auto kFlushPeriod = std::chrono::milliseconds(100);
 
