@@ -435,6 +435,8 @@ void TViewCSVFileForm::IndexTimerTick() {
     // The index has counted every row: the count needs no "+" and no Count Rows.
     if (index->Done()) ShowRowCount(std::max<int64_t>(index->Records() - (FPreview.PreviewHeader() ? 1 : 0), 0), false);
   }
+  if (FFinder && !FFinder->Done() && index->Size() > 0)
+    FindLabel->setText(QStringLiteral("Finding... %1 %").arg(FFinder->Position() * 100 / index->Size()));
   if (FFinder && FFinder->Done()) {
     const TFindResult result = FFinder->Result();
     const bool stopped = FFinder->Stopped();
