@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <fstream>
+#include <memory>
 #include <string>
 
 #include "app/main_window.h"
@@ -69,8 +70,13 @@ void WaitIdle(TForm1& w) {
 
 TLineListEdit* Output(TForm1& w) { return w.findChild<TLineListEdit*>("Memo2"); }
 
-// Each benchmark's window starts from the defaults, not from the choices the previous one saved.
-void ForgetSettings() { QDir(qEnvironmentVariable("XDG_CONFIG_HOME")).removeRecursively(); }
+// A shown window that starts from the defaults, not from the choices the previous benchmark saved.
+std::unique_ptr<TForm1> FreshWindow() {
+  QDir(qEnvironmentVariable("XDG_CONFIG_HOME")).removeRecursively();
+  auto window = std::make_unique<TForm1>();
+  window->show();
+  return window;
+}
 
 // A window with the million lines of 10.0.0.0/12 in its output list.
 void Generate(TForm1& w, const char* ranges = "10.0.0.0/12") {
@@ -89,9 +95,8 @@ void Key(TLineListEdit* list, int key, Qt::KeyboardModifiers modifiers = {}, con
 }
 
 void BM_GenerateMillionLinesIntoTheWindow(benchmark::State& state) {
-  ForgetSettings();
-  TForm1 w;
-  w.show();
+  const std::unique_ptr<TForm1> window = FreshWindow();
+  TForm1& w = *window;
   w.findChild<QPlainTextEdit*>("Memo1")->setPlainText("10.0.0.0/12");
   TLineListEdit* output = Output(w);
   qint64 stall = 0, firstLines = 0;
@@ -113,9 +118,8 @@ void BM_GenerateMillionLinesIntoTheWindow(benchmark::State& state) {
 BENCHMARK(BM_GenerateMillionLinesIntoTheWindow)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 
 void BM_ShuffleMillionLinesInTheWindow(benchmark::State& state) {
-  ForgetSettings();
-  TForm1 w;
-  w.show();
+  const std::unique_ptr<TForm1> window = FreshWindow();
+  TForm1& w = *window;
   Generate(w);
   qint64 stall = 0;
   for (auto _ : state) {
@@ -135,9 +139,8 @@ BENCHMARK(BM_ShuffleMillionLinesInTheWindow)->UseManualTime()->Iterations(3)->Un
 // Random order, ports 1-10: 999,424 addresses of five networks (under the run's limit of a
 // million addresses), ten lines each.
 void BM_TenMillionLinesIntoTheWindow(benchmark::State& state) {
-  ForgetSettings();
-  TForm1 w;
-  w.show();
+  const std::unique_ptr<TForm1> window = FreshWindow();
+  TForm1& w = *window;
   w.findChild<QCheckBox*>("CheckBox1")->setChecked(true);
   w.findChild<QCheckBox*>("CheckBox2")->setChecked(true);
   w.findChild<QLineEdit*>("Edit3")->setText("1-10");
@@ -161,9 +164,8 @@ BENCHMARK(BM_TenMillionLinesIntoTheWindow)->UseManualTime()->Iterations(2)->Unit
 
 // One character typed into line 500,000 of a million and shown; the undo of it as a counter.
 void BM_TypeIntoLine500000AndUndo(benchmark::State& state) {
-  ForgetSettings();
-  TForm1 w;
-  w.show();
+  const std::unique_ptr<TForm1> window = FreshWindow();
+  TForm1& w = *window;
   Generate(w);
   TLineListEdit* list = Output(w);
   double undoMs = 0;
@@ -182,9 +184,8 @@ void BM_TypeIntoLine500000AndUndo(benchmark::State& state) {
 BENCHMARK(BM_TypeIntoLine500000AndUndo)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
 
 void BM_SelectAllAndCopyAMillionLines(benchmark::State& state) {
-  ForgetSettings();
-  TForm1 w;
-  w.show();
+  const std::unique_ptr<TForm1> window = FreshWindow();
+  TForm1& w = *window;
   Generate(w);
   TLineListEdit* list = Output(w);
   for (auto _ : state) {
@@ -198,9 +199,8 @@ void BM_SelectAllAndCopyAMillionLines(benchmark::State& state) {
 BENCHMARK(BM_SelectAllAndCopyAMillionLines)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 
 void BM_SelectAllAndDeleteAMillionLines(benchmark::State& state) {
-  ForgetSettings();
-  TForm1 w;
-  w.show();
+  const std::unique_ptr<TForm1> window = FreshWindow();
+  TForm1& w = *window;
   Generate(w);
   TLineListEdit* list = Output(w);
   for (auto _ : state) {
@@ -233,9 +233,8 @@ const test::TDnsmasqProcess& Dnsmasq() {
 
 void BM_LookupInTheWindow(benchmark::State& state) {
   if (!Dnsmasq().Ready()) return state.SkipWithError(Dnsmasq().Problem().c_str());
-  ForgetSettings();
-  TForm1 w;
-  w.show();
+  const std::unique_ptr<TForm1> window = FreshWindow();
+  TForm1& w = *window;
   Output(w)->SetLines(LookupLines());
   w.findChild<QPlainTextEdit*>("Memo5")->setPlainText(test::TDnsmasqProcess::kAddress);
   auto* resolved = w.findChild<TLineListEdit*>("Memo3");

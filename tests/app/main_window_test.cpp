@@ -141,6 +141,16 @@ class MainWindowTest : public QObject {
     W->show();
     QVERIFY(QTest::qWaitForWindowExposed(W.get()));
   }
+  // A new window made while the application's font has this size, as the desktop would set it.
+  void NewWindowAtFontSize(int Points) {
+    W.reset();
+    const QFont desktop = QApplication::font();
+    QFont font = desktop;
+    font.setPointSize(Points);
+    QApplication::setFont(font);
+    NewWindow();
+    QApplication::setFont(desktop);
+  }
   // A new window over a settings file of these bytes, as another version or a damaged disk left it.
   void NewWindowOverSettings(const QByteArray& bytes) {
     W.reset();
@@ -818,13 +828,7 @@ class MainWindowTest : public QObject {
   }
   void layoutAtLargerFonts() {
     QFETCH(int, points);
-    W.reset();
-    const QFont desktop = QApplication::font();
-    QFont font = desktop;
-    font.setPointSize(points);
-    QApplication::setFont(font);
-    NewWindow();
-    QApplication::setFont(desktop);
+    NewWindowAtFontSize(points);
     const QSize least = W->minimumSizeHint();
     QVERIFY2(least.width() <= 1366 && least.height() <= 768 - 64,
              qPrintable(QString("%1x%2").arg(least.width()).arg(least.height())));
@@ -858,13 +862,7 @@ class MainWindowTest : public QObject {
     QFETCH(int, points);
     const QString folder = qEnvironmentVariable("KORRIN_SCREENSHOT_DIR");
     if (folder.isEmpty()) QSKIP("set KORRIN_SCREENSHOT_DIR to a folder to write the screenshots");
-    W.reset();
-    const QFont desktop = QApplication::font();
-    QFont font = desktop;
-    font.setPointSize(points);
-    QApplication::setFont(font);
-    NewWindow();
-    QApplication::setFont(desktop);
+    NewWindowAtFontSize(points);
     TypeRanges("10.0.0.0/12");
     Generate();
     auto* list = C<TLineListEdit>("Memo2");
