@@ -80,6 +80,23 @@ class TListViewExModel : public QAbstractTableModel {
     endResetModel();
   }
   void Forget() { CachedItem = -1; }
+  // The window starts at another item, as a layout change: the view's persistent indexes (its
+  // current item, its selection anchor and the selection) follow their items, or become invalid
+  // where the new window does not hold them.
+  void MoveBase(int32_t NewBase) {
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList from = persistentIndexList();
+    QModelIndexList to;
+    to.reserve(from.size());
+    for (const QModelIndex& index : from) {
+      const int32_t row = Base + index.row() - NewBase;
+      to.append(row >= 0 && row < ShownRows() ? createIndex(row, index.column()) : QModelIndex());
+    }
+    changePersistentIndexList(from, to);
+    Base = NewBase;
+    CachedItem = -1;
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+  }
   void CaptionChanged(int32_t Column) { emit headerDataChanged(Qt::Horizontal, Column, Column); }
 
   QStringList Captions;
@@ -146,9 +163,9 @@ TListViewEx::TListViewEx(QWidget* parent) : QTreeView(parent), FModel(new TListV
   header()->setMinimumSectionSize(0);
   connect(header(), &QHeaderView::sectionClicked, this, [this](int column) { HeaderClicked(column); });
   connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { SelectionChanged(); });
-  connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int Value) {
+  connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
     if (!Windowed() || FMovingWindow) return;
-    KeepInWindow(FModel->Base + Value);
+    KeepInWindowLater(false);
     SyncItemsBar();
   });
   connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, [this] { SyncItemsBar(); });
@@ -282,14 +299,13 @@ void TListViewEx::KeepInWindow(int32_t Item) {
 void TListViewEx::MoveWindow(int32_t Base) {
   if (Base == FModel->Base) return;
   const int32_t top = TopIndex();
-  const int32_t current = ItemOf(currentIndex());
   std::vector<std::pair<int32_t, int32_t>> selected = std::move(FOutsideSelection);
   FOutsideSelection.clear();
   for (const QItemSelectionRange& range : selectionModel()->selection())
     selected.emplace_back(FModel->Base + range.top(), FModel->Base + range.bottom());
   FMovingWindow = true;
   FSelectionSuspended = true;
-  FModel->Change([&] { FModel->Base = Base; });
+  FModel->MoveBase(Base);
   executeDelayedItemsLayout();  // the view's bar has its range again
   const auto row = [&](int32_t Item) { return std::clamp(Item - Base, 0, kWindowRows - 1); };
   const int32_t end = Base + kWindowRows;
@@ -300,9 +316,9 @@ void TListViewEx::MoveWindow(int32_t Base) {
     if (last >= Base && first < end)
       selection.select(FModel->index(row(first), 0), FModel->index(row(last), std::max(ColumnCount() - 1, 0)));
   }
-  selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-  if (current >= Base && current < Base + kWindowRows)
-    selectionModel()->setCurrentIndex(FModel->index(current - Base, 0), QItemSelectionModel::NoUpdate);
+  // The window's own selection came along; what was outside and now is inside joins it.
+  if (!selection.isEmpty())
+    selectionModel()->select(selection, QItemSelectionModel::Select | QItemSelectionModel::Rows);
   if (top >= 0) verticalScrollBar()->setValue(row(top));
   FSelectionSuspended = false;
   FMovingWindow = false;
@@ -352,7 +368,21 @@ bool TListViewEx::eventFilter(QObject* watched, QEvent* event) {
 
 void TListViewEx::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
   QTreeView::currentChanged(current, previous);
-  if (!FMovingWindow && current.isValid()) KeepInWindow(ItemOf(current));
+  if (!FMovingWindow && current.isValid()) KeepInWindowLater(true);
+}
+
+void TListViewEx::KeepInWindowLater(bool ByCurrent) {
+  FMoveByCurrent = ByCurrent;
+  if (FMovePending || !Windowed()) return;
+  FMovePending = true;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        FMovePending = false;
+        const int32_t item = FMoveByCurrent ? ItemOf(currentIndex()) : TopIndex();
+        if (item >= 0) KeepInWindow(item);
+      },
+      Qt::QueuedConnection);
 }
 
 void TListViewEx::InvalidateListView(int32_t AItemsCount, int32_t ACheckedCount) {

@@ -148,9 +148,13 @@ class TListViewEx : public QTreeView {
   void SelectionChanged();
   bool AcceptsDrop(const QDropEvent* event) const;
   bool Windowed() const;
-  // Moves the window where Item lies near its edge or outside it, keeping the current item, the
-  // selection inside the new window and the top item.
+  // Moves the window where Item lies near its edge or outside it. The top item stays; the current
+  // item and the selection anchor stay where the new window holds them; the selection stays whole,
+  // its part outside the window kept as item ranges.
   void KeepInWindow(int32_t Item);
+  // The same once the event at hand is over: the view's own moves (keys, wheel, scrolling) must
+  // not see their model reset under them. ByCurrent: around the current item, else the top one.
+  void KeepInWindowLater(bool ByCurrent);
   void MoveWindow(int32_t Base);
   // The items' scroll bar follows the view's, and the view's follows it.
   void SyncItemsBar();
@@ -159,6 +163,8 @@ class TListViewEx : public QTreeView {
   TListViewExModel* FModel;
   QScrollBar* FItemsBar = nullptr;  // made when the list first exceeds the window
   bool FMovingWindow = false;
+  bool FMovePending = false;
+  bool FMoveByCurrent = false;
   // Selected item ranges outside the window, first to last; a selection that clears drops them.
   mutable std::vector<std::pair<int32_t, int32_t>> FOutsideSelection;
   bool FSelectionSuspended = false;

@@ -103,9 +103,10 @@ class ListViewExTest : public QObject {
 
     QScrollBar* own = list.View.verticalScrollBar();
     own->setValue(0);
+    QTRY_VERIFY(own->value() > 0);  // the window moved back, to have rows above the top again
     const int32_t before = list.View.TopIndex();
     own->setValue(own->maximum());  // to the window's edge: the window moves on under the same top
-    QVERIFY(own->value() < own->maximum());
+    QTRY_VERIFY(own->value() < own->maximum());
     const int32_t moved = list.View.TopIndex();
     QCOMPARE(top(), QString::number(moved));
     QCOMPARE(bar->value(), moved);
@@ -119,6 +120,18 @@ class ListViewExTest : public QObject {
     bar->setValue(0);
     bar->setValue(kCount / 2);
     QCOMPARE(list.View.SelectedItems(), (std::vector<int32_t>{kCount / 2, kCount / 2 + 1, kCount / 2 + 2}));
+
+    // Shift+Down from the last item before the window's far margin: the window moves on between
+    // the keys, and the selection grows as in any list.
+    const int32_t edge = kCount / 2 + TListViewEx::kWindowRows / 4 - 1;
+    list.View.selectionModel()->setCurrentIndex(list.View.ItemIndex(edge),
+                                                QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    for (int i = 0; i < 3; ++i) {
+      QTest::keyClick(&list.View, Qt::Key_Down, Qt::ShiftModifier);
+      QCoreApplication::processEvents();
+    }
+    QCOMPARE(list.View.SelectedItems(), (std::vector<int32_t>{edge, edge + 1, edge + 2, edge + 3}));
+    QCOMPARE(list.View.ItemOf(list.View.currentIndex()), edge + 3);
 
     QTest::keyClick(&list.View, Qt::Key_A, Qt::ControlModifier);
     QCOMPARE(list.View.SelectedItems().size(), size_t{kCount});
