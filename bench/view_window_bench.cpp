@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <string>
 
+#include "bench/stall_meter.h"
 #include "forms/report_list_view.h"
 #include "viewer/view_window/view_csv_file_form.h"
 
@@ -76,24 +77,6 @@ void Open(TViewCSVFileForm& form, const QString& file) {
   form.show();
 }
 
-// A 5 ms timer that runs through whatever event loop is running; its longest gap is how long the
-// window could not answer the user.
-class TStallMeter {
- public:
-  TStallMeter() {
-    FMeter.setInterval(5);
-    QObject::connect(&FMeter, &QTimer::timeout, [this] { FLongest = std::max(FLongest, FTick.restart()); });
-    FTick.start();
-    FMeter.start();
-  }
-  qint64 Longest() const { return FLongest; }
-
- private:
-  QElapsedTimer FTick;
-  QTimer FMeter;
-  qint64 FLongest = 0;
-};
-
 // Runs the window's event loop until the index has reached the end of the file.
 void WaitForTheIndex(TViewCSVFileForm& form) {
   auto* progress = form.findChild<QProgressBar*>();
@@ -132,7 +115,7 @@ void BM_CountRowsOfLargeFileThroughTheWaitDialog(benchmark::State& state) {
     clock.start();
     form.findChild<QPushButton*>("CountRowsButton")->click();
     state.SetIterationTime(clock.nsecsElapsed() / 1e9);
-    stall = std::max(stall, meter.Longest());
+    stall = std::max(stall, meter.LongestMs());
     if (form.Rows() <= 0) state.SkipWithError("no count");
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * QFileInfo(file).size());
@@ -161,7 +144,7 @@ void BM_IndexLargeFileWhileTheWindowRuns(benchmark::State& state) {
     TStallMeter meter;
     WaitForTheIndex(form);
     state.SetIterationTime(clock.nsecsElapsed() / 1e9);
-    stall = std::max(stall, meter.Longest());
+    stall = std::max(stall, meter.LongestMs());
     if (!showAllAtOnce) showAll();
     items = table->ItemCount();
   }
