@@ -1,11 +1,7 @@
 // Throughput of the reverse lookup batch against a local dnsmasq with one and with 64 queries in
 // flight, through a proxy that holds every reply back 20 ms (a resolver on a real network), and
 // how long a batch takes when its server never answers.
-#include <arpa/inet.h>
 #include <benchmark/benchmark.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <memory>
 #include <string>
@@ -14,6 +10,7 @@
 #include "dns/reverse_lookup.h"
 #include "tests/dns/delaying_proxy.h"
 #include "tests/dns/dnsmasq_process.h"
+#include "tests/support/silent_server.h"
 
 namespace korrin {
 namespace {
@@ -71,20 +68,12 @@ BENCHMARK(BM_BatchThrough20msProxy)
 
 // A bound socket that never reads: every query waits out its time.
 void BM_BatchAgainstSilentServer(benchmark::State& state) {
-  const int silent = socket(AF_INET, SOCK_DGRAM, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof addr;
-  bind(silent, reinterpret_cast<sockaddr*>(&addr), len);
-  getsockname(silent, reinterpret_cast<sockaddr*>(&addr), &len);
-  const std::string server = "127.0.0.1:" + std::to_string(ntohs(addr.sin_port));
+  const test::TSilentServer silent;
   TReverseLookup batch;
   batch.Options().WaitingTime = static_cast<int32_t>(state.range(0));
   batch.Options().Retries = 0;
   const std::vector<std::string> lines = Addresses(20);
-  for (auto _ : state) batch.Lookup(lines, {server});
-  close(silent);
+  for (auto _ : state) batch.Lookup(lines, {silent.Address()});
 }
 BENCHMARK(BM_BatchAgainstSilentServer)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 

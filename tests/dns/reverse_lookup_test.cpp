@@ -2,11 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <memory>
 
@@ -15,6 +10,7 @@
 #include "dns/reverse_lookup_lists.h"
 #include "tests/dns/delaying_proxy.h"
 #include "tests/support/fake_dns_server.h"
+#include "tests/support/silent_server.h"
 
 namespace korrin {
 namespace {
@@ -115,25 +111,7 @@ std::unique_ptr<TFakeDnsServer> EchoingServer() {
   });
 }
 
-// A bound socket that never reads: a server that is there and never answers.
-class TSilentServer {
- public:
-  TSilentServer() : FFd(socket(AF_INET, SOCK_DGRAM, 0)) {
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    bind(FFd, reinterpret_cast<sockaddr*>(&addr), len);
-    getsockname(FFd, reinterpret_cast<sockaddr*>(&addr), &len);
-    FAddress = "127.0.0.1:" + std::to_string(ntohs(addr.sin_port));
-  }
-  ~TSilentServer() { close(FFd); }
-  const std::string& Address() const { return FAddress; }
-
- private:
-  int FFd;
-  std::string FAddress;
-};
+using test::TSilentServer;
 
 // A loopback port with nothing behind it: the kernel reports it unreachable at once.
 std::string ClosedPort() {
