@@ -17,8 +17,6 @@ int DigitValue(char c, int base) {
   return v < base ? v : -1;
 }
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 }  // namespace
 
 std::optional<int32_t> TryStrToInt(std::string_view text) {
@@ -130,7 +128,7 @@ bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
   if (suffix.size() > text.size()) return false;
   const std::string_view tail = text.substr(text.size() - suffix.size());
   for (size_t i = 0; i < suffix.size(); ++i)
-    if (Lower(tail[i]) != Lower(suffix[i])) return false;
+    if (AsciiLower(tail[i]) != AsciiLower(suffix[i])) return false;
   return true;
 }
 

@@ -30,6 +30,9 @@ std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2))
 // Replaces every occurrence of `from` in one left-to-right pass, never rescanning inserted text.
 std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to);
 
+// Only the 26 ASCII letters change: for names and needles that are compared as bytes.
+constexpr char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
 bool EndsWithNoCase(std::string_view text, std::string_view suffix);
 
 }  // namespace korrin

@@ -38,9 +38,6 @@ void AppendLabelByte(std::string& text, uint8_t b) {
   }
 }
 
-// Servers may echo the question in another letter case (RFC 4343); bytes above 127 are escaped.
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 const char* PastEndText(TDnsSection section) {
   switch (section) {
     case TDnsSection::Answer: return "answer record runs past the end";
@@ -104,6 +101,7 @@ bool IsAnswerTo(std::span<const uint8_t> datagram, std::span<const uint8_t> quer
     const std::string answeredName = DecodeDnsName(datagram, answered);
     if (askedName.size() != answeredName.size()) return false;
     for (size_t i = 0; i < askedName.size(); ++i)
+      // Servers may echo the question in another letter case (RFC 4343).
       if (AsciiLower(askedName[i]) != AsciiLower(answeredName[i])) return false;
     return LongAt(datagram, answered, "question runs past the end") ==
            LongAt(query, asked, "question runs past the end");

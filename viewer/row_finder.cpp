@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/exception.h"
+#include "common/text.h"
 #include "common/utf16.h"
 #include "viewer/cached_file_stream.h"
 #include "viewer/row_reader.h"
@@ -22,7 +23,7 @@ char16_t FoldCase(char16_t c) {
   return c;
 }
 
-uint8_t FoldAscii(uint8_t c) { return static_cast<uint8_t>(c - 'A') < 26 ? static_cast<uint8_t>(c | 0x20) : c; }
+uint8_t FoldAscii(uint8_t c) { return static_cast<uint8_t>(AsciiLower(static_cast<char>(c))); }
 
 // The bytes whose search finds exactly the rows the decoded search finds, or nothing where no such
 // bytes exist: ASCII is the same in UTF-8 and Windows-1252 (no other character decodes to it, so
@@ -98,8 +99,7 @@ bool TRowFinder::Find(const TFindRequest& Request, TFindResult& Result) {
   // Records that span lines need the scanner's quote state; rows that are lines need only bytes.
   const std::string bytes =
       !Request.Records || !FOptions.CellLineBreaks ? ByteNeedle(Request.Text, Request.MatchCase, FEncoding) : "";
-  if (!(bytes.empty() ? FindDecoded(Request, matches) : FindBytes(bytes, !Request.MatchCase, Request, matches)))
-    return false;
+  if (!(bytes.empty() ? FindDecoded(Request, matches) : FindBytes(bytes, Request, matches))) return false;
   Result = matches.Result();
   return true;
 }
@@ -124,7 +124,7 @@ bool TRowFinder::FindDecoded(const TFindRequest& Request, TMatches& Matches) {
   return true;
 }
 
-bool TRowFinder::FindBytes(const std::string& Needle, bool Fold, const TFindRequest& Request, TMatches& Matches) {
+bool TRowFinder::FindBytes(const std::string& Needle, const TFindRequest& Request, TMatches& Matches) {
   constexpr int32_t kBlockSize = 1 << 20;
   TReadOnlyCachedFileStream stream(FFileName);
   stream.DisableStreamReadCache();
@@ -138,7 +138,7 @@ bool TRowFinder::FindBytes(const std::string& Needle, bool Fold, const TFindRequ
   for (;;) {
     const int32_t n = stream.Read(data + carried, kBlockSize);
     const size_t size = carried + static_cast<size_t>(n);
-    if (Fold) std::transform(data + carried, data + size, data + carried, FoldAscii);
+    if (!Request.MatchCase) std::transform(data + carried, data + size, data + carried, FoldAscii);
     // A CR at the end waits for the next block, which may start with its LF.
     const size_t limit = n > 0 && size > 0 && data[size - 1] == '\r' ? size - 1 : size;
     size_t counted = 0;
@@ -161,7 +161,6 @@ bool TRowFinder::FindBytes(const std::string& Needle, bool Fold, const TFindRequ
         tail = i;
         break;
       }
-    tail = std::max(tail, counted);
     row += CountBreaks(data + counted, data + tail, data + size);
     carried = size - tail;
     std::memmove(data, data + tail, carried);

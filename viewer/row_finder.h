@@ -49,8 +49,9 @@ class TRowFinder {
  private:
   class TMatches;
   bool FindDecoded(const TFindRequest& Request, TMatches& Matches);
-  // Where rows are lines of single-byte or UTF-8 text: a search of the raw bytes.
-  bool FindBytes(const std::string& Needle, bool Fold, const TFindRequest& Request, TMatches& Matches);
+  // Where rows are lines of single-byte or UTF-8 text: a search of the raw bytes (the needle folded
+  // already where case does not matter).
+  bool FindBytes(const std::string& Needle, const TFindRequest& Request, TMatches& Matches);
 
   const std::string FFileName;
   const TSniffedEncoding FEncoding;
