@@ -299,24 +299,29 @@ void TListViewEx::KeepInWindow(int32_t Item) {
 void TListViewEx::MoveWindow(int32_t Base) {
   if (Base == FModel->Base) return;
   const int32_t top = TopIndex();
-  std::vector<std::pair<int32_t, int32_t>> selected = std::move(FOutsideSelection);
-  FOutsideSelection.clear();
+  const int32_t end = Base + kWindowRows;
+  std::vector<std::pair<int32_t, int32_t>> outside;
+  // Keeps the parts of a selected range that the new window does not hold; true when it holds some.
+  const auto split = [&](int32_t first, int32_t last) {
+    if (first < Base) outside.emplace_back(first, std::min(last, Base - 1));
+    if (last >= end) outside.emplace_back(std::max(first, end), last);
+    return last >= Base && first < end;
+  };
+  // The window's own selection moves with the layout change; only what leaves it is kept here.
   for (const QItemSelectionRange& range : selectionModel()->selection())
-    selected.emplace_back(FModel->Base + range.top(), FModel->Base + range.bottom());
+    split(FModel->Base + range.top(), FModel->Base + range.bottom());
+  std::vector<std::pair<int32_t, int32_t>> entering;
+  for (const auto& range : FOutsideSelection)
+    if (split(range.first, range.second)) entering.push_back(range);
+  FOutsideSelection = std::move(outside);
   FMovingWindow = true;
   FSelectionSuspended = true;
   FModel->MoveBase(Base);
   executeDelayedItemsLayout();  // the view's bar has its range again
   const auto row = [&](int32_t Item) { return std::clamp(Item - Base, 0, kWindowRows - 1); };
-  const int32_t end = Base + kWindowRows;
   QItemSelection selection;
-  for (const auto& [first, last] : selected) {
-    if (first < Base) FOutsideSelection.emplace_back(first, std::min(last, Base - 1));
-    if (last >= end) FOutsideSelection.emplace_back(std::max(first, end), last);
-    if (last >= Base && first < end)
-      selection.select(FModel->index(row(first), 0), FModel->index(row(last), std::max(ColumnCount() - 1, 0)));
-  }
-  // The window's own selection came along; what was outside and now is inside joins it.
+  for (const auto& [first, last] : entering)
+    selection.select(FModel->index(row(first), 0), FModel->index(row(last), std::max(ColumnCount() - 1, 0)));
   if (!selection.isEmpty())
     selectionModel()->select(selection, QItemSelectionModel::Select | QItemSelectionModel::Rows);
   if (top >= 0) verticalScrollBar()->setValue(row(top));
@@ -347,7 +352,7 @@ void TListViewEx::SyncItemsBar() {
   FItemsBar->setPageStep(own->pageStep());
   FItemsBar->setSingleStep(own->singleStep());
   FItemsBar->setValue(FModel->Base + own->value());
-  FItemsBar->setGeometry(QRect(own->mapTo(this, QPoint(0, 0)), own->size()));
+  PlaceItemsBar();
   FItemsBar->show();
   FItemsBar->raise();
 }
@@ -362,8 +367,13 @@ void TListViewEx::ItemsBarMoved(int Value) {
 bool TListViewEx::eventFilter(QObject* watched, QEvent* event) {
   if (FItemsBar && Windowed() &&
       (event->type() == QEvent::Move || event->type() == QEvent::Resize || event->type() == QEvent::Show))
-    FItemsBar->setGeometry(QRect(verticalScrollBar()->mapTo(this, QPoint(0, 0)), verticalScrollBar()->size()));
+    PlaceItemsBar();
   return QTreeView::eventFilter(watched, event);
+}
+
+void TListViewEx::PlaceItemsBar() {
+  const QScrollBar* own = verticalScrollBar();
+  FItemsBar->setGeometry(QRect(own->mapTo(this, QPoint(0, 0)), own->size()));
 }
 
 void TListViewEx::currentChanged(const QModelIndex& current, const QModelIndex& previous) {

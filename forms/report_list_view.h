@@ -158,6 +158,7 @@ class TListViewEx : public QTreeView {
   void MoveWindow(int32_t Base);
   // The items' scroll bar follows the view's, and the view's follows it.
   void SyncItemsBar();
+  void PlaceItemsBar();
   void ItemsBarMoved(int Value);
 
   TListViewExModel* FModel;
