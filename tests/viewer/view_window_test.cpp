@@ -90,6 +90,28 @@ struct TViewer {
     return captions;
   }
   int Tab() { return Form.findChild<QTabBar*>("SourceTabSet")->currentIndex(); }
+  // Ctrl+G, and Row typed into the box it opens.
+  void GoToRow(int Row) {
+    WhenModal([Row](QWidget* box) {
+      box->findChild<QSpinBox*>("InputSpin")->setValue(Row);
+      box->findChild<QPushButton*>("OKButton")->click();
+    });
+    QTest::keyClick(&Form, Qt::Key_G, Qt::ControlModifier);
+  }
+  // Ctrl+F, and Text typed into the box it opens.
+  void Find(const QString& Text) {
+    WhenModal([Text](QWidget* box) {
+      box->findChild<QLineEdit*>("OptionEdit0")->setText(Text);
+      box->findChild<QPushButton*>("OKButton")->click();
+    });
+    PressOnTheWindow(Qt::Key_F, Qt::ControlModifier);
+  }
+  // Shortcuts go to the active window, which a closed dialog leaves unset.
+  void PressOnTheWindow(Qt::Key Key, Qt::KeyboardModifiers Modifiers) {
+    Form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&Form));
+    QTest::keyClick(&Form, Key, Modifiers);
+  }
 };
 
 }  // namespace
@@ -351,27 +373,14 @@ class ViewWindowTest : public QObject {
     QCOMPARE(v.Lines()->ItemCount(), 5000);
     QCOMPARE(v.Lines()->ItemCells(3999), (QStringList{"4000", "4000,16000000"}));
 
-    WhenModal([](QWidget* box) {
-      box->findChild<QSpinBox*>("InputSpin")->setValue(4321);
-      box->findChild<QPushButton*>("OKButton")->click();
-    });
-    QTest::keyClick(&v.Form, Qt::Key_G, Qt::ControlModifier);
+    v.GoToRow(4321);
     QCOMPARE(v.Table()->currentIndex().row(), 4320);
 
     // 4999 squared is the last row's own; 999 squared ends with "001" as 4999's square does not.
-    WhenModal([](QWidget* box) {
-      box->findChild<QLineEdit*>("OptionEdit0")->setText("24990001");
-      box->findChild<QPushButton*>("OKButton")->click();
-    });
-    // Shortcuts go to the active window, which a closed dialog leaves unset.
-    v.Form.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&v.Form));
-    QTest::keyClick(&v.Form, Qt::Key_F, Qt::ControlModifier);
+    v.Find("24990001");
     QTRY_COMPARE(v.Label("FindLabel"), QString("1 matches"));
     QCOMPARE(v.Table()->currentIndex().row(), 4998);
-    v.Form.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&v.Form));
-    QTest::keyClick(&v.Form, Qt::Key_F3, Qt::ShiftModifier);
+    v.PressOnTheWindow(Qt::Key_F3, Qt::ShiftModifier);
     QTRY_COMPARE(v.Label("FindLabel"), QString("1 matches"));
     QCOMPARE(v.Table()->currentIndex().row(), 4998);
   }
@@ -392,23 +401,13 @@ class ViewWindowTest : public QObject {
     QCOMPARE(v.Table()->ItemOf(v.Table()->currentIndex()), rows - 1);
     QTest::keyClick(v.Table(), Qt::Key_Home, Qt::ControlModifier);
 
-    WhenModal([rows](QWidget* box) {
-      box->findChild<QSpinBox*>("InputSpin")->setValue(rows - 5);
-      box->findChild<QPushButton*>("OKButton")->click();
-    });
-    QTest::keyClick(&v.Form, Qt::Key_G, Qt::ControlModifier);
+    v.GoToRow(rows - 5);
     QCOMPARE(v.Table()->ItemOf(v.Table()->currentIndex()), rows - 6);
     QCOMPARE(v.Table()->ItemCells(rows - 6),
              (QStringList{QString::number(rows - 5), QString::number(rows - 5), "row"}));
 
     QTest::keyClick(v.Table(), Qt::Key_Home, Qt::ControlModifier);
-    WhenModal([](QWidget* box) {
-      box->findChild<QLineEdit*>("OptionEdit0")->setText("needle");
-      box->findChild<QPushButton*>("OKButton")->click();
-    });
-    v.Form.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&v.Form));
-    QTest::keyClick(&v.Form, Qt::Key_F, Qt::ControlModifier);
+    v.Find("needle");
     QTRY_COMPARE(v.Label("FindLabel"), QString("1 matches"));
     QCOMPARE(v.Table()->ItemOf(v.Table()->currentIndex()), rows - 1);
   }
