@@ -20,10 +20,10 @@
 #include <memory>
 #include <string>
 
-#include "app/main_window.h"
+#include "gui/app/main_window.h"
 #include "bench/stall_meter.h"
 #include "dns/reverse_lookup.h"
-#include "forms/line_list_edit.h"
+#include "gui/forms/line_list_edit.h"
 #include "tests/dns/dnsmasq_process.h"
 
 namespace {

@@ -18,8 +18,8 @@
 #include <string>
 
 #include "bench/stall_meter.h"
-#include "forms/report_list_view.h"
-#include "viewer/view_window/view_csv_file_form.h"
+#include "gui/forms/report_list_view.h"
+#include "gui/view_window/view_csv_file_form.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <string>
 
-#include "viewer/cached_file_line_reader.h"
+#include "textio/cached_file_line_reader.h"
 #include "viewer/file_preview.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "cli/commands.h"
 #include "common/text.h"
-#include "viewer/text_input_reader.h"
+#include "textio/text_input_reader.h"
 
 namespace korrin::cli {
 

@@ -20,7 +20,7 @@
 #include "generator/port_list.h"
 #include "settings/choices_to_engine.h"
 #include "settings/settings_file.h"
-#include "viewer/text_input_reader.h"
+#include "textio/text_input_reader.h"
 
 namespace korrin::cli {
 

@@ -10,7 +10,7 @@
 #include "common/text.h"
 #include "mmdb/mmdb_geo_records.h"
 #include "mmdb/mmdb_reader.h"
-#include "viewer/text_input_reader.h"
+#include "textio/text_input_reader.h"
 
 namespace korrin::cli {
 

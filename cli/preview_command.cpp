@@ -9,7 +9,7 @@
 #include "common/text.h"
 #include "common/utf16.h"
 #include "common/value_encoding.h"
-#include "mmdb/mmdb_meta_reader.h"
+#include "viewer/mmdb_meta_reader.h"
 #include "viewer/file_preview.h"
 
 namespace korrin::cli {

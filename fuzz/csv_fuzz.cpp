@@ -6,9 +6,9 @@
 #include <string>
 
 #include "common/exception.h"
-#include "tests/viewer/test_streams.h"
+#include "tests/textio/test_streams.h"
 #include "viewer/csv_parser.h"
-#include "viewer/line_reader.h"
+#include "textio/line_reader.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <string>
 
 #include "common/exception.h"
-#include "tests/viewer/test_streams.h"
-#include "viewer/line_reader.h"
-#include "viewer/stream_decoders.h"
-#include "viewer/text_stream_reader.h"
+#include "tests/textio/test_streams.h"
+#include "textio/line_reader.h"
+#include "textio/stream_decoders.h"
+#include "textio/text_stream_reader.h"
 
 namespace {
 

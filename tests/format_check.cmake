@@ -1,6 +1,6 @@
 # cmake -DCLANG_FORMAT=... -DSOURCE_DIR=... -P format_check.cmake: fails, naming each file and
 # line, when a C++ file of the tree is not laid out as .clang-format says.
-set(folders address app bench cli common dns forms fuzz generator mmdb settings tests viewer)
+set(folders address bench cli common dns fuzz generator gui mmdb settings tests textio viewer)
 set(files "")
 foreach(folder IN LISTS folders)
   file(GLOB_RECURSE found "${SOURCE_DIR}/${folder}/*.cpp" "${SOURCE_DIR}/${folder}/*.h")

@@ -4,7 +4,7 @@
 
 #include "common/exception.h"
 #include "common/text.h"
-#include "viewer/line_reader.h"
+#include "textio/line_reader.h"
 
 namespace korrin {
 

@@ -7,8 +7,8 @@
 #include "common/exception.h"
 #include "common/text.h"
 #include "common/utf16.h"
-#include "viewer/cached_file_line_reader.h"
-#include "viewer/cached_file_stream.h"
+#include "textio/cached_file_line_reader.h"
+#include "textio/cached_file_stream.h"
 
 namespace korrin {
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "viewer/csv_parser.h"
-#include "viewer/encoding_sniffer.h"
-#include "viewer/line_reader.h"
+#include "textio/encoding_sniffer.h"
+#include "textio/line_reader.h"
 #include "viewer/row_index.h"
 #include "viewer/row_reader.h"
 

@@ -7,9 +7,9 @@
 #include "common/exception.h"
 #include "common/text.h"
 #include "common/utf16.h"
-#include "viewer/cached_file_stream.h"
+#include "textio/cached_file_stream.h"
 #include "viewer/row_reader.h"
-#include "viewer/tolerant_utf8.h"
+#include "textio/tolerant_utf8.h"
 
 namespace korrin {
 

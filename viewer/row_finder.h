@@ -7,7 +7,7 @@
 #include <string>
 #include <thread>
 
-#include "viewer/encoding_sniffer.h"
+#include "textio/encoding_sniffer.h"
 #include "viewer/row_scanner.h"
 
 namespace korrin {

@@ -4,7 +4,7 @@
 
 #include "common/exception.h"
 #include "common/utf16.h"
-#include "viewer/cached_file_stream.h"
+#include "textio/cached_file_stream.h"
 
 namespace korrin {
 

@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "viewer/encoding_sniffer.h"
+#include "textio/encoding_sniffer.h"
 #include "viewer/row_scanner.h"
 
 namespace korrin {

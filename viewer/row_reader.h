@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "viewer/cached_file_stream.h"
-#include "viewer/encoding_sniffer.h"
+#include "textio/cached_file_stream.h"
+#include "textio/encoding_sniffer.h"
 #include "viewer/row_scanner.h"
 
 namespace korrin {

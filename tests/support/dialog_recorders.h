@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <vector>
 
-#include "forms/dialog_hooks.h"
+#include "gui/forms/dialog_hooks.h"
 
 namespace korrin::test {
 

@@ -6,7 +6,7 @@
 
 #include "common/exception.h"
 #include "common/utf16.h"
-#include "viewer/line_reader.h"
+#include "textio/line_reader.h"
 
 namespace korrin {
 namespace {

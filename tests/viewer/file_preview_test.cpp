@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/viewer/test_streams.h"
+#include "tests/textio/test_streams.h"
 
 namespace korrin {
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "common/utf16.h"
-#include "tests/viewer/test_streams.h"
+#include "tests/textio/test_streams.h"
 #include "viewer/file_preview.h"
 #include "viewer/row_finder.h"
 #include "viewer/row_reader.h"

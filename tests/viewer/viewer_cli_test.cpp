@@ -7,7 +7,7 @@
 
 #include "run_process.h"
 
-#include "tests/viewer/test_streams.h"
+#include "tests/textio/test_streams.h"
 
 namespace korrin {
 namespace {

@@ -1,0 +1,168 @@
+// The main window's choices in the settings file, and the stored sets of settings.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QSpinBox>
+
+#include "gui/app/main_window.h"
+#include "gui/app/memo_lines.h"
+#include "gui/app/stored_names_model.h"
+#include "gui/forms/browse_button.h"
+#include "settings/app_settings_location.h"
+#include "settings/settings_file.h"
+
+namespace korrin {
+namespace {
+
+// The command line is examined once per run.
+const TAppSettingsLocation& Location() {
+  static const TAppSettingsLocation location = [] {
+    std::vector<std::string> args;
+    for (const QString& a : QCoreApplication::arguments().mid(1)) args.push_back(a.toStdString());
+    return TAppSettingsLocation::ForProcess(args);
+  }();
+  return location;
+}
+
+std::string SettingsFileName(std::string_view SeedFiles) {
+  const std::string folder = Location().GetAppSettingsFolder(kAppSettingsFolderName, SeedFiles);
+  return Location().GetAppSettingsFileName(kAppSettingsFileName, folder);
+}
+
+std::string Text(const QLineEdit* e) { return e->text().toStdString(); }
+
+void SetLines(QPlainTextEdit* memo, const std::vector<std::string>& lines) {
+  TTextLines text;
+  text.Assign(lines);
+  const std::string_view all = text.Text();
+  memo->setPlainText(QString::fromUtf8(all.data(), static_cast<qsizetype>(all.empty() ? 0 : all.size() - 1)));
+}
+
+}  // namespace
+
+void TForm1::CreateStoredSettings() {
+  FStoredList = std::make_unique<TStoredSettingsList>();
+  FStoredNames = new TStoredNamesModel(*FStoredList, this);
+  SettingsListBox->setModel(FStoredNames);
+  connect(SettingsListBox, &QListView::clicked, this, [this](const QModelIndex& index) {
+    SettingsNameEdit->setText(FStoredNames->data(index, Qt::DisplayRole).toString());
+  });
+  connect(SettingsNameEdit, &QLineEdit::textChanged, this, [this](const QString& text) {
+    for (TButtonEx* b : {SettingsSaveButton, SettingsLoadButton, SettingsDeleteButton}) b->setEnabled(!text.isEmpty());
+  });
+  connect(SettingsSaveButton, &QPushButton::clicked, this, [this] { SettingsSaveButtonClick(); });
+  connect(SettingsLoadButton, &QPushButton::clicked, this, [this] { SettingsLoadButtonClick(); });
+  connect(SettingsDeleteButton, &QPushButton::clicked, this, [this] { SettingsDeleteButtonClick(); });
+}
+
+TKorrinSettings TForm1::GetChoices() const {
+  TKorrinSettings s;
+  s.ResolveCountry = ResolveCountryCheckBox->isChecked();
+  s.MMDBFilePath = Text(MMDBFileEdit);
+  s.Append = AppendCheckBox->isChecked();
+  s.IPRanges = MemoLines(RangesMemo).ToVector();
+  s.UsableHostIPAddresses = UsableHostsCheckBox->isChecked();
+  s.Exclude = ExcludeCheckBox->isChecked();
+  s.ExcludeMasks = MemoLines(ExcludeMasksMemo).ToVector();
+  s.DNSServers = MemoLines(DnsServersMemo).ToVector();
+  s.DNSQueriesInFlight = QueriesInFlightSpinBox->value();
+  s.Mode = TotalCountRadioButton->isChecked()  ? TCountChoice::TotalCount
+           : EachRangeRadioButton->isChecked() ? TCountChoice::ForEachRange
+                                               : TCountChoice::AllIPs;
+  s.TotalCount = Text(TotalCountEdit);
+  s.EachCount = Text(EachCountEdit);
+  s.RandomOrder = RandomOrderCheckBox->isChecked();
+  s.EscapeIPv6 = EscapeIPv6CheckBox->isChecked();
+  s.AddPort = AddPortsCheckBox->isChecked();
+  s.Ports = Text(PortsEdit);
+  s.GenerateNames = GenerateNamesCheckBox->isChecked();
+  s.NameTemplate = Text(NameTemplateEdit);
+  s.CounterSymbol = CounterSymbolComboBox->currentText().toStdString();
+  s.FirstCounter = Text(FirstNumberEdit);
+  s.CounterStep = Text(CounterStepEdit);
+  s.CounterDigits = Text(MinDigitsEdit);
+  s.NameDelimiter = NameDelimiterComboBox->currentIndex();
+  s.NameCustomDelimiter = Text(CustomDelimiterEdit);
+  s.IPDelimiter = OutputDelimiterComboBox->currentIndex();
+  s.ResolvedDelimiter = ResolvedDelimiterComboBox->currentIndex();
+  s.UnresolvedDelimiter = UnresolvedDelimiterComboBox->currentIndex();
+  return s;
+}
+
+void TForm1::SetChoices(const TKorrinSettings& s) {
+  ResolveCountryCheckBox->setChecked(s.ResolveCountry);
+  MMDBFileEdit->setText(QString::fromStdString(s.MMDBFilePath));
+  AppendCheckBox->setChecked(s.Append);
+  SetLines(RangesMemo, s.IPRanges);
+  UsableHostsCheckBox->setChecked(s.UsableHostIPAddresses);
+  ExcludeCheckBox->setChecked(s.Exclude);
+  SetLines(ExcludeMasksMemo, s.ExcludeMasks);
+  SetLines(DnsServersMemo, s.DNSServers);
+  QueriesInFlightSpinBox->setValue(s.DNSQueriesInFlight);
+  (s.Mode == TCountChoice::TotalCount     ? TotalCountRadioButton
+   : s.Mode == TCountChoice::ForEachRange ? EachRangeRadioButton
+                                          : AllIPsRadioButton)
+      ->setChecked(true);
+  TotalCountEdit->setText(QString::fromStdString(s.TotalCount));
+  EachCountEdit->setText(QString::fromStdString(s.EachCount));
+  RandomOrderCheckBox->setChecked(s.RandomOrder);
+  EscapeIPv6CheckBox->setChecked(s.EscapeIPv6);
+  AddPortsCheckBox->setChecked(s.AddPort);
+  PortsEdit->setText(QString::fromStdString(s.Ports));
+  GenerateNamesCheckBox->setChecked(s.GenerateNames);
+  UpdateIPsCount();
+  NameTemplateEdit->setText(QString::fromStdString(s.NameTemplate));
+  CounterSymbolComboBox->setCurrentText(QString::fromStdString(s.CounterSymbol));
+  FirstNumberEdit->setText(QString::fromStdString(s.FirstCounter));
+  CounterStepEdit->setText(QString::fromStdString(s.CounterStep));
+  MinDigitsEdit->setText(QString::fromStdString(s.CounterDigits));
+  SetComboIndex(NameDelimiterComboBox, s.NameDelimiter);
+  NameDelimiterComboBoxChange();
+  CustomDelimiterEdit->setText(QString::fromStdString(s.NameCustomDelimiter));
+  SetComboIndex(OutputDelimiterComboBox, s.IPDelimiter);
+  SetComboIndex(ResolvedDelimiterComboBox, s.ResolvedDelimiter);
+  SetComboIndex(UnresolvedDelimiterComboBox, s.UnresolvedDelimiter);
+}
+
+void TForm1::LoadSettings() {
+  TKorrinSettings s = GetChoices();
+  if (!korrin::LoadSettings(SettingsFileName(kAppSettingsFileName), s, *FStoredList)) return;
+  SetChoices(s);
+  FStoredNames->CountChanged();
+}
+
+void TForm1::SaveSettings() { korrin::SaveSettings(SettingsFileName({}), GetChoices(), *FStoredList); }
+
+void TForm1::SettingsSaveButtonClick() {
+  const std::string name = Text(SettingsNameEdit);
+  if (name.empty()) return;
+  StoreSettings(*FStoredList, name, GetChoices());
+  FStoredNames->CountChanged();
+}
+
+void TForm1::SettingsLoadButtonClick() {
+  const std::string name = Text(SettingsNameEdit);
+  TKorrinSettings s = GetChoices();
+  if (!LoadStoredSettings(*FStoredList, name, s)) {
+    Warning(QStringLiteral("Load Settings"), QString::fromStdString(SettingsNotFoundMessage(name)));
+    return;
+  }
+  SetChoices(s);
+}
+
+void TForm1::SettingsDeleteButtonClick() {
+  const std::string name = Text(SettingsNameEdit);
+  const int32_t index = FStoredList->IndexOfName(name);
+  if (index < 0) {
+    Warning(QStringLiteral("Delete Settings"), QString::fromStdString(SettingsNotFoundMessage(name)));
+    return;
+  }
+  FStoredList->Delete(index);
+  FStoredNames->CountChanged();
+}
+
+}  // namespace korrin

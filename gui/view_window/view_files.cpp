@@ -1,0 +1,23 @@
+#include "gui/view_window/view_files.h"
+
+#include "viewer/mmdb_meta_reader.h"
+#include "gui/view_window/view_csv_file_form.h"
+
+namespace korrin {
+
+void ViewMMDBFile(const QString& FileName) {
+  TViewFileOptions options;
+  options.NoHeader = true;
+  options.LineReaderClass = &TLineReaderClassOf<TMMDBMetaReader>::Instance();
+  options.OpenDialogFilter = QStringLiteral("MMDB files (*.mmdb)|*.mmdb|All files (*.*)|*.*");
+  options.CountRowsEnabled = false;
+  options.SetMaxRowsEnabled = false;
+  TViewCSVFileForm::ViewFile(QStringLiteral("GeoIP2 MMDB"), FileName, options);
+}
+
+void ViewAnyFile(const QString& FileName) {
+  if (FileName.endsWith(QStringLiteral(".mmdb"), Qt::CaseInsensitive)) ViewMMDBFile(FileName);
+  else TViewCSVFileForm::ViewFile(QStringLiteral("Korrin"), FileName);
+}
+
+}  // namespace korrin

@@ -1,0 +1,525 @@
+// The file view window on real files: captions, rows and the "..." item, the two tabs, status mode,
+// cell line breaks, copying raw lines, counting rows with its abort and its error, the options and
+// the row limit, and the database through the main window's road.
+#include <functional>
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "common/exception.h"
+#include "gui/forms/dialog_hooks.h"
+#include "gui/forms/link_label.h"
+#include "gui/forms/report_list_view.h"
+#include "gui/forms/wait_dialog_box.h"
+#include "viewer/mmdb_meta_reader.h"
+#include "tests/support/dialog_recorders.h"
+#include "tests/support/when_modal.h"
+#include "textio/cached_file_line_reader.h"
+#include "gui/view_window/view_csv_file_form.h"
+#include "gui/view_window/view_files.h"
+
+using namespace korrin;
+using korrin::test::WhenModal;
+
+namespace {
+
+const QString kCity = QStringLiteral(KORRIN_TEST_DATA_DIR "/test-data/GeoIP2-City-Test.mmdb");
+const QString kFiveLines = QStringLiteral("a,b,c\n1,2,3\n4,5,6\n7,8,9\n10,11,12\n");
+
+using TMessageRecorder = korrin::test::TMessageBoxRecorder;
+
+// Reads text files, but its second reader (the row count's) waits for the wait dialog's abort or
+// fails, so that a test can abort a count or see its error however fast the machine is.
+class TCountGateClass final : public TLineReaderClass {
+ public:
+  enum class TMode { Abort, Fail };
+  explicit TCountGateClass(TMode Mode) : FMode(Mode) {}
+  std::unique_ptr<TLineReader> Create(std::unique_ptr<TStream> Stream, int32_t BufferSize) const override {
+    return TCachedFileLineReader::Class().Create(std::move(Stream), BufferSize);
+  }
+  std::unique_ptr<TLineReader> Create(const std::string& Filename, int32_t BufferSize) const override {
+    if (++FCreated > 1) {
+      if (FMode == TMode::Fail) throw Exception("Disk gone");
+      for (int i = 0; i < 2000 && !TWaitDialogBox::Aborted(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return TCachedFileLineReader::Class().Create(Filename, BufferSize);
+  }
+  std::unique_ptr<TLineReader> Create(TStringList Lines) const override {
+    return TCachedFileLineReader::Class().Create(std::move(Lines));
+  }
+
+ private:
+  TMode FMode;
+  mutable std::atomic<int> FCreated{0};
+};
+
+// A viewer shown without its modal loop, so that the test can look at it between steps.
+struct TViewer {
+  TViewCSVFileForm Form;
+  explicit TViewer(const QString& FileName, bool NoHeader = false, const TLineReaderClass* Class = nullptr,
+                   bool CellLineBreaks = false) {
+    Form.SetCellLineBreaks(CellLineBreaks);
+    TViewFileOptions options;
+    options.NoHeader = NoHeader;
+    options.LineReaderClass = Class;
+    Form.Prepare("Test", FileName, options);
+    Form.show();
+  }
+  TListViewEx* Table() { return Form.findChild<TListViewEx*>("SourceView"); }
+  TListViewEx* Lines() { return Form.findChild<TListViewEx*>("SourceView2"); }
+  QString Label(const char* Name) { return Form.findChild<QLabel*>(Name)->text(); }
+  QPushButton* Button(const char* Name) { return Form.findChild<QPushButton*>(Name); }
+  QStringList Captions(TListViewEx* View) {
+    QStringList captions;
+    for (int i = 0; i < View->ColumnCount(); ++i) captions << View->ColumnCaption(i);
+    return captions;
+  }
+  int Tab() { return Form.findChild<QTabBar*>("SourceTabSet")->currentIndex(); }
+  // Ctrl+G, and Row typed into the box it opens.
+  void GoToRow(int Row) {
+    WhenModal([Row](QWidget* box) {
+      box->findChild<QSpinBox*>("InputSpin")->setValue(Row);
+      box->findChild<QPushButton*>("OKButton")->click();
+    });
+    QTest::keyClick(&Form, Qt::Key_G, Qt::ControlModifier);
+  }
+  // Ctrl+F, and Text typed into the box it opens.
+  void Find(const QString& Text) {
+    WhenModal([Text](QWidget* box) {
+      box->findChild<QLineEdit*>("OptionEdit0")->setText(Text);
+      box->findChild<QPushButton*>("OKButton")->click();
+    });
+    PressOnTheWindow(Qt::Key_F, Qt::ControlModifier);
+  }
+  // Shortcuts go to the active window, which a closed dialog leaves unset.
+  void PressOnTheWindow(Qt::Key Key, Qt::KeyboardModifiers Modifiers) {
+    Form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&Form));
+    QTest::keyClick(&Form, Key, Modifiers);
+  }
+};
+
+}  // namespace
+
+class ViewWindowTest : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir FDir;
+
+  QString Write(const QString& Name, const QByteArray& Text) {
+    const QString path = FDir.filePath(Name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) qFatal("cannot write %s", qPrintable(path));
+    file.write(Text);
+    return path;
+  }
+
+  QString ManyLines(int DataLines) {
+    QByteArray text = "n,square\n";
+    for (int i = 1; i <= DataLines; ++i) text += QByteArray::number(i) + "," + QByteArray::number(i * i) + "\n";
+    return Write(QString("lines%1.csv").arg(DataLines), text);
+  }
+
+ private slots:
+  void header_data() {
+    QTest::addColumn<bool>("noHeader");
+    QTest::addColumn<QStringList>("captions");
+    QTest::addColumn<QString>("rows");
+    QTest::addColumn<QStringList>("firstRow");
+    QTest::addColumn<QStringList>("lastRow");
+    QTest::addColumn<QString>("lineCaption");
+    QTest::addColumn<QStringList>("firstLine");
+    QTest::newRow("first line is the header")
+        << false << QStringList{"#", "a", "b", "c"} << "4" << QStringList{"1", "1", "2", "3"}
+        << QStringList{"4", "10", "11", "12"} << "a,b,c" << QStringList{"1", "1,2,3"};
+    QTest::newRow("No Header") << true << QStringList{"#", "Column 1", "Column 2", "Column 3"} << "5"
+                               << QStringList{"1", "a", "b", "c"} << QStringList{"5", "10", "11", "12"} << "Line"
+                               << QStringList{"1", "a,b,c"};
+  }
+  void header() {
+    QFETCH(bool, noHeader);
+    QFETCH(QStringList, captions);
+    QFETCH(QString, rows);
+    QFETCH(QStringList, firstRow);
+    QFETCH(QStringList, lastRow);
+    QFETCH(QString, lineCaption);
+    QFETCH(QStringList, firstLine);
+    TViewer v(Write("five.csv", kFiveLines.toUtf8()), noHeader);
+    QCOMPARE(v.Captions(v.Table()), captions);
+    QCOMPARE(v.Table()->header()->sectionSize(0), 60);
+    QCOMPARE(v.Label("RowsLabel"), rows);
+    QCOMPARE(v.Table()->ItemCount(), rows.toInt());
+    QCOMPARE(v.Table()->ItemCells(0), firstRow);
+    QCOMPARE(v.Table()->ItemCells(rows.toInt() - 1), lastRow);
+    QCOMPARE(v.Lines()->ItemCount(), rows.toInt());
+    QCOMPARE(v.Lines()->ColumnCaption(1), lineCaption);
+    QCOMPARE(v.Lines()->ItemCells(0), firstLine);
+    QVERIFY(!v.Button("CountRowsButton")->isVisible());
+    QCOMPARE(v.Tab(), 0);
+    QVERIFY(v.Table()->isVisible());
+
+    // Toggling the check box reloads the other way round.
+    v.Form.findChild<QCheckBox*>("NoHeaderCheckBox")->click();
+    QCOMPARE(v.Table()->ItemCount(), noHeader ? 4 : 5);
+  }
+
+  void columnWidthsFollowTheValues() {
+    TViewer v(Write("wide.csv", "x,y\n1," + QByteArray(400, 'w') + "\n"));
+    QCOMPARE(v.Form.PreviewColumnWidths().size(), size_t{2});
+    QVERIFY(v.Form.PreviewColumnWidths()[0] >= 50 && v.Form.PreviewColumnWidths()[0] < 100);
+    QCOMPARE(v.Form.PreviewColumnWidths()[1], 300);
+    QCOMPARE(v.Table()->header()->sectionSize(2), 300);
+  }
+
+  void moreLinesThanTheLimitThenCounted() {
+    TViewer v(ManyLines(1500));
+    QCOMPARE(v.Label("RowsLabel"), QString("1,000+"));
+    QCOMPARE(v.Label("MaxRowsLabel"), QString("1,000"));
+    QCOMPARE(v.Table()->ItemCount(), 1001);
+    QCOMPARE(v.Table()->ItemCells(999), (QStringList{"1000", "1000", "1000000"}));
+    QCOMPARE(v.Table()->ItemCells(1000), QStringList{"..."});
+    QCOMPARE(v.Lines()->ItemCells(1000), QStringList{"..."});
+    QVERIFY(v.Button("CountRowsButton")->isVisible());
+    v.Button("CountRowsButton")->click();
+    QCOMPARE(v.Form.Rows(), 1500);
+    QCOMPARE(v.Label("RowsLabel"), QString("1,500"));
+    QVERIFY(!v.Button("CountRowsButton")->isVisible());
+  }
+
+  void dataRowsFillingTheLimitAreNotTheEnd() {
+    TViewer v(ManyLines(1000));
+    QCOMPARE(v.Label("RowsLabel"), QString("1,000+"));
+    QCOMPARE(v.Table()->ItemCells(1000), QStringList{"..."});
+  }
+
+  void abortedCountLeavesTheLabel() {
+    TMessageRecorder boxes;
+    const TCountGateClass gate(TCountGateClass::TMode::Abort);
+    TViewer v(ManyLines(1500), false, &gate);
+    WhenModal([](QWidget* dialog) { dialog->findChild<QPushButton*>("AbortButton")->click(); }, &v.Form);
+    v.Button("CountRowsButton")->click();
+    QCOMPARE(v.Form.Rows(), -1);
+    QCOMPARE(v.Label("RowsLabel"), QString("1,000+"));
+    QVERIFY(v.Button("CountRowsButton")->isVisible());
+    QVERIFY(boxes.Shown.empty());
+  }
+
+  void countErrorNamesTheExceptionAndTheModule() {
+    TMessageRecorder boxes;
+    const TCountGateClass gate(TCountGateClass::TMode::Fail);
+    TViewer v(ManyLines(1500), false, &gate);
+    v.Button("CountRowsButton")->click();
+    QCOMPARE(boxes.Shown.size(), size_t{1});
+    QCOMPARE(boxes.Shown[0].Kind, TMessageKind::mkError);
+    QCOMPARE(boxes.Shown[0].Title, QString("Count Rows"));
+    QCOMPARE(boxes.Shown[0].Text, QString("Exception korrin::Exception in module view_window_tests.\nDisk gone."));
+    QCOMPARE(v.Label("RowsLabel"), QString("1,000+"));
+  }
+
+  void reportTextIsBounded() {
+    const Exception e(std::string(5000, 'x'));
+    const QString text = ExceptionReportText(e, "korrin");
+    QCOMPARE(text.size(), 1023);
+    QVERIFY(text.startsWith("Exception korrin::Exception in module korrin.\nxxx"));
+    QCOMPARE(ExceptionReportText(Exception("Done."), "m"), QString("Exception korrin::Exception in module m.\nDone."));
+  }
+
+  void missingFileShowsItsStatusInBothTabs() {
+    const QString missing = FDir.filePath("missing.csv");
+    TViewer v(missing);
+    const QString status = QString("File \"%1\" does not exist.").arg(missing);
+    QCOMPARE(v.Captions(v.Table()), QStringList{"Status"});
+    QCOMPARE(v.Table()->ItemCount(), 1);
+    QCOMPARE(v.Table()->ItemCells(0), QStringList{status});
+    QCOMPARE(v.Lines()->ItemCount(), 1);
+    QCOMPARE(v.Lines()->ItemCells(0), (QStringList{"", status}));
+    QCOMPARE(v.Lines()->ColumnCaption(1), QString("Status"));
+    QCOMPARE(v.Lines()->header()->sectionSize(0), 0);
+    QCOMPARE(v.Label("RowsLabel"), QString("0"));
+    v.Table()->SelectAll();
+    QCOMPARE(v.Form.GetSelectedLinesText(v.Table()), QString());
+  }
+
+  void unreadableDatabaseShowsTheReadersMessage() {
+    TViewer v(QStringLiteral(KORRIN_TEST_DATA_DIR "/test-data/GeoIP2-City-Test-Invalid-Node-Count.mmdb"), true,
+              &TLineReaderClassOf<TMMDBMetaReader>::Instance());
+    QCOMPARE(v.Captions(v.Table()), QStringList{"Status"});
+    QVERIFY(!v.Table()->ItemCells(0).value(0).isEmpty());
+    QCOMPARE(v.Lines()->ItemCells(0).value(1), v.Table()->ItemCells(0).value(0));
+  }
+
+  void emptyFileShowsNoRows() {
+    TViewer v(Write("empty.csv", ""));
+    QCOMPARE(v.Table()->ItemCount(), 0);
+    QCOMPARE(v.Lines()->ItemCount(), 0);
+    QCOMPARE(v.Label("RowsLabel"), QString("0"));
+    QCOMPARE(v.Captions(v.Table()), QStringList{"#"});
+  }
+
+  void textNamesOpenOnTheTextTab_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("tab");
+    QTest::newRow(".txt") << "notes.txt" << 1;
+    QTest::newRow(".TXT") << "NOTES.TXT" << 1;
+    QTest::newRow(".csv") << "notes.csv" << 0;
+  }
+  void textNamesOpenOnTheTextTab() {
+    QFETCH(QString, name);
+    QFETCH(int, tab);
+    TViewer v(Write(name, kFiveLines.toUtf8()));
+    QCOMPARE(v.Tab(), tab);
+    QCOMPARE(v.Lines()->isVisible(), tab == 1);
+    QCOMPARE(v.Table()->isVisible(), tab == 0);
+  }
+
+  void cellLineBreaksJoinAQuotedField_data() {
+    QTest::addColumn<bool>("replace");
+    QTest::addColumn<QString>("cell");
+    QTest::newRow("CR LF") << false << "first\r\nsecond";
+    QTest::newRow("replaced") << true << "first | second";
+  }
+  void cellLineBreaksJoinAQuotedField() {
+    QFETCH(bool, replace);
+    QFETCH(QString, cell);
+    TViewer v(Write("breaks.csv", "id,note\n1,\"first\nsecond\"\n2,x\n"), false, nullptr, !replace);
+    if (replace) {
+      // Through the options box, as the user sets them.
+      WhenModal([](QWidget* box) {
+        box->findChild<QCheckBox*>("Option0")->setChecked(true);
+        box->findChild<QCheckBox*>("Option1")->setChecked(true);
+        box->findChild<QLineEdit*>("OptionEdit1")->setText(" | ");
+        box->findChild<QPushButton*>("OKButton")->click();
+      });
+      v.Form.findChild<QToolButton*>("OptionsButton")->click();
+      QVERIFY(v.Form.CellLineBreaks());
+      QVERIFY(v.Form.ReplaceLineBreaks());
+    }
+    QCOMPARE(v.Table()->ItemCount(), 2);
+    QCOMPARE(v.Table()->ItemCells(0), (QStringList{"1", "1", cell}));
+    QCOMPARE(v.Table()->ItemCells(1), (QStringList{"2", "2", "x"}));
+    QCOMPARE(v.Lines()->ItemCount(), 3);
+    QCOMPARE(v.Lines()->ItemCells(1), (QStringList{"2", "second\""}));
+    QCOMPARE(v.Label("RowsLabel"), QString("3"));
+    // The table's Copy takes the physical lines of the selected rows.
+    v.Table()->setCurrentIndex(v.Table()->model()->index(1, 0));
+    QCOMPARE(v.Form.GetSelectedLinesText(v.Table()), QString("2,x"));
+    v.Table()->SelectAll();
+    QCOMPARE(v.Form.GetSelectedLinesText(v.Table()), QString("1,\"first\r\nsecond\"\r\n2,x"));
+  }
+
+  void extraColumnsBeyondTheHeader() {
+    TViewer v(Write("extra.csv", "a,b\n1,2\n3,4,5,6\n"));
+    QCOMPARE(v.Captions(v.Table()), (QStringList{"#", "a", "b", "Column 3", "Column 4"}));
+    // Asked for after a shorter row, as the view asks while it paints.
+    QCOMPARE(v.Table()->ItemCells(0), (QStringList{"1", "1", "2"}));
+    QCOMPARE(v.Table()->ItemCells(1), (QStringList{"2", "3", "4", "5", "6"}));
+  }
+
+  void copyPutsTheSelectedRawLinesOnTheClipboard() {
+    TViewer v(Write("copy.csv", "a;b\n1;\"x\"\n2;y\n3;z\n"));
+    QItemSelectionModel* selection = v.Lines()->selectionModel();
+    for (int row : {2, 0})
+      selection->select(v.Lines()->model()->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    auto* copy = v.Lines()->findChild<QAction*>("Copy2");
+    QCOMPARE(copy->shortcut(), QKeySequence(QKeySequence::Copy));
+    copy->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QString("1;\"x\"\r\n3;z"));
+    v.Table()->selectionModel()->select(v.Table()->model()->index(1, 0),
+                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    v.Table()->findChild<QAction*>("Copy1")->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QString("2;y"));
+  }
+
+  void rowLimitLinkReloads() {
+    TViewer v(Write("limit.csv", kFiveLines.toUtf8()));
+    WhenModal([](QWidget* box) {
+      box->findChild<QSpinBox*>("InputSpin")->setValue(2);
+      box->findChild<QPushButton*>("OKButton")->click();
+    });
+    QTest::mouseClick(v.Form.findChild<TLabelEx*>("MaxRowsLabel"), Qt::LeftButton);
+    QCOMPARE(v.Form.PreviewMaxLines(), 2);
+    QCOMPARE(v.Label("MaxRowsLabel"), QString("2"));
+    QCOMPARE(v.Label("RowsLabel"), QString("2+"));
+    QCOMPARE(v.Table()->ItemCells(2), QStringList{"..."});
+  }
+
+  // Past the row limit: the "..." item shows every row through the index, Go to Row and Find
+  // reach the last rows, and the status bar tells the encoding.
+  void everyRowIsReachable() {
+    TViewer v(ManyLines(5000));
+    QCOMPARE(v.Label("EncodingLabel"), QString("UTF-8"));
+    QTRY_COMPARE(v.Label("RowsLabel"), QString("5,000"));
+    QCOMPARE(v.Table()->ItemCells(1000), QStringList{"..."});
+    v.Table()->scrollToBottom();
+    QTest::mouseClick(v.Table()->viewport(), Qt::LeftButton, {},
+                      v.Table()->visualRect(v.Table()->model()->index(1000, 0)).center());
+    QCOMPARE(v.Table()->ItemCount(), 5000);
+    QCOMPARE(v.Table()->ItemCells(4999), (QStringList{"5000", "5000", "25000000"}));
+    QCOMPARE(v.Lines()->ItemCount(), 5000);
+    QCOMPARE(v.Lines()->ItemCells(3999), (QStringList{"4000", "4000,16000000"}));
+
+    v.GoToRow(4321);
+    QCOMPARE(v.Table()->currentIndex().row(), 4320);
+
+    // 4999 squared is the last row's own; 999 squared ends with "001" as 4999's square does not.
+    v.Find("24990001");
+    QTRY_COMPARE(v.Label("FindLabel"), QString("1 matches"));
+    QCOMPARE(v.Table()->currentIndex().row(), 4998);
+    v.PressOnTheWindow(Qt::Key_F3, Qt::ShiftModifier);
+    QTRY_COMPARE(v.Label("FindLabel"), QString("1 matches"));
+    QCOMPARE(v.Table()->currentIndex().row(), 4998);
+  }
+
+  // More rows than the list's window: the last ones are reached by the keys, Go to Row and Find.
+  void rowsBeyondTheListsWindowAreReachable() {
+    const int rows = TListViewEx::kWindowRows + 40000;
+    QByteArray text = "n,text\n";
+    for (int i = 1; i < rows; ++i) text += QByteArray::number(i) + ",row\n";
+    text += QByteArray::number(rows) + ",needle\n";
+    TViewer v(Write("window.csv", text));
+    QTRY_COMPARE(v.Label("RowsLabel"), QLocale(QLocale::English).toString(rows));
+    emit v.Table()->activated(v.Table()->model()->index(1000, 0));
+    QCOMPARE(v.Table()->ItemCount(), rows);
+    v.Table()->setFocus();
+    QTest::keyClick(v.Table(), Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(v.Table()->model()->data(v.Table()->currentIndex()).toString(), QString::number(rows));
+    QCOMPARE(v.Table()->ItemOf(v.Table()->currentIndex()), rows - 1);
+    QTest::keyClick(v.Table(), Qt::Key_Home, Qt::ControlModifier);
+
+    v.GoToRow(rows - 5);
+    QCOMPARE(v.Table()->ItemOf(v.Table()->currentIndex()), rows - 6);
+    QCOMPARE(v.Table()->ItemCells(rows - 6),
+             (QStringList{QString::number(rows - 5), QString::number(rows - 5), "row"}));
+
+    QTest::keyClick(v.Table(), Qt::Key_Home, Qt::ControlModifier);
+    v.Find("needle");
+    QTRY_COMPARE(v.Label("FindLabel"), QString("1 matches"));
+    QCOMPARE(v.Table()->ItemOf(v.Table()->currentIndex()), rows - 1);
+  }
+
+  void tabSeparatedFilesSplit() {
+    TViewer v(Write("tabs.tsv", "a\tb\n1\t2\n"));
+    QCOMPARE(v.Captions(v.Table()), (QStringList{"#", "a", "b"}));
+    QCOMPARE(v.Table()->ItemCells(0), (QStringList{"1", "1", "2"}));
+  }
+
+  void openFileReadsTheChosenFile() {
+    const QString other = Write("other.csv", "x\n1\n");
+    TViewer v(Write("first.csv", kFiveLines.toUtf8()));
+    korrin::test::TFileDialogRecorder dialogs({other});
+    v.Button("OpenFileButton")->click();
+    QCOMPARE(dialogs.Last().Filter, QString("CSV files (*.csv);;Text files (*.txt);;All files (*)"));
+    QCOMPARE(v.Form.windowTitle(), other + " - Test");
+    QCOMPARE(v.Captions(v.Table()), (QStringList{"#", "x"}));
+  }
+
+  void opensInTheMiddleOfTheScreen() {
+    TViewer v(ManyLines(3));
+    QVERIFY(QTest::qWaitForWindowExposed(&v.Form));
+    const QPoint offset = v.Form.frameGeometry().center() - v.Form.screen()->availableGeometry().center();
+    QVERIFY2(offset.manhattanLength() <= 4, qPrintable(QString("%1,%2").arg(offset.x()).arg(offset.y())));
+  }
+
+  void tabsKeepTheSameTopItem() {
+    TViewer v(ManyLines(1500));
+    v.Form.resize(922, 566);
+    QVERIFY(QTest::qWaitForWindowExposed(&v.Form));
+    v.Table()->scrollTo(v.Table()->model()->index(500, 0), QAbstractItemView::PositionAtTop);
+    QCOMPARE(v.Table()->TopIndex(), 500);
+    v.Form.findChild<QTabBar*>("SourceTabSet")->setCurrentIndex(1);
+    QCOMPARE(v.Lines()->TopIndex(), 500);
+  }
+
+  void databaseThroughTheMainWindowsRoad() {
+    QStringList caption, metadata, typeRow, headerRow, cityRow;
+    bool countOffered = true, limitLink = true;
+    int tab = -1;
+    // The database is read behind a wait dialog first; the viewer's window comes after it.
+    std::function<void(QWidget*)> inspect = [&](QWidget* window) {
+      auto* table = window->findChild<TListViewEx*>("SourceView");
+      if (!table) {
+        WhenModal(inspect, window);
+        return;
+      }
+      caption << window->windowTitle();
+      metadata = table->ItemCells(0);
+      typeRow = table->ItemCells(3);
+      for (int i = 0; i < table->ItemCount() && cityRow.isEmpty(); ++i) {
+        const QStringList cells = table->ItemCells(i);
+        if (cells.value(1) == "network") headerRow = cells;
+        else if (!headerRow.isEmpty() && !cells.value(9).isEmpty()) cityRow = cells;
+      }
+      countOffered = window->findChild<QPushButton*>("CountRowsButton")->isVisible();
+      limitLink = !window->findChild<TLabelEx*>("MaxRowsLabel")->Link().isEmpty() ||
+                  window->findChild<TLabelEx*>("MaxRowsLabel")->cursor().shape() == Qt::PointingHandCursor;
+      tab = window->findChild<QTabBar*>("SourceTabSet")->currentIndex();
+      window->close();
+    };
+    WhenModal(inspect);
+    ViewMMDBFile(kCity);
+    QCOMPARE(caption, QStringList{kCity + " - GeoIP2 MMDB"});
+    QCOMPARE(metadata, (QStringList{"1", "binary_format_major_version", "2"}));
+    QCOMPARE(typeRow, (QStringList{"4", "database_type", "GeoIP2-City"}));
+    QCOMPARE(headerRow.size(), 12);
+    QCOMPARE(headerRow.last(), QString("postal_code"));
+    QCOMPARE(cityRow.size(), 12);
+    QVERIFY(cityRow.value(1).contains('/'));
+    QVERIFY(!countOffered);
+    QVERIFY(!limitLink);
+    QCOMPARE(tab, 0);
+  }
+
+  void screenshot() {
+    const QByteArray target = qgetenv("KORRIN_VIEWER_SCREENSHOT");
+    if (target.isEmpty()) QSKIP("set KORRIN_VIEWER_SCREENSHOT to a .png path to write the screenshot");
+    TViewCSVFileForm form;
+    form.Prepare("GeoIP2 MMDB", QFileInfo(kCity).fileName(),
+                 {.NoHeader = true,
+                  .LineReaderClass = &TLineReaderClassOf<TMMDBMetaReader>::Instance(),
+                  .OpenDialogFilter = "MMDB files (*.mmdb)|*.mmdb",
+                  .CountRowsEnabled = false,
+                  .SetMaxRowsEnabled = false});
+    // Opened by its name alone, so the caption in the picture carries no local path.
+    QDir::setCurrent(QFileInfo(kCity).absolutePath());
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(form.grab().save(QString::fromLocal8Bit(target)));
+  }
+
+  // The viewer scrolled near the end of a large file (KORRIN_VIEWER_LARGE_FILE), for the README.
+  void screenshotNearTheEnd() {
+    const QByteArray target = qgetenv("KORRIN_VIEWER_SCREENSHOT");
+    const QString file = QString::fromLocal8Bit(qgetenv("KORRIN_VIEWER_LARGE_FILE"));
+    if (target.isEmpty() || file.isEmpty())
+      QSKIP("set KORRIN_VIEWER_SCREENSHOT and KORRIN_VIEWER_LARGE_FILE to write the screenshot");
+    QDir::setCurrent(QFileInfo(file).absolutePath());
+    TViewer v(QFileInfo(file).fileName());
+    QTRY_VERIFY_WITH_TIMEOUT(!v.Label("RowsLabel").endsWith('+'), 600000);
+    v.Table()->scrollToBottom();
+    QTest::mouseClick(v.Table()->viewport(), Qt::LeftButton, {},
+                      v.Table()->visualRect(v.Table()->model()->index(v.Table()->ItemCount() - 1, 0)).center());
+    v.Table()->scrollTo(v.Table()->ItemIndex(v.Table()->ItemCount() - 1));
+    v.Table()->setCurrentIndex(v.Table()->ItemIndex(v.Table()->ItemCount() - 8));
+    QVERIFY(QTest::qWaitForWindowExposed(&v.Form));
+    QTest::qWait(200);
+    QVERIFY(v.Form.grab().save(QString::fromLocal8Bit(target)));
+  }
+};
+
+QTEST_MAIN(ViewWindowTest)
+#include "view_window_test.moc"

@@ -1,0 +1,41 @@
+#pragma once
+// Every text a command reads (range, exclusion and address files, standard input) goes through the
+// viewer's decoder, so a byte-order mark, UTF-16 and CR, LF or CR LF line ends read alike
+// everywhere, pipes are read to their end, and the input is bounded.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "textio/stream.h"
+#include "textio/text_stream_reader.h"
+
+namespace korrin {
+
+class TTextInputReader {
+ public:
+  static constexpr int64_t kMaxLines = 10000000;
+  static constexpr int32_t kMaxLineLength = TStreamReaderEx::kDefaultTruncLineLength - 1;
+
+  // "-" is standard input; raises "Cannot open file ..." for a file that does not open.
+  explicit TTextInputReader(const std::string& path);
+  ~TTextInputReader();
+  TTextInputReader(const TTextInputReader&) = delete;
+  TTextInputReader& operator=(const TTextInputReader&) = delete;
+
+  // The next line in UTF-8 without its end; false at the end of the input. Raises for a read
+  // error, a line longer than kMaxLineLength or more than kMaxLines lines.
+  bool Next(std::string& line);
+  int64_t LineNumber() const { return FLineNumber; }
+
+ private:
+  std::string FName;
+  std::unique_ptr<TStream> FStream;
+  std::unique_ptr<TStreamReaderEx> FReader;
+  int64_t FLineNumber = 0;
+};
+
+// Every line of the input at `path` ("-" for standard input).
+std::vector<std::string> ReadTextInputLines(const std::string& path);
+
+}  // namespace korrin
