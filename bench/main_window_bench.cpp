@@ -20,9 +20,9 @@
 #include <memory>
 #include <string>
 
-#include "gui/app/main_window.h"
 #include "bench/stall_meter.h"
 #include "dns/reverse_lookup.h"
+#include "gui/app/main_window.h"
 #include "gui/forms/line_list_edit.h"
 #include "tests/dns/dnsmasq_process.h"
 

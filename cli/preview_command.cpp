@@ -9,8 +9,8 @@
 #include "common/text.h"
 #include "common/utf16.h"
 #include "common/value_encoding.h"
-#include "viewer/mmdb_meta_reader.h"
 #include "viewer/file_preview.h"
+#include "viewer/mmdb_meta_reader.h"
 
 namespace korrin::cli {
 

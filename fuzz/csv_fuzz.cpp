@@ -7,8 +7,8 @@
 
 #include "common/exception.h"
 #include "tests/textio/test_streams.h"
-#include "viewer/csv_parser.h"
 #include "textio/line_reader.h"
+#include "viewer/csv_parser.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "viewer/csv_parser.h"
 #include "textio/encoding_sniffer.h"
 #include "textio/line_reader.h"
+#include "viewer/csv_parser.h"
 #include "viewer/row_index.h"
 #include "viewer/row_reader.h"
 

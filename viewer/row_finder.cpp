@@ -8,8 +8,8 @@
 #include "common/text.h"
 #include "common/utf16.h"
 #include "textio/cached_file_stream.h"
-#include "viewer/row_reader.h"
 #include "textio/tolerant_utf8.h"
+#include "viewer/row_reader.h"
 
 namespace korrin {
 

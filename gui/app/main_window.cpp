@@ -22,20 +22,20 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "gui/app/memo_lines.h"
-#include "gui/app/progress_tracker.h"
-#include "gui/app/version.h"
 #include "common/exception.h"
 #include "common/list_file.h"
 #include "common/text.h"
 #include "dns/reverse_lookup.h"
+#include "generator/generation_engine.h"
+#include "gui/app/memo_lines.h"
+#include "gui/app/progress_tracker.h"
+#include "gui/app/version.h"
 #include "gui/forms/browse_button.h"
 #include "gui/forms/line_list_edit.h"
 #include "gui/forms/link_label.h"
-#include "generator/generation_engine.h"
+#include "gui/view_window/view_files.h"
 #include "settings/choices_to_engine.h"
 #include "settings/stored_settings_list.h"
-#include "gui/view_window/view_files.h"
 
 namespace korrin {
 namespace {

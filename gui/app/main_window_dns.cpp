@@ -10,12 +10,12 @@
 
 #include <mutex>
 
-#include "gui/app/main_window.h"
-#include "gui/app/memo_lines.h"
-#include "gui/app/worker_thread.h"
 #include "common/text.h"
 #include "dns/reverse_lookup.h"
 #include "dns/reverse_lookup_lists.h"
+#include "gui/app/main_window.h"
+#include "gui/app/memo_lines.h"
+#include "gui/app/worker_thread.h"
 #include "gui/forms/browse_button.h"
 #include "gui/forms/line_list_edit.h"
 #include "gui/forms/link_label.h"

@@ -3,14 +3,14 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 
+#include "common/text.h"
+#include "generator/generation_engine.h"
 #include "gui/app/main_window.h"
 #include "gui/app/progress_tracker.h"
 #include "gui/app/worker_thread.h"
-#include "common/text.h"
 #include "gui/forms/browse_button.h"
 #include "gui/forms/line_list_edit.h"
 #include "gui/forms/link_label.h"
-#include "generator/generation_engine.h"
 
 namespace korrin {
 

@@ -1,7 +1,7 @@
 #include "gui/view_window/view_files.h"
 
-#include "viewer/mmdb_meta_reader.h"
 #include "gui/view_window/view_csv_file_form.h"
+#include "viewer/mmdb_meta_reader.h"
 
 namespace korrin {
 

@@ -23,16 +23,16 @@
 #include <memory>
 #include <vector>
 
+#include "common/exception.h"
+#include "dns/dns_record.h"
+#include "generator/generation_engine.h"
 #include "gui/app/main_window.h"
 #include "gui/app/memo_lines.h"
 #include "gui/app/progress_tracker.h"
 #include "gui/app/version.h"
-#include "common/exception.h"
-#include "dns/dns_record.h"
 #include "gui/forms/dialog_hooks.h"
 #include "gui/forms/line_list_edit.h"
 #include "gui/forms/link_label.h"
-#include "generator/generation_engine.h"
 #include "tests/support/dialog_recorders.h"
 #include "tests/support/fake_dns_server.h"
 #include "tests/support/when_modal.h"

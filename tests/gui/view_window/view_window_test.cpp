@@ -25,12 +25,12 @@
 #include "gui/forms/link_label.h"
 #include "gui/forms/report_list_view.h"
 #include "gui/forms/wait_dialog_box.h"
-#include "viewer/mmdb_meta_reader.h"
+#include "gui/view_window/view_csv_file_form.h"
+#include "gui/view_window/view_files.h"
 #include "tests/support/dialog_recorders.h"
 #include "tests/support/when_modal.h"
 #include "textio/cached_file_line_reader.h"
-#include "gui/view_window/view_csv_file_form.h"
-#include "gui/view_window/view_files.h"
+#include "viewer/mmdb_meta_reader.h"
 
 using namespace korrin;
 using korrin::test::WhenModal;
