@@ -4,35 +4,31 @@
 
 namespace korrin {
 
-namespace {
-
-TUInt128 ValueOf(const TIPAddr& a) {
+TUInt128 IPAddrValue(const TIPAddr& a) {
   if (a.ip_family == TIPAddrFamily::IPv4) return a.ipv4.Value;
   TUInt128 v = 0;
   for (int i = 7; i >= 0; --i) v = (v << 16) | a.ipv6.Groups[static_cast<size_t>(i)];
   return v;
 }
 
-TIPAddr AddressOf(TIPAddrFamily family, TUInt128 v) {
+TIPAddr IPAddrOfValue(TIPAddrFamily family, TUInt128 v) {
   if (family == TIPAddrFamily::IPv4) return TIPAddr::FromIPv4({static_cast<uint32_t>(v)});
   TIPv6 r;
   for (size_t i = 0; i < 8; ++i) r.Groups[i] = static_cast<uint16_t>(v >> (16 * i));
   return TIPAddr::FromIPv6(r);
 }
 
-}  // namespace
-
 TIPAddr TAddressProgression::At(TUInt128 index) const {
-  return AddressOf(First.ip_family, ValueOf(First) + (index << StrideBit));
+  return IPAddrOfValue(First.ip_family, IPAddrValue(First) + (index << StrideBit));
 }
 
 TAddressProgression ProgressionOf(const TRangeLine& line) {
   TAddressProgression p;
   const TIPAddrFamily family = line.Base.ip_family;
   if (line.Last) {
-    TUInt128 first = ValueOf(line.Base), last = ValueOf(*line.Last);
+    TUInt128 first = IPAddrValue(line.Base), last = IPAddrValue(*line.Last);
     if (last < first) std::swap(first, last);  // the same addresses however the ends are written
-    p.First = AddressOf(family, first);
+    p.First = IPAddrOfValue(family, first);
     p.LastIndex = last - first;
     // Only a range that is exactly one whole network has a network and a broadcast address:
     // a power-of-two size (the whole IPv6 space wraps to 0) starting on a multiple of it.

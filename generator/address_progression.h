@@ -23,4 +23,8 @@ struct TAddressProgression {
 
 TAddressProgression ProgressionOf(const TRangeLine& line);
 
+// An address as the number it is, and back: progressions and interval sets do their sums on these.
+TUInt128 IPAddrValue(const TIPAddr& a);
+TIPAddr IPAddrOfValue(TIPAddrFamily family, TUInt128 v);
+
 }  // namespace korrin

@@ -2,28 +2,26 @@
 
 #include "common/exception.h"
 #include "common/text.h"
+#include "generator/target_items.h"
 
 namespace korrin {
 
 void TExcludeList::Add(std::string_view entry) {
-  const bool spanLike =
-      entry.find_first_of("/-") != std::string_view::npos && entry.find_first_of("*?[") == std::string_view::npos;
-  if (!spanLike) {
-    FMasks.emplace_back(entry);
-    return;
-  }
-  TIPAddrSpan span;
+  std::vector<TIPAddrSpan> spans;
   std::string problem;
-  const bool ok = entry.find('/') != std::string_view::npos ? TryReadIPAddrNetwork(Trim(entry), span, problem)
-                                                            : TryReadIPAddrSpan(Trim(entry), span, problem);
-  if (!ok)
-    throw Exception(Format("'%.*s' is an invalid exclusion: %s", int(entry.size()), entry.data(), problem.c_str()));
-  FSpans.push_back(span);
+  for (const std::string_view item : ListItems(WithoutComment(entry))) {
+    spans.clear();
+    if (TryReadAddressSet(item, spans, problem)) {
+      for (const TIPAddrSpan& span : spans) FSets.Add(span);
+    } else if (item.find_first_of("*?[") != std::string_view::npos) {
+      FMasks.emplace_back(item);
+    } else {
+      throw Exception(Format("'%.*s' is an invalid exclusion: %s", int(item.size()), item.data(), problem.c_str()));
+    }
+  }
 }
 
-bool TExcludeList::Excludes(const TIPAddr& address) const {
-  for (const TIPAddrSpan& span : FSpans)
-    if (SpanContains(span, address)) return true;
+bool TExcludeList::MasksExclude(const TIPAddr& address) const {
   if (FMasks.empty()) return false;
   FText.clear();
   AppendIPAddrText(FText, address, FEscapeIPv6);

@@ -17,6 +17,7 @@
 #include "generator/name_template.h"
 #include "generator/port_list.h"
 #include "generator/range_line.h"
+#include "generator/range_selection.h"
 
 namespace korrin {
 
@@ -35,7 +36,22 @@ constexpr int32_t kMaxCounterDigits = 64;
 struct TRangeEntry {
   std::string Name;
   TAddressProgression Walk;
+  std::vector<TIPAddrSpan> Pieces;  // an octet range's spans, when it has several
+  size_t Line = 0;                  // the index of its range line
+  TRangeSelection Selection;        // the indices the run takes, before masks and filters
+  // Earlier ranges of a finer pattern than this one's stride: with --unique their addresses are
+  // left out one by one, since as index intervals they could be countless.
+  std::vector<size_t> EarlierFilters;
 };
+
+bool ProgressionContains(const TAddressProgression& walk, const TIPAddr& address) {
+  if (address.ip_family != walk.First.ip_family) return false;
+  const TUInt128 base = IPAddrValue(walk.First), value = IPAddrValue(address);
+  if (value < base) return false;
+  if (walk.LastIndex == 0) return value == base;
+  const TUInt128 offset = value - base;
+  return (offset & ((TUInt128{1} << walk.StrideBit) - 1)) == 0 && (offset >> walk.StrideBit) <= walk.LastIndex;
+}
 
 // "2^k" for a power of two, as the window sizes are named; the number otherwise.
 std::string SizeText(const TWideCount& size) {
@@ -61,9 +77,10 @@ class TGenerationRun {
       throw Exception(
           Format("Too many digits (%d)\r\nMax. digit count: %d", FEngine.CounterDigits(), kMaxCounterDigits));
     Prepare();
+    PrepareExcludes();
+    Select();
     CheckSizes();
     if (FEngine.AddPortNumbers()) FPorts = ReadPortList(FEngine.PortNumbers());
-    PrepareExcludes();
     Report([this](IProgressSink& p) {
       p.SetMax(FTotal);
       p.SetPosition(0);
@@ -75,6 +92,7 @@ class TGenerationRun {
   TLineCount Count() {
     Prepare();
     PrepareExcludes();
+    Select();
     TLineCount c{0, true};
     if (FCountMode == TGenerateCounts::gcAllCount) {
       for (size_t i = 0; i < FRanges.size(); ++i) c.Lines += EligibleCount(i, std::nullopt, c.Exact);
@@ -104,14 +122,17 @@ class TGenerationRun {
     std::string problem;
     for (size_t index = 0; index < FEngine.IPRanges().size(); ++index) {
       const std::string& line = FEngine.IPRanges()[index];
-      auto range = ReadRangeLine(line, problem);
-      if (!range) {
+      std::vector<TRangeLine> ranges = ReadRangeItems(line, problem);
+      if (ranges.empty()) {
         if (!problem.empty() && FReport.SkippedCount++ < TKorrinUtils::kMaxSkippedLinesKept)
           FReport.Skipped.push_back({static_cast<int64_t>(index) + 1, line, problem});
         continue;
       }
       ++FReport.Read;
-      FRanges.push_back({std::move(range->Name), ProgressionOf(*range)});
+      for (TRangeLine& range : ranges) {
+        const TAddressProgression walk = ProgressionOf(range);
+        FRanges.push_back({std::move(range.Name), walk, std::move(range.Pieces), index, {}, {}});
+      }
     }
   }
 
@@ -120,6 +141,70 @@ class TGenerationRun {
     if (FEngine.DoExclude())
       for (const auto& mask : FEngine.ExcludeMasks())
         if (!mask.empty()) FExcludes.Add(mask);
+  }
+
+  // Each range's selection: its addresses less its network ends and the exclusions as intervals,
+  // and less the ranges before it when each address is to come once. Without that, the addresses
+  // the ranges before it already gave are counted for the warning.
+  void Select() {
+    const bool unique = FEngine.UniqueAddresses();
+    TAddressValueSet earlierSpans;  // the addresses of earlier ranges that are spans
+    std::vector<size_t> earlierPatterns;
+    for (size_t i = 0; i < FRanges.size(); ++i) {
+      TRangeEntry& range = FRanges[i];
+      const TAddressProgression& walk = range.Walk;
+      std::vector<TIndexSpan> base, holes;
+      TIndexSpan span;
+      if (range.Pieces.empty()) base.push_back({0, walk.LastIndex});
+      for (const TIPAddrSpan& piece : range.Pieces)
+        if (IndexSpanOf(walk, IPAddrValue(piece.First), IPAddrValue(piece.Last), span)) base.push_back(span);
+      FExcludes.Sets().AppendIndexSpans(walk, holes);
+      if (FEngine.UsableHostIPAddresses())
+        for (const TUInt128 end : {TUInt128{0}, walk.LastIndex})
+          if (walk.IsNetworkEnd(end)) holes.push_back({end, end});
+      const size_t ownHoles = holes.size();
+      earlierSpans.AppendIndexSpans(walk, holes);
+      for (const size_t k : earlierPatterns) {
+        const TAddressProgression& earlier = FRanges[k].Walk;
+        if (earlier.First.ip_family != walk.First.ip_family ||
+            !IndexSpanOf(walk, IPAddrValue(earlier.First), IPAddrValue(earlier.At(earlier.LastIndex)), span))
+          continue;
+        if (walk.LastIndex == 0) {
+          if (ProgressionContains(earlier, walk.First)) holes.push_back(span);
+        } else if (earlier.StrideBit > walk.StrideBit) {
+          // A sparser pattern could make countless holes in this range's indices.
+          if (unique) range.EarlierFilters.push_back(k);
+        } else if (((IPAddrValue(walk.First) - IPAddrValue(earlier.First)) &
+                    ((TUInt128{1} << earlier.StrideBit) - 1)) == 0) {
+          holes.push_back(span);  // a pattern no sparser than this range's stride holds a run of it
+        }
+      }
+      if (unique) {
+        range.Selection = TRangeSelection(base, std::move(holes));
+      } else {
+        range.Selection = TRangeSelection(base, {holes.begin(), holes.begin() + static_cast<ptrdiff_t>(ownHoles)});
+        if (holes.size() > ownHoles) NoteRepeats(range, range.Selection.Count() - TRangeSelection(base, holes).Count());
+      }
+      if (walk.StrideBit == 0 || walk.LastIndex == 0) {
+        if (range.Pieces.empty()) earlierSpans.Add({walk.First, walk.At(walk.LastIndex)});
+        for (const TIPAddrSpan& piece : range.Pieces) earlierSpans.Add(piece);
+      } else {
+        earlierPatterns.push_back(i);
+      }
+    }
+  }
+
+  void NoteRepeats(const TRangeEntry& range, const TWideCount& repeats) {
+    if (repeats == TWideCount(0)) return;
+    FReport.Repeated += repeats;
+    const bool sameLine = std::exchange(FLastOverlapLine, range.Line) == range.Line;
+    if (sameLine && FReport.OverlapCount <= TKorrinUtils::kMaxSkippedLinesKept) {
+      FReport.Overlaps.back().Repeats += repeats;  // another item of the same line
+      return;
+    }
+    if (!sameLine && FReport.OverlapCount++ < TKorrinUtils::kMaxSkippedLinesKept)
+      FReport.Overlaps.push_back(
+          {static_cast<int64_t>(range.Line) + 1, std::string(Trim(FEngine.IPRanges()[range.Line])), repeats});
   }
 
   // The size limits, then the one bound on the lines, all before anything is allocated.
@@ -132,7 +217,7 @@ class TGenerationRun {
     }
     TWideCount addresses;
     for (const TRangeEntry& range : FRanges) {
-      const TWideCount size = range.Walk.Count();
+      const TWideCount size = range.Selection.Count();
       if (FCountMode == TGenerateCounts::gcForEach) {
         FTotal += FCount;
         if (FTotal > maxIPs)
@@ -156,32 +241,44 @@ class TGenerationRun {
                              static_cast<long long>(FEngine.MaxLines())));
   }
 
-  // Whether the address at index of range's walk passes the usable-host rule and the
-  // exclusions.
-  bool Eligible(const TAddressProgression& walk, TUInt128 index, const TIPAddr& address) const {
-    if (FEngine.UsableHostIPAddresses() && walk.IsNetworkEnd(index)) return false;
-    return FExcludes.Count() == 0 || !FExcludes.Excludes(address);
+  // Whether a selected address of the range passes the masks and the filters, which are asked
+  // address by address.
+  bool HasFilters(const TRangeEntry& range) const { return FExcludes.HasMasks() || !range.EarlierFilters.empty(); }
+  bool Eligible(const TRangeEntry& range, const TIPAddr& address) const {
+    if (FExcludes.MasksExclude(address)) return false;
+    for (const size_t k : range.EarlierFilters)
+      if (ProgressionContains(FRanges[k].Walk, address)) return false;
+    return true;
+  }
+
+  // Calls visit(index, address) for the selected addresses of a range in order while it returns
+  // true; false when it stopped early.
+  template <typename F>
+  bool ForEachSelected(const TRangeEntry& range, F&& visit) const {
+    for (const TIndexSpan& span : range.Selection.Spans())
+      for (TUInt128 index = span.First;; ++index) {
+        if (!visit(range.Walk.At(index))) return false;
+        if (index == span.Last) break;
+      }
+    return true;
   }
 
   // The eligible addresses of range i, counted up to cap. Past the walk budget (or at Break) the
   // rest of the range counts as eligible, which makes the result an upper bound and clears exact.
   TWideCount EligibleCount(size_t i, std::optional<TWideCount> cap, bool& exact) {
-    const TAddressProgression& walk = FRanges[i].Walk;
-    const TWideCount size = walk.Count();
-    const bool usableEnds = FEngine.UsableHostIPAddresses() && walk.NetworkEnds;
-    const TWideCount ends = usableEnds ? std::min(size, TWideCount(2)) : 0;
-    if (FExcludes.Count() == 0) return size - ends;
-    TWideCount eligible;
-    for (TUInt128 index = 0;; ++index) {
-      if (FCountWalkLeft == 0 || Terminated()) {
-        exact = false;
-        // Once the walk is past the first address, of the two ends only the last is left ahead.
-        return eligible + (size - TWideCount(index)) - (index == 0 ? ends : TWideCount(usableEnds ? 1 : 0));
-      }
+    const TRangeEntry& range = FRanges[i];
+    if (!HasFilters(range)) return range.Selection.Count();
+    TWideCount eligible, seen;
+    const bool walked = ForEachSelected(range, [&](const TIPAddr& address) {
+      if (FCountWalkLeft == 0 || Terminated()) return false;
       --FCountWalkLeft;
-      if (Eligible(walk, index, walk.At(index))) eligible += 1;
-      if ((cap && eligible >= *cap) || index == walk.LastIndex) return eligible;
-    }
+      seen += 1;
+      if (Eligible(range, address)) eligible += 1;
+      return !(cap && eligible >= *cap);
+    });
+    if (walked || (cap && eligible >= *cap)) return eligible;
+    exact = false;
+    return eligible + (range.Selection.Count() - seen);
   }
 
   void Generate() {
@@ -251,30 +348,27 @@ class TGenerationRun {
 
   // Collects the eligible addresses of one range in order, stopping at the count when asked.
   void Walk(int rangeIndex, bool stopAtCount) {
-    const TAddressProgression& walk = FRanges[static_cast<size_t>(rangeIndex)].Walk;
+    const TRangeEntry& range = FRanges[static_cast<size_t>(rangeIndex)];
     int unreported = 0;
-    for (TUInt128 index = 0;; ++index) {
-      if (Terminated()) break;  // keep what was collected
-      const TIPAddr address = walk.At(index);
-      if (Eligible(walk, index, address)) {
-        Collect(address, rangeIndex, unreported);
-        if (stopAtCount && CandidateCount() >= FCount) break;
-      }
-      if (index == walk.LastIndex) break;
-    }
+    ForEachSelected(range, [&](const TIPAddr& address) {
+      if (Terminated()) return false;  // keep what was collected
+      if (!Eligible(range, address)) return true;
+      Collect(address, rangeIndex, unreported);
+      return !(stopAtCount && CandidateCount() >= FCount);
+    });
     Flush(unreported);
   }
 
   // Collects a uniform sample of FCount eligible addresses of the ranges first .. end - 1
   // together, in random order: the first eligible ones of a keyed permutation of all their
-  // addresses. Each address is looked at once at most, so the search ends when the ranges hold
+  // selected addresses. Each address is looked at once at most, so the search ends when the ranges hold
   // fewer, and it stops early at Break.
   void Sample(int first, int end) {
     std::vector<TWideCount> starts;  // the index of each range's first address in the whole
     TWideCount size;
     for (int i = first; i < end; ++i) {
       starts.push_back(size);
-      size += FRanges[static_cast<size_t>(i)].Walk.Count();
+      size += FRanges[static_cast<size_t>(i)].Selection.Count();
     }
     const TKeyedPermutation order(size, FRandom);
     int unreported = 0;
@@ -282,10 +376,9 @@ class TGenerationRun {
       const TWideCount x = order(j);
       const auto at = std::upper_bound(starts.begin(), starts.end(), x) - 1;
       const int rangeIndex = first + static_cast<int>(at - starts.begin());
-      const TAddressProgression& walk = FRanges[static_cast<size_t>(rangeIndex)].Walk;
-      const TUInt128 index = (x - *at).Low();
-      const TIPAddr address = walk.At(index);
-      if (Eligible(walk, index, address)) Collect(address, rangeIndex, unreported);
+      const TRangeEntry& range = FRanges[static_cast<size_t>(rangeIndex)];
+      const TIPAddr address = range.Walk.At(range.Selection.IndexAt(x - *at));
+      if (Eligible(range, address)) Collect(address, rangeIndex, unreported);
     }
     Flush(unreported);
   }
@@ -421,6 +514,7 @@ class TGenerationRun {
   int64_t FTotal = 0;
   int64_t FCountWalkLeft = kMaxCountWalk;
   std::vector<TRangeEntry> FRanges;
+  size_t FLastOverlapLine = SIZE_MAX;
   TExcludeList FExcludes;
   TRandom FRandom;
   TIPAddrList FAddresses;

@@ -22,10 +22,20 @@ struct TSkippedRangeLine {
   std::string Reason;
 };
 
+// A range line that repeats addresses of the lines before it, in a run without unique addresses.
+struct TOverlappingRangeLine {
+  int64_t Line;
+  std::string Text;
+  TWideCount Repeats;
+};
+
 struct TRangeLinesReport {
   int64_t Read = 0;
   int64_t SkippedCount = 0;
   std::vector<TSkippedRangeLine> Skipped;
+  int64_t OverlapCount = 0;
+  std::vector<TOverlappingRangeLine> Overlaps;
+  TWideCount Repeated;  // addresses given more than once, before masks
 };
 
 // The lines a run would give: exact, or an upper bound where exclusions were not walked.
@@ -80,6 +90,9 @@ class TKorrinUtils {
   void SetEscapeIPv6(bool v) { FEscapeIPv6 = v; }
   bool RandomOrder() const { return FRandomOrder; }
   void SetRandomOrder(bool v) { FRandomOrder = v; }
+  // The ranges as one set: an address in several comes once, under the first range's name.
+  bool UniqueAddresses() const { return FUniqueAddresses; }
+  void SetUniqueAddresses(bool v) { FUniqueAddresses = v; }
   TTextLines& IPList() { return FIPList; }
   int32_t MaxIPs() const { return FMaxIPs; }
   // Port lists multiply addresses into lines; this bounds the lines of one run.
@@ -98,6 +111,11 @@ class TKorrinUtils {
   int64_t RangeLinesRead() const { return FReport.Read; }
   int64_t SkippedLineCount() const { return FReport.SkippedCount; }
   const std::vector<TSkippedRangeLine>& SkippedLines() const { return FReport.Skipped; }
+  // Without unique addresses: the range lines that repeat addresses of the lines before them, how
+  // many there are (the first kMaxSkippedLinesKept are kept) and how many addresses repeat.
+  int64_t OverlappingLineCount() const { return FReport.OverlapCount; }
+  const std::vector<TOverlappingRangeLine>& OverlappingLines() const { return FReport.Overlaps; }
+  const TWideCount& RepeatedAddresses() const { return FReport.Repeated; }
 
  private:
   IProgressSink* FProgress;
@@ -119,6 +137,7 @@ class TKorrinUtils {
   bool FAppend = false;
   bool FEscapeIPv6 = false;
   bool FRandomOrder = false;
+  bool FUniqueAddresses = false;
   TTextLines FIPList;
   int32_t FMaxIPs = 1000000;
   int64_t FMaxLines = 10000000;

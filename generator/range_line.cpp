@@ -1,7 +1,7 @@
 #include "generator/range_line.h"
 
-#include "address/ip_span.h"
 #include "common/text.h"
+#include "generator/target_items.h"
 
 namespace korrin {
 
@@ -19,6 +19,15 @@ std::optional<TRangeLine> ReadRangeLine(std::string_view line, std::string& prob
 
   TRangeLine r;
   r.Name = std::string(name);
+  if (IsOctetRange(range)) {
+    std::vector<TIPAddrSpan> spans;
+    if (!TryReadAddressSet(range, spans, problem)) return std::nullopt;
+    r.Base = spans.front().First;
+    r.Last = spans.back().Last;
+    if (spans.size() > 1) r.Pieces = std::move(spans);
+    r.Prefix = r.SuffixStart = FamilyWidth(r.Base.ip_family);
+    return r;
+  }
   if (range.find('-') != std::string_view::npos && range.find('/') == std::string_view::npos) {
     TIPAddrSpan span;
     if (!TryReadIPAddrSpan(range, span, problem)) return std::nullopt;
@@ -50,6 +59,31 @@ std::optional<TRangeLine> ReadRangeLine(std::string_view line, std::string& prob
                             suffixText.data(), r.Prefix, w),
            std::nullopt;
   return r;
+}
+
+std::vector<TRangeLine> ReadRangeItems(std::string_view line, std::string& problem) {
+  problem.clear();
+  line = WithoutComment(line);
+  std::vector<TRangeLine> ranges;
+  const std::string_view trimmed = Trim(line);
+  if (trimmed.find(',') == std::string_view::npos || trimmed.starts_with(';')) {
+    if (auto range = ReadRangeLine(line, problem)) ranges.push_back(std::move(*range));
+    return ranges;
+  }
+  const size_t eq = trimmed.find('=');
+  const std::string name = eq == std::string_view::npos ? std::string() : std::string(trimmed.substr(0, eq + 1));
+  for (const std::string_view item : ListItems(eq == std::string_view::npos ? trimmed : trimmed.substr(eq + 1))) {
+    std::string itemProblem;
+    auto range = ReadRangeLine(name + std::string(item), itemProblem);
+    if (range) {
+      ranges.push_back(std::move(*range));
+    } else if (!itemProblem.empty()) {
+      problem = Format("item '%.*s': %s", int(item.size()), item.data(), itemProblem.c_str());
+      return {};
+    }
+  }
+  if (ranges.empty() && problem.empty() && eq != std::string_view::npos) problem = "no range after '='";
+  return ranges;
 }
 
 std::optional<TRangeLine> ReadRangeLine(std::string_view line) {

@@ -89,12 +89,15 @@ TEST_F(EngineFixture, SizeLimits) {
             "Too many IPs (1000001)\r\nMax. IP count: 1000000");
   EXPECT_EQ(Error({"10.0.0.0/24", "10.1.0.0/24"}, TGenerateCounts::gcForEach, 600000),
             "Too many IPs (1200000)\r\nMax. IP count: 1000000");
-  // A size error comes before a mask error, and neither touches the kept lines.
+  // Exclusions shrink the ranges, so they are read before the sizes are checked; neither error
+  // touches the kept lines.
   engine.IPList() = {"kept"};
   engine.SetDoExclude(true);
   engine.ExcludeMasks() = {"[1-"};
-  EXPECT_EQ(Error({"10.0.0.0/11"}), "Too many IPs (2^21)\r\nMax. IP count: 1000000");
-  EXPECT_EQ(Error({"10.0.0.0/24"}), "'[1-' is an invalid mask at (4)");
+  EXPECT_EQ(Error({"10.0.0.0/11"}), "'[1-' is an invalid mask at (4)");
+  EXPECT_EQ(engine.IPList().ToVector(), Lines{"kept"});
+  engine.ExcludeMasks() = {"10.0.0.0/13"};  // the size is what is left
+  EXPECT_EQ(Error({"10.0.0.0/11"}), "Too many IPs (1572864)\r\nMax. IP count: 1000000");
   EXPECT_EQ(engine.IPList().ToVector(), Lines{"kept"});
 }
 
@@ -151,10 +154,10 @@ TEST_F(EngineFixture, UsableHostsAndExclusions) {
   EXPECT_EQ(Run({"10.0.0.0/23"}).size(), 510u);
   EXPECT_EQ(Run({"10.0.0.0/24"}, TGenerateCounts::gcTotalCount, 3), (Lines{"10.0.0.1", "10.0.0.2", "10.0.0.3"}));
   engine.ExcludeMasks() = {"10.0.0.1 "};
-  EXPECT_EQ(Run({"10.0.0.0/30"}).size(), 4u);
+  EXPECT_EQ(Run({"10.0.0.0/30"}).size(), 3u);
   engine.SetEscapeIPv6(true);
   engine.ExcludeMasks() = {"[::1]"};
-  EXPECT_EQ(Run({"::1"}), Lines{"[::1]"});
+  EXPECT_EQ(Run({"::1", "::2"}), Lines{"[::2]"});
   engine.ExcludeMasks() = {"?::1?"};
   EXPECT_EQ(Run({"::1"}), Lines{});
 }
@@ -283,8 +286,8 @@ TEST_F(EngineFixture, CountIsTheLinesARunGives) {
        "1-65535",
        "44600809832327404406144509796081859475537920"},
       {{"fd00::/64"}, TGenerateCounts::gcTotalCount, 5, false, {"*"}, nullptr, "at most 5"},
-      // Past the walk's budget of 2^22 addresses the rest counts, but for the last network end.
-      {{"fd00::/64"}, TGenerateCounts::gcAllCount, 0, true, {"*"}, nullptr, "at most 18446744073705357311"},
+      // Past the walk's budget of 2^22 addresses the rest counts, but for the network ends.
+      {{"fd00::/64"}, TGenerateCounts::gcAllCount, 0, true, {"*"}, nullptr, "at most 18446744073705357310"},
       {{"fd00::/64"}, TGenerateCounts::gcForEach, 7, false, {"*:?"}, nullptr, "7"},
       {{}, TGenerateCounts::gcAllCount, 0, false, {}, nullptr, "0"},
   };

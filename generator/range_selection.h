@@ -1,0 +1,54 @@
+#pragma once
+// The addresses a run takes from each range, as sorted intervals of the range's walk indices:
+// the range (or the spans of an octet range) less its network ends, the exclusions and, for a
+// run that gives each address once, the ranges before it. Intervals cost by their number, not by
+// the addresses they cover, so a /8 less 2,000 networks or an IPv6 /32 less its half is counted,
+// walked and sampled at once.
+#include <map>
+#include <vector>
+
+#include "address/ip_span.h"
+#include "generator/address_progression.h"
+#include "generator/wide_count.h"
+
+namespace korrin {
+
+struct TIndexSpan {
+  TUInt128 First = 0;
+  TUInt128 Last = 0;
+};
+
+// A set of address values, kept sorted and merged as it grows.
+class TAddressValueSet {
+ public:
+  void Add(const TIPAddrSpan& span);
+  bool Empty() const { return FSpans[0].empty() && FSpans[1].empty(); }
+  // The walk's indices whose addresses are in the set, appended as spans.
+  void AppendIndexSpans(const TAddressProgression& walk, std::vector<TIndexSpan>& out) const;
+
+ private:
+  std::map<TUInt128, TUInt128> FSpans[2];  // per family: first value -> last value
+};
+
+// The walk's indices whose addresses lie from first to last (values of the walk's family); empty
+// when none does.
+bool IndexSpanOf(const TAddressProgression& walk, TUInt128 first, TUInt128 last, TIndexSpan& out);
+
+class TRangeSelection {
+ public:
+  TRangeSelection() = default;
+  // The indices of `base` (sorted, disjoint) less every index in `holes` (any order).
+  TRangeSelection(const std::vector<TIndexSpan>& base, std::vector<TIndexSpan> holes);
+
+  const TWideCount& Count() const { return FCount; }
+  const std::vector<TIndexSpan>& Spans() const { return FSpans; }
+  // The walk index of the k-th selected address, for k < Count().
+  TUInt128 IndexAt(const TWideCount& k) const;
+
+ private:
+  std::vector<TIndexSpan> FSpans;
+  std::vector<TWideCount> FStarts;  // how many selected addresses come before each span
+  TWideCount FCount;
+};
+
+}  // namespace korrin
