@@ -42,6 +42,7 @@ struct TGenerateOptions {
   bool Random = false;
   std::optional<uint64_t> Seed;
   bool Usable = false;
+  bool Unique = false;
   std::vector<std::string> Excludes;
   std::string ExcludeFile;
   std::optional<std::string> Ports;
@@ -119,6 +120,7 @@ void Configure(TKorrinUtils& engine, const TGenerateOptions& o) {
   }
   c.RandomOrder |= o.Random;
   c.UsableHostIPAddresses |= o.Usable;
+  c.UniqueAddresses |= o.Unique;
   c.EscapeIPv6 |= o.Brackets;
   if (!o.Excludes.empty() || !o.ExcludeFile.empty()) {
     c.Exclude = true;
@@ -177,10 +179,21 @@ void WarnAboutIdleOptions(const TGenerateOptions& o, const TKorrinUtils& engine)
 }
 
 void WarnAboutSkippedLines(const TKorrinUtils& engine) {
-  TSkippedLineWarnings warnings("range lines");
-  for (const TSkippedRangeLine& skipped : engine.SkippedLines())
-    warnings.Add(skipped.Line, skipped.Text, skipped.Reason);
-  warnings.AddUnseen(engine.SkippedLineCount() - static_cast<int64_t>(engine.SkippedLines().size()));
+  {
+    TSkippedLineWarnings warnings("range lines");
+    for (const TSkippedRangeLine& skipped : engine.SkippedLines())
+      warnings.Add(skipped.Line, skipped.Text, skipped.Reason);
+    warnings.AddUnseen(engine.SkippedLineCount() - static_cast<int64_t>(engine.SkippedLines().size()));
+  }
+  // Overlapping ranges repeat addresses, which a scan of the list would probe twice.
+  for (const TOverlappingRangeLine& overlap : engine.OverlappingLines())
+    std::cerr << "Warning: line " << overlap.Line << " '" << overlap.Text << "' repeats "
+              << GroupCounts(overlap.Repeats.ToString()) << " of the addresses of the lines before it" << std::endl;
+  if (const int64_t unseen = engine.OverlappingLineCount() - static_cast<int64_t>(engine.OverlappingLines().size()))
+    std::cerr << "Warning: " << FormatCount(unseen) << " more range lines repeat addresses" << std::endl;
+  if (engine.OverlappingLineCount() > 0)
+    std::cerr << "Warning: " << GroupCounts(engine.RepeatedAddresses().ToString())
+              << " addresses repeat; --unique gives each address once" << std::endl;
 }
 
 int RunGenerate(const TGenerateOptions& o) {
@@ -236,8 +249,8 @@ void AddGenerateCommand(CLI::App& app, int& status) {
   auto o = std::make_shared<TGenerateOptions>();
   CLI::App* cmd = app.add_subcommand("generate", "Generate IP addresses from range lines");
   cmd->add_option("ranges", o->Ranges,
-                  "Range lines: [name=]address[/prefix[/suffix start]] or [name=]first-last; else --ranges FILE, else "
-                  "standard input");
+                  "Range lines: [name=]address[/prefix[/suffix start]], [name=]first-last or an octet range such as "
+                  "10.0.1-3.1-254, several between commas, # comments; else --ranges FILE, else standard input");
   cmd->add_option("--ranges", o->RangesFile, "Read range lines from FILE, one per line (- for standard input)")
       ->type_name("FILE");
   cmd->add_flag("--example", o->Example, "Use the example range lines of the main window");
@@ -261,12 +274,15 @@ void AddGenerateCommand(CLI::App& app, int& status) {
           },
           "0..18446744073709551615"));
   cmd->add_flag("--usable", o->Usable, "Leave out the first and last address of each range");
+  cmd->add_flag("--unique", o->Unique,
+                "Each address once: the ranges as one set, an address under the first range that holds it");
   cmd->add_option("--exclude", o->Excludes,
-                  "Leave out addresses matching a wildcard MASK, a network or a range (repeatable), e.g. *.0, "
-                  "10.0.0.0/25, 10.0.0.10-10.0.0.20")
+                  "Leave out an address, network, range or octet range, or addresses matching a wildcard MASK "
+                  "(repeatable, comma-separated), e.g. 10.0.0.7, 10.0.0.0/25, 10.0.0.10-10.0.0.20, 10.0.1-3.0, *.0")
       ->type_name("MASK")
       ->allow_extra_args(false);
-  cmd->add_option("--exclude-file", o->ExcludeFile, "Read exclusions (masks, networks, ranges) from FILE, one per line")
+  cmd->add_option("--exclude-file", o->ExcludeFile,
+                  "Read exclusions from FILE, one or a comma-separated list per line, # comments")
       ->type_name("FILE");
   cmd->add_option("--ports", o->Ports, "Append port numbers, one line per port, e.g. 80,3128-3130")->type_name("LIST");
   cmd->add_flag("--brackets", o->Brackets,
@@ -288,10 +304,9 @@ void AddGenerateCommand(CLI::App& app, int& status) {
       ->check(CLI::IsMember({"eol", "comma", "semicolon"}))
       ->capture_default_str();
   cmd->add_flag("--quiet", o->Quiet, "No result text and no progress on standard error");
-  auto* count =
-      cmd->add_flag("--count", o->Count,
-                    "Print the number of lines the run would give (\"at most\" where exclusions make it a bound) "
-                    "and generate nothing");
+  auto* count = cmd->add_flag("--count", o->Count,
+                              "Print the number of lines the run would give (\"at most\" where masks make it a bound) "
+                              "and generate nothing");
   auto* shard =
       cmd->add_option("--shard", o->Shard,
                       "Print part K of the list split into N consecutive parts; with --random give --seed too")

@@ -9,6 +9,8 @@ namespace korrin {
 void TExcludeList::Add(std::string_view entry) {
   std::vector<TIPAddrSpan> spans;
   std::string problem;
+  // A line that begins with ";" is a comment, as among the range lines.
+  if (Trim(entry).starts_with(';')) return;
   for (const std::string_view item : ListItems(WithoutComment(entry))) {
     spans.clear();
     if (TryReadAddressSet(item, spans, problem)) {

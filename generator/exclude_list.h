@@ -14,7 +14,8 @@ namespace korrin {
 
 class TExcludeList {
  public:
-  // An entry is trimmed, cut at a "#" comment and may list items between commas. An item that
+  // An entry is trimmed, cut at a "#" comment (one that begins with ";" is a comment too) and may
+  // list items between commas. An item that
   // reads as a set of addresses is one; otherwise one holding a wildcard character ("*", "?",
   // "[") is a mask. Raises, naming the item, for one that is neither.
   void Add(std::string_view entry);

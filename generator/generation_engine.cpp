@@ -546,4 +546,16 @@ std::string SkippedLinesSummary(const TKorrinUtils& engine) {
                 std::string(Trim(first.Text)).c_str(), first.Reason.c_str());
 }
 
+std::string OverlapsSummary(const TKorrinUtils& engine) {
+  if (engine.OverlappingLineCount() == 0) return {};
+  const TOverlappingRangeLine& first = engine.OverlappingLines().front();
+  const std::string more = engine.OverlappingLineCount() == 1
+                               ? std::string()
+                               : Format(" (%s range lines in all)", FormatCount(engine.OverlappingLineCount()).c_str());
+  return Format("%s %s: line %s '%s' repeats addresses of the lines before it%s",
+                engine.RepeatedAddresses().ToString().c_str(),
+                engine.RepeatedAddresses() == TWideCount(1) ? "address repeats" : "addresses repeat",
+                FormatCount(first.Line).c_str(), first.Text.c_str(), more.c_str());
+}
+
 }  // namespace korrin

@@ -150,5 +150,8 @@ class TKorrinUtils {
 // "2 range lines skipped: line 3 'x': reason", empty when none was: the window's status text
 // names the count and the first.
 std::string SkippedLinesSummary(const TKorrinUtils& engine);
+// "2 addresses repeat: line 2 '10.0.0.2/31' repeats addresses of the lines before it", empty when
+// no range line does: the window's status text names the first.
+std::string OverlapsSummary(const TKorrinUtils& engine);
 
 }  // namespace korrin

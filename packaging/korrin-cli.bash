@@ -10,7 +10,7 @@ _korrin_cli() {
 
   local flags
   case $command in
-    generate) flags="--help --ranges --example --settings --stored --all --total --each --random --seed --usable --exclude --exclude-file --ports --brackets --names --counter-symbol --first --step --digits --delimiter --country --mmdb --output --join --quiet --count --shard" ;;
+    generate) flags="--help --ranges --example --settings --stored --all --total --each --random --seed --usable --unique --exclude --exclude-file --ports --brackets --names --counter-symbol --first --step --digits --delimiter --country --mmdb --output --join --quiet --count --shard" ;;
     reverse) flags="--help --server --unresolved --timeout --parallel --rate --retries --reasons --delimiter --settings" ;;
     settings) flags="--help" ;;
     "settings list") flags="--help" ;;

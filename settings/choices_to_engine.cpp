@@ -59,6 +59,7 @@ bool CopySettingsToUtils(const TKorrinSettings& s, TKorrinUtils& utils) {
   utils.SetDoExclude(s.Exclude);
   utils.ExcludeMasks() = s.Exclude ? s.ExcludeMasks : std::vector<std::string>{};
   utils.SetRandomOrder(s.RandomOrder);
+  utils.SetUniqueAddresses(s.UniqueAddresses);
   utils.SetAppend(s.Append);
   utils.SetEscapeIPv6(s.EscapeIPv6);
   return true;

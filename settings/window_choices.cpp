@@ -82,6 +82,7 @@ const TKeyRule kKeyRules[] = {
     {.Key = "TotalCount", .Kind = K::Count, .Text = &S::TotalCount},
     {.Key = "EachCount", .Kind = K::Count, .Text = &S::EachCount},
     {.Key = "Random", .Kind = K::Flag, .Flag = &S::RandomOrder},
+    {.Key = "UniqueAddresses", .Kind = K::Flag, .Flag = &S::UniqueAddresses},
     {.Key = "EscapeIPv6", .Kind = K::Flag, .Flag = &S::EscapeIPv6},
     {.Key = "AddPort", .Kind = K::Flag, .Flag = &S::AddPort},
     {.Key = "Ports", .Kind = K::TextIfPresent, .Text = &S::Ports},

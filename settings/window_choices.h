@@ -38,6 +38,7 @@ struct TKorrinSettings {
   std::string TotalCount = "10";
   std::string EachCount = "10";
   bool RandomOrder = false;
+  bool UniqueAddresses = false;  // each address once, however many ranges hold it
   bool EscapeIPv6 = false;
   bool AddPort = false;
   std::string Ports = "80";

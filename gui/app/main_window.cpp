@@ -230,10 +230,12 @@ QWidget* TForm1::CreateCountGroup() {
 
 QLayout* TForm1::CreateOptionsGroup() {
   RandomOrderCheckBox = Named(new QCheckBox(QStringLiteral("Random Order")), "CheckBox1");
+  UniqueCheckBox = Named(new QCheckBox(QStringLiteral("Each address once")), "UniqueCheckBox");
   AppendCheckBox = Named(new QCheckBox(QStringLiteral("Append")), "CheckBox5");
   ResolveCountryCheckBox = Named(new QCheckBox(QStringLiteral("Resolve IP country")), "CheckBox7");
   auto* options = new QVBoxLayout;
   options->addWidget(RandomOrderCheckBox);
+  options->addWidget(UniqueCheckBox);
   options->addWidget(AppendCheckBox);
   options->addWidget(ResolveCountryCheckBox);
   options->addStretch(1);

@@ -178,6 +178,7 @@ class TForm1 : public TVForm {
   QLineEdit* TotalCountEdit;
   QLineEdit* EachCountEdit;
   QCheckBox* RandomOrderCheckBox;
+  QCheckBox* UniqueCheckBox;
   QCheckBox* AppendCheckBox;
   QCheckBox* ResolveCountryCheckBox;
   QLineEdit* MMDBFileEdit;

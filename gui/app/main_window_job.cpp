@@ -56,9 +56,12 @@ void TForm1::DoProcess(TKorrinThread& Thread) {
 }
 
 void TForm1::ShowActionResult() {
-  // Lines that could not be read are named after the result, which stays as it is.
-  const std::string skipped = SkippedLinesSummary(*FUtils);
-  FProgress->SetStatus(GroupCounts(skipped.empty() ? FActionResult : FActionResult + " " + skipped));
+  // Lines that could not be read, and lines that repeat addresses, are named after the result,
+  // which stays as it is.
+  std::string status = FActionResult;
+  for (const std::string& note : {SkippedLinesSummary(*FUtils), OverlapsSummary(*FUtils)})
+    if (!note.empty()) status += " " + note;
+  FProgress->SetStatus(GroupCounts(status));
 }
 
 void TForm1::ShowActionError() {

@@ -76,6 +76,7 @@ TKorrinSettings TForm1::GetChoices() const {
   s.TotalCount = Text(TotalCountEdit);
   s.EachCount = Text(EachCountEdit);
   s.RandomOrder = RandomOrderCheckBox->isChecked();
+  s.UniqueAddresses = UniqueCheckBox->isChecked();
   s.EscapeIPv6 = EscapeIPv6CheckBox->isChecked();
   s.AddPort = AddPortsCheckBox->isChecked();
   s.Ports = Text(PortsEdit);
@@ -110,6 +111,7 @@ void TForm1::SetChoices(const TKorrinSettings& s) {
   TotalCountEdit->setText(QString::fromStdString(s.TotalCount));
   EachCountEdit->setText(QString::fromStdString(s.EachCount));
   RandomOrderCheckBox->setChecked(s.RandomOrder);
+  UniqueCheckBox->setChecked(s.UniqueAddresses);
   EscapeIPv6CheckBox->setChecked(s.EscapeIPv6);
   AddPortsCheckBox->setChecked(s.AddPort);
   PortsEdit->setText(QString::fromStdString(s.Ports));

@@ -20,6 +20,8 @@ void TForm1::CreateToolTips() {
       "  10.0.0.1-10.0.0.5 or 10.0.0.1-5  first to last address\n"
       "  fdc7:200d:3e17::/120  IPv6 alike\n"
       "  10.0.0.7  a single address\n"
+      "  10.0.1-3.1-254  an octet range: each part a number or a range\n"
+      "Several ranges may share a line between commas; # begins a comment.\n"
       "A line that starts with ; is skipped. Ctrl+Return generates."));
   RangesExampleMemo->setToolTip(QStringLiteral("Examples of range lines, to copy from."));
   UsableHostsCheckBox->setToolTip(QStringLiteral(
@@ -29,10 +31,13 @@ void TForm1::CreateToolTips() {
       "With port numbers IPv6 addresses are always in brackets ([fd00::1]:80): fd00::1:80 would be another address."));
   ExcludeCheckBox->setToolTip(QStringLiteral("Leave out the addresses that the lines beside match."));
   ExcludeMasksMemo->setToolTip(
-      QStringLiteral("One exclusion per line, matched against each address as written:\n"
-                     "  *.0  a mask: * any text, ? one character, [0-9] or [!0] a set\n"
+      QStringLiteral("One exclusion per line (or several between commas, # for a comment):\n"
+                     "  10.0.0.7 or fd00::1  an address, however it is written\n"
                      "  10.0.0.0/25  a network\n"
-                     "  10.0.0.10-10.0.0.20  a range"));
+                     "  10.0.0.10-10.0.0.20  a range\n"
+                     "  10.0.1-3.0  an octet range\n"
+                     "  *.0  a mask over the address text: * any text, ? one character, [0-9] or [!0] a set\n"
+                     "An entry that is none of these stops the run with its reason."));
   AddPortsCheckBox->setToolTip(QStringLiteral("Add each port of the list beside to every address."));
   PortsEdit->setToolTip(QStringLiteral(
       "Ports separated by , or ; and ranges first-last.\nExample: 80,3128-3130 gives 10.0.0.1:80, 10.0.0.1:3128, "
@@ -60,6 +65,9 @@ void TForm1::CreateToolTips() {
   TotalCountEdit->setToolTip(QStringLiteral("How many addresses in all, an integer.\nExample: 1000"));
   EachCountEdit->setToolTip(QStringLiteral("How many addresses from each range line, an integer.\nExample: 10"));
   RandomOrderCheckBox->setToolTip(QStringLiteral("Choose and order the addresses at random."));
+  UniqueCheckBox->setToolTip(
+      QStringLiteral("Take the ranges as one set: an address that several ranges hold comes once, under the first "
+                     "range's name.\nWithout it, the status line says when ranges repeat addresses."));
   AppendCheckBox->setToolTip(QStringLiteral("Keep the lines of the list and add the new ones after them."));
   ResolveCountryCheckBox->setToolTip(
       QStringLiteral("Add the country code of each address, from the database file below."));

@@ -297,6 +297,33 @@ TEST(GenerateCommand, RangeFormsWithUsableHostsExclusionsAndPorts) {
             std::string("10.0.0.1\n10.0.0.2\n").size());
 }
 
+// A do-not-scan list is honoured whatever its spelling, and a typo in it stops the run.
+TEST(GenerateCommand, ExclusionFilesTargetFilesAndUniqueAddresses) {
+  const std::string masks = TempPath("do-not-scan.txt");
+  std::ofstream(masks) << "10.0.0.7 \n# lab\n10.0.0.1,10.0.0.2\t# printers\n";
+  EXPECT_EQ(RunCli({"generate", "--quiet", "10.0.0.0/29", "--exclude-file", masks}).out,
+            "10.0.0.0\n10.0.0.3\n10.0.0.4\n10.0.0.5\n10.0.0.6\n");
+  const ProcessResult typo = RunCli({"generate", "--quiet", "10.0.0.0/29", "--exclude", "10.0.0.256"});
+  EXPECT_EQ(typo.status, 1);
+  EXPECT_EQ(typo.out, "");
+  EXPECT_EQ(typo.err, "'10.0.0.256' is an invalid exclusion: IPv4 part '256' is not a number from 0 to 255\n");
+
+  const std::string targets = TempPath("targets.txt");
+  std::ofstream(targets) << "# scope\n10.0.1-2.1-2, 10.0.3.0/31 # lab\n";
+  EXPECT_EQ(RunCli({"generate", "--quiet", "--ranges", targets}).out,
+            "10.0.1.1\n10.0.1.2\n10.0.2.1\n10.0.2.2\n10.0.3.0\n10.0.3.1\n");
+
+  const ProcessResult repeated = RunCli({"generate", "--quiet", "10.0.0.0/30", "10.0.0.2/31"});
+  EXPECT_EQ(repeated.out, "10.0.0.0\n10.0.0.1\n10.0.0.2\n10.0.0.3\n10.0.0.2\n10.0.0.3\n");
+  EXPECT_EQ(repeated.err,
+            "Warning: line 2 '10.0.0.2/31' repeats 2 of the addresses of the lines before it\n"
+            "Warning: 2 addresses repeat; --unique gives each address once\n");
+  const ProcessResult unique = RunCli({"generate", "--quiet", "--unique", "10.0.0.0/30", "10.0.0.2/31"});
+  EXPECT_EQ(unique.out, "10.0.0.0\n10.0.0.1\n10.0.0.2\n10.0.0.3\n");
+  EXPECT_EQ(unique.err, "");
+  EXPECT_EQ(RunCli({"generate", "--unique", "--count", "10.0.0.0/30", "10.0.0.2/31", "10.0.0.0-10.0.0.9"}).out, "10\n");
+}
+
 TEST(GenerateCommand, EmptyOptionValuesAreEmpty) {
   const ProcessResult names = RunCli({"generate", "--names=", "10.0.0.1", "--quiet"});
   EXPECT_EQ(names.status, 0);

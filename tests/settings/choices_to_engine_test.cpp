@@ -25,7 +25,7 @@ TEST(CopySettingsToUtils, EveryChoiceReachesTheEngine) {
   s.Ports = "80";
   s.Exclude = true;
   s.ExcludeMasks = {"*.0"};
-  s.RandomOrder = s.Append = s.EscapeIPv6 = s.UsableHostIPAddresses = true;
+  s.RandomOrder = s.Append = s.EscapeIPv6 = s.UsableHostIPAddresses = s.UniqueAddresses = true;
   s.ResolveCountry = true;
   s.MMDBFilePath = "/db.mmdb";
   TKorrinUtils u(nullptr);
@@ -40,7 +40,8 @@ TEST(CopySettingsToUtils, EveryChoiceReachesTheEngine) {
   EXPECT_EQ(u.PortNumbers(), "80");
   EXPECT_EQ(u.IPRanges(), (std::vector<std::string>{"10.0.0.0/30", ""}));
   EXPECT_EQ(u.ExcludeMasks(), std::vector<std::string>{"*.0"});
-  EXPECT_TRUE(u.RandomOrder() && u.Append() && u.EscapeIPv6() && u.UsableHostIPAddresses() && u.DoExclude());
+  EXPECT_TRUE(u.RandomOrder() && u.Append() && u.EscapeIPv6() && u.UsableHostIPAddresses() && u.DoExclude() &&
+              u.UniqueAddresses());
   EXPECT_TRUE(u.ResolveIPCountry());
   EXPECT_EQ(u.MMDBFilePath(), "/db.mmdb");
 

@@ -22,6 +22,7 @@ inline TKorrinSettings EveryFieldChanged() {
   s.TotalCount = "1000";
   s.EachCount = "25";
   s.RandomOrder = true;
+  s.UniqueAddresses = true;
   s.EscapeIPv6 = true;
   s.AddPort = true;
   s.Ports = "80,3128-3130";

@@ -704,6 +704,38 @@ class MainWindowTest : public QObject {
     QVERIFY(Boxes->Shown.empty());
   }
 
+  // Ranges that repeat addresses are named after the result; "Each address once" takes the ranges
+  // as one set and is kept with the other choices.
+  void eachAddressOnceTakesTheRangesAsOneSet() {
+    TypeRanges("10.0.0.0/30\n10.0.0.2/31");
+    Generate();
+    QCOMPARE(Text("Memo2"), QString("10.0.0.0\n10.0.0.1\n10.0.0.2\n10.0.0.3\n10.0.0.2\n10.0.0.3"));
+    QCOMPARE(C<QLabel>("StatusLabel")->text(),
+             QString("6 IPs generated. 2 addresses repeat: line 2 '10.0.0.2/31' repeats addresses of the lines "
+                     "before it"));
+    C<QCheckBox>("UniqueCheckBox")->setChecked(true);
+    Generate();
+    QCOMPARE(Text("Memo2"), QString("10.0.0.0\n10.0.0.1\n10.0.0.2\n10.0.0.3"));
+    QCOMPARE(C<QLabel>("StatusLabel")->text(), QString("4 IPs generated."));
+    W->close();
+    NewWindow();
+    QVERIFY(C<QCheckBox>("UniqueCheckBox")->isChecked());
+    QVERIFY(Boxes->Shown.empty());
+  }
+
+  void aTypoInTheExclusionsIsNamedInAnErrorBoxAndNothingIsGenerated() {
+    TypeRanges("10.0.0.0/30");
+    C<QCheckBox>("CheckBox4")->setChecked(true);
+    SetText("Memo6", "10.0.0.1 # gateway\n10.0.0.256");
+    Generate();
+    const QString message = "'10.0.0.256' is an invalid exclusion: IPv4 part '256' is not a number from 0 to 255";
+    QCOMPARE(Boxes->Texts(), QStringList{message});
+    QCOMPARE(Text("Memo2"), QString());
+    SetText("Memo6", "10.0.0.1 # gateway\n[10.0.0.2]");
+    Generate();
+    QCOMPARE(Text("Memo2"), QString("10.0.0.0\n10.0.0.3"));
+  }
+
   // A file written before the range forms and network exclusions: the same choices, the same lines.
   void anOlderSettingsFileLoadsAsBefore() {
     NewWindowOverSettings(
