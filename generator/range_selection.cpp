@@ -81,6 +81,7 @@ TRangeSelection::TRangeSelection(const std::vector<TIndexSpan>& base, std::vecto
 }
 
 TUInt128 TRangeSelection::IndexAt(const TWideCount& k) const {
+  if (FSpans.size() == 1) return FSpans[0].First + k.Low();  // a sample's picks mostly land here
   const size_t i = static_cast<size_t>(std::upper_bound(FStarts.begin(), FStarts.end(), k) - FStarts.begin()) - 1;
   return FSpans[i].First + (k - FStarts[i]).Low();
 }
