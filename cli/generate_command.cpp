@@ -178,7 +178,7 @@ void WarnAboutIdleOptions(const TGenerateOptions& o, const TKorrinUtils& engine)
               << std::endl;
 }
 
-void WarnAboutSkippedLines(const TKorrinUtils& engine) {
+void WarnAboutRangeLines(const TKorrinUtils& engine) {
   {
     TSkippedLineWarnings warnings("range lines");
     for (const TSkippedRangeLine& skipped : engine.SkippedLines())
@@ -201,7 +201,7 @@ int RunGenerate(const TGenerateOptions& o) {
   TKorrinUtils engine(&progress);
   bool warned = false;  // the skipped lines of a run, also one that stopped with an error
   const auto warnOnce = [&] {
-    if (!std::exchange(warned, true)) WarnAboutSkippedLines(engine);
+    if (!std::exchange(warned, true)) WarnAboutRangeLines(engine);
   };
   try {
     Configure(engine, o);
