@@ -10,23 +10,22 @@ void TEditableLines::Assign(TTextLines Lines) {
   FAdded.clear();
   FOrder.resize(FDelivered.size());
   std::iota(FOrder.begin(), FOrder.end(), TRef{0});
+  ForgetHistory();
+}
+
+void TEditableLines::ForgetHistory() {
   FUndo.clear();
   FRedo.clear();
-  FMaxLength = 0;
-  for (std::string_view line : FDelivered) NoteLength(line);
+  FHistoryBytes = 0;
 }
 
 void TEditableLines::Append(const TTextLines& Lines) {
   const size_t from = FDelivered.size();
   FDelivered.Append(Lines);
   FOrder.reserve(FOrder.size() + Lines.size());
-  for (size_t i = from; i < FDelivered.size(); ++i) {
-    FOrder.push_back(i);
-    NoteLength(FDelivered[i]);
-  }
+  for (size_t i = from; i < FDelivered.size(); ++i) FOrder.push_back(i);
   // A step recorded before would no longer know where its lines are.
-  FUndo.clear();
-  FRedo.clear();
+  ForgetHistory();
 }
 
 TTextLines TEditableLines::Lines(size_t First, size_t Count) const {
@@ -60,9 +59,14 @@ std::vector<TEditableLines::TRef> TEditableLines::Splice(size_t First, size_t Co
 }
 
 void TEditableLines::Record(TStep Step) {
+  for (const TStep& redo : FRedo) FHistoryBytes -= redo.Bytes();
   FRedo.clear();
+  FHistoryBytes += Step.Bytes();
   FUndo.push_back(std::move(Step));
-  if (FUndo.size() > kHistoryDepth) FUndo.pop_front();
+  while (FUndo.size() > 1 && FHistoryBytes > FHistoryBudget) {
+    FHistoryBytes -= FUndo.front().Bytes();
+    FUndo.pop_front();
+  }
 }
 
 void TEditableLines::Replace(size_t First, size_t Count, const TTextLines& NewLines, bool Merge) {
@@ -71,12 +75,11 @@ void TEditableLines::Replace(size_t First, size_t Count, const TTextLines& NewLi
   for (std::string_view line : NewLines) {
     refs.push_back(kAdded | FAdded.size());
     FAdded.push_back(line);
-    NoteLength(line);
   }
   First = std::min(First, FOrder.size());
   if (Merge && Count == 1 && refs.size() == 1 && !FUndo.empty() && FRedo.empty()) {
     TStep& last = FUndo.back();
-    if (last.First == First && last.Removed.size() == 1 && last.Inserted.size() == 1) {
+    if (last.Shuffled == 0 && last.First == First && last.Removed.size() == 1 && last.Inserted.size() == 1) {
       Splice(First, 1, refs);
       last.Inserted = refs;
       return;
@@ -90,26 +93,45 @@ void TEditableLines::Replace(size_t First, size_t Count, const TTextLines& NewLi
 }
 
 void TEditableLines::Shuffle(TRandom& Random, size_t Count) {
-  std::vector<TRef> order = FOrder;
-  std::shuffle(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(std::min(Count, order.size())), Random);
   TStep step;
-  step.Inserted = order;
-  step.Removed = Splice(0, FOrder.size(), order);
+  step.Shuffled = std::min(Count, FOrder.size());
+  step.Seed = Random();
+  Permute(step.Seed, step.Shuffled, false);
   Record(std::move(step));
 }
 
-TEditableLines::TChange TEditableLines::Apply(std::deque<TStep>& From, std::deque<TStep>& To) {
+void TEditableLines::Permute(uint64_t Seed, size_t Count, bool Inverse) {
+  // Fisher-Yates, drawn by RandomBelow rather than std::shuffle so that the same seed always
+  // draws the same swaps; undoing makes the same swaps in the opposite order.
+  TRandom random(Seed);
+  if (!Inverse) {
+    for (size_t i = Count; i > 1; --i) std::swap(FOrder[i - 1], FOrder[RandomBelow(random, i)]);
+    return;
+  }
+  std::vector<size_t> picks;
+  picks.reserve(Count);
+  for (size_t i = Count; i > 1; --i) picks.push_back(RandomBelow(random, i));
+  for (size_t i = 2; i <= Count; ++i) std::swap(FOrder[i - 1], FOrder[picks[Count - i]]);
+}
+
+TEditableLines::TChange TEditableLines::Apply(std::deque<TStep>& From, std::deque<TStep>& To, bool Forward) {
   if (From.empty()) return {};
   TStep step = std::move(From.back());
   From.pop_back();
-  Splice(step.First, step.Inserted.size(), step.Removed);
-  const TChange change{step.First, step.Inserted.size(), step.Removed.size()};
-  std::swap(step.Removed, step.Inserted);
+  TChange change;
+  if (step.Shuffled > 0) {
+    Permute(step.Seed, step.Shuffled, !Forward);
+    change = {0, step.Shuffled, step.Shuffled};
+  } else {
+    Splice(step.First, step.Inserted.size(), step.Removed);
+    change = {step.First, step.Inserted.size(), step.Removed.size()};
+    std::swap(step.Removed, step.Inserted);
+  }
   To.push_back(std::move(step));
   return change;
 }
 
-TEditableLines::TChange TEditableLines::Undo() { return Apply(FUndo, FRedo); }
-TEditableLines::TChange TEditableLines::Redo() { return Apply(FRedo, FUndo); }
+TEditableLines::TChange TEditableLines::Undo() { return Apply(FUndo, FRedo, false); }
+TEditableLines::TChange TEditableLines::Redo() { return Apply(FRedo, FUndo, true); }
 
 }  // namespace korrin

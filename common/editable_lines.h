@@ -1,7 +1,9 @@
 #pragma once
 // The lines of an editable list of millions: the delivered lines stay in their one buffer, and an
 // edit only rearranges references to lines, so that typing into line 500,000, deleting every
-// line or shuffling them costs no copy of the text, and each edit can be undone.
+// line or shuffling them costs no copy of the text, and each edit can be undone. The history is
+// bounded by the bytes it holds rather than by its steps: a Shuffle keeps only the seed that draws
+// its order again, and the oldest steps go first when the history outgrows its budget.
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -22,6 +24,12 @@ class TEditableLines {
     size_t Inserted = 0;
   };
 
+  // The bytes of history kept: steps beyond it are forgotten, oldest first, but the newest step is
+  // always kept, so that any single edit, however large, can be undone.
+  static constexpr size_t kHistoryBudget = size_t{64} << 20;
+
+  explicit TEditableLines(size_t HistoryBudget = kHistoryBudget) : FHistoryBudget(HistoryBudget) {}
+
   // Takes the lines over without copying them; forgets every edit.
   void Assign(TTextLines Lines);
   // Lines added at the end that are no user's edit (a batch's results); forgets every edit.
@@ -32,8 +40,6 @@ class TEditableLines {
   std::string_view operator[](size_t i) const { return Resolve(FOrder[i]); }
   // The lines as one buffer, edits included.
   TTextLines Lines(size_t First = 0, size_t Count = SIZE_MAX) const;
-  // The length in bytes of the longest line that the list has held since it was assigned.
-  size_t MaxLength() const { return FMaxLength; }
 
   // Replaces Count lines from First with NewLines as one step of the history. With Merge, the step
   // joins the previous one when that replaced the same single line by one (typing in a line).
@@ -45,9 +51,8 @@ class TEditableLines {
   bool CanRedo() const { return !FRedo.empty(); }
   TChange Undo();
   TChange Redo();
-
-  // Steps of the history kept; older ones are forgotten.
-  static constexpr size_t kHistoryDepth = 50;
+  // What the undo and redo steps hold, in bytes.
+  size_t HistoryBytes() const { return FHistoryBytes; }
 
  private:
   // A line reference: an index into the delivered lines, or with kAdded into the added ones.
@@ -57,20 +62,27 @@ class TEditableLines {
     size_t First = 0;
     std::vector<TRef> Removed;
     std::vector<TRef> Inserted;
+    // A Shuffle of the first Shuffled lines in the order that Seed draws; it has no refs.
+    size_t Shuffled = 0;
+    uint64_t Seed = 0;
+    size_t Bytes() const { return sizeof(TStep) + (Removed.size() + Inserted.size()) * sizeof(TRef); }
   };
 
   std::string_view Resolve(TRef Ref) const { return (Ref & kAdded) ? FAdded[Ref & ~kAdded] : FDelivered[Ref]; }
   std::vector<TRef> Splice(size_t First, size_t Count, const std::vector<TRef>& Refs);
   void Record(TStep Step);
-  TChange Apply(std::deque<TStep>& From, std::deque<TStep>& To);
-  void NoteLength(std::string_view Line) { FMaxLength = std::max(FMaxLength, Line.size()); }
+  void ForgetHistory();
+  TChange Apply(std::deque<TStep>& From, std::deque<TStep>& To, bool Forward);
+  // Draws the order of the first Count lines from Seed, or with Inverse puts them back.
+  void Permute(uint64_t Seed, size_t Count, bool Inverse);
 
   TTextLines FDelivered;
   TTextLines FAdded;
   std::vector<TRef> FOrder;
   std::deque<TStep> FUndo;
   std::deque<TStep> FRedo;
-  size_t FMaxLength = 0;
+  size_t FHistoryBudget;
+  size_t FHistoryBytes = 0;
 };
 
 }  // namespace korrin
