@@ -3,13 +3,19 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDrag>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyleHints>
+#include <QTextBoundaryFinder>
+#include <QTextLayout>
+#include <QToolTip>
 #include <QUrl>
 #include <algorithm>
 #include <climits>
@@ -18,6 +24,10 @@ namespace korrin {
 namespace {
 
 constexpr int kMargin = 3;
+// Laid-out lines kept: more than a screen holds, so that painting a page lays out nothing twice.
+constexpr size_t kLayoutsKept = 256;
+// The format that marks a drag of the list's own selection, holding the list's address.
+const QString kOwnDragFormat = QStringLiteral("application/x-korrin-line-list");
 
 // Line breaks of every platform become "\n".
 QString NormalizeBreaks(QString text) {
@@ -30,18 +40,30 @@ bool IsWordChar(QChar c) { return !c.isSpace() && c != QLatin1Char(',') && c != 
 
 int ToScroll(size_t value) { return static_cast<int>(std::min<size_t>(value, INT_MAX)); }
 
+// The next or previous grapheme boundary: a caret never stands inside an emoji or before an accent.
+qsizetype GraphemeStep(const QString& text, qsizetype pos, bool forward) {
+  QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+  finder.setPosition(pos);
+  const qsizetype next = forward ? finder.toNextBoundary() : finder.toPreviousBoundary();
+  return next < 0 ? pos : next;
+}
+
+QByteArray OwnDragMark(const void* list) { return QByteArray::number(reinterpret_cast<quintptr>(list), 16); }
+
 }  // namespace
 
 TLineListEdit::TLineListEdit(QWidget* parent) : QAbstractScrollArea(parent) {
   FLines.Assign(TTextLines{""});
   setFocusPolicy(Qt::StrongFocus);
   setAcceptDrops(true);
-  setAttribute(Qt::WA_InputMethodEnabled, false);
+  setAttribute(Qt::WA_InputMethodEnabled, true);
   viewport()->setCursor(Qt::IBeamCursor);
   viewport()->setBackgroundRole(QPalette::Base);
   viewport()->setAutoFillBackground(true);
   UpdateScrollBars();
 }
+
+TLineListEdit::~TLineListEdit() = default;
 
 size_t TLineListEdit::LineCount() const {
   const size_t n = FLines.size();
@@ -84,26 +106,59 @@ void TLineListEdit::Shuffle(TRandom& Random) {
   AfterChange(before);
 }
 
-void TLineListEdit::SetReadOnly(bool ReadOnly) {
+void TLineListEdit::SetReadOnly(bool ReadOnly, const QString& Reason) {
   FReadOnly = ReadOnly;
+  FReadOnlyReason = Reason;
+  setAttribute(Qt::WA_InputMethodEnabled, !ReadOnly);
+  if (ReadOnly) FPreedit.clear();
+  else QToolTip::hideText();
   viewport()->update();
 }
 
-QString TLineListEdit::SelectedText() const {
-  const TPos s = SelectionStart(), e = SelectionEnd();
-  if (s.Line == e.Line) return LineText(s.Line).mid(s.Column, e.Column - s.Column);
+bool TLineListEdit::Editable() {
+  if (!FReadOnly) return true;
+  // A silent refusal would look like a lost key.
+  if (!FReadOnlyReason.isEmpty())
+    QToolTip::showText(viewport()->mapToGlobal(CaretRect().bottomLeft()), FReadOnlyReason, this);
+  return false;
+}
+
+QString TLineListEdit::TextBetween(TPos From, TPos To) const {
+  if (From.Line == To.Line) return LineText(From.Line).mid(From.Column, To.Column - From.Column);
   // The lines in between go through one conversion: a million of them in a fraction of a second.
-  const TTextLines middle = FLines.Lines(s.Line + 1, e.Line - s.Line - 1);
-  return LineText(s.Line).mid(s.Column) + QLatin1Char('\n') +
+  const TTextLines middle = FLines.Lines(From.Line + 1, To.Line - From.Line - 1);
+  return LineText(From.Line).mid(From.Column) + QLatin1Char('\n') +
          QString::fromUtf8(middle.Text().data(), static_cast<qsizetype>(middle.Text().size())) +
-         LineText(e.Line).left(e.Column);
+         LineText(To.Line).left(To.Column);
+}
+
+QString TLineListEdit::SelectedText() const { return TextBetween(SelectionStart(), SelectionEnd()); }
+
+QMimeData* TLineListEdit::CreateMimeDataFromSelection() const {
+  auto* data = new QMimeData;
+  data->setText(SelectedText());
+  data->setData(kOwnDragFormat, OwnDragMark(this));
+  return data;
+}
+
+void TLineListEdit::SetPrimarySelection() const {
+  QClipboard* clipboard = QApplication::clipboard();
+  if (clipboard->supportsSelection() && HasSelection()) clipboard->setText(SelectedText(), QClipboard::Selection);
 }
 
 void TLineListEdit::SelectAll() {
   FAnchor = {};
   FCursor = {FLines.size() - 1, LineLength(FLines.size() - 1)};
   FTyping = false;
+  SetPrimarySelection();
   viewport()->update();
+}
+
+void TLineListEdit::SelectLine(size_t Line) {
+  // The line with its break, as a block of a text box is selected: a cut takes the whole line.
+  SetCursor({Line, 0});
+  SetCursor(Line + 1 < FLines.size() ? TPos{Line + 1, 0} : TPos{Line, LineLength(Line)}, true);
+  SetPrimarySelection();
 }
 
 void TLineListEdit::Copy() const {
@@ -111,19 +166,19 @@ void TLineListEdit::Copy() const {
 }
 
 void TLineListEdit::Cut() {
-  if (FReadOnly || !HasSelection()) return;
+  if (!HasSelection() || !Editable()) return;
   Copy();
   ReplaceText(SelectionStart(), SelectionEnd(), {});
 }
 
 void TLineListEdit::Paste() {
-  if (FReadOnly) return;
+  if (!Editable()) return;
   const QString text = QApplication::clipboard()->text();
   if (!text.isEmpty()) InsertText(text);
 }
 
 void TLineListEdit::Delete() {
-  if (FReadOnly) return;
+  if (!Editable()) return;
   if (HasSelection()) {
     ReplaceText(SelectionStart(), SelectionEnd(), {});
   } else {
@@ -133,13 +188,13 @@ void TLineListEdit::Delete() {
 }
 
 void TLineListEdit::Undo() {
-  if (FReadOnly || !FLines.CanUndo()) return;
+  if (!FLines.CanUndo() || !Editable()) return;
   const size_t before = LineCount();
   ShowChange(FLines.Undo(), before);
 }
 
 void TLineListEdit::Redo() {
-  if (FReadOnly || !FLines.CanRedo()) return;
+  if (!FLines.CanRedo() || !Editable()) return;
   const size_t before = LineCount();
   ShowChange(FLines.Redo(), before);
 }
@@ -152,7 +207,7 @@ void TLineListEdit::ShowChange(const TEditableLines::TChange& Change, size_t Cou
 }
 
 void TLineListEdit::InsertText(const QString& Text) {
-  if (FReadOnly) return;
+  if (!Editable()) return;
   ReplaceText(SelectionStart(), SelectionEnd(), NormalizeBreaks(Text));
 }
 
@@ -175,6 +230,7 @@ void TLineListEdit::ReplaceText(TPos From, TPos To, const QString& Text, bool Me
   const qsizetype lastBreak = composed.lastIndexOf(QLatin1Char('\n'));
   FCursor = FAnchor = {From.Line + lines.size() - 1, composed.size() - (lastBreak + 1) - suffix.size()};
   FTyping = false;
+  FWantedX = -1;
   AfterChange(before);
 }
 
@@ -191,6 +247,7 @@ void TLineListEdit::SetCursor(TPos Cursor, bool KeepAnchor) {
   FCursor = Clamp(Cursor);
   if (!KeepAnchor) FAnchor = FCursor;
   FTyping = false;
+  FWantedX = -1;
   EnsureCursorVisible();
   RestartBlink();
   viewport()->update();
@@ -215,59 +272,90 @@ int TLineListEdit::LineHeight() const { return std::max(1, fontMetrics().lineSpa
 
 int TLineListEdit::LinesInView() const { return std::max(1, viewport()->height() / LineHeight()); }
 
+const QTextLayout& TLineListEdit::Layout(const QString& Text) const {
+  for (const TLaidOut& laidOut : FLayouts)
+    if (laidOut.Text.size() == Text.size() && laidOut.Text == Text) return *laidOut.Layout;
+  if (FLayouts.size() >= kLayoutsKept) FLayouts.pop_front();
+  auto layout = std::make_unique<QTextLayout>(Text, font(), viewport());
+  QTextOption option;
+  option.setWrapMode(QTextOption::NoWrap);
+  layout->setTextOption(option);
+  layout->setCacheEnabled(true);
+  layout->beginLayout();
+  layout->createLine();
+  layout->endLayout();
+  FLayouts.push_back({Text, std::move(layout)});
+  return *FLayouts.back().Layout;
+}
+
+int TLineListEdit::ColumnX(size_t Line, qsizetype Column) const {
+  return qRound(Layout(LineText(Line)).lineAt(0).cursorToX(static_cast<int>(Column)));
+}
+
+qsizetype TLineListEdit::ColumnAt(size_t Line, int X) const {
+  return Layout(LineText(Line)).lineAt(0).xToCursor(X, QTextLine::CursorBetweenCharacters);
+}
+
 int TLineListEdit::TextX(size_t Line, qsizetype Column) const {
-  return kMargin + fontMetrics().horizontalAdvance(LineText(Line).left(Column)) - horizontalScrollBar()->value();
+  return kMargin + ColumnX(Line, Column) - horizontalScrollBar()->value();
+}
+
+QRect TLineListEdit::CaretRect() const {
+  const int row = static_cast<int>(std::clamp<qint64>(qint64(FCursor.Line) - qint64(TopLine()), -1, LinesInView()));
+  int x = TextX(FCursor.Line, FCursor.Column);
+  if (!FPreedit.isEmpty()) x += fontMetrics().horizontalAdvance(FPreedit.left(FPreeditCursor));
+  return QRect(x, row * LineHeight(), 1, LineHeight());
 }
 
 TLineListEdit::TPos TLineListEdit::PosAt(const QPoint& Point) const {
   const size_t row = static_cast<size_t>(std::max(0, Point.y()) / LineHeight());
   const size_t line = std::min(TopLine() + row, FLines.size() - 1);
-  const QString text = LineText(line);
-  const QFontMetrics fm = fontMetrics();
-  const int x = Point.x() + horizontalScrollBar()->value() - kMargin;
-  // The nearest gap between two characters.
-  int previous = 0;
-  for (qsizetype i = 1; i <= text.size(); ++i) {
-    const int width = fm.horizontalAdvance(text.left(i));
-    if (x < (previous + width) / 2) return {line, i - 1};
-    previous = width;
-  }
-  return {line, text.size()};
+  return {line, ColumnAt(line, Point.x() + horizontalScrollBar()->value() - kMargin)};
 }
 
 TLineListEdit::TPos TLineListEdit::Moved(TPos Pos, int Key, Qt::KeyboardModifiers Modifiers) const {
   const bool ctrl = Modifiers & Qt::ControlModifier;
   const size_t last = FLines.size() - 1;
-  const size_t page = static_cast<size_t>(LinesInView());
   switch (Key) {
     case Qt::Key_Left:
       if (Pos.Column > 0) {
         const QString text = LineText(Pos.Line);
+        if (!ctrl) return {Pos.Line, GraphemeStep(text, Pos.Column, false)};
         --Pos.Column;
-        if (ctrl)
-          while (Pos.Column > 0 && (!IsWordChar(text[Pos.Column]) || IsWordChar(text[Pos.Column - 1]))) --Pos.Column;
+        while (Pos.Column > 0 && (!IsWordChar(text[Pos.Column]) || IsWordChar(text[Pos.Column - 1]))) --Pos.Column;
         return Pos;
       }
       return Pos.Line > 0 ? TPos{Pos.Line - 1, LineLength(Pos.Line - 1)} : Pos;
     case Qt::Key_Right: {
       const QString text = LineText(Pos.Line);
       if (Pos.Column < text.size()) {
+        if (!ctrl) return {Pos.Line, GraphemeStep(text, Pos.Column, true)};
         ++Pos.Column;
-        if (ctrl)
-          while (Pos.Column < text.size() && (IsWordChar(text[Pos.Column]) || !IsWordChar(text[Pos.Column - 1])))
-            ++Pos.Column;
+        while (Pos.Column < text.size() && (IsWordChar(text[Pos.Column]) || !IsWordChar(text[Pos.Column - 1])))
+          ++Pos.Column;
         return Pos;
       }
       return Pos.Line < last ? TPos{Pos.Line + 1, 0} : Pos;
     }
-    case Qt::Key_Up: return Clamp({Pos.Line > 0 ? Pos.Line - 1 : 0, Pos.Column});
-    case Qt::Key_Down: return Clamp({std::min(Pos.Line + 1, last), Pos.Column});
-    case Qt::Key_PageUp: return Clamp({Pos.Line > page ? Pos.Line - page : 0, Pos.Column});
-    case Qt::Key_PageDown: return Clamp({std::min(Pos.Line + page, last), Pos.Column});
     case Qt::Key_Home: return ctrl ? TPos{} : TPos{Pos.Line, 0};
     case Qt::Key_End: return ctrl ? TPos{last, LineLength(last)} : TPos{Pos.Line, LineLength(Pos.Line)};
     default: return Pos;
   }
+}
+
+void TLineListEdit::MoveVertically(int Key, bool KeepAnchor) {
+  const int wantedX = FWantedX >= 0 ? FWantedX : ColumnX(FCursor.Line, FCursor.Column);
+  const size_t last = FLines.size() - 1;
+  const size_t step = Key == Qt::Key_PageUp || Key == Qt::Key_PageDown ? size_t(LinesInView()) : 1;
+  const bool up = Key == Qt::Key_Up || Key == Qt::Key_PageUp;
+  const size_t line = up ? FCursor.Line - std::min(FCursor.Line, step) : std::min(FCursor.Line + step, last);
+  // A page key turns the view by a page, so that the caret keeps its place on the screen.
+  if (step > 1) {
+    const size_t top = TopLine();
+    ScrollToLine(up ? top - std::min(top, step) : top + step);
+  }
+  SetCursor({line, ColumnAt(line, wantedX)}, KeepAnchor);
+  FWantedX = wantedX;
 }
 
 void TLineListEdit::UpdateScrollBars() {
@@ -275,14 +363,22 @@ void TLineListEdit::UpdateScrollBars() {
   verticalScrollBar()->setRange(0, ToScroll(FLines.size() > size_t(inView) ? FLines.size() - size_t(inView) : 0));
   verticalScrollBar()->setPageStep(inView);
   verticalScrollBar()->setSingleStep(1);
-  // Measuring every line would cost seconds for millions: the longest line sets the width.
-  const QFontMetrics fm = fontMetrics();
-  const size_t charWidth = static_cast<size_t>(std::max(fm.averageCharWidth(), fm.horizontalAdvance(QLatin1Char('0'))));
-  const size_t width = 2 * kMargin + FLines.MaxLength() * charWidth;
+  UpdateHorizontalRange();
+}
+
+void TLineListEdit::UpdateHorizontalRange() {
+  // The widest line in view sets the width, as measuring millions of lines would cost seconds; the
+  // view ends with that line's end, never past it.
+  const size_t top = TopLine();
+  const size_t end = std::min(FLines.size(), top + static_cast<size_t>(LinesInView()) + 1);
+  qreal widest = 0;
+  for (size_t i = top; i < end; ++i) widest = std::max(widest, Layout(LineText(i)).lineAt(0).naturalTextWidth());
+  const int width = 2 * kMargin + qCeil(widest) + 1;
   const int viewWidth = viewport()->width();
-  horizontalScrollBar()->setRange(0, ToScroll(width > size_t(viewWidth) ? width - size_t(viewWidth) : 0));
-  horizontalScrollBar()->setPageStep(viewWidth);
-  horizontalScrollBar()->setSingleStep(std::max(1, fm.averageCharWidth() * 2));
+  QScrollBar* h = horizontalScrollBar();
+  h->setRange(0, std::max(0, width - viewWidth));
+  h->setPageStep(viewWidth);
+  h->setSingleStep(std::max(1, fontMetrics().averageCharWidth() * 2));
 }
 
 void TLineListEdit::EnsureCursorVisible() {
@@ -305,34 +401,47 @@ void TLineListEdit::RestartBlink() {
 void TLineListEdit::paintEvent(QPaintEvent*) {
   QPainter painter(viewport());
   const QPalette& pal = palette();
-  const QFontMetrics fm = fontMetrics();
   const int height = LineHeight();
   const int left = kMargin - horizontalScrollBar()->value();
   const size_t top = TopLine();
   const size_t end = std::min(FLines.size(), top + static_cast<size_t>(LinesInView()) + 1);
   const TPos s = SelectionStart(), e = SelectionEnd();
+  QTextCharFormat selected;
+  selected.setBackground(pal.brush(hasFocus() ? QPalette::Active : QPalette::Inactive, QPalette::Highlight));
+  selected.setForeground(pal.brush(hasFocus() ? QPalette::Active : QPalette::Inactive, QPalette::HighlightedText));
+  painter.setPen(pal.color(QPalette::Text));
   for (size_t i = top; i < end; ++i) {
-    const int y = static_cast<int>(i - top) * height;
+    const QPointF at(left, static_cast<int>(i - top) * height);
     const QString text = LineText(i);
-    painter.setPen(pal.color(QPalette::Text));
-    painter.drawText(left, y + fm.ascent(), text);
+    QList<QTextLayout::FormatRange> selections;
     if (HasSelection() && i >= s.Line && i <= e.Line) {
       const qsizetype from = i == s.Line ? s.Column : 0;
       const qsizetype to = i == e.Line ? e.Column : text.size();
-      const int x0 = left + fm.horizontalAdvance(text.left(from));
-      // A selected line break shows as a space's width.
-      const int x1 =
-          left + fm.horizontalAdvance(text.left(to)) + (i < e.Line ? fm.horizontalAdvance(QLatin1Char(' ')) : 0);
-      const QRect band(x0, y, x1 - x0, height);
-      painter.fillRect(band, pal.brush(hasFocus() ? QPalette::Active : QPalette::Inactive, QPalette::Highlight));
-      painter.save();
-      painter.setClipRect(band);
-      painter.setPen(pal.color(QPalette::HighlightedText));
-      painter.drawText(left, y + fm.ascent(), text);
-      painter.restore();
+      selections.append({static_cast<int>(from), static_cast<int>(to - from), selected});
     }
+    const bool composing = i == FCursor.Line && !FPreedit.isEmpty();
+    std::unique_ptr<QTextLayout> preedit;
+    if (composing) {
+      // The composed text shows underlined at the caret, in a layout of its own while it lasts.
+      preedit = std::make_unique<QTextLayout>(text, font(), viewport());
+      preedit->setPreeditArea(static_cast<int>(FCursor.Column), FPreedit);
+      QTextCharFormat underlined;
+      underlined.setFontUnderline(true);
+      preedit->setFormats({{static_cast<int>(FCursor.Column), static_cast<int>(FPreedit.size()), underlined}});
+      preedit->beginLayout();
+      preedit->createLine();
+      preedit->endLayout();
+    }
+    const QTextLayout& layout = composing ? *preedit : Layout(text);
+    layout.draw(&painter, at, selections);
+    // A selected line break shows as a space's width.
+    if (HasSelection() && i >= s.Line && i < e.Line)
+      painter.fillRect(QRectF(at.x() + layout.lineAt(0).naturalTextWidth(), at.y(),
+                              fontMetrics().horizontalAdvance(QLatin1Char(' ')), height),
+                       selected.background());
     if (i == FCursor.Line && hasFocus() && FBlinkOn && !FReadOnly)
-      painter.fillRect(left + fm.horizontalAdvance(text.left(FCursor.Column)), y, 1, height, pal.color(QPalette::Text));
+      layout.drawCursor(&painter, at, static_cast<int>(FCursor.Column) + (composing ? FPreeditCursor : 0));
+    if (FShowDropCaret && i == FDropCaret.Line) layout.drawCursor(&painter, at, static_cast<int>(FDropCaret.Column));
   }
 }
 
@@ -341,7 +450,18 @@ void TLineListEdit::resizeEvent(QResizeEvent* event) {
   UpdateScrollBars();
 }
 
-void TLineListEdit::scrollContentsBy(int, int) { viewport()->update(); }
+void TLineListEdit::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::FontChange) {
+    FLayouts.clear();
+    UpdateScrollBars();
+  }
+  QAbstractScrollArea::changeEvent(event);
+}
+
+void TLineListEdit::scrollContentsBy(int, int dy) {
+  if (dy != 0) UpdateHorizontalRange();
+  viewport()->update();
+}
 
 bool TLineListEdit::HandleStandardKey(QKeyEvent* event) {
   if (event->matches(QKeySequence::Copy)) Copy();
@@ -350,7 +470,13 @@ bool TLineListEdit::HandleStandardKey(QKeyEvent* event) {
   else if (event->matches(QKeySequence::Undo)) Undo();
   else if (event->matches(QKeySequence::Redo)) Redo();
   else if (event->matches(QKeySequence::SelectAll)) SelectAll();
-  else return false;
+  else if (event->matches(QKeySequence::DeleteStartOfWord) || event->matches(QKeySequence::DeleteEndOfWord)) {
+    if (!Editable()) return true;
+    const bool back = event->matches(QKeySequence::DeleteStartOfWord);
+    const TPos other = Moved(FCursor, back ? Qt::Key_Left : Qt::Key_Right, Qt::ControlModifier);
+    if (HasSelection()) ReplaceText(SelectionStart(), SelectionEnd(), {});
+    else ReplaceText(std::min(other, FCursor), std::max(other, FCursor), {});
+  } else return false;
   return true;
 }
 
@@ -362,7 +488,9 @@ bool TLineListEdit::event(QEvent* event) {
                       !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
     if (text || key->matches(QKeySequence::Copy) || key->matches(QKeySequence::Cut) ||
         key->matches(QKeySequence::Paste) || key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
-        key->matches(QKeySequence::SelectAll) || key->key() == Qt::Key_Delete || key->key() == Qt::Key_Backspace) {
+        key->matches(QKeySequence::SelectAll) || key->matches(QKeySequence::DeleteStartOfWord) ||
+        key->matches(QKeySequence::DeleteEndOfWord) || key->key() == Qt::Key_Delete ||
+        key->key() == Qt::Key_Backspace) {
       event->accept();
       return true;
     }
@@ -373,25 +501,32 @@ bool TLineListEdit::event(QEvent* event) {
 void TLineListEdit::keyPressEvent(QKeyEvent* event) {
   if (HandleStandardKey(event)) return;
   const Qt::KeyboardModifiers mods = event->modifiers();
+  const bool shift = mods & Qt::ShiftModifier;
   switch (event->key()) {
-    case Qt::Key_Left:
-    case Qt::Key_Right:
     case Qt::Key_Up:
     case Qt::Key_Down:
     case Qt::Key_PageUp:
     case Qt::Key_PageDown:
+      MoveVertically(event->key(), shift);
+      if (shift) SetPrimarySelection();
+      return;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
     case Qt::Key_Home:
-    case Qt::Key_End: SetCursor(Moved(FCursor, event->key(), mods), mods & Qt::ShiftModifier); return;
+    case Qt::Key_End:
+      SetCursor(Moved(FCursor, event->key(), mods), shift);
+      if (shift) SetPrimarySelection();
+      return;
     case Qt::Key_Delete: Delete(); return;
     case Qt::Key_Backspace:
-      if (FReadOnly) return;
+      if (!Editable()) return;
       if (HasSelection()) ReplaceText(SelectionStart(), SelectionEnd(), {});
       else if (const TPos previous = Moved(FCursor, Qt::Key_Left, {}); previous != FCursor)
         ReplaceText(previous, FCursor, {});
       return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-      if (!(mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) && !FReadOnly) {
+      if (!(mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
         InsertText(QStringLiteral("\n"));
         return;
       }
@@ -400,7 +535,7 @@ void TLineListEdit::keyPressEvent(QKeyEvent* event) {
   }
   const QString text = event->text();
   if (!text.isEmpty() && text.at(0).isPrint() && !(mods & (Qt::ControlModifier | Qt::AltModifier))) {
-    if (FReadOnly) return;
+    if (!Editable()) return;
     // Characters typed one after another in one line are one step of the history.
     ReplaceText(SelectionStart(), SelectionEnd(), text, FTyping && !HasSelection());
     FTyping = true;
@@ -409,17 +544,124 @@ void TLineListEdit::keyPressEvent(QKeyEvent* event) {
   QAbstractScrollArea::keyPressEvent(event);
 }
 
+void TLineListEdit::inputMethodEvent(QInputMethodEvent* event) {
+  if (FReadOnly) {
+    if (!event->commitString().isEmpty()) Editable();
+    event->ignore();
+    return;
+  }
+  if (!event->commitString().isEmpty() || event->replacementLength() > 0) {
+    TPos from = SelectionStart(), to = SelectionEnd();
+    if (!HasSelection() && event->replacementLength() > 0) {
+      from.Column += event->replacementStart();
+      to = {from.Line, from.Column + event->replacementLength()};
+    }
+    const bool merge = FTyping && !HasSelection();
+    ReplaceText(from, to, NormalizeBreaks(event->commitString()), merge);
+    FTyping = true;
+  } else if (!event->preeditString().isEmpty() && HasSelection()) {
+    // Composing replaces the selection, as typing does.
+    ReplaceText(SelectionStart(), SelectionEnd(), {});
+  }
+  FPreedit = event->preeditString();
+  FPreeditCursor = static_cast<int>(FPreedit.size());
+  for (const QInputMethodEvent::Attribute& a : event->attributes())
+    if (a.type == QInputMethodEvent::Cursor) FPreeditCursor = std::clamp(a.start, 0, static_cast<int>(FPreedit.size()));
+  event->accept();
+  viewport()->update();
+}
+
+QVariant TLineListEdit::inputMethodQuery(Qt::InputMethodQuery query) const {
+  // The input method sees the caret's line as the text around it.
+  switch (query) {
+    case Qt::ImEnabled: return !FReadOnly;
+    case Qt::ImCursorRectangle: return QRect(CaretRect().translated(viewport()->geometry().topLeft()));
+    case Qt::ImFont: return font();
+    case Qt::ImCursorPosition: return static_cast<int>(FCursor.Column);
+    case Qt::ImAnchorPosition: return static_cast<int>(FAnchor.Line == FCursor.Line ? FAnchor.Column : FCursor.Column);
+    case Qt::ImSurroundingText: return LineText(FCursor.Line);
+    case Qt::ImCurrentSelection: return FAnchor.Line == FCursor.Line ? SelectedText() : QString();
+    case Qt::ImTextBeforeCursor: return LineText(FCursor.Line).left(FCursor.Column);
+    case Qt::ImTextAfterCursor: return LineText(FCursor.Line).mid(FCursor.Column);
+    case Qt::ImReadOnly: return FReadOnly;
+    default: return QAbstractScrollArea::inputMethodQuery(query);
+  }
+}
+
 void TLineListEdit::mousePressEvent(QMouseEvent* event) {
+  const QPoint point = event->position().toPoint();
+  if (event->button() == Qt::MiddleButton) {
+    QClipboard* clipboard = QApplication::clipboard();
+    if (clipboard->supportsSelection() && !FReadOnly) {
+      SetCursor(PosAt(point));
+      InsertText(clipboard->text(QClipboard::Selection));
+    }
+    return;
+  }
   if (event->button() != Qt::LeftButton) return;
-  SetCursor(PosAt(event->position().toPoint()), event->modifiers() & Qt::ShiftModifier);
+  const TPos at = PosAt(point);
+  if (FDoubleClicked.isValid() && FDoubleClicked.elapsed() < QApplication::doubleClickInterval() &&
+      (point - FDoubleClickPoint).manhattanLength() < QApplication::startDragDistance()) {
+    FDoubleClicked.invalidate();
+    SelectLine(at.Line);
+    return;
+  }
+  const bool shift = event->modifiers() & Qt::ShiftModifier;
+  if (!shift && HasSelection() && at >= SelectionStart() && at <= SelectionEnd()) {
+    FMaybeDrag = true;
+    FPressPoint = point;
+    return;
+  }
+  SetCursor(at, shift);
 }
 
 void TLineListEdit::mouseMoveEvent(QMouseEvent* event) {
-  if (event->buttons() & Qt::LeftButton) SetCursor(PosAt(event->position().toPoint()), true);
+  if (!(event->buttons() & Qt::LeftButton)) return;
+  const QPoint point = event->position().toPoint();
+  if (FMaybeDrag) {
+    if ((point - FPressPoint).manhattanLength() >= QApplication::startDragDistance()) {
+      FMaybeDrag = false;
+      StartDrag();
+    }
+    return;
+  }
+  FDragPoint = point;
+  // Past an edge the view scrolls on its own while the button is held.
+  if (viewport()->rect().contains(point)) FAutoScroll.stop();
+  else if (!FAutoScroll.isActive()) FAutoScroll.start(50, this);
+  SetCursor(PosAt(point), true);
+}
+
+void TLineListEdit::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  FAutoScroll.stop();
+  if (FMaybeDrag) {
+    FMaybeDrag = false;
+    SetCursor(PosAt(event->position().toPoint()));
+  }
+  SetPrimarySelection();
+}
+
+void TLineListEdit::AutoScroll() {
+  const QRect view = viewport()->rect();
+  const int height = LineHeight();
+  const int below = FDragPoint.y() - view.bottom(), above = view.top() - FDragPoint.y();
+  // The farther past the edge, the faster: a line a tick, and one more for each line's height.
+  if (below > 0) ScrollToLine(TopLine() + size_t(1 + below / height));
+  else if (above > 0) ScrollToLine(TopLine() - std::min(TopLine(), size_t(1 + above / height)));
+  QScrollBar* h = horizontalScrollBar();
+  if (FDragPoint.x() > view.right()) h->setValue(h->value() + FDragPoint.x() - view.right());
+  else if (FDragPoint.x() < view.left()) h->setValue(h->value() - (view.left() - FDragPoint.x()));
+  const QPoint inside(std::clamp(FDragPoint.x(), view.left(), view.right()),
+                      std::clamp(FDragPoint.y(), view.top(), view.bottom()));
+  const int wantedX = FWantedX;
+  SetCursor(PosAt(inside), true);
+  FWantedX = wantedX;
 }
 
 void TLineListEdit::mouseDoubleClickEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
+  FMaybeDrag = false;
   const TPos at = PosAt(event->position().toPoint());
   const QString text = LineText(at.Line);
   qsizetype from = at.Column, to = at.Column;
@@ -427,6 +669,20 @@ void TLineListEdit::mouseDoubleClickEvent(QMouseEvent* event) {
   while (to < text.size() && IsWordChar(text[to])) ++to;
   SetCursor({at.Line, from});
   SetCursor({at.Line, to}, true);
+  SetPrimarySelection();
+  FDoubleClicked.start();
+  FDoubleClickPoint = event->position().toPoint();
+}
+
+void TLineListEdit::StartDrag() {
+  const TPos from = SelectionStart(), to = SelectionEnd();
+  auto* drag = new QDrag(this);
+  drag->setMimeData(CreateMimeDataFromSelection());
+  FDroppedHere = false;
+  const Qt::DropAction action = drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
+  // A move into another list or program takes the lines away here; a move within this list was
+  // made whole by its drop.
+  if (action == Qt::MoveAction && !FDroppedHere && !FReadOnly) ReplaceText(from, to, {});
 }
 
 void TLineListEdit::focusInEvent(QFocusEvent* event) {
@@ -442,6 +698,7 @@ void TLineListEdit::focusOutEvent(QFocusEvent* event) {
 }
 
 void TLineListEdit::timerEvent(QTimerEvent* event) {
+  if (event->timerId() == FAutoScroll.timerId()) return AutoScroll();
   if (event->timerId() != FBlink.timerId()) return QAbstractScrollArea::timerEvent(event);
   FBlinkOn = !FBlinkOn;
   viewport()->update();
@@ -461,7 +718,10 @@ void TLineListEdit::contextMenuEvent(QContextMenuEvent* event) {
       ->setEnabled(editable && HasSelection());
   menu.addSeparator();
   menu.addAction(tr("Select All"), QKeySequence::SelectAll, this, &TLineListEdit::SelectAll);
-  menu.exec(event->globalPos());
+  // From the keyboard the menu opens below the caret, where the user looks.
+  const QPoint at = event->reason() == QContextMenuEvent::Keyboard ? viewport()->mapToGlobal(CaretRect().bottomLeft())
+                                                                   : event->globalPos();
+  menu.exec(at);
 }
 
 void TLineListEdit::dragEnterEvent(QDragEnterEvent* event) {
@@ -469,15 +729,33 @@ void TLineListEdit::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void TLineListEdit::dragMoveEvent(QDragMoveEvent* event) {
-  if (!FReadOnly) event->acceptProposedAction();
+  if (FReadOnly) return;
+  event->acceptProposedAction();
+  // Where the text would land shows as a caret.
+  FDropCaret = PosAt(event->position().toPoint());
+  FShowDropCaret = true;
+  viewport()->update();
+}
+
+void TLineListEdit::dragLeaveEvent(QDragLeaveEvent*) {
+  FShowDropCaret = false;
+  viewport()->update();
 }
 
 void TLineListEdit::dropEvent(QDropEvent* event) {
+  FShowDropCaret = false;
   if (FReadOnly) return;
   const QMimeData* data = event->mimeData();
   QStringList files;
   for (const QUrl& url : data->urls())
     if (url.isLocalFile()) files << url.toLocalFile();
+  const TPos at = PosAt(event->position().toPoint());
+  if (data->data(kOwnDragFormat) == OwnDragMark(this) && event->dropAction() == Qt::MoveAction) {
+    event->acceptProposedAction();
+    FDroppedHere = true;
+    DropMoved(at);
+    return;
+  }
   event->acceptProposedAction();
   if (!files.isEmpty()) {
     // Dropped files become lines of their names at the end, as on the window's other text boxes.
@@ -486,8 +764,31 @@ void TLineListEdit::dropEvent(QDropEvent* event) {
     const QString lead = end.Column > 0 ? QStringLiteral("\n") : QString();
     ReplaceText(end, end, lead + files.join(QLatin1Char('\n')));
   } else if (data->hasText()) {
-    SetCursor(PosAt(event->position().toPoint()));
+    SetCursor(at);
     InsertText(data->text());
+  }
+}
+
+void TLineListEdit::DropMoved(TPos At) {
+  const TPos s = SelectionStart(), e = SelectionEnd();
+  if (At >= s && At <= e) return;
+  // One step of the history: the text from the earlier place to the later one is written anew.
+  const QString moved = SelectedText();
+  const auto endOf = [](TPos From, const QString& Text) {
+    const qsizetype lastBreak = Text.lastIndexOf(QLatin1Char('\n'));
+    return lastBreak < 0 ? TPos{From.Line, From.Column + Text.size()}
+                         : TPos{From.Line + size_t(Text.count(QLatin1Char('\n'))), Text.size() - lastBreak - 1};
+  };
+  if (At < s) {
+    ReplaceText(At, e, moved + TextBetween(At, s));
+    SetCursor(At);
+    SetCursor(endOf(At, moved), true);
+  } else {
+    const QString between = TextBetween(e, At);
+    ReplaceText(s, At, between + moved);
+    const TPos start = endOf(s, between);
+    SetCursor(start);
+    SetCursor(endOf(start, moved), true);
   }
 }
 

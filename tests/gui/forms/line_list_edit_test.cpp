@@ -1,10 +1,14 @@
 // The editable line list: what a user sees after typing, pasting, deleting, undoing and dropping,
 // the count it reports, and that painting a million lines reads only the lines in view.
 #include <QClipboard>
+#include <QFontDatabase>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTimer>
+#include <QToolTip>
 #include <QtTest>
+#include <memory>
 
 #include "gui/forms/line_list_edit.h"
 
@@ -23,6 +27,42 @@ QStringList Shown(const TLineListEdit& List) {
   QStringList lines;
   for (std::string_view line : List.Lines()) lines << QString::fromUtf8(line.data(), qsizetype(line.size()));
   return lines;
+}
+
+// The caret's line with a bar where the caret stands.
+QString WithCaret(const TLineListEdit& List) {
+  const TLineListEdit::TPos at = List.Cursor();
+  std::string_view line = List.Lines().empty() ? std::string_view() : List.Lines()[at.Line];
+  return QString::fromUtf8(line.data(), qsizetype(line.size())).insert(at.Column, QLatin1Char('|'));
+}
+
+// A list shown on the screen at a size that holds about ten lines.
+void ShowList(TLineListEdit& List, const TTextLines& Lines) {
+  List.resize(300, 200);
+  List.SetLines(Lines);
+  List.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&List));
+}
+
+QPoint PointOf(const TLineListEdit& List, size_t Row, int X = 1) {
+  const int height = List.fontMetrics().lineSpacing();
+  return QPoint(X, height * int(Row) + height / 2);
+}
+
+// What an input method asks of the list.
+QVariant Query(const QWidget& Widget, Qt::InputMethodQuery Query) { return Widget.inputMethodQuery(Query); }
+
+// A drag that enters the list and drops there.
+void Drop(TLineListEdit& List, QPoint Point, Qt::DropAction Action, const QMimeData* Data) {
+  QDragEnterEvent enter(Point, Action, Data, Qt::LeftButton, {});
+  QApplication::sendEvent(List.viewport(), &enter);
+  QDropEvent drop(Point, Action, Data, Qt::LeftButton, {});
+  QApplication::sendEvent(List.viewport(), &drop);
+}
+
+void MoveWithButton(QWidget* Widget, QPoint Point) {
+  QMouseEvent move(QEvent::MouseMove, Point, Widget->mapToGlobal(Point), Qt::NoButton, Qt::LeftButton, {});
+  QApplication::sendEvent(Widget, &move);
 }
 
 // Counts the lines that painting asked for.
@@ -103,6 +143,8 @@ class LineListEditTest : public QObject {
 
   void selectionByKeysCopiesCutsAndDeletes() {
     TLineListEdit list;
+    // Up and Down keep to the caret's x: in a fixed-pitch font that is its column.
+    list.setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     list.SetLines({"alpha", "beta", "gamma", "delta"});
     list.SetCursor({0, 2});
     QTest::keyClick(&list, Qt::Key_Down, Qt::ShiftModifier);
@@ -196,6 +238,230 @@ class LineListEditTest : public QObject {
     QTest::keyClick(second, Qt::Key_Backtab, Qt::ShiftModifier);
     QVERIFY(first->hasFocus());
     QCOMPARE(first->LineCount(), size_t(0));
+  }
+
+  void keysMoveAndDeleteByGraphemeAndWord_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("expected");
+    const QString emoji = QString::fromUtf8(
+        "a\xF0\x9F\x98\x80"
+        "b");
+    const QString accent = QString::fromUtf8(
+        "ae\xCC\x81"
+        "b");
+    const int none = 0, ctrl = Qt::ControlModifier;
+    QTest::newRow("Backspace after an emoji") << emoji << 3 << int(Qt::Key_Backspace) << none << "a|b";
+    QTest::newRow("Delete before an emoji") << emoji << 1 << int(Qt::Key_Delete) << none << "a|b";
+    QTest::newRow("Right over an emoji") << emoji << 1 << int(Qt::Key_Right) << none << emoji.left(3) + "|b";
+    QTest::newRow("Left over an emoji") << emoji << 3 << int(Qt::Key_Left) << none << "a|" + emoji.mid(1);
+    QTest::newRow("Backspace after an accent") << accent << 3 << int(Qt::Key_Backspace) << none << "a|b";
+    QTest::newRow("Right over an accent") << accent << 1 << int(Qt::Key_Right) << none << accent.left(3) + "|b";
+    QTest::newRow("Ctrl+Backspace a word")
+        << "10.0.0.1, 10.0.0.2" << 18 << int(Qt::Key_Backspace) << ctrl << "10.0.0.1, |";
+    QTest::newRow("Ctrl+Delete a word") << "10.0.0.1, 10.0.0.2" << 0 << int(Qt::Key_Delete) << ctrl << "|, 10.0.0.2";
+  }
+
+  void keysMoveAndDeleteByGraphemeAndWord() {
+    QFETCH(QString, text);
+    QFETCH(int, column);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, expected);
+    TLineListEdit list;
+    list.SetLines({text.toStdString()});
+    list.SetCursor({0, column});
+    QTest::keyClick(&list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(WithCaret(list), expected);
+  }
+
+  void upAndDownKeepTheColumnAndPagesTurnTheView() {
+    TLineListEdit list;
+    TTextLines lines = Numbered(1000);
+    lines.push_back("");
+    lines.push_back("10.0.3.232");
+    ShowList(list, lines);
+    list.SetCursor({999, 9});
+    QTest::keyClick(&list, Qt::Key_Down);
+    QCOMPARE(WithCaret(list), QString("|"));
+    QTest::keyClick(&list, Qt::Key_Down);
+    QCOMPARE(WithCaret(list), QString("10.0.3.23|2"));
+    QTest::keyClick(&list, Qt::Key_Up);
+    QTest::keyClick(&list, Qt::Key_Up);
+    QCOMPARE(WithCaret(list), QString("10.0.3.23|1"));
+
+    list.SetCursor({0, 0});
+    QTest::keyClick(&list, Qt::Key_PageDown);
+    const size_t page = list.Cursor().Line;
+    QVERIFY2(page > 5, qPrintable(QString::number(page)));
+    QCOMPARE(list.TopLine(), page);
+    QTest::keyClick(&list, Qt::Key_PageDown, Qt::ShiftModifier);
+    QCOMPARE(list.TopLine(), 2 * page);
+    QCOMPARE(list.SelectedText().count('\n'), int(page));
+    QTest::keyClick(&list, Qt::Key_PageUp);
+    QCOMPARE(list.Cursor().Line, page);
+    QCOMPARE(list.TopLine(), page);
+  }
+
+  void aClickHitsTheGlyphsOfALongLineAndTheScrollBarEndsWithIt() {
+    TLineListEdit list;
+    QString text;
+    for (int i = 0; i < 500; ++i) text += QStringLiteral("10.0.%1.%2, ").arg(i / 256).arg(i % 256);
+    ShowList(list, {"short", text.toStdString(), "short"});
+    QScrollBar* h = list.horizontalScrollBar();
+    const int width = list.fontMetrics().horizontalAdvance(text);
+    const int view = list.viewport()->width();
+    QVERIFY2(std::abs(h->maximum() - (width - view)) < 16, qPrintable(QString("%1 %2").arg(h->maximum()).arg(width)));
+    h->setValue(h->maximum() / 2);
+    const int x = 150;
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, PointOf(list, 1, x));
+    QCOMPARE(list.Cursor().Line, size_t(1));
+    const int caretX = list.fontMetrics().horizontalAdvance(text.left(list.Cursor().Column)) - h->value();
+    QVERIFY2(std::abs(caretX - x) <= list.fontMetrics().averageCharWidth() * 2,
+             qPrintable(QString("%1 %2").arg(caretX).arg(x)));
+    // End shows the line's end at the view's right edge, not a blank view.
+    QTest::keyClick(&list, Qt::Key_End);
+    QCOMPARE(h->value(), h->maximum());
+    // The scroll bar follows the widest line when it goes.
+    list.SetCursor({1, 0});
+    QTest::keyClick(&list, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(&list, Qt::Key_Delete);
+    QCOMPARE(h->maximum(), 0);
+  }
+
+  void tripleClickSelectsALine() {
+    TLineListEdit list;
+    ShowList(list, {"one", "10.0.0.1, 10.0.0.2", "three"});
+    const QPoint at = PointOf(list, 1, 5);
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, at);
+    QCOMPARE(list.SelectedText(), QString("10.0.0.1"));
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at);
+    QCOMPARE(list.SelectedText(), QString("10.0.0.1, 10.0.0.2\n"));
+  }
+
+  void draggingPastAnEdgeScrollsTheView() {
+    TLineListEdit list;
+    ShowList(list, Numbered(10000));
+    QTest::mousePress(list.viewport(), Qt::LeftButton, {}, PointOf(list, 0));
+    MoveWithButton(list.viewport(), QPoint(5, list.viewport()->height() + 40));
+    QTest::qWait(500);
+    const size_t below = list.Cursor().Line;
+    QVERIFY2(below > 30, qPrintable(QString::number(below)));
+    QVERIFY(list.TopLine() > 20);
+    QCOMPARE(list.Anchor(), TLineListEdit::TPos{});
+    MoveWithButton(list.viewport(), QPoint(5, -40));
+    QTest::qWait(300);
+    QVERIFY(list.Cursor().Line < below);
+    QTest::mouseRelease(list.viewport(), Qt::LeftButton, {}, QPoint(5, -40));
+    const size_t stopped = list.TopLine();
+    QTest::qWait(200);
+    QCOMPARE(list.TopLine(), stopped);
+  }
+
+  void inputMethodsComposeAtTheCaret() {
+    TLineListEdit list;
+    ShowList(list, {"ab"});
+    list.SetCursor({0, 1});
+    QVERIFY(list.testAttribute(Qt::WA_InputMethodEnabled));
+    QCOMPARE(Query(list, Qt::ImSurroundingText).toString(), QString("ab"));
+    QCOMPARE(Query(list, Qt::ImCursorPosition).toInt(), 1);
+    const int before = Query(list, Qt::ImCursorRectangle).toRect().x();
+    QInputMethodEvent preedit(QString::fromUtf8("\xC2\xB4"), {});
+    QApplication::sendEvent(&list, &preedit);
+    QCOMPARE(Shown(list), QStringList({"ab"}));
+    QVERIFY(Query(list, Qt::ImCursorRectangle).toRect().x() > before);
+    QInputMethodEvent commit;
+    commit.setCommitString(QString::fromUtf8("\xC3\xA9"));
+    QApplication::sendEvent(&list, &commit);
+    QCOMPARE(Shown(list), QStringList({QString::fromUtf8("a\xC3\xA9"
+                                                         "b")}));
+    QCOMPARE(Query(list, Qt::ImCursorRectangle).toRect().x(),
+             list.viewport()->x() + 3 + list.fontMetrics().horizontalAdvance(QString::fromUtf8("a\xC3\xA9")));
+    list.SetReadOnly(true);
+    QVERIFY(!Query(list, Qt::ImEnabled).toBool());
+    QApplication::sendEvent(&list, &commit);
+    QCOMPARE(Shown(list), QStringList({QString::fromUtf8("a\xC3\xA9"
+                                                         "b")}));
+  }
+
+  void aReadOnlyListSaysWhyOnATypingAttempt() {
+    TLineListEdit list;
+    ShowList(list, {"10.0.0.1"});
+    list.setFocus();
+    list.SetReadOnly(true, "Busy generating");
+    QTest::keyClicks(&list, "x");
+    QCOMPARE(Shown(list), QStringList({"10.0.0.1"}));
+    QTRY_COMPARE(QToolTip::text(), QString("Busy generating"));
+    list.SetReadOnly(false);
+    QTest::keyClicks(&list, "x");
+    QCOMPARE(Shown(list), QStringList({"x10.0.0.1"}));
+  }
+
+  void theKeyboardsMenuOpensAtTheCaret() {
+    TLineListEdit list;
+    ShowList(list, {"one", "two", "three"});
+    list.setFocus();
+    list.SetCursor({2, 3});
+    QPoint menuAt;
+    QTimer::singleShot(0, [&] {
+      QWidget* menu = QApplication::activePopupWidget();
+      if (menu) {
+        menuAt = menu->pos();
+        menu->close();
+      }
+    });
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, list.rect().center(), list.mapToGlobal(list.rect().center()));
+    QApplication::sendEvent(list.viewport(), &event);
+    const int height = list.fontMetrics().lineSpacing();
+    const QPoint caret =
+        list.viewport()->mapToGlobal(QPoint(3 + list.fontMetrics().horizontalAdvance("thr"), 3 * height));
+    QVERIFY2((menuAt - caret).manhattanLength() <= 2,
+             qPrintable(QString("%1,%2 %3,%4").arg(menuAt.x()).arg(menuAt.y()).arg(caret.x()).arg(caret.y())));
+  }
+
+  void theSelectionIsDraggedToMoveOrWithCtrlToCopy_data() {
+    QTest::addColumn<int>("action");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("move down") << int(Qt::MoveAction) << QStringList({"a", "c", "b", "d"});
+    QTest::newRow("copy") << int(Qt::CopyAction) << QStringList({"a", "b", "c", "b", "d"});
+  }
+
+  void theSelectionIsDraggedToMoveOrWithCtrlToCopy() {
+    QFETCH(int, action);
+    QFETCH(QStringList, expected);
+    TLineListEdit list;
+    ShowList(list, {"a", "b", "c", "d"});
+    list.SetCursor({1, 0});
+    list.SetCursor({2, 0}, true);
+    std::unique_ptr<QMimeData> data(list.CreateMimeDataFromSelection());
+    QCOMPARE(data->text(), QString("b\n"));
+    Drop(list, PointOf(list, 3), Qt::DropAction(action), data.get());
+    QCOMPARE(Shown(list), expected);
+    QCOMPARE(list.SelectedText(), action == Qt::MoveAction ? QString("b\n") : QString());
+    // A move is one step of the history.
+    list.Undo();
+    QCOMPARE(Shown(list), QStringList({"a", "b", "c", "d"}));
+    // A move up, and a drop into the selection that moves nothing.
+    list.SetCursor({2, 0});
+    list.SetCursor({3, 1}, true);
+    data.reset(list.CreateMimeDataFromSelection());
+    Drop(list, PointOf(list, 2, 3), Qt::MoveAction, data.get());
+    QCOMPARE(Shown(list), QStringList({"a", "b", "c", "d"}));
+    Drop(list, PointOf(list, 0), Qt::MoveAction, data.get());
+    QCOMPARE(Shown(list), QStringList({"c", "da", "b"}));
+    QCOMPARE(list.SelectedText(), QString("c\nd"));
+  }
+
+  void thePrimarySelectionFollowsTheSelection() {
+    if (!QApplication::clipboard()->supportsSelection()) QSKIP("This platform has no primary selection.");
+    TLineListEdit list;
+    ShowList(list, {"one", "two"});
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, PointOf(list, 1, 5));
+    QCOMPARE(QApplication::clipboard()->text(QClipboard::Selection), QString("two"));
+    QTest::mouseClick(list.viewport(), Qt::MiddleButton, {}, PointOf(list, 0, 1));
+    QCOMPARE(Shown(list), QStringList({"twoone", "two"}));
   }
 };
 
