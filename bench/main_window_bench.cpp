@@ -1,5 +1,6 @@
 // The main window with millions of lines: from the click on "Generate IPs" to the lines shown in
-// the output list (a million, and ten million), "Shuffle" of them, typing into line 500,000 and
+// the output list (a million, and ten million), "Shuffle" of them (once, and fifty times with the
+// memory that the history holds), a click on a line of 100,000 characters, typing into line 500,000 and
 // undoing it, and select all with copy or delete; the longest gap between two turns of the event
 // loop (a stall of the window) and the resident memory are reported as counters.
 // And the reverse lookup of 10,000 addresses against a local dnsmasq, from the window and, in
@@ -14,6 +15,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <fstream>
@@ -82,6 +84,14 @@ void Key(TLineListEdit* list, int key, Qt::KeyboardModifiers modifiers = {}, con
   list->viewport()->repaint();
 }
 
+// A mouse event of the left button as the user makes it.
+void Mouse(QWidget* widget, QEvent::Type type, QPoint at) {
+  const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+  const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+  QMouseEvent event(type, at, widget->mapToGlobal(at), button, held, {});
+  QApplication::sendEvent(widget, &event);
+}
+
 void BM_GenerateMillionLinesIntoTheWindow(benchmark::State& state) {
   const std::unique_ptr<TForm1> window = FreshWindow();
   TForm1& w = *window;
@@ -123,6 +133,59 @@ void BM_ShuffleMillionLinesInTheWindow(benchmark::State& state) {
   state.counters["rss_mb"] = ResidentMB();
 }
 BENCHMARK(BM_ShuffleMillionLinesInTheWindow)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// Fifty Shuffles of the million lines, each one step of the history: the resident memory before
+// and after them, and the bytes the history holds.
+void BM_FiftyShufflesOfAMillionLines(benchmark::State& state) {
+  const std::unique_ptr<TForm1> window = FreshWindow();
+  TLineListEdit* list = GeneratedList(*window);
+  double before = 0, after = 0;
+  for (auto _ : state) {
+    before = ResidentMB();
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < 50; ++i) Click(*window, "Button10");
+    state.SetIterationTime(clock.nsecsElapsed() / 1e9);
+    after = ResidentMB();
+  }
+  state.counters["rss_before_mb"] = before;
+  state.counters["rss_after_mb"] = after;
+  state.counters["history_kb"] = double(list->HistoryBytes()) / 1024.0;
+}
+BENCHMARK(BM_FiftyShufflesOfAMillionLines)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// A click, and a drag of the selection's end, on a line of 100,000 characters (the window's own
+// Save with the "," delimiter writes such lines), each shown painted.
+void BM_ClickOnALineOf100000Characters(benchmark::State& state) {
+  const std::unique_ptr<TForm1> window = FreshWindow();
+  TLineListEdit* list = Output(*window);
+  std::string line;
+  for (int i = 0; line.size() < 100000; ++i)
+    line += "10.0." + std::to_string(i / 256 % 256) + "." + std::to_string(i % 256) + ",";
+  line.resize(100000);
+  list->SetLines({"10.0.0.0", line, "10.0.0.2"});
+  QCoreApplication::processEvents();
+  const QPoint at(list->viewport()->width() / 2, list->fontMetrics().lineSpacing() * 3 / 2);
+  int step = 0;
+  double dragMs = 0;
+  for (auto _ : state) {
+    list->horizontalScrollBar()->setValue(list->horizontalScrollBar()->maximum() * (step++ % 10) / 10);
+    QElapsedTimer clock;
+    clock.start();
+    Mouse(list->viewport(), QEvent::MouseButtonPress, at);
+    Mouse(list->viewport(), QEvent::MouseButtonRelease, at);
+    list->viewport()->repaint();
+    state.SetIterationTime(clock.nsecsElapsed() / 1e9);
+    clock.restart();
+    Mouse(list->viewport(), QEvent::MouseButtonPress, at);
+    Mouse(list->viewport(), QEvent::MouseMove, at + QPoint(40, 0));
+    list->viewport()->repaint();
+    Mouse(list->viewport(), QEvent::MouseButtonRelease, at + QPoint(40, 0));
+    dragMs = std::max(dragMs, clock.nsecsElapsed() / 1e6);
+  }
+  state.counters["drag_ms"] = dragMs;
+}
+BENCHMARK(BM_ClickOnALineOf100000Characters)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
 
 // Random order, ports 1-10: 999,424 addresses of five networks (under the run's limit of a
 // million addresses), ten lines each.

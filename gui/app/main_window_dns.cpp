@@ -70,7 +70,8 @@ void TForm1::ResolveIPList(const std::vector<std::string>& OutputLines, const st
   }
   FLookupTimer->start();
   // The batch appends to the result lists; an edit meanwhile would land between its lines.
-  for (TLineListEdit* list : {ResolvedMemo, UnresolvedMemo}) list->SetReadOnly(true);
+  for (TLineListEdit* list : {ResolvedMemo, UnresolvedMemo})
+    list->SetReadOnly(true, QStringLiteral("The lookup adds to this list; it can be edited when the lookup ends."));
 
   TReverseLookupEvents events;
   events.OnProgress = [handover](int done, int total) {

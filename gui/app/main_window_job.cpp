@@ -83,6 +83,10 @@ void TForm1::ProgressAfterStop() {
 void TForm1::SetRunning(bool Running) {
   StartButton->setEnabled(!Running);
   BreakButton->setEnabled(Running);
+  // The run's lines replace the list when it ends: an edit meanwhile would be lost.
+  OutputMemo->SetReadOnly(Running, QStringLiteral("The list is being generated; it can be edited when the run ends."));
+  ClearOutputButton->setEnabled(!Running);
+  ShuffleButton->setEnabled(!Running);
 }
 
 void TForm1::DeliverLines(TTextLines Lines) {

@@ -19,6 +19,7 @@
 #include <QSplitter>
 #include <QTemporaryDir>
 #include <QTextBlock>
+#include <QToolTip>
 #include <QtTest>
 #include <memory>
 #include <vector>
@@ -384,6 +385,13 @@ class MainWindowTest : public QObject {
     auto* breakButton = C<QPushButton>("BreakButton");
     QVERIFY(breakButton->isEnabled());
     QVERIFY(!C<QPushButton>("StartButton")->isEnabled());
+    // The run's lines will replace the list: it takes no typing meanwhile and says why.
+    auto* output = C<TLineListEdit>("Memo2");
+    output->setFocus();
+    QTest::keyClicks(output, "typed");
+    QCOMPARE(output->LineCount(), size_t(0));
+    QTRY_COMPARE(QToolTip::text(), QString("The list is being generated; it can be edited when the run ends."));
+    QVERIFY(!C<QPushButton>("Button10")->isEnabled());
     QTRY_VERIFY_WITH_TIMEOUT(W->Progress().Position() >= 1000, 60000);
     QTest::mouseClick(breakButton, Qt::LeftButton);
     QVERIFY(!breakButton->isEnabled());
@@ -394,6 +402,8 @@ class MainWindowTest : public QObject {
     QCOMPARE(C<TLineListEdit>("Memo2")->Lines()[0], std::string_view("10.0.0.0"));
     QVERIFY(C<QPushButton>("StartButton")->isEnabled());
     QVERIFY(Boxes->Shown.empty());
+    QVERIFY(!output->IsReadOnly());
+    QVERIFY(C<QPushButton>("Button10")->isEnabled());
   }
 
   void randomOrderWithATotalGivesAFairSample() {
@@ -551,6 +561,11 @@ class MainWindowTest : public QObject {
     QCOMPARE(Text("Memo4"), QString("10.0.0.2"));
     QCOMPARE(C<QLabel>("Label4")->text(), QString("Resolved IPs - IP,Domain (2):"));
     QCOMPARE(C<QProgressBar>("ProgressBar1")->maximum(), 4);
+    auto* resolved = C<TLineListEdit>("Memo3");
+    resolved->setFocus();
+    QTest::keyClick(resolved, Qt::Key_Delete);
+    QCOMPARE(Text("Memo3"), QString("10.0.0.1,h.example\n10.0.0.3,h.example"));
+    QTRY_COMPARE(QToolTip::text(), QString("The lookup adds to this list; it can be edited when the lookup ends."));
     QTest::mouseClick(C<QPushButton>("Button9"), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(!W->Busy(), 2000);
     QCOMPARE(C<QLabel>("Label7")->text(), QString("3"));
