@@ -60,6 +60,7 @@ struct TGenerateOptions {
   bool Quiet = false;
   bool Count = false;
   std::string Shard;  // "K/N", checked by ShardOf
+  std::optional<int64_t> MaxLines;
 };
 
 struct TShard {
@@ -83,17 +84,6 @@ std::optional<TShard> ShardOf(const std::string& text) {
   const auto parts = UInt64Of(std::string_view(text).substr(slash + 1));
   if (!part || !parts || *part < 1 || *part > *parts) return std::nullopt;
   return TShard{*part, *parts};
-}
-
-// Part K of N consecutive parts that differ in size by one line at most: shard 1, 2 .. N
-// written one after another give the whole list.
-TTextLines ShardLines(const TTextLines& lines, const TShard& shard) {
-  const auto size = static_cast<TUInt128>(lines.size());
-  const auto from = static_cast<size_t>(size * (shard.Part - 1) / shard.Parts);
-  const auto to = static_cast<size_t>(size * shard.Part / shard.Parts);
-  TTextLines part;
-  for (size_t i = from; i < to; ++i) part.push_back(lines[i]);
-  return part;
 }
 
 // The choices of a settings file (or the window's defaults), then every flag given over them,
@@ -145,8 +135,14 @@ void Configure(TKorrinUtils& engine, const TGenerateOptions& o) {
   if (o.Mmdb) c.MMDBFilePath = *o.Mmdb;
   if (!CopySettingsToUtils(c, engine)) throw Exception(Format("Please, enter %s", kMMDBFilePathName));
   engine.SetRandomSeed(o.Seed);
+  engine.SetMaxLines(o.MaxLines);
+  if (!o.Shard.empty()) {
+    const TShard shard = *ShardOf(o.Shard);
+    engine.SetShard(shard.Part, shard.Parts);
+  }
 }
 
+// Each batch of lines is flushed as it comes, so that a reader such as `head` sees it at once.
 void WriteToStdout(const TTextLines& lines) {
   const std::string_view text = lines.Text();
   if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
@@ -215,6 +211,13 @@ int RunGenerate(const TGenerateOptions& o) {
       std::cout << (count.Exact ? "" : "at most ") << count.Lines.ToString() << std::endl;
       return kExitOk;
     }
+    // The lines go out as they are made; an output file replaces the old one only at the end.
+    std::optional<TListFileWriter> file;
+    if (!o.Output.empty()) file.emplace(o.Output, JoinDelimiter(o.Join));
+    engine.SetLineSink([&file](const TTextLines& lines) {
+      if (file) file->Add(lines);
+      else WriteToStdout(lines);
+    });
     TProgressLine line(progress, !o.Quiet);
     TInterruptGuard interrupt(progress);
     std::string result;
@@ -225,12 +228,7 @@ int RunGenerate(const TGenerateOptions& o) {
       std::cerr << "No range line could be read: nothing generated." << std::endl;
       return kExitFailure;
     }
-    if (!o.Shard.empty()) {
-      engine.IPList() = ShardLines(engine.IPList(), *ShardOf(o.Shard));
-      result = Format("%d IPs generated.", static_cast<int>(engine.IPList().size()));
-    }
-    if (o.Output.empty()) WriteToStdout(engine.IPList());
-    else SaveListToFile(engine.IPList(), o.Output, JoinDelimiter(o.Join));
+    if (file) file->Commit();
     if (progress.Terminated()) {
       if (!o.Quiet) std::cerr << "Terminated." << std::endl;
       return kExitInterrupted;
@@ -314,6 +312,10 @@ void AddGenerateCommand(CLI::App& app, int& status) {
           ->check(CLI::Validator(
               [](std::string& text) { return ShardOf(text) ? std::string() : "K/N with 1 <= K <= N"; }, "K/N"));
   count->excludes(shard);
+  cmd->add_option("--max-lines", o->MaxLines,
+                  "Refuse a run that could give more than N lines, before writing any (no limit by default)")
+      ->type_name("N")
+      ->check(CLI::PositiveNumber);
   cmd->callback([o, &status] { status = RunGenerate(*o); });
 }
 

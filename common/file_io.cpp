@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <tuple>
+#include <utility>
 
 #include "common/exception.h"
 #include "common/text.h"
@@ -59,27 +61,38 @@ void WriteAll(int fd, std::string_view data, const std::string& shown_name) {
   }
 }
 
-// Writes and flushes a new temporary file beside `target`; returns its name. Without `mode` the
-// file gets the default permissions under the umask.
-std::string WriteTempFile(const std::string& target, std::string_view data, std::optional<mode_t> mode) {
+// Creates a new, empty temporary file beside `target` for writing; returns its descriptor and name.
+std::pair<int, std::string> CreateTempFile(const std::string& target) {
   static std::atomic<unsigned> counter{0};
   for (int attempt = 0;; ++attempt) {
-    const std::string temp = Format("%s.%ld.%u.tmp", target.c_str(), static_cast<long>(::getpid()), counter++);
-    TFileDescriptor file(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-    if (file.Fd() < 0) {
-      if (errno == EEXIST && attempt < 100) continue;
-      throw Exception(Format("Cannot create file \"%s\". %s", target.c_str(), SystemError().c_str()));
-    }
-    try {
-      WriteAll(file.Fd(), data, target);
-      if ((mode && ::fchmod(file.Fd(), *mode) != 0) || ::fsync(file.Fd()) != 0 || !file.Close())
-        throw Exception(Format("Cannot write file \"%s\". %s", target.c_str(), SystemError().c_str()));
-    } catch (...) {
-      ::unlink(temp.c_str());
-      throw;
-    }
-    return temp;
+    std::string temp = Format("%s.%ld.%u.tmp", target.c_str(), static_cast<long>(::getpid()), counter++);
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) return {fd, std::move(temp)};
+    if (errno == EEXIST && attempt < 100) continue;
+    throw Exception(Format("Cannot create file \"%s\". %s", target.c_str(), SystemError().c_str()));
   }
+}
+
+// Gives a written temporary file its permissions (without `mode` the default ones under the umask)
+// and flushes it to disk.
+void FinishTempFile(TFileDescriptor& file, std::optional<mode_t> mode, const std::string& target) {
+  if ((mode && ::fchmod(file.Fd(), *mode) != 0) || ::fsync(file.Fd()) != 0 || !file.Close())
+    throw Exception(Format("Cannot write file \"%s\". %s", target.c_str(), SystemError().c_str()));
+}
+
+// Writes and flushes a new temporary file beside `target` with the default permissions; returns
+// its name.
+std::string WriteTempFile(const std::string& target, std::string_view data) {
+  auto [fd, temp] = CreateTempFile(target);
+  TFileDescriptor file(fd);
+  try {
+    WriteAll(file.Fd(), data, target);
+    FinishTempFile(file, std::nullopt, target);
+  } catch (...) {
+    ::unlink(temp.c_str());
+    throw;
+  }
+  return temp;
 }
 
 // The process number in the name of a temporary file WriteTempFile made for `target`
@@ -159,35 +172,49 @@ std::string ReadWholeFile(const std::string& FileName) {
   }
 }
 
-void WriteFileReplacing(const std::string& FileName, std::string_view Data) {
-  const std::string target = ResolveTarget(FileName);
+TReplacingFile::TReplacingFile(const std::string& FileName) : FName(FileName), FTarget(ResolveTarget(FileName)) {
   struct stat st {};
-  std::optional<mode_t> mode;
-  if (::stat(target.c_str(), &st) == 0) {
+  if (::stat(FTarget.c_str(), &st) == 0) {
     if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
-      TFileDescriptor file(::open(target.c_str(), O_WRONLY | O_CLOEXEC));
-      if (file.Fd() < 0)
-        throw Exception(Format("Cannot create file \"%s\". %s", FileName.c_str(), SystemError().c_str()));
-      WriteAll(file.Fd(), Data, FileName);
-      if (!file.Close())
-        throw Exception(Format("Cannot write file \"%s\". %s", FileName.c_str(), SystemError().c_str()));
+      FFd = ::open(FTarget.c_str(), O_WRONLY | O_CLOEXEC);
+      if (FFd < 0) throw Exception(Format("Cannot create file \"%s\". %s", FName.c_str(), SystemError().c_str()));
       return;
     }
-    mode = st.st_mode & 07777;
+    FMode = st.st_mode & 07777;
   }
-  const std::string temp = WriteTempFile(target, Data, mode);
-  if (::rename(temp.c_str(), target.c_str()) != 0) {
-    const std::string error = SystemError();
-    ::unlink(temp.c_str());
-    throw Exception(Format("Cannot create file \"%s\". %s", FileName.c_str(), error.c_str()));
+  std::tie(FFd, FTemp) = CreateTempFile(FTarget);
+}
+
+TReplacingFile::~TReplacingFile() {
+  if (FFd >= 0) ::close(FFd);
+  if (!FTemp.empty()) ::unlink(FTemp.c_str());
+}
+
+void TReplacingFile::Write(std::string_view Data) { WriteAll(FFd, Data, FTemp.empty() ? FName : FTarget); }
+
+void TReplacingFile::Commit() {
+  TFileDescriptor file(std::exchange(FFd, -1));
+  if (FTemp.empty()) {
+    if (!file.Close()) throw Exception(Format("Cannot write file \"%s\". %s", FName.c_str(), SystemError().c_str()));
+    return;
   }
-  RemoveLeftoverTempFiles(target);
-  SyncFolder(target);
+  FinishTempFile(file, FMode, FTarget);
+  if (::rename(FTemp.c_str(), FTarget.c_str()) != 0)
+    throw Exception(Format("Cannot create file \"%s\". %s", FName.c_str(), SystemError().c_str()));
+  FTemp.clear();
+  RemoveLeftoverTempFiles(FTarget);
+  SyncFolder(FTarget);
+}
+
+void WriteFileReplacing(const std::string& FileName, std::string_view Data) {
+  TReplacingFile file(FileName);
+  file.Write(Data);
+  file.Commit();
 }
 
 bool WriteFileIfAbsent(const std::string& FileName, std::string_view Data) {
   if (::access(FileName.c_str(), F_OK) == 0) return false;
-  const std::string temp = WriteTempFile(FileName, Data, std::nullopt);
+  const std::string temp = WriteTempFile(FileName, Data);
   // link() never replaces an existing name, so a file that appeared meanwhile is kept.
   const bool linked = ::link(temp.c_str(), FileName.c_str()) == 0;
   const int error = errno;

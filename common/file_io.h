@@ -3,7 +3,10 @@
 // a temporary file in the same folder that is flushed to disk and then renamed into place, so
 // that a crash, a kill or a full disk during a save leaves either the old file or the new one,
 // never a truncated one.
+#include <sys/types.h>
+
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,6 +16,26 @@ namespace korrin {
 constexpr size_t kMaxWholeFileSize = 256u << 20;
 
 std::string ReadWholeFile(const std::string& FileName);
+
+// A file written piece by piece that replaces `FileName` only at Commit(): a failure or a writer
+// destroyed before it leaves the old file as it was. Writes go to a temporary file beside it, as
+// WriteFileReplacing's do; a device or pipe is written in place.
+class TReplacingFile {
+ public:
+  explicit TReplacingFile(const std::string& FileName);
+  ~TReplacingFile();
+  TReplacingFile(const TReplacingFile&) = delete;
+  TReplacingFile& operator=(const TReplacingFile&) = delete;
+  void Write(std::string_view Data);
+  void Commit();
+
+ private:
+  std::string FName;
+  std::string FTarget;
+  std::string FTemp;  // empty when written in place, and once committed
+  int FFd = -1;
+  std::optional<mode_t> FMode;
+};
 
 // Replaces `FileName` (through a symbolic link, its target); keeps the permissions of the old file
 // and removes the temporary files that killed saves of the same file left beside it.

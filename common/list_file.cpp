@@ -1,17 +1,23 @@
 #include "common/list_file.h"
 
-#include "common/file_io.h"
+#include <utility>
 
 namespace korrin {
 
-void SaveListToFile(const TTextLines& lines, const std::string& fileName, const std::string& delimiter) {
-  std::string data;
-  data.reserve(lines.Text().size() + lines.size() * delimiter.size());
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (i > 0) data += delimiter;
-    data += lines[i];
+void TListFileWriter::Add(const TTextLines& lines) {
+  FBuffer.clear();
+  FBuffer.reserve(lines.Text().size() + lines.size() * FDelimiter.size());
+  for (std::string_view line : lines) {
+    if (!std::exchange(FFirst, false)) FBuffer += FDelimiter;
+    FBuffer += line;
   }
-  WriteFileReplacing(fileName, data);
+  FFile.Write(FBuffer);
+}
+
+void SaveListToFile(const TTextLines& lines, const std::string& fileName, const std::string& delimiter) {
+  TListFileWriter writer(fileName, delimiter);
+  writer.Add(lines);
+  writer.Commit();
 }
 
 }  // namespace korrin

@@ -3,16 +3,15 @@
 #include <algorithm>
 #include <bit>
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <utility>
 
-#include "address/ip_addr_list.h"
 #include "common/random.h"
 #include "common/text.h"
 #include "generator/address_progression.h"
 #include "generator/country_column.h"
 #include "generator/exclude_list.h"
-#include "generator/int_list.h"
 #include "generator/keyed_permutation.h"
 #include "generator/name_template.h"
 #include "generator/port_list.h"
@@ -25,8 +24,12 @@ namespace {
 
 // Progress counters are shared with the display thread: batch the per-address increments.
 constexpr int kProgressBatch = 1024;
-// Up-front reservation for the collected addresses, when the expected size is known.
+// Up-front reservation for the kept lines, when the expected size is known.
 constexpr int64_t kMaxReserve = int64_t{1} << 22;
+// The lines a run with a sink holds and hands over at a time.
+constexpr int64_t kBatchLines = 65536;
+// A walk or sample that takes every eligible address.
+constexpr TUInt128 kUnbounded = ~TUInt128{0};
 // A count with exclusions walks at most this many addresses (about a third of a second); past
 // them it gives a bound.
 constexpr int64_t kMaxCountWalk = int64_t{1} << 22;
@@ -59,14 +62,25 @@ std::string SizeText(const TWideCount& size) {
   return size == TWideCount::PowerOfTwo(bits) ? Format("2^%d", bits) : size.ToString();
 }
 
+// The lines of a run to write: [First, End) of its whole list. Whole is the common case with
+// nothing to compare.
+struct TLinePart {
+  TWideCount First;
+  TWideCount End;
+  bool Whole = true;
+};
+
 // One run of the engine: owns every list it builds, so an exception releases them all.
-// Candidates are collected addresses; their texts are written once, straight into the lines.
+// Addresses become lines as they are taken: a run that hands its lines to a sink holds one batch
+// of them at a time, whatever the size of its list.
 class TGenerationRun {
  public:
-  TGenerationRun(TKorrinUtils& engine, IProgressSink* progress, TRangeLinesReport& report)
-      : FEngine(engine), FProgress(progress), FReport(report) {}
+  TGenerationRun(TKorrinUtils& engine, IProgressSink* progress, TRangeLinesReport& report,
+                 const TKorrinUtils::TLineSink* sink)
+      : FEngine(engine), FProgress(progress), FReport(report), FSink(sink) {}
 
-  void Execute() {
+  // The lines written, to the sink or the output list; the part's lines only, when given one.
+  uint64_t Execute(uint64_t seed, const TLinePart& part = {}) {
     Report([](IProgressSink& p) {
       p.SetStatus("Action: Generate IP List");
       p.SetPosition(0);
@@ -86,8 +100,13 @@ class TGenerationRun {
       p.SetPosition(0);
       p.SetProcessed(0);
     });
-    Generate();
+    FPart = part;
+    FDone = !FPart.Whole && FPart.End <= FPart.First;
+    Generate(seed);
+    return FWritten;
   }
+  // The lines of the whole list passed, with a part: its count, once the run has passed them all.
+  const TWideCount& Position() const { return FPosition; }
 
   TLineCount Count() {
     Prepare();
@@ -114,6 +133,7 @@ class TGenerationRun {
     if (FProgress) f(*FProgress);
   }
   bool Terminated() const { return FProgress && FProgress->Terminated(); }
+  bool Stopped() const { return FDone || Terminated(); }
 
   void Prepare() {
     FCountMode = FEngine.GenerateCountMode();
@@ -207,26 +227,28 @@ class TGenerationRun {
           {static_cast<int64_t>(range.Line) + 1, std::string(Trim(FEngine.IPRanges()[range.Line])), repeats});
   }
 
-  // The size limits, then the one bound on the lines, all before anything is allocated.
+  // The size limits, then the one bound on the lines, all before anything is allocated. A run
+  // that keeps its lines is held to the window's limits; one that hands them to a sink only to
+  // the bound on the lines, when it has one.
   void CheckSizes() {
+    const bool keeps = !FSink;
     const int32_t maxIPs = FEngine.MaxIPs();
     const TWideCount windowMax = TWideCount::PowerOfTwo(std::bit_width(static_cast<uint32_t>(maxIPs - 1)));
     if (FCountMode == TGenerateCounts::gcTotalCount) {
       FTotal = FCount;
-      if (FCount > maxIPs) throw Exception(Format("Too many IPs (%d)\r\nMax. IP count: %d", FCount, maxIPs));
+      if (keeps && FCount > maxIPs) throw Exception(Format("Too many IPs (%d)\r\nMax. IP count: %d", FCount, maxIPs));
     }
     TWideCount addresses;
     for (const TRangeEntry& range : FRanges) {
       const TWideCount size = range.Selection.Count();
       if (FCountMode == TGenerateCounts::gcForEach) {
         FTotal += FCount;
-        if (FTotal > maxIPs)
+        if (keeps && FTotal > maxIPs)
           throw Exception(Format("Too many IPs (%lld)\r\nMax. IP count: %d", static_cast<long long>(FTotal), maxIPs));
         addresses += std::min(size, TWideCount(static_cast<TUInt128>(std::max(FCount, 0))));
       } else if (FCountMode == TGenerateCounts::gcAllCount) {
-        if (size > windowMax)
+        if (keeps && size > windowMax)
           throw Exception(Format("Too many IPs (%s)\r\nMax. IP count: %d", SizeText(size).c_str(), maxIPs));
-        FTotal += static_cast<int64_t>(size.Low());
         addresses += size;
       } else {
         addresses += size;
@@ -234,11 +256,14 @@ class TGenerationRun {
     }
     if (FCountMode == TGenerateCounts::gcTotalCount)
       addresses = std::min(addresses, TWideCount(static_cast<TUInt128>(std::max(FCount, 0))));
+    if (FCountMode == TGenerateCounts::gcAllCount)
+      FTotal = static_cast<int64_t>(std::min(addresses, TWideCount(std::numeric_limits<int64_t>::max())).Low());
     // Every address may become one line per port: refuse a run whose lines could not fit.
     const TWideCount lines = FEngine.AddPortNumbers() ? addresses.Times(CountPorts(FEngine.PortNumbers())) : addresses;
-    if (lines > TWideCount(static_cast<TUInt128>(FEngine.MaxLines())))
+    const std::optional<int64_t> maxLines = FEngine.MaxLines();
+    if (maxLines && lines > TWideCount(static_cast<TUInt128>(*maxLines)))
       throw Exception(Format("Too many lines (%s)\r\nMax. line count: %lld", lines.ToString().c_str(),
-                             static_cast<long long>(FEngine.MaxLines())));
+                             static_cast<long long>(*maxLines)));
   }
 
   // Whether a selected address of the range passes the masks and the filters, which are asked
@@ -251,15 +276,18 @@ class TGenerationRun {
     return true;
   }
 
-  // Calls visit(index, address) for the selected addresses of a range in order while it returns
-  // true; false when it stopped early.
+  // Calls visit(address) for the selected addresses of a range in order, from the one at selected
+  // position `from` on, while it returns true; false when it stopped early.
   template <typename F>
-  bool ForEachSelected(const TRangeEntry& range, F&& visit) const {
-    for (const TIndexSpan& span : range.Selection.Spans())
-      for (TUInt128 index = span.First;; ++index) {
+  bool ForEachSelected(const TRangeEntry& range, F&& visit, const TWideCount& from = TWideCount()) const {
+    const TUInt128 start = from == TWideCount() ? 0 : range.Selection.IndexAt(from);
+    for (const TIndexSpan& span : range.Selection.Spans()) {
+      if (span.Last < start) continue;
+      for (TUInt128 index = std::max(span.First, start);; ++index) {
         if (!visit(range.Walk.At(index))) return false;
         if (index == span.Last) break;
       }
+    }
     return true;
   }
 
@@ -281,7 +309,7 @@ class TGenerationRun {
     return eligible + (range.Selection.Count() - seen);
   }
 
-  void Generate() {
+  void Generate(uint64_t seed) {
     if (FEngine.ResolveIPCountry()) {
       if (FEngine.MMDBFilePath().empty()) throw Exception("Invalid arguments");
       std::error_code ec;
@@ -289,55 +317,40 @@ class TGenerationRun {
           std::filesystem::is_directory(FEngine.MMDBFilePath(), ec))
         throw Exception("MMDB File not found");
     }
-    TTextLines& ipList = FEngine.IPList();
-    if (!FEngine.Append()) ipList.clear();
+    if (!FSink && !FEngine.Append()) FEngine.IPList().clear();
     if (FRanges.empty()) return;
-    FRandom.seed(FEngine.RandomSeed() ? *FEngine.RandomSeed() : FreshSeed());
+    FRandom.seed(seed);
     if (FEngine.ResolveIPCountry()) FCountries = std::make_unique<TCountryColumn>(FEngine.MMDBFilePath());
+    if (FEngine.GenerateNames()) {
+      FNames.emplace(FEngine.NameTemplate(), FEngine.CounterSymbol(), FEngine.FirstCounter(), FEngine.CounterStep(),
+                     FEngine.CounterDigits());
+      if (!FPart.Whole) FNames->Skip(FPart.First);  // the counter goes on as in the whole list
+    }
     FNeedOrigins = FEngine.GenerateNames() || FEngine.ResolveIPCountry();
-    const int reserve = static_cast<int>(std::clamp<int64_t>(FTotal, 0, kMaxReserve));
-    FAddresses.SetCapacity(reserve);
-    if (FNeedOrigins) FRangeIndexes.SetCapacity(reserve);
+    FLinesPerAddress = FPorts ? FPorts->size() : 1;
+    const auto reserve = static_cast<size_t>(std::clamp<int64_t>(FTotal, 0, FSink ? kBatchLines : kMaxReserve));
+    FLines.reserve(reserve * FLinesPerAddress, reserve * FLinesPerAddress * 16);
 
     const int ranges = static_cast<int>(FRanges.size());
+    const TUInt128 count = static_cast<TUInt128>(std::max(FCount, 0));
     if (FCountMode == TGenerateCounts::gcAllCount) {
-      for (int i = 0; i < ranges && !Terminated(); ++i) Walk(i, false);
-      if (FEngine.RandomOrder()) EmitShuffled();
-      else EmitInOrder(CandidateCount());
+      if (FEngine.RandomOrder()) Sample(0, ranges, kUnbounded);
+      else
+        for (int i = 0; i < ranges && !Stopped(); ++i) Walk(i, kUnbounded);
     } else if (!FEngine.RandomOrder()) {
-      for (int i = 0; i < ranges && !Terminated(); ++i) {
-        Walk(i, true);
-        if (FCountMode == TGenerateCounts::gcForEach) {
-          EmitInOrder(FCount);
-          FFirstCandidate = FAddresses.Count();
-        } else if (CandidateCount() >= FCount) {
-          break;
-        }
+      TUInt128 left = count;
+      for (int i = 0; i < ranges && !Stopped() && left > 0; ++i) {
+        if (FCountMode == TGenerateCounts::gcForEach) Walk(i, count);
+        else left -= Walk(i, left);
       }
-      if (FCountMode == TGenerateCounts::gcTotalCount) EmitInOrder(FCount);
     } else if (FCountMode == TGenerateCounts::gcTotalCount) {
-      Sample(0, ranges);
-      EmitInOrder(CandidateCount());
+      Sample(0, ranges, count);
     } else {
-      for (int i = 0; i < ranges && !Terminated(); ++i) {
-        Sample(i, i + 1);
-        EmitInOrder(CandidateCount());
-        FFirstCandidate = FAddresses.Count();
-      }
+      for (int i = 0; i < ranges && !Stopped(); ++i) Sample(i, i + 1, count);
     }
-
-    if (FCountries) AppendCountryCodes();
-    if (FEngine.GenerateNames()) PutNamesInFront();
-    if (ipList.empty()) ipList.swap(FLines);
-    else ipList.Append(FLines);
+    Deliver();
   }
 
-  // Collects one eligible address of range rangeIndex, with its progress report batched.
-  void Collect(const TIPAddr& address, int rangeIndex, int& unreported) {
-    FAddresses.Add(address);
-    if (FNeedOrigins) FRangeIndexes.Add(rangeIndex);
-    if (++unreported == kProgressBatch) Flush(unreported);
-  }
   void Flush(int& unreported) {
     Report([unreported](IProgressSink& p) {
       p.IncProgress(unreported);
@@ -346,109 +359,124 @@ class TGenerationRun {
     unreported = 0;
   }
 
-  // Collects the eligible addresses of one range in order, stopping at the count when asked.
-  void Walk(int rangeIndex, bool stopAtCount) {
-    const TRangeEntry& range = FRanges[static_cast<size_t>(rangeIndex)];
-    int unreported = 0;
-    ForEachSelected(range, [&](const TIPAddr& address) {
-      if (Terminated()) return false;  // keep what was collected
-      if (!Eligible(range, address)) return true;
-      Collect(address, rangeIndex, unreported);
-      return !(stopAtCount && CandidateCount() >= FCount);
+  // Passes over up to `limit` whole addresses that lie before the part, without making their lines;
+  // returns how many. Only for walks where each of them is known to be eligible.
+  TWideCount SkipToPart(const TWideCount& limit) {
+    if (FPart.Whole || FPosition >= FPart.First || FLinesPerAddress == 0) return 0;
+    uint64_t rest = 0;
+    const TWideCount skipped = std::min((FPart.First - FPosition).DividedBy(FLinesPerAddress, rest), limit);
+    FPosition += skipped.Times(FLinesPerAddress);
+    const auto reported =
+        static_cast<int64_t>(std::min(skipped, TWideCount(std::numeric_limits<int64_t>::max())).Low());
+    Report([reported](IProgressSink& p) {
+      p.IncProgress(reported);
+      p.IncProcessed(reported);
     });
-    Flush(unreported);
+    return skipped;
   }
 
-  // Collects a uniform sample of FCount eligible addresses of the ranges first .. end - 1
-  // together, in random order: the first eligible ones of a keyed permutation of all their
-  // selected addresses. Each address is looked at once at most, so the search ends when the ranges hold
+  // Takes the eligible addresses of one range in order, at most `want` of them; returns how many.
+  TUInt128 Walk(int rangeIndex, TUInt128 want) {
+    const TRangeEntry& range = FRanges[static_cast<size_t>(rangeIndex)];
+    TUInt128 taken = 0;
+    if (want == 0) return 0;
+    if (!HasFilters(range)) {
+      // Every selected address is eligible: the part's start is found by arithmetic.
+      const TWideCount selected = range.Selection.Count();
+      taken = SkipToPart(std::min(selected, TWideCount(want))).Low();
+      if (TWideCount(taken) == selected || taken == want) return taken;
+    }
+    int unreported = 0;
+    ForEachSelected(
+        range,
+        [&](const TIPAddr& address) {
+          if (Stopped()) return false;  // keep what was taken
+          if (!Eligible(range, address)) return true;
+          Take(address, rangeIndex, unreported);
+          return ++taken < want;
+        },
+        TWideCount(taken));
+    Flush(unreported);
+    return taken;
+  }
+
+  // Takes a uniform sample of `want` eligible addresses of the ranges first .. end - 1 together,
+  // in random order: the first eligible ones of a keyed permutation of all their selected
+  // addresses. Each address is looked at once at most, so the search ends when the ranges hold
   // fewer, and it stops early at Break.
-  void Sample(int first, int end) {
+  void Sample(int first, int end, const TWideCount& want) {
     std::vector<TWideCount> starts;  // the index of each range's first address in the whole
     TWideCount size;
+    bool everyEligible = true;
     for (int i = first; i < end; ++i) {
       starts.push_back(size);
       size += FRanges[static_cast<size_t>(i)].Selection.Count();
+      everyEligible &= !HasFilters(FRanges[static_cast<size_t>(i)]);
     }
     const TKeyedPermutation order(size, FRandom);
+    // Where every address is eligible, position j of the permutation is the j-th address taken.
+    TWideCount taken = everyEligible ? SkipToPart(std::min(size, want)) : TWideCount();
     int unreported = 0;
-    for (TWideCount j; j < size && CandidateCount() < FCount && !Terminated(); j += 1) {
+    for (TWideCount j = taken; j < size && taken < want && !Stopped(); j += 1) {
       const TWideCount x = order(j);
       const auto at = std::upper_bound(starts.begin(), starts.end(), x) - 1;
       const int rangeIndex = first + static_cast<int>(at - starts.begin());
       const TRangeEntry& range = FRanges[static_cast<size_t>(rangeIndex)];
       const TIPAddr address = range.Walk.At(range.Selection.IndexAt(x - *at));
-      if (Eligible(range, address)) Collect(address, rangeIndex, unreported);
+      if (Eligible(range, address)) {
+        Take(address, rangeIndex, unreported);
+        taken += 1;
+      }
     }
     Flush(unreported);
   }
 
-  // The candidates are the addresses collected since FFirstCandidate.
-  int64_t CandidateCount() const { return FAddresses.Count() - FFirstCandidate; }
-
-  void ReserveLines(int64_t k) {
-    FLines.reserve(FLines.size() + static_cast<size_t>(k) * (FPorts ? FPorts->size() : 1),
-                   FLines.Text().size() + static_cast<size_t>(k) * 16);
-  }
-
-  // The first k candidates in their order: a walk's order, or a sample's random one.
-  void EmitInOrder(int64_t k) {
-    k = std::min<int64_t>(k, CandidateCount());
-    if (k <= 0) return;
-    ReserveLines(k);
-    for (int64_t j = 0; j < k; ++j) Emit(FFirstCandidate + static_cast<int>(j));
-  }
-
-  // Every candidate, in a uniformly random order.
-  void EmitShuffled() {
-    const int64_t k = CandidateCount();
-    if (k <= 0) return;
-    ReserveLines(k);
-    std::vector<int> candidates(static_cast<size_t>(CandidateCount()));
-    for (size_t i = 0; i < candidates.size(); ++i) candidates[i] = FFirstCandidate + static_cast<int>(i);
-    // The draws depend only on how many are left, so they are made ahead and their candidates
-    // and addresses fetched into the cache before they are needed: random picks out of a million
-    // would otherwise wait on memory twice each.
-    constexpr int64_t kAhead = 16;
-    size_t draws[kAhead];
-    const size_t count = candidates.size();
-    auto draw = [&](int64_t t) { draws[t % kAhead] = static_cast<size_t>(RandomBelow(FRandom, count - t)); };
-    for (int64_t t = 0; t < std::min(k, kAhead); ++t) draw(t);
-    for (int64_t taken = 0; taken < k; ++taken) {
-      if (taken + kAhead / 2 < k) {
-        const size_t ahead = draws[(taken + kAhead / 2) % kAhead];
-        __builtin_prefetch(&FAddresses.IPAddress(candidates[ahead]));
+  // A taken address becomes its lines: one, or one per port, all together; only those within
+  // the part are made.
+  void Take(const TIPAddr& address, int rangeIndex, int& unreported) {
+    if (++unreported == kProgressBatch) Flush(unreported);
+    size_t from = 0, to = FLinesPerAddress;
+    if (!FPart.Whole) {
+      if (FPosition < FPart.First) from = static_cast<size_t>(std::min(FPart.First - FPosition, TWideCount(to)).Low());
+      if (FPosition + TWideCount(to) >= FPart.End) {
+        FDone = true;
+        to = FPosition < FPart.End ? static_cast<size_t>((FPart.End - FPosition).Low()) : 0;
       }
-      const size_t j = draws[taken % kAhead];
-      const size_t left = count - static_cast<size_t>(taken);
-      Emit(candidates[j]);
-      if (j < left - 1) candidates[j] = candidates[left - 1];
-      if (taken + kAhead < k) {
-        draw(taken + kAhead);
-        __builtin_prefetch(&candidates[draws[(taken + kAhead) % kAhead]]);
-      }
+      FPosition += TWideCount(FLinesPerAddress);
+      if (from >= to) return;
     }
-  }
-
-  // A taken candidate becomes its lines: one, or one per port, all together.
-  void Emit(int index) {
-    const TIPAddr& address = FAddresses.IPAddress(index);
+    if (FNeedOrigins) FOrigins.push_back({address, rangeIndex});
     const bool escape = FEngine.EscapeIPv6();
     if (!FPorts) {
       AppendIPAddrText(FLines.BeginLine(), address, escape);
       FLines.EndLine();
-      if (FNeedOrigins) FLineIndexes.push_back(index);
-      return;
+      if (FNeedOrigins) FLineOrigins.push_back(static_cast<uint32_t>(FOrigins.size() - 1));
+    } else {
+      // "fdc7::1:80" would itself be an address: with a port, IPv6 is always in brackets.
+      const bool bracket = escape || address.ip_family == TIPAddrFamily::IPv6;
+      for (size_t port = from; port < to; ++port) {
+        std::string& line = FLines.BeginLine();
+        AppendIPAddrText(line, address, bracket);
+        line += (*FPorts)[port];
+        FLines.EndLine();
+        if (FNeedOrigins) FLineOrigins.push_back(static_cast<uint32_t>(FOrigins.size() - 1));
+      }
     }
-    // "fdc7::1:80" would itself be an address: with a port, IPv6 is always in brackets.
-    const bool bracket = escape || address.ip_family == TIPAddrFamily::IPv6;
-    for (const auto& suffix : *FPorts) {
-      std::string& line = FLines.BeginLine();
-      AppendIPAddrText(line, address, bracket);
-      line += suffix;
-      FLines.EndLine();
-      if (FNeedOrigins) FLineIndexes.push_back(index);
-    }
+    FWritten += to - from;
+    if (FSink && FLines.size() >= kBatchLines) Deliver();
+  }
+
+  // The lines made so far get their country codes and names, and go to the sink or the list.
+  void Deliver() {
+    if (FLines.empty()) return;
+    if (FCountries) AppendCountryCodes();
+    if (FNames) PutNamesInFront();
+    if (FSink) (*FSink)(FLines);
+    else if (FEngine.IPList().empty()) FEngine.IPList().swap(FLines);
+    else FEngine.IPList().Append(FLines);
+    FLines.clear();
+    FOrigins.clear();
+    FLineOrigins.clear();
   }
 
   // The run's delimiter: between name and address, and before the country code.
@@ -463,7 +491,7 @@ class TGenerationRun {
     };
     std::vector<TLookup> lookups(FLines.size());
     for (size_t i = 0; i < lookups.size(); ++i)
-      lookups[i] = {FAddresses.IPAddress(FLineIndexes[i]), static_cast<uint32_t>(i)};
+      lookups[i] = {FOrigins[FLineOrigins[i]].Address, static_cast<uint32_t>(i)};
     std::sort(lookups.begin(), lookups.end(), [](const TLookup& a, const TLookup& b) {
       if (a.Address.ip_family != b.Address.ip_family) return a.Address.ip_family < b.Address.ip_family;
       if (a.Address.ip_family == TIPAddrFamily::IPv4) return a.Address.ipv4.Value < b.Address.ipv4.Value;
@@ -488,16 +516,13 @@ class TGenerationRun {
   }
 
   void PutNamesInFront() {
-    TNameTemplate names(FEngine.NameTemplate(), FEngine.CounterSymbol(), FEngine.FirstCounter(), FEngine.CounterStep(),
-                        FEngine.CounterDigits());
     const std::string delimiter = Delimiter();
     TTextLines named;
     named.reserve(FLines.size(), FLines.Text().size() * 2);
     for (size_t i = 0; i < FLines.size(); ++i) {
-      const int index = FLineIndexes[i];
-      const std::string& rangeName = FRanges[static_cast<size_t>(FRangeIndexes.Value(index))].Name;
+      const TLineOrigin& origin = FOrigins[FLineOrigins[i]];
       std::string& line = named.BeginLine();
-      line += names.Next(FAddresses.IPAddress(index), rangeName);
+      line += FNames->Next(origin.Address, FRanges[static_cast<size_t>(origin.Range)].Name);
       line += delimiter;
       line += FLines[i];
       named.EndLine();
@@ -505,10 +530,18 @@ class TGenerationRun {
     FLines.swap(named);
   }
 
+  // Where a line came from, kept only for the names and the country column.
+  struct TLineOrigin {
+    TIPAddr Address;
+    int Range;
+  };
+
   TKorrinUtils& FEngine;
   IProgressSink* FProgress;
   TRangeLinesReport& FReport;
+  const TKorrinUtils::TLineSink* FSink;
   std::optional<std::vector<std::string>> FPorts;  // none is not the same as an empty list
+  size_t FLinesPerAddress = 1;
   TGenerateCounts FCountMode = TGenerateCounts::gcAllCount;
   int32_t FCount = 0;
   int64_t FTotal = 0;
@@ -517,13 +550,15 @@ class TGenerationRun {
   size_t FLastOverlapLine = SIZE_MAX;
   TExcludeList FExcludes;
   TRandom FRandom;
-  TIPAddrList FAddresses;
-  int FFirstCandidate = 0;
-  // Where each line came from, kept only for the names and the country column.
+  TLinePart FPart;
+  TWideCount FPosition;  // the lines of the whole list passed so far, with a part
+  bool FDone = false;    // past the part's end
+  uint64_t FWritten = 0;
   bool FNeedOrigins = false;
-  TIntList FRangeIndexes;         // the range of each collected address
-  std::vector<int> FLineIndexes;  // the collected address of each line
+  std::vector<TLineOrigin> FOrigins;   // the addresses of the lines not yet delivered
+  std::vector<uint32_t> FLineOrigins;  // the origin of each of those lines
   TTextLines FLines;
+  std::optional<TNameTemplate> FNames;
   std::unique_ptr<TCountryColumn> FCountries;
 };
 
@@ -531,12 +566,35 @@ class TGenerationRun {
 
 void TKorrinUtils::PerformGenerateIPList(std::string& resultText) {
   resultText.clear();
-  TGenerationRun(*this, FProgress, FReport).Execute();
-  resultText = Format("%d IPs generated.", static_cast<int>(FIPList.size()));
+  const TLineSink* sink = FLineSink ? &FLineSink : nullptr;
+  // A part is cut from the whole list, so every run of a part must make the same list.
+  const uint64_t seed = FRandomSeed ? *FRandomSeed : FreshSeed();
+  TLinePart part;
+  if (FShardParts > 1) {
+    TLineCount whole = CountIPList();
+    if (!whole.Exact) {
+      // Exclusions left the count a bound: a run that makes no line counts them exactly.
+      const TLineSink none = [](const TTextLines&) {};
+      const TLinePart nothing{TWideCount::PowerOfTwo(191), TWideCount::PowerOfTwo(191) + TWideCount(1), false};
+      TGenerationRun counting(*this, FProgress, FReport, &none);
+      counting.Execute(seed, nothing);
+      whole.Lines = counting.Position();
+    }
+    // Part k of n starts at floor(lines * (k - 1) / n), taken as q * (k - 1) + r * (k - 1) / n
+    // with lines = q * n + r, so that no product passes the count's range.
+    const auto start = [&whole, this](uint64_t k) {
+      uint64_t r = 0;
+      const TWideCount q = whole.Lines.DividedBy(FShardParts, r);
+      return q.Times(k) + TWideCount(static_cast<TUInt128>(r) * k / FShardParts);
+    };
+    part = {start(FShardPart - 1), start(FShardPart), false};
+  }
+  const uint64_t written = TGenerationRun(*this, FProgress, FReport, sink).Execute(seed, part);
+  resultText = Format("%llu IPs generated.", static_cast<unsigned long long>(sink ? written : FIPList.size()));
   if (FProgress) FProgress->SetPosition(FProgress->Max());
 }
 
-TLineCount TKorrinUtils::CountIPList() { return TGenerationRun(*this, FProgress, FReport).Count(); }
+TLineCount TKorrinUtils::CountIPList() { return TGenerationRun(*this, FProgress, FReport, nullptr).Count(); }
 
 std::string SkippedLinesSummary(const TKorrinUtils& engine) {
   if (engine.SkippedLineCount() == 0) return {};

@@ -3,6 +3,7 @@
 // lines into the finished output lines. One engine lives as long as its front end; a run reads
 // the settings and writes only the output list.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -94,9 +95,22 @@ class TKorrinUtils {
   bool UniqueAddresses() const { return FUniqueAddresses; }
   void SetUniqueAddresses(bool v) { FUniqueAddresses = v; }
   TTextLines& IPList() { return FIPList; }
+  // Where a run's lines go. Without a sink they are kept in IPList(), and a run is held to the
+  // limits that protect a window's memory: MaxIPs addresses for a count, windows of 2^20 for all
+  // addresses. With one they are handed over in batches as they are made and none is kept, so
+  // only MaxLines bounds a run.
+  using TLineSink = std::function<void(const TTextLines& lines)>;
+  void SetLineSink(TLineSink sink) { FLineSink = std::move(sink); }
   int32_t MaxIPs() const { return FMaxIPs; }
-  // Port lists multiply addresses into lines; this bounds the lines of one run.
-  int64_t MaxLines() const { return FMaxLines; }
+  // Port lists multiply addresses into lines; this bounds the lines of one run, none when empty.
+  const std::optional<int64_t>& MaxLines() const { return FMaxLines; }
+  void SetMaxLines(std::optional<int64_t> v) { FMaxLines = v; }
+  // Part K of N (1 <= K <= N): a run writes only that part of its list cut into N consecutive
+  // parts whose sizes differ by one line at most, so parts 1 to N one after another are the list.
+  void SetShard(uint64_t part, uint64_t parts) {
+    FShardPart = part;
+    FShardParts = parts;
+  }
   bool ResolveIPCountry() const { return FResolveIPCountry; }
   void SetResolveIPCountry(bool v) { FResolveIPCountry = v; }
   const std::string& MMDBFilePath() const { return FMMDBFilePath; }
@@ -140,7 +154,10 @@ class TKorrinUtils {
   bool FUniqueAddresses = false;
   TTextLines FIPList;
   int32_t FMaxIPs = 1000000;
-  int64_t FMaxLines = 10000000;
+  std::optional<int64_t> FMaxLines = 10000000;
+  TLineSink FLineSink;
+  uint64_t FShardPart = 1;
+  uint64_t FShardParts = 1;
   bool FResolveIPCountry = false;
   std::string FMMDBFilePath;
   std::optional<uint64_t> FRandomSeed;

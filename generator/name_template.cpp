@@ -16,6 +16,13 @@ TNameTemplate::TNameTemplate(std::string nameTemplate, std::string counterSymbol
   FUsesRangeName = FTemplate.find("%s") != std::string::npos;
 }
 
+void TNameTemplate::Skip(const TWideCount& lines) {
+  // The 32-bit counter wraps, so only the count's low 32 bits matter.
+  if (FUsesCounter)
+    FCounter = static_cast<int32_t>(static_cast<uint32_t>(FCounter) +
+                                    static_cast<uint32_t>(FStep) * static_cast<uint32_t>(lines.Low()));
+}
+
 std::string TNameTemplate::Next(const TIPAddr& address, const std::string& rangeName) {
   std::string t = FTemplate;
   if (FUsesCounter) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "address/ip_types.h"
+#include "generator/wide_count.h"
 
 namespace korrin {
 
@@ -14,6 +15,8 @@ class TNameTemplate {
                 int32_t minDigits);
   // The name for the next line; advances the counter when the template uses it.
   std::string Next(const TIPAddr& address, const std::string& rangeName);
+  // Advances the counter as that many names would: for a part that starts further down a list.
+  void Skip(const TWideCount& lines);
 
  private:
   std::string FTemplate;

@@ -58,6 +58,22 @@ TWideCount TWideCount::Times(uint64_t factor) const {
   return c;
 }
 
+TWideCount TWideCount::DividedBy(uint64_t divisor, uint64_t& rest) const {
+  // Long division over the three limbs, most significant first.
+  uint64_t limbs[3] = {FHigh, static_cast<uint64_t>(FLow >> 64), static_cast<uint64_t>(FLow)};
+  TUInt128 carry = 0;
+  for (uint64_t& limb : limbs) {
+    const TUInt128 v = (carry << 64) | limb;
+    limb = static_cast<uint64_t>(v / divisor);
+    carry = v % divisor;
+  }
+  rest = static_cast<uint64_t>(carry);
+  TWideCount q;
+  q.FHigh = limbs[0];
+  q.FLow = (TUInt128{limbs[1]} << 64) | limbs[2];
+  return q;
+}
+
 int TWideCount::IndexBits() const {
   if (*this <= TWideCount(1)) return 0;
   const TWideCount last = *this - TWideCount(1);
@@ -77,19 +93,14 @@ TWideCount TWideCount::Join(TUInt128 hi, int bit, TUInt128 lo) {
 }
 
 std::string TWideCount::ToString() const {
-  // Repeated division by 10^19 over the three limbs, most significant first.
+  // Repeated division by 10^19, lowest digits first.
   constexpr uint64_t kChunk = 10000000000000000000ull;
-  uint64_t limbs[3] = {FHigh, static_cast<uint64_t>(FLow >> 64), static_cast<uint64_t>(FLow)};
+  TWideCount left = *this;
   std::string digits;
   do {
-    TUInt128 rest = 0;
-    for (uint64_t& limb : limbs) {
-      const TUInt128 v = (rest << 64) | limb;
-      limb = static_cast<uint64_t>(v / kChunk);
-      rest = v % kChunk;
-    }
-    auto chunk = static_cast<uint64_t>(rest);
-    const bool more = limbs[0] != 0 || limbs[1] != 0 || limbs[2] != 0;
+    uint64_t chunk = 0;
+    left = left.DividedBy(kChunk, chunk);
+    const bool more = left != TWideCount();
     for (int i = 0; i < 19 && (more || chunk != 0); ++i) {
       digits.push_back(static_cast<char>('0' + chunk % 10));
       chunk /= 10;

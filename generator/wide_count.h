@@ -21,6 +21,8 @@ class TWideCount {
   // a - b for a >= b.
   friend TWideCount operator-(const TWideCount& a, const TWideCount& b);
   TWideCount Times(uint64_t factor) const;
+  // The quotient by divisor > 0; the remainder goes to rest.
+  TWideCount DividedBy(uint64_t divisor, uint64_t& rest) const;
   friend std::strong_ordering operator<=>(const TWideCount& a, const TWideCount& b) {
     if (a.FHigh != b.FHigh) return a.FHigh <=> b.FHigh;
     return a.FLow == b.FLow ? std::strong_ordering::equal

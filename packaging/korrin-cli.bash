@@ -10,7 +10,7 @@ _korrin_cli() {
 
   local flags
   case $command in
-    generate) flags="--help --ranges --example --settings --stored --all --total --each --random --seed --usable --unique --exclude --exclude-file --ports --brackets --names --counter-symbol --first --step --digits --delimiter --country --mmdb --output --join --quiet --count --shard" ;;
+    generate) flags="--help --ranges --example --settings --stored --all --total --each --random --seed --usable --unique --exclude --exclude-file --ports --brackets --names --counter-symbol --first --step --digits --delimiter --country --mmdb --output --join --quiet --count --shard --max-lines" ;;
     reverse) flags="--help --server --unresolved --timeout --parallel --rate --retries --reasons --delimiter --settings" ;;
     settings) flags="--help" ;;
     "settings list") flags="--help" ;;
@@ -43,7 +43,7 @@ _korrin_cli() {
       return
       ;;
     --stored | --total | --each | --seed | --exclude | --ports | --names | --counter-symbol | --first | --step | \
-      --digits | --server | --timeout | --max-rows | --shard | --parallel | --rate | --retries | --from | --find)
+      --digits | --server | --timeout | --max-rows | --shard | --max-lines | --parallel | --rate | --retries | --from | --find)
       return
       ;;
   esac

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -121,7 +122,10 @@ TEST(GenerateCommand, FailuresAndUsage) {
     int status;
     const char* err;
   } cases[] = {
-      {{"generate", "10.0.0.0/8"}, 1, "Too many IPs (2^24)\r\nMax. IP count: 1000000\n"},
+      {{"generate", "10.0.0.0/8", "--max-lines", "1000000"},
+       1,
+       "Too many lines (16777216)\r\nMax. line count: 1000000\n"},
+      {{"generate", "10.0.0.0/8", "--max-lines", "0"}, 2, nullptr},
       {{"generate", "10.0.0.0/24", "--exclude", "[1-"}, 1, "'[1-' is an invalid mask at (4)\n"},
       {{"generate", "10.0.0.0/24", "--ranges", "/nonexistent"}, 0, nullptr},
       {{"generate", "10.0.0.0/8", "--total", "0"}, 0, "0 IPs generated.\n"},
@@ -212,6 +216,45 @@ TEST(GenerateCommand, ShardsSplitTheListIntoDisjointParts) {
   EXPECT_EQ(RunCli({"generate", "10.0.0.0/31", "--shard", "3/3"}).out, "10.0.0.1\n");
 }
 
+// Runs where every address is eligible reach a shard's start by arithmetic instead of walking
+// to it, as the shards of a /8 or of 0.0.0.0/0 do: their parts must still join into the list.
+TEST(GenerateCommand, ShardsReachTheirStartWithoutWalkingAndJoinIntoTheList) {
+  const std::vector<std::vector<std::string>> runs = {
+      {"10.0.0.0/18", "10.1.0.0/30"},
+      {"10.0.0.0/18", "--random", "--seed", "5"},
+      {"A=10.0.0.0/20", "B=fd00::/120", "--usable", "--ports", "80,443,8080", "--names", "h#-%s"},
+      {"10.0.0.0/16", "10.1.0.0/16", "--total", "30000", "--random", "--seed", "9"},
+      {"10.0.0.0/16", "10.1.0.0/24", "--each", "1000", "--ports", "1-3"},
+  };
+  for (const auto& run : runs) {
+    std::vector<std::string> args = {"generate", "--quiet"};
+    args.insert(args.end(), run.begin(), run.end());
+    const std::string whole = RunCli(args).out;
+    std::string joined;
+    for (int k = 1; k <= 4; ++k) {
+      auto shard = args;
+      shard.insert(shard.end(), {"--shard", std::to_string(k) + "/4"});
+      joined += RunCli(shard).out;
+    }
+    EXPECT_EQ(joined, whole) << run[0] << " " << run[1];
+  }
+}
+
+// The README's scale-out recipe, run locally: GNU parallel runs the shards, its -k keeps them in
+// order, and the parts together are the unsharded list.
+TEST(GenerateCommand, TheShardsOfARandomSampleRunUnderGnuParallelJoinIntoTheList) {
+  const std::string list = TempPath("parallel-list.txt");
+  const std::string command = std::string("parallel --will-cite -k -j 4 '") + KORRIN_CLI +
+                              " generate 10.0.0.0/16 --total 20000 --random --seed 42 --shard {}/4 --quiet'"
+                              " ::: 1 2 3 4 > " +
+                              list;
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  const ProcessResult whole =
+      RunCli({"generate", "10.0.0.0/16", "--total", "20000", "--random", "--seed", "42", "--quiet"});
+  EXPECT_EQ(LineCount(whole.out), 20000u);
+  EXPECT_EQ(ReadFile(list), whole.out);
+}
+
 TEST(GenerateCommand, HelpListsEveryFlag) {
   const ProcessResult r = RunCli({"generate", "--help"});
   EXPECT_EQ(r.status, 0);
@@ -219,7 +262,7 @@ TEST(GenerateCommand, HelpListsEveryFlag) {
        {"--ranges",  "--all",          "--total",     "--each",     "--random", "--seed",           "--usable",
         "--exclude", "--exclude-file", "--ports",     "--brackets", "--names",  "--counter-symbol", "--first",
         "--step",    "--digits",       "--delimiter", "--country",  "--mmdb",   "--settings",       "--stored",
-        "--output",  "--join",         "--quiet",     "--count",    "--shard"})
+        "--output",  "--join",         "--quiet",     "--count",    "--shard",  "--max-lines"})
     EXPECT_NE(r.out.find(flag), std::string::npos) << flag;
   EXPECT_EQ(RunCli({"--version"}).status, 0);
 }
@@ -260,11 +303,11 @@ TEST(GenerateCommand, SkippedLinesAreWarnedWithTheirNumbers) {
   EXPECT_EQ(r.out, "10.0.0.1\n10.0.0.2\n10.0.0.3\n");
   EXPECT_EQ(r.err, "line 4 skipped: 10.0.0.300: IPv4 part '300' is not a number from 0 to 255\n3 IPs generated.\n");
 
-  const ProcessResult tooMany = RunCli({"generate"}, "bad\n10.0.0.0/8\n");
+  const ProcessResult tooMany = RunCli({"generate", "--max-lines", "1000"}, "bad\n10.0.0.0/8\n");
   EXPECT_EQ(tooMany.status, 1);
   EXPECT_EQ(tooMany.err,
             "line 1 skipped: bad: an IPv4 address has 4 parts, not 1\n"
-            "Too many IPs (2^24)\r\nMax. IP count: 1000000\n");
+            "Too many lines (16777216)\r\nMax. line count: 1000\n");
 
   std::string many = "10.0.0.1\n";
   for (int i = 0; i < 25; ++i) many += "bad\n";

@@ -130,6 +130,27 @@ TEST_F(EngineFixture, TheLinesOfAllWindowsTogetherAreBounded) {
   EXPECT_EQ(Run(windows, TGenerateCounts::gcForEach, 10).size(), 100u);
 }
 
+// A run with a sink holds one batch at a time and keeps nothing, so only the bound on the lines,
+// when set, limits it; the window's limits are for runs that keep their lines.
+TEST_F(EngineFixture, ASinkTakesTheLinesInBatchesWithoutTheWindowsLimits) {
+  size_t lines = 0, largest = 0;
+  std::string first, last;
+  engine.SetLineSink([&](const TTextLines& batch) {
+    if (lines == 0) first = batch[0];
+    lines += batch.size();
+    largest = std::max(largest, batch.size());
+    last = batch[batch.size() - 1];
+  });
+  EXPECT_TRUE(Run({"10.0.0.0/11"}).empty());
+  EXPECT_EQ(lines, size_t{1} << 21);
+  EXPECT_EQ(result, "2097152 IPs generated.");
+  EXPECT_LE(largest, 65536u);
+  EXPECT_EQ(first, "10.0.0.0");
+  EXPECT_EQ(last, "10.31.255.255");
+  engine.SetMaxLines(1000000);
+  EXPECT_EQ(Error({"10.0.0.0/11"}), "Too many lines (2097152)\r\nMax. line count: 1000000");
+}
+
 TEST_F(EngineFixture, CounterDigitsAreBounded) {
   engine.SetGenerateNames(true);
   engine.SetNameTemplate("h#");
