@@ -78,6 +78,13 @@ QLineEdit* NewEdit(const char* name, const QString& text, int chars = 0) {
   return e;
 }
 
+// A label that names its input: a screen reader reads it as the input's name.
+TLabelEx* Labelled(const char* name, const char* text, QWidget* input) {
+  auto* label = Named(new TLabelEx(QString::fromLatin1(text)), name);
+  label->setBuddy(input);
+  return label;
+}
+
 QHBoxLayout* Row(std::initializer_list<QWidget*> widgets, bool stretch = true) {
   auto* row = new QHBoxLayout;
   for (QWidget* w : widgets) row->addWidget(w);
@@ -147,9 +154,11 @@ QLayout* TForm1::CreateRangesGroup() {
   RangesExampleMemo->setFixedSize(CharsWide(RangesExampleMemo, 27), LinesHigh(RangesExampleMemo, 5));
   RangesExampleMemo->viewport()->setAutoFillBackground(false);
   auto* ex = new QVBoxLayout;
+  RangesExampleMemo->setAccessibleName(QStringLiteral("Range examples"));
   ex->addWidget(Named(new TLabelEx(QStringLiteral("Ex.:")), "Label8"));
   ex->addWidget(RangesExampleMemo);
   ex->addStretch(1);
+  RangesLabel->setBuddy(RangesMemo);
   auto* ranges = new QGridLayout;
   ranges->addWidget(RangesLabel, 0, 0);
   ranges->addWidget(RangesMemo, 1, 0);
@@ -163,6 +172,8 @@ QLayout* TForm1::CreateFilterGroup() {
   ExcludeCheckBox = Named(new QCheckBox(QStringLiteral("Exclude (example: *.0):")), "CheckBox4");
   ExcludeMasksMemo = NewMemo("Memo6");
   ExcludeMasksMemo->setFixedHeight(LinesHigh(ExcludeMasksMemo, 2));
+  // Inputs whose caption is a check box or a group are named here: a screen reader has no label.
+  ExcludeMasksMemo->setAccessibleName(QStringLiteral("Exclude"));
   auto* checks = new QVBoxLayout;
   checks->addWidget(UsableHostsCheckBox);
   checks->addWidget(EscapeIPv6CheckBox);
@@ -176,12 +187,14 @@ QLayout* TForm1::CreateFilterGroup() {
 QLayout* TForm1::CreatePortsGroup() {
   AddPortsCheckBox = Named(new QCheckBox(QStringLiteral("Add Port Numbers:")), "CheckBox2");
   PortsEdit = NewEdit("Edit3", QStringLiteral("80"), 18);
+  PortsEdit->setAccessibleName(QStringLiteral("Port Numbers"));
   return Row({AddPortsCheckBox, PortsEdit, Named(new TLabelEx(QStringLiteral("Example: 80,3128-3130")), "Label9")});
 }
 
 void TForm1::CreateNamesGroup(QBoxLayout* v) {
   GenerateNamesCheckBox = Named(new QCheckBox(QStringLiteral("Generate Names using template:")), "CheckBox3");
   NameTemplateEdit = NewEdit("Edit4", QStringLiteral("mail#.example.com"), 26);
+  NameTemplateEdit->setAccessibleName(QStringLiteral("Name template"));
   v->addLayout(Row({GenerateNamesCheckBox, NameTemplateEdit}));
   auto* hints = Row({Named(new TLabelEx(QStringLiteral("IP quadrants: %1,%2,  ...")), "Label12"),
                      Named(new TLabelEx(QStringLiteral("Source range: %s")), "Label10")});
@@ -200,12 +213,14 @@ void TForm1::CreateNamesGroup(QBoxLayout* v) {
                              QStringLiteral("Semicolon"), QStringLiteral("Custom")});
   CustomDelimiterEdit = NewEdit("Edit8", QStringLiteral("|"), 3);
   CustomDelimiterEdit->setVisible(false);
+  CustomDelimiterEdit->setAccessibleName(QStringLiteral("Custom name delimiter"));
+  NameDelimiterComboBox->setAccessibleName(QStringLiteral("Name delimiter"));
   v->addLayout(
-      Row({Named(new TLabelEx(QStringLiteral("Counter Symbol:")), "Label11"), CounterSymbolComboBox,
-           Named(new TLabelEx(QStringLiteral("First Number:")), "Label13"), FirstNumberEdit,
-           Named(new TLabelEx(QStringLiteral("Step:")), "Label16"), CounterStepEdit,
-           Named(new TLabelEx(QStringLiteral("Min. Digits:")), "Label17"), MinDigitsEdit,
-           Named(new TLabelEx(QStringLiteral("Delimiter:")), "Label21"), NameDelimiterComboBox, CustomDelimiterEdit}));
+      Row({Labelled("Label11", "Counter Symbol:", CounterSymbolComboBox), CounterSymbolComboBox,
+           Labelled("Label13", "First Number:", FirstNumberEdit), FirstNumberEdit,
+           Labelled("Label16", "Step:", CounterStepEdit), CounterStepEdit,
+           Labelled("Label17", "Min. Digits:", MinDigitsEdit), MinDigitsEdit,
+           Labelled("Label21", "Delimiter:", NameDelimiterComboBox), NameDelimiterComboBox, CustomDelimiterEdit}));
 
   connect(GenerateNamesCheckBox, &QCheckBox::clicked, this, [this] { UpdateIPsCount(); });
   connect(NameDelimiterComboBox, &QComboBox::currentIndexChanged, this, [this] { NameDelimiterComboBoxChange(); });
@@ -219,6 +234,8 @@ QWidget* TForm1::CreateCountGroup() {
   AllIPsRadioButton->setChecked(true);
   TotalCountEdit = NewEdit("Edit1", QStringLiteral("10"), 8);
   EachCountEdit = NewEdit("Edit2", QStringLiteral("10"), 8);
+  TotalCountEdit->setAccessibleName(QStringLiteral("Total Count"));
+  EachCountEdit->setAccessibleName(QStringLiteral("Count for Each Range"));
   auto* count = new QGridLayout(CountGroupBox);
   count->addWidget(AllIPsRadioButton, 0, 0);
   count->addWidget(TotalCountRadioButton, 1, 0);
@@ -246,6 +263,8 @@ QLayout* TForm1::CreateStoredSettingsGroup() {
   SettingsListBox = Named(new QListView, "SettingsListBox");
   SettingsListBox->setMinimumWidth(60);
   SettingsNameEdit = NewEdit("SettingsNameEdit", {});
+  SettingsListBox->setAccessibleName(QStringLiteral("Stored settings"));
+  SettingsNameEdit->setAccessibleName(QStringLiteral("Stored settings name"));
   SettingsSaveButton = Named(new TButtonEx(QStringLiteral("Save")), "SettingsSaveButton");
   SettingsLoadButton = Named(new TButtonEx(QStringLiteral("Load")), "SettingsLoadButton");
   SettingsDeleteButton = Named(new TButtonEx(QStringLiteral("Delete")), "SettingsDeleteButton");
@@ -271,7 +290,7 @@ QLayout* TForm1::CreateMMDBGroup() {
   ViewMMDBButton = Named(new TButtonEx(QStringLiteral("View...")), "Button4");
   BrowseMMDBButton = Named(new TButtonEx(QStringLiteral("Browse...")), "Button11");
   auto* mmdb = new QHBoxLayout;
-  mmdb->addWidget(Named(new TLabelEx(QStringLiteral("GeoIP2 MMDB File:")), "Label3"));
+  mmdb->addWidget(Labelled("Label3", "GeoIP2 MMDB File:", MMDBFileEdit));
   mmdb->addWidget(MMDBFileEdit, 1);
   mmdb->addWidget(ViewMMDBButton);
   mmdb->addWidget(BrowseMMDBButton);
@@ -312,9 +331,9 @@ QLayout* TForm1::CreateRunGroup() {
 }
 
 void TForm1::CreateOutputGroup(QBoxLayout* v) {
-  OutputCountLabel = Named(new TLabelEx(QStringLiteral("IPs (0):")), "Label2");
-  v->addWidget(OutputCountLabel);
   OutputMemo = Named(new TLineListEdit, "Memo2");
+  OutputCountLabel = Labelled("Label2", "IPs (0):", OutputMemo);
+  v->addWidget(OutputCountLabel);
   OutputMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   OutputMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   v->addWidget(OutputMemo, 1);
@@ -322,9 +341,10 @@ void TForm1::CreateOutputGroup(QBoxLayout* v) {
   ShuffleButton = Named(new TButtonEx(QStringLiteral("Shuffle")), "Button10");
   SaveOutputButton = Named(new TButtonEx(QStringLiteral("Save to file...")), "Button3");
   OutputDelimiterComboBox = NewCombo("ComboBox2", kListDelimiters);
+  OutputDelimiterComboBox->setAccessibleName(QStringLiteral("IPs delimiter"));
   auto* bottom = Row({ClearOutputButton, ShuffleButton});
   bottom->addWidget(SaveOutputButton);
-  bottom->addWidget(Named(new TLabelEx(QStringLiteral("Delimiter:")), "Label18"));
+  bottom->addWidget(Labelled("Label18", "Delimiter:", OutputDelimiterComboBox));
   bottom->addWidget(OutputDelimiterComboBox);
   v->addLayout(bottom);
 
@@ -385,14 +405,14 @@ QLayout* TForm1::CreateDnsServersGroup() {
   QueriesInFlightSpinBox = Named(new QSpinBox, "QueriesInFlightSpinBox");
   QueriesInFlightSpinBox->setRange(1, kMaxQueriesInFlight);
   QueriesInFlightSpinBox->setValue(kDefaultQueriesInFlight);
-  auto* inFlightLabel = Named(new TLabelEx(QStringLiteral("Queries in flight:")), "QueriesInFlightLabel");
-  inFlightLabel->setBuddy(QueriesInFlightSpinBox);
+  auto* inFlightLabel = Labelled("QueriesInFlightLabel", "Queries in flight:", QueriesInFlightSpinBox);
   auto* inFlight = new QHBoxLayout;
   inFlight->addWidget(inFlightLabel);
   inFlight->addWidget(QueriesInFlightSpinBox);
   inFlight->addStretch(1);
   auto* dns = new QGridLayout;
-  dns->addWidget(Named(new TLabelEx(QStringLiteral("DNS Servers:")), "Label6"), 0, 0);
+  dns->addWidget(Labelled("Label6", "DNS Servers:", DnsServersMemo), 0, 0);
+  PublicServersMemo->setAccessibleName(QStringLiteral("Google Public DNS Servers"));
   dns->addWidget(DnsServersMemo, 1, 0);
   dns->addLayout(inFlight, 2, 0);
   dns->addWidget(UsePublicServersButton, 0, 1);
@@ -403,21 +423,23 @@ QLayout* TForm1::CreateDnsServersGroup() {
 }
 
 void TForm1::CreateLookupResultsGroup(QBoxLayout* v) {
-  ResolvedCountLabel = Named(new TLabelEx(QStringLiteral("Resolved IPs - IP,Domain (0):")), "Label4");
   ResolvedMemo = Named(new TLineListEdit, "Memo3");
+  ResolvedCountLabel = Labelled("Label4", "Resolved IPs - IP,Domain (0):", ResolvedMemo);
   SaveResolvedButton = Named(new TButtonEx(QStringLiteral("Save to file...")), "Button6");
   ResolvedDelimiterComboBox = NewCombo("ComboBox3", kListDelimiters);
-  UnresolvedCountLabel = Named(new TLabelEx(QStringLiteral("Unresolved IPs (0):")), "Label5");
   UnresolvedMemo = Named(new TLineListEdit, "Memo4");
+  UnresolvedCountLabel = Labelled("Label5", "Unresolved IPs (0):", UnresolvedMemo);
   SaveUnresolvedButton = Named(new TButtonEx(QStringLiteral("Save to file...")), "Button7");
   UnresolvedDelimiterComboBox = NewCombo("ComboBox4", kListDelimiters);
+  ResolvedDelimiterComboBox->setAccessibleName(QStringLiteral("Resolved IPs delimiter"));
+  UnresolvedDelimiterComboBox->setAccessibleName(QStringLiteral("Unresolved IPs delimiter"));
   v->addWidget(ResolvedCountLabel);
   v->addWidget(ResolvedMemo, 2);
   v->addLayout(Row(
-      {SaveResolvedButton, Named(new TLabelEx(QStringLiteral("Delimiter:")), "Label19"), ResolvedDelimiterComboBox}));
+      {SaveResolvedButton, Labelled("Label19", "Delimiter:", ResolvedDelimiterComboBox), ResolvedDelimiterComboBox}));
   v->addWidget(UnresolvedCountLabel);
   v->addWidget(UnresolvedMemo, 1);
-  v->addLayout(Row({SaveUnresolvedButton, Named(new TLabelEx(QStringLiteral("Delimiter:")), "Label20"),
+  v->addLayout(Row({SaveUnresolvedButton, Labelled("Label20", "Delimiter:", UnresolvedDelimiterComboBox),
                     UnresolvedDelimiterComboBox}));
 
   connect(ResolvedMemo, &TLineListEdit::LineCountChanged, this, [this](qint64 count) {
@@ -464,6 +486,7 @@ void TForm1::CreateShortcuts() {
     else if (FDNSRunning) BreakLookupButton->click();
   });
   shortcut(QKeySequence::Save, [this] { SaveOutputButton->click(); });
+  shortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); });
 }
 
 void TForm1::FormCreate() {

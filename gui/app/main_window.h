@@ -76,7 +76,8 @@ class TForm1 : public TVForm {
   QLayout* CreateDnsServersGroup();
   void CreateLookupResultsGroup(QBoxLayout* v);
   QLayout* CreateAboutGroup();
-  // Ctrl+Return generates, Esc breaks the run or the lookup, Ctrl+S saves the output list.
+  // Ctrl+Return generates, Esc breaks the run or the lookup, Ctrl+S saves the output list, Ctrl+Q
+  // closes the window.
   void CreateShortcuts();
   // Every input says what it takes, with an example.
   void CreateToolTips();

@@ -1,5 +1,8 @@
 #include "gui/forms/line_list_edit.h"
 
+#include "gui/forms/line_list_accessible.h"
+
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -48,6 +51,13 @@ qsizetype GraphemeStep(const QString& text, qsizetype pos, bool forward) {
   return next < 0 ? pos : next;
 }
 
+// A line's UTF-16 units: its bytes when it is ASCII, as nearly every line of addresses is.
+qsizetype Units(std::string_view line) {
+  if (std::all_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+    return static_cast<qsizetype>(line.size());
+  return QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())).size();
+}
+
 QByteArray OwnDragMark(const void* list) { return QByteArray::number(reinterpret_cast<quintptr>(list), 16); }
 
 }  // namespace
@@ -60,6 +70,7 @@ TLineListEdit::TLineListEdit(QWidget* parent) : QAbstractScrollArea(parent) {
   viewport()->setCursor(Qt::IBeamCursor);
   viewport()->setBackgroundRole(QPalette::Base);
   viewport()->setAutoFillBackground(true);
+  TLineListAccessible::Install();
   UpdateScrollBars();
 }
 
@@ -81,6 +92,7 @@ void TLineListEdit::SetLines(TTextLines Lines) {
   verticalScrollBar()->setValue(0);
   horizontalScrollBar()->setValue(0);
   AfterChange(before);
+  AnnounceLines();
 }
 
 void TLineListEdit::AppendLines(const TTextLines& Lines) {
@@ -95,6 +107,7 @@ void TLineListEdit::AppendLines(const TTextLines& Lines) {
   viewport()->update();
   emit LinesChanged();
   if (LineCount() != before) emit LineCountChanged(static_cast<qint64>(LineCount()));
+  AnnounceLines();
 }
 
 void TLineListEdit::Shuffle(TRandom& Random) {
@@ -104,6 +117,7 @@ void TLineListEdit::Shuffle(TRandom& Random) {
   FCursor = FAnchor = {};
   FTyping = false;
   AfterChange(before);
+  AnnounceLines();
 }
 
 void TLineListEdit::SetReadOnly(bool ReadOnly, const QString& Reason) {
@@ -148,7 +162,7 @@ void TLineListEdit::SetPrimarySelection() const {
 
 void TLineListEdit::SelectAll() {
   FAnchor = {};
-  FCursor = {FLines.size() - 1, LineLength(FLines.size() - 1)};
+  FCursor = EndPos();
   FTyping = false;
   SetPrimarySelection();
   viewport()->update();
@@ -204,6 +218,29 @@ void TLineListEdit::ShowChange(const TEditableLines::TChange& Change, size_t Cou
   FCursor = FAnchor = Clamp({line, LineLength(std::min(line, FLines.size() - 1))});
   FTyping = false;
   AfterChange(CountBefore);
+  AnnounceLines();
+}
+
+void TLineListEdit::AnnounceLines() {
+  if (!QAccessible::isActive()) return;
+  QAccessibleValueChangeEvent event(this, static_cast<qint64>(LineCount()));
+  QAccessible::updateAccessibility(&event);
+}
+
+int TLineListEdit::TextOffset(TPos Pos) const {
+  qint64 offset = 0;
+  for (size_t i = 0; i < Pos.Line && i < FLines.size(); ++i) offset += Units(FLines[i]) + 1;
+  return static_cast<int>(std::min<qint64>(offset + Pos.Column, INT_MAX));
+}
+
+TLineListEdit::TPos TLineListEdit::PosAtOffset(int Offset) const {
+  qint64 rest = std::max(0, Offset);
+  for (size_t i = 0; i + 1 < FLines.size(); ++i) {
+    const qint64 units = Units(FLines[i]);
+    if (rest <= units) return {i, static_cast<qsizetype>(rest)};
+    rest -= units + 1;
+  }
+  return Clamp({FLines.size() - 1, static_cast<qsizetype>(rest)});
 }
 
 void TLineListEdit::InsertText(const QString& Text) {
@@ -215,6 +252,8 @@ void TLineListEdit::ReplaceText(TPos From, TPos To, const QString& Text, bool Me
   From = Clamp(From);
   To = Clamp(To);
   const size_t before = LineCount();
+  const bool announce = QAccessible::isActive();
+  const QString removed = announce ? TextBetween(From, To) : QString();
   const QString suffix = LineText(To.Line).mid(To.Column);
   const QString composed = LineText(From.Line).left(From.Column) + Text + suffix;
   const QByteArray utf8 = composed.toUtf8();
@@ -232,6 +271,10 @@ void TLineListEdit::ReplaceText(TPos From, TPos To, const QString& Text, bool Me
   FTyping = false;
   FWantedX = -1;
   AfterChange(before);
+  if (announce) {
+    QAccessibleTextUpdateEvent event(this, TextOffset(From), removed, Text);
+    QAccessible::updateAccessibility(&event);
+  }
 }
 
 void TLineListEdit::AfterChange(size_t CountBefore) {
@@ -251,6 +294,14 @@ void TLineListEdit::SetCursor(TPos Cursor, bool KeepAnchor) {
   EnsureCursorVisible();
   RestartBlink();
   viewport()->update();
+  if (!QAccessible::isActive()) return;
+  if (HasSelection()) {
+    QAccessibleTextSelectionEvent event(this, TextOffset(SelectionStart()), TextOffset(SelectionEnd()));
+    QAccessible::updateAccessibility(&event);
+  } else {
+    QAccessibleTextCursorEvent event(this, TextOffset(FCursor));
+    QAccessible::updateAccessibility(&event);
+  }
 }
 
 size_t TLineListEdit::TopLine() const { return static_cast<size_t>(verticalScrollBar()->value()); }
@@ -759,8 +810,7 @@ void TLineListEdit::dropEvent(QDropEvent* event) {
   event->acceptProposedAction();
   if (!files.isEmpty()) {
     // Dropped files become lines of their names at the end, as on the window's other text boxes.
-    const size_t last = FLines.size() - 1;
-    const TPos end{last, LineLength(last)};
+    const TPos end = EndPos();
     const QString lead = end.Column > 0 ? QStringLiteral("\n") : QString();
     ReplaceText(end, end, lead + files.join(QLatin1Char('\n')));
   } else if (data->hasText()) {

@@ -22,6 +22,7 @@ namespace korrin {
 
 class TLineListEdit : public QAbstractScrollArea {
   Q_OBJECT
+  friend class TLineListAccessible;
 
  public:
   // A place in the list: a line and a column in that line's text (UTF-16 units, as Qt counts).
@@ -106,6 +107,12 @@ class TLineListEdit : public QAbstractScrollArea {
   TPos SelectionStart() const { return std::min(FAnchor, FCursor); }
   TPos SelectionEnd() const { return std::max(FAnchor, FCursor); }
   QString TextBetween(TPos From, TPos To) const;
+  TPos EndPos() const { return {FLines.size() - 1, LineLength(FLines.size() - 1)}; }
+  // A place as assistive technology counts it: UTF-16 units over the lines joined by breaks.
+  int TextOffset(TPos Pos) const;
+  TPos PosAtOffset(int Offset) const;
+  // Tells assistive technology that the lines were replaced as a whole.
+  void AnnounceLines();
   // False, after showing why, while the list is read-only.
   bool Editable();
   // Replaces the text from From to To by Text as one step of the history.

@@ -209,6 +209,7 @@ QWidget* TViewCSVFileForm::CreateOptionsPanel() {
   options->setAutoRaise(true);
   options->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
   options->setToolTip(QStringLiteral("Options"));
+  options->setAccessibleName(QStringLiteral("Options"));
   OpenFileButton = new QPushButton(QStringLiteral("Open File..."), OptionsPanel);
   OpenFileButton->setObjectName(QStringLiteral("OpenFileButton"));
   ReadTimeLabel = new QLabel(QStringLiteral("0"), OptionsPanel);

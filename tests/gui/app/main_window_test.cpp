@@ -2,6 +2,7 @@
 // answering its message boxes and file dialogs through the seams.
 #include <functional>
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -839,6 +840,43 @@ class MainWindowTest : public QObject {
     QTest::keyClick(ranges, Qt::Key_Escape);
     QTRY_VERIFY_WITH_TIMEOUT(!W->Busy(), 120000);
     QCOMPARE(C<QLabel>("StatusLabel")->text(), QString("Terminated."));
+  }
+
+  void everyInputHasANameOfItsOwnForAScreenReader() {
+    QStringList names;
+    for (QWidget* w : W->findChildren<QWidget*>()) {
+      const bool input = qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractScrollArea*>(w) ||
+                         qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractSpinBox*>(w);
+      QWidget* parent = w->parentWidget();
+      if (!input || !w->isVisibleTo(W.get()) || qobject_cast<QComboBox*>(parent) ||
+          qobject_cast<QAbstractSpinBox*>(parent))
+        continue;
+      QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+      QString name = a->text(QAccessible::Name);
+      // On Linux a combo box's name is its value; the reader names it by its label relation.
+      if (qobject_cast<QComboBox*>(w)) {
+        name = w->accessibleName();
+        for (const auto& [label, relation] : a->relations(QAccessible::Label))
+          if (name.isEmpty()) name = label->text(QAccessible::Name);
+      }
+      QVERIFY2(!name.isEmpty(), qPrintable(w->objectName()));
+      names << name;
+    }
+    QVERIFY(names.size() > 20);
+    QVERIFY2(QSet<QString>(names.begin(), names.end()).size() == names.size(), qPrintable(names.join('|')));
+    QCOMPARE(QAccessible::queryAccessibleInterface(C<QLineEdit>("Edit1"))->text(QAccessible::Name),
+             QString("Total Count"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(C<QLineEdit>("Edit2"))->text(QAccessible::Name),
+             QString("Count for Each Range"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(C<TLineListEdit>("Memo2"))->text(QAccessible::Name),
+             QString("IPs (0):"));
+  }
+
+  void ctrlQClosesTheWindow() {
+    ActivateWindow();
+    QVERIFY(W->isVisible());
+    QTest::keyClick(W.get(), Qt::Key_Q, Qt::ControlModifier);
+    QTRY_VERIFY(!W->isVisible());
   }
 
   void everyInputHasATooltipWithItsSyntax() {

@@ -1,5 +1,6 @@
 // The editable line list: what a user sees after typing, pasting, deleting, undoing and dropping,
 // the count it reports, and that painting a million lines reads only the lines in view.
+#include <QAccessible>
 #include <QClipboard>
 #include <QFontDatabase>
 #include <QMimeData>
@@ -452,6 +453,55 @@ class LineListEditTest : public QObject {
     Drop(list, PointOf(list, 0), Qt::MoveAction, data.get());
     QCOMPARE(Shown(list), QStringList({"c", "da", "b"}));
     QCOMPARE(list.SelectedText(), QString("c\nd"));
+  }
+
+  void assistiveTechnologyReadsLinesCaretAndSelection() {
+    TLineListEdit list;
+    ShowList(list, {"10.0.0.1",
+                    QString::fromUtf8("a\xF0\x9F\x98\x80"
+                                      "b")
+                        .toStdString(),
+                    "10.0.0.2"});
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(&list);
+    QVERIFY(a);
+    QCOMPARE(a->role(), QAccessible::EditableText);
+    QVERIFY(a->state().editable && a->state().multiLine);
+    QAccessibleTextInterface* text = a->textInterface();
+    QVERIFY(text);
+    // Lines joined by breaks, in UTF-16 units: the emoji counts two.
+    QCOMPARE(text->characterCount(), 8 + 1 + 4 + 1 + 8);
+    QCOMPARE(a->text(QAccessible::Value), QString::fromUtf8("10.0.0.1\na\xF0\x9F\x98\x80"
+                                                            "b\n10.0.0.2"));
+    list.SetCursor({2, 3});
+    QCOMPARE(text->cursorPosition(), 17);
+    int start = 0, end = 0;
+    QCOMPARE(text->textAtOffset(17, QAccessible::LineBoundary, &start, &end), QString("10.0.0.2"));
+    QCOMPARE(std::make_pair(start, end), std::make_pair(14, 22));
+    QCOMPARE(text->textBeforeOffset(17, QAccessible::LineBoundary, &start, &end), QString::fromUtf8("a\xF0\x9F\x98\x80"
+                                                                                                    "b"));
+    QCOMPARE(text->textAfterOffset(0, QAccessible::LineBoundary, &start, &end), QString::fromUtf8("a\xF0\x9F\x98\x80"
+                                                                                                  "b"));
+    QCOMPARE(text->textAtOffset(10, QAccessible::CharBoundary, &start, &end), QString::fromUtf8("\xF0\x9F\x98\x80"));
+    QCOMPARE(std::make_pair(start, end), std::make_pair(10, 12));
+    QCOMPARE(text->textAtOffset(17, QAccessible::CharBoundary, &start, &end), QString("0"));
+    list.SetCursor({0, 3});
+    list.SetCursor({2, 2}, true);
+    QCOMPARE(text->selectionCount(), 1);
+    text->selection(0, &start, &end);
+    QCOMPARE(text->text(start, end), QString::fromUtf8("0.0.1\na\xF0\x9F\x98\x80"
+                                                       "b\n10"));
+    text->setSelection(0, 0, 2);
+    QCOMPARE(list.SelectedText(), QString("10"));
+    QVERIFY(text->characterRect(0).width() > 0);
+    QCOMPARE(text->offsetAtPoint(text->characterRect(20).center()), 20);
+    // Editing through the interface. (What the list announces reaches no one offscreen: that
+    // platform has no accessibility bridge, so QAccessible stays inactive.)
+    a->editableTextInterface()->insertText(22, "\n10.0.0.3");
+    QCOMPARE(Shown(list).last(), QString("10.0.0.3"));
+    a->editableTextInterface()->deleteText(0, 3);
+    QCOMPARE(Shown(list).first(), QString("0.0.1"));
+    list.SetReadOnly(true);
+    QVERIFY(a->state().readOnly && !a->state().editable);
   }
 
   void thePrimarySelectionFollowsTheSelection() {
