@@ -39,8 +39,9 @@ TAddressProgression ProgressionOf(const TRangeLine& line) {
   const int w = FamilyWidth(family);
   p.First = line.Base;
   AndIPAddr(p.First, MakeIPAddrMask(family, line.Prefix, line.SuffixStart));
-  p.StrideBit = w - line.SuffixStart;
   const int varying = line.SuffixStart - line.Prefix;
+  // A window without varying bits holds one address; its stride would be the whole width.
+  p.StrideBit = varying == 0 ? 0 : w - line.SuffixStart;
   p.LastIndex = varying == 0 ? 0 : ~TUInt128{0} >> (128 - varying);
   p.NetworkEnds = true;
   return p;

@@ -27,6 +27,9 @@ TEST(AddressProgression, WindowsAndSpansShareOneShape) {
       {Window("10.0.0.7/24"), "10.0.0.0", "10.0.0.1", "10.0.0.255", "256", true},
       {Window("192.168.1.100/16/24"), "192.168.0.100", "192.168.1.100", "192.168.255.100", "256", true},
       {Window("10.0.0.7"), "10.0.0.7", "10.0.0.7", "10.0.0.7", "1", true},
+      // No varying bits at all: one address, and no shift by the whole width.
+      {Window("::1/0/0"), "::1", "::1", "::1", "1", true},
+      {Window("10.0.0.7/0/0"), "10.0.0.7", "10.0.0.7", "10.0.0.7", "1", true},
       {Window("::/0"), "::", "::1", "ffff:ffff:ffff:ffff:ffff:ffff:ffff:ffff",
        "340282366920938463463374607431768211456", true},
       {Span("10.0.0.1", "10.0.1.4"), "10.0.0.1", "10.0.0.2", "10.0.1.4", "260", false},
