@@ -9,6 +9,7 @@ namespace korrin {
 
 enum class TDnsSection : uint8_t { Answer, Authority, Additional };
 
+constexpr uint16_t kDnsTypeCNAME = 5;
 constexpr uint16_t kDnsTypePTR = 12;
 constexpr uint16_t kDnsClassIN = 1;
 
@@ -19,7 +20,7 @@ struct TDnsRecord {
   uint16_t Class = 0;
   uint32_t TTL = 0;
   std::vector<uint8_t> Data;
-  std::string HostName;  // the decoded RDATA name of a PTR record, empty for other types
+  std::string HostName;  // the decoded RDATA name of a PTR or CNAME record, empty for other types
 };
 
 }  // namespace korrin

@@ -1,5 +1,7 @@
 #include "dns/dns_reply.h"
 
+#include <algorithm>
+
 #include "common/text.h"
 #include "dns/dns_error.h"
 
@@ -7,7 +9,6 @@ namespace korrin {
 
 namespace {
 
-constexpr size_t kHeaderSize = 12;
 constexpr size_t kMaxNameWire = 255;  // RFC 1035 limit on a name's wire form
 constexpr int kMaxPointerHops = 127;  // more than a name of 255 bytes can need
 
@@ -88,21 +89,21 @@ std::string DecodeDnsName(std::span<const uint8_t> message, size_t& pos) {
   return text;
 }
 
+bool SameDnsName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
+}
+
 bool IsAnswerTo(std::span<const uint8_t> datagram, std::span<const uint8_t> query) {
   constexpr uint16_t kQR = 0x8000, kOpcode = 0x7800;
-  if (datagram.size() < kHeaderSize || query.size() < kHeaderSize) return false;
+  if (datagram.size() < kDnsHeaderSize || query.size() < kDnsHeaderSize) return false;
   if (datagram[0] != query[0] || datagram[1] != query[1]) return false;
   const uint16_t flags = static_cast<uint16_t>(datagram[2] << 8 | datagram[3]);
   if ((flags & kQR) == 0 || (flags & kOpcode) != 0) return false;
   if (WordAt(datagram, 4, "header") != 1) return false;
   try {
-    size_t asked = kHeaderSize, answered = kHeaderSize;
-    const std::string askedName = DecodeDnsName(query, asked);
-    const std::string answeredName = DecodeDnsName(datagram, answered);
-    if (askedName.size() != answeredName.size()) return false;
-    for (size_t i = 0; i < askedName.size(); ++i)
-      // Servers may echo the question in another letter case (RFC 4343).
-      if (AsciiLower(askedName[i]) != AsciiLower(answeredName[i])) return false;
+    size_t asked = kDnsHeaderSize, answered = kDnsHeaderSize;
+    if (!SameDnsName(DecodeDnsName(query, asked), DecodeDnsName(datagram, answered))) return false;
     return LongAt(datagram, answered, "question runs past the end") ==
            LongAt(query, asked, "question runs past the end");
   } catch (const EDnsError&) {
@@ -114,7 +115,7 @@ bool IsTruncated(std::span<const uint8_t> answer) { return answer.size() > 2 && 
 
 TDnsHeader ParseDnsReply(std::span<const uint8_t> reply, uint16_t queryId, std::vector<TDnsRecord>& records) {
   records.clear();
-  if (reply.size() < kHeaderSize) throw EDnsError(Format("DNS reply too short (%zu bytes)", reply.size()));
+  if (reply.size() < kDnsHeaderSize) throw EDnsError(Format("DNS reply too short (%zu bytes)", reply.size()));
   TDnsHeader header;
   header.ID = WordAt(reply, 0, "header");
   if (header.ID != queryId)
@@ -127,7 +128,7 @@ TDnsHeader ParseDnsReply(std::span<const uint8_t> reply, uint16_t queryId, std::
   const int rcode = header.Flags & 0x0F;
   if (rcode != 0) throw EDnsError(Format("DNS server error %d: %s", rcode, RcodeText(rcode)));
 
-  size_t pos = kHeaderSize;
+  size_t pos = kDnsHeaderSize;
   // Every question is skipped, whatever QDCOUNT says, so that none is read as a record.
   for (int q = 0; q < header.QDCount; ++q) {
     DecodeDnsName(reply, pos);
@@ -151,10 +152,12 @@ TDnsHeader ParseDnsReply(std::span<const uint8_t> reply, uint16_t queryId, std::
       pos += 10;
       if (reply.size() - pos < rdLength) Malformed(pastEnd);
       record.Data.assign(reply.begin() + pos, reply.begin() + pos + rdLength);
-      if (record.Type == kDnsTypePTR) {
+      if (record.Type == kDnsTypePTR || record.Type == kDnsTypeCNAME) {
         size_t namePos = pos;
         record.HostName = DecodeDnsName(reply, namePos);
-        if (namePos > pos + rdLength) Malformed("PTR name runs past its record data");
+        if (namePos > pos + rdLength)
+          Malformed(record.Type == kDnsTypePTR ? "PTR name runs past its record data"
+                                               : "CNAME name runs past its record data");
       }
       pos += rdLength;
       parsed.push_back(std::move(record));

@@ -5,11 +5,15 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "dns/dns_record.h"
 
 namespace korrin {
+
+// The fixed header before a message's question.
+constexpr size_t kDnsHeaderSize = 12;
 
 struct TDnsHeader {
   uint16_t ID = 0;
@@ -25,6 +29,9 @@ struct TDnsHeader {
 // the RFC 1035 escapes ("\032", "\."), and so is ",", so that a name can never break a line,
 // fake a label or add a field to an "address,name" line.
 std::string DecodeDnsName(std::span<const uint8_t> message, size_t& pos);
+
+// Whether two decoded names are one: DNS names do not differ by ASCII letter case (RFC 4343).
+bool SameDnsName(std::string_view a, std::string_view b);
 
 // Whether `datagram` is the server's answer to `query`: the same ID, QR set, opcode 0 and the
 // query's one question (name without regard to letter case, type and class). A stray, forged or

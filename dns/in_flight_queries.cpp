@@ -28,9 +28,10 @@ constexpr auto kPacingSlack = std::chrono::milliseconds(10);
 }  // namespace
 
 struct TInFlightQueries::TSlot {
-  enum class TState : uint8_t { Idle, Pending, Waiting };
+  enum class TState : uint8_t { Idle, Pending, Waiting, OverTcp };
   TState State = TState::Idle;
   std::unique_ptr<TUdpChannel> Channel;
+  std::unique_ptr<TTcpExchange> Tcp;  // while OverTcp
   size_t ChannelServer = 0;
   int ChannelQueries = 0;
   size_t Item = 0;
@@ -91,20 +92,27 @@ bool TInFlightQueries::SendFrom(TSlot& slot, const TOnEnd& onEnd) {
   return true;
 }
 
-void TInFlightQueries::Answered(TSlot& slot, std::vector<uint8_t>& answer, const TOnEnd& onEnd) {
-  ++FServers[slot.Server].Answered;
-  if (IsTruncated(answer)) {
-    try {
-      auto whole = ExchangeOverTcp(*FServers[slot.Server].Address, slot.Query,
-                                   TClock::now() + std::chrono::milliseconds(std::max(FOptions.WaitingTime, 0)));
-      if (!whole || !IsAnswerTo(*whole, slot.Query)) return Failover(slot, TLookupReason::Timeout, onEnd);
-      answer = std::move(*whole);
-    } catch (const EDnsError&) {
-      return Failover(slot, TLookupReason::Unreachable, onEnd);
+void TInFlightQueries::Answered(TSlot& slot, std::span<const uint8_t> answer, const TOnEnd& onEnd) {
+  if (slot.State == TSlot::TState::Waiting) {
+    ++FServers[slot.Server].Answered;
+    if (IsTruncated(answer)) {
+      try {
+        slot.Tcp = std::make_unique<TTcpExchange>(*FServers[slot.Server].Address, slot.Query);
+      } catch (const EDnsError&) {
+        return Failover(slot, TLookupReason::Unreachable, onEnd);
+      }
+      slot.Deadline = TClock::now() + std::chrono::milliseconds(std::max(FOptions.WaitingTime, 0));
+      slot.State = TSlot::TState::OverTcp;
+      return;
     }
+  } else if (!IsAnswerTo(answer, slot.Query)) {
+    slot.Tcp.reset();
+    return Failover(slot, TLookupReason::Timeout, onEnd);
   }
+  TPtrOutcome outcome = OutcomeOfAnswer(answer, slot.Id);
+  slot.Tcp.reset();
   slot.State = TSlot::TState::Idle;
-  onEnd(slot.Item, OutcomeOfAnswer(answer, slot.Id));
+  onEnd(slot.Item, std::move(outcome));
 }
 
 void TInFlightQueries::Run(const std::vector<std::string>& domains, const TOnEnd& onEnd,
@@ -171,8 +179,9 @@ void TInFlightQueries::Run(const std::vector<std::string>& domains, const TOnEnd
     auto wakeUp = TClock::now() + kStopPollPeriod;
     if (paced) wakeUp = std::min(wakeUp, nextSend);
     for (TSlot& slot : slots)
-      if (slot.State == TState::Waiting) {
-        polled.push_back({slot.Channel->Fd(), POLLIN, 0});
+      if (slot.State == TState::Waiting || slot.State == TState::OverTcp) {
+        polled.push_back(slot.Tcp ? pollfd{slot.Tcp->Fd(), slot.Tcp->Events(), 0}
+                                  : pollfd{slot.Channel->Fd(), POLLIN, 0});
         polledSlots.push_back(&slot);
         wakeUp = std::min(wakeUp, slot.Deadline);
       }
@@ -182,10 +191,15 @@ void TInFlightQueries::Run(const std::vector<std::string>& domains, const TOnEnd
     if (ready < 0 && errno != EINTR) throw EDnsError("Cannot wait for the DNS servers");
     const auto drain = [&](TSlot& slot) {
       try {
+        if (slot.State == TState::OverTcp) {
+          if (slot.Tcp->Advance()) Answered(slot, slot.Tcp->Answer(), end);
+          return;
+        }
         while (slot.State == TState::Waiting && slot.Channel->TryReceive(datagram))
           if (IsAnswerTo(datagram, slot.Query)) Answered(slot, datagram, end);
       } catch (const EDnsError&) {
-        slot.Channel.reset();
+        if (slot.State == TState::OverTcp) slot.Tcp.reset();
+        else slot.Channel.reset();
         Failover(slot, TLookupReason::Unreachable, end);
       }
     };
@@ -194,9 +208,12 @@ void TInFlightQueries::Run(const std::vector<std::string>& domains, const TOnEnd
     // An answer that came while others were handled still counts after its deadline.
     const auto now = TClock::now();
     for (TSlot* slot : polledSlots)
-      if (slot->State == TState::Waiting && slot->Deadline <= now) {
+      if ((slot->State == TState::Waiting || slot->State == TState::OverTcp) && slot->Deadline <= now) {
         drain(*slot);
-        if (slot->State == TState::Waiting) Failover(*slot, TLookupReason::Timeout, end);
+        if (slot->State == TState::Waiting || slot->State == TState::OverTcp) {
+          slot->Tcp.reset();
+          Failover(*slot, TLookupReason::Timeout, end);
+        }
       }
     if (!stopped) stopped = stop();
   }

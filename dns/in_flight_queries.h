@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -48,7 +49,8 @@ class TInFlightQueries {
   struct TSlot;
   bool SendFrom(TSlot& slot, const TOnEnd& onEnd);
   void Failover(TSlot& slot, TLookupReason reason, const TOnEnd& onEnd);
-  void Answered(TSlot& slot, std::vector<uint8_t>& answer, const TOnEnd& onEnd);
+  // A true answer over UDP (which may send the query on over TCP) or the answer over TCP.
+  void Answered(TSlot& slot, std::span<const uint8_t> answer, const TOnEnd& onEnd);
   std::optional<size_t> LiveServerFrom(size_t server) const;
 
   TQueryOptions FOptions;

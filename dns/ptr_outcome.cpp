@@ -41,16 +41,30 @@ TPtrOutcome OutcomeOfAnswer(std::span<const uint8_t> answer, uint16_t queryId) {
   if (answer.size() >= 12 && std::all_of(answer.begin() + 6, answer.begin() + 12, [](uint8_t b) { return b == 0; }))
     return {TLookupReason::NoPTR, {}};
   std::vector<TDnsRecord> records;
+  std::string owner;
   try {
     ParseDnsReply(answer, queryId, records);
+    size_t question = kDnsHeaderSize;
+    owner = DecodeDnsName(answer, question);
   } catch (const EDnsError&) {
     return {TLookupReason::BadReply, {}};
   }
-  for (TDnsRecord& record : records)
-    if (record.Type == kDnsTypePTR) {
-      if (record.HostName.empty()) break;
-      return {TLookupReason::Resolved, std::move(record.HostName)};
+  // Only a record of the name asked counts, or of the name an alias of it leads to (classless
+  // reverse zones are delegated by CNAME, RFC 2317): a PTR of another owner names nobody here.
+  // Each step of the chain takes a record, so a loop of aliases ends.
+  for (size_t step = 0; step <= records.size(); ++step) {
+    const TDnsRecord* alias = nullptr;
+    for (TDnsRecord& record : records) {
+      if (!SameDnsName(record.Name, owner)) continue;
+      if (record.Type == kDnsTypePTR) {
+        if (record.HostName.empty()) return {TLookupReason::NoPTR, {}};
+        return {TLookupReason::Resolved, std::move(record.HostName)};
+      }
+      if (record.Type == kDnsTypeCNAME && alias == nullptr) alias = &record;
     }
+    if (alias == nullptr) break;
+    owner = alias->HostName;
+  }
   return {TLookupReason::NoPTR, {}};
 }
 

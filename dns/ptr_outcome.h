@@ -30,7 +30,8 @@ struct TPtrOutcome {
 };
 
 // The outcome of `answer`, a datagram already known to answer the query with `queryId`: its
-// response code, else the first PTR record's name (answers before authority and additional).
+// response code, else the name of the first PTR record (answers before authority and additional)
+// whose owner is the name asked, or a name a CNAME chain from it leads to.
 TPtrOutcome OutcomeOfAnswer(std::span<const uint8_t> answer, uint16_t queryId);
 
 }  // namespace korrin

@@ -1,9 +1,11 @@
 #include "dns/reverse_lookup.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "common/exception.h"
 #include "common/text.h"
+#include "dns/descriptor_room.h"
 #include "dns/dns_error.h"
 #include "dns/reverse_lookup_lists.h"
 
@@ -58,6 +60,19 @@ TReverseLookupSummary TReverseLookup::ResolveIPList(const std::vector<std::strin
     }
   }
 
+  // Each query in flight holds a UDP socket, and a TCP one while a cut answer is fetched whole.
+  TQueryOptions options = FOptions;
+  if (asking) {
+    const int64_t wanted = 2 * std::min<int64_t>(std::max(options.Parallel, 1), std::ssize(addresses));
+    const TDescriptorRoom room = MakeRoomForDescriptors(wanted);
+    if (room.Free < wanted) {
+      options.Parallel = static_cast<int>(std::max<int64_t>(room.Free / 2, 1));
+      summary.Warnings.push_back(
+          Format("%d queries in flight instead of %d: the limit of %lld open files leaves no room for more",
+                 options.Parallel, FOptions.Parallel, static_cast<long long>(room.Limit)));
+    }
+  }
+
   std::vector<std::optional<TPtrOutcome>> ended(addresses.size());
   size_t emitted = 0;
   const auto emit = [&](size_t item) {
@@ -79,7 +94,7 @@ TReverseLookupSummary TReverseLookup::ResolveIPList(const std::vector<std::strin
     if (FEvents.OnProcessEvents) FEvents.OnProcessEvents();
     return FDNSBreak.load();
   };
-  TInFlightQueries(FOptions, batchServers, FRandom).Run(domains, onEnd, stop);
+  TInFlightQueries(options, batchServers, FRandom).Run(domains, onEnd, stop);
   summary.Broken = FDNSBreak;
   // What ended behind a query that was dropped still comes out, in order.
   for (size_t item = emitted; item < ended.size(); ++item)

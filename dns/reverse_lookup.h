@@ -49,7 +49,9 @@ class TReverseLookup {
 
   // Address i goes first to server i mod the number of servers; `servers` must not be empty.
   // Every failed query counts as unresolved, with its reason and without a message; a text
-  // that is no address is unresolved without a query.
+  // that is no address is unresolved without a query. Fewer queries go in flight than asked when
+  // the limit of open files leaves no room for their sockets (a warning says so); a socket that
+  // cannot be opened all the same ends the batch with Exception and its reason.
   TReverseLookupSummary ResolveIPList(const std::vector<std::string>& addresses,
                                       const std::vector<std::string>& servers);
 

@@ -14,81 +14,63 @@ namespace korrin {
 
 namespace {
 
-class TTcpSocket {
- public:
-  explicit TTcpSocket(int family) : FFd(socket(family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0)) {
-    if (FFd < 0) Fail("Cannot open a TCP socket for the DNS server");
-  }
-  ~TTcpSocket() { close(FFd); }
-  TTcpSocket(const TTcpSocket&) = delete;
-  TTcpSocket& operator=(const TTcpSocket&) = delete;
-  int Fd() const { return FFd; }
-  [[noreturn]] static void Fail(const char* what) { throw EDnsError(Format("%s: %s", what, std::strerror(errno))); }
+[[noreturn]] void Fail(const char* what, int error) { throw EDnsError(Format("%s: %s", what, std::strerror(error))); }
 
- private:
-  int FFd;
-};
-
-// False when the deadline passed first.
-bool WaitFor(int fd, short events, std::chrono::steady_clock::time_point deadline) {
-  while (true) {
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
-    if (left <= 0) return false;
-    pollfd p{fd, events, 0};
-    const int ready = poll(&p, 1, static_cast<int>(left));
-    if (ready > 0) return true;
-    if (ready < 0 && errno != EINTR) TTcpSocket::Fail("Cannot wait for the DNS server");
-  }
-}
+constexpr size_t kLengthBytes = 2;
 
 }  // namespace
 
-std::optional<std::vector<uint8_t>> ExchangeOverTcp(const TServerAddress& server, std::span<const uint8_t> query,
-                                                    std::chrono::steady_clock::time_point deadline) {
-  TTcpSocket tcp(server.Family());
-  if (connect(tcp.Fd(), reinterpret_cast<const sockaddr*>(&server.Address), server.Length) != 0) {
-    if (errno != EINPROGRESS) TTcpSocket::Fail("Cannot reach the DNS server over TCP");
-    if (!WaitFor(tcp.Fd(), POLLOUT, deadline)) return std::nullopt;
+TTcpExchange::TTcpExchange(const TServerAddress& server, std::span<const uint8_t> query)
+    : FFd(socket(server.Family(), SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0)) {
+  if (FFd < 0) throw Exception(Format("Cannot open a TCP socket for the DNS server: %s", std::strerror(errno)));
+  FOut = {static_cast<uint8_t>(query.size() >> 8), static_cast<uint8_t>(query.size())};
+  FOut.insert(FOut.end(), query.begin(), query.end());
+  FIn.resize(kLengthBytes);
+  if (connect(FFd, reinterpret_cast<const sockaddr*>(&server.Address), server.Length) == 0) {
+    FConnected = true;
+  } else if (errno != EINPROGRESS) {
+    const int error = errno;
+    close(FFd);
+    Fail("Cannot reach the DNS server over TCP", error);
+  }
+}
+
+TTcpExchange::~TTcpExchange() { close(FFd); }
+
+short TTcpExchange::Events() const { return FSent < FOut.size() ? POLLOUT : POLLIN; }
+
+bool TTcpExchange::Advance() {
+  if (!FConnected) {
     int error = 0;
     socklen_t length = sizeof error;
-    getsockopt(tcp.Fd(), SOL_SOCKET, SO_ERROR, &error, &length);
-    if (error != 0) {
-      errno = error;
-      TTcpSocket::Fail("Cannot reach the DNS server over TCP");
-    }
+    if (getsockopt(FFd, SOL_SOCKET, SO_ERROR, &error, &length) != 0) error = errno;
+    if (error != 0) Fail("Cannot reach the DNS server over TCP", error);
+    FConnected = true;
   }
-  std::vector<uint8_t> out = {static_cast<uint8_t>(query.size() >> 8), static_cast<uint8_t>(query.size())};
-  out.insert(out.end(), query.begin(), query.end());
-  for (size_t sent = 0; sent < out.size();) {
-    const ssize_t n = send(tcp.Fd(), out.data() + sent, out.size() - sent, MSG_NOSIGNAL);
+  while (FSent < FOut.size()) {
+    const ssize_t n = send(FFd, FOut.data() + FSent, FOut.size() - FSent, MSG_NOSIGNAL);
     if (n > 0) {
-      sent += static_cast<size_t>(n);
-    } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
-      TTcpSocket::Fail("Cannot send the query to the DNS server over TCP");
-    } else if (!WaitFor(tcp.Fd(), POLLOUT, deadline)) {
-      return std::nullopt;
+      FSent += static_cast<size_t>(n);
+    } else if (errno == EAGAIN || errno == EINTR || errno == ENOTCONN) {
+      return false;  // ENOTCONN: the connection is not up yet
+    } else {
+      Fail("Cannot send the query to the DNS server over TCP", errno);
     }
   }
   // The two length bytes, then as many bytes as they announce.
-  std::vector<uint8_t> in(2);
-  for (size_t got = 0, wanted = 2; got < wanted;) {
-    const ssize_t n = recv(tcp.Fd(), in.data() + got, wanted - got, 0);
-    if (n > 0) {
-      got += static_cast<size_t>(n);
-      if (got == 2 && wanted == 2) {
-        wanted = 2 + (size_t{in[0]} << 8 | in[1]);
-        in.resize(wanted);
-      }
-    } else if (n == 0) {
-      throw EDnsError("The DNS server closed the TCP connection before its answer was complete");
-    } else if (errno != EAGAIN && errno != EINTR) {
-      TTcpSocket::Fail("No answer from the DNS server over TCP");
-    } else if (!WaitFor(tcp.Fd(), POLLIN, deadline)) {
-      return std::nullopt;
+  while (FReceived < FIn.size()) {
+    const ssize_t n = recv(FFd, FIn.data() + FReceived, FIn.size() - FReceived, 0);
+    if (n == 0) throw EDnsError("The DNS server closed the TCP connection before its answer was complete");
+    if (n < 0) {
+      if (errno == EAGAIN || errno == EINTR) return false;
+      Fail("No answer from the DNS server over TCP", errno);
     }
+    FReceived += static_cast<size_t>(n);
+    if (FReceived == kLengthBytes && FIn.size() == kLengthBytes)
+      FIn.resize(kLengthBytes + (size_t{FIn[0]} << 8 | FIn[1]));
   }
-  in.erase(in.begin(), in.begin() + 2);
-  return in;
+  FIn.erase(FIn.begin(), FIn.begin() + kLengthBytes);
+  return true;
 }
 
 }  // namespace korrin

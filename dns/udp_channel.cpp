@@ -13,14 +13,16 @@ namespace korrin {
 
 namespace {
 
-// Larger than any answer a server sends without EDNS, which these queries do not offer.
-constexpr size_t kReceiveBufferSize = 8192;
+// The largest DNS message a datagram can carry: servers that ignore the 512-byte limit of queries
+// without EDNS send more, and a cut answer would read as a bad reply.
+constexpr size_t kReceiveBufferSize = 65535;
 
 }  // namespace
 
 TUdpChannel::TUdpChannel(const TServerAddress& server) : FFamily(server.Family()) {
   FFd = socket(FFamily, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-  if (FFd < 0) Failure("Cannot open a socket for the DNS server");
+  // This machine's fault (too many open files), not the server's: the batch must not go on.
+  if (FFd < 0) throw Exception(Format("Cannot open a socket for the DNS server: %s", std::strerror(errno)));
   try {
     Retarget(server);
   } catch (...) {

@@ -12,7 +12,7 @@ namespace korrin {
 
 class TUdpChannel {
  public:
-  // Raises EDnsError when no socket can be opened or connected.
+  // Raises Exception when no socket can be opened, EDnsError when it cannot be connected.
   explicit TUdpChannel(const TServerAddress& server);
   ~TUdpChannel();
   TUdpChannel(const TUdpChannel&) = delete;

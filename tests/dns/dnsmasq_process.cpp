@@ -12,7 +12,7 @@
 #include <sstream>
 #include <thread>
 
-#include "dns/reverse_resolver.h"
+#include "dns/reverse_lookup.h"
 
 extern char** environ;
 
@@ -76,9 +76,9 @@ TDnsmasqProcess::~TDnsmasqProcess() {
 }
 
 bool TDnsmasqProcess::WaitUntilAnswering() {
-  TReverseResolver probe;
-  probe.SetHost(kAddress);
-  probe.SetWaitingTime(100);
+  TReverseLookup probe;
+  probe.Options().WaitingTime = 100;
+  probe.Options().Retries = 0;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (std::chrono::steady_clock::now() < deadline) {
     int status = 0;
@@ -91,12 +91,8 @@ bool TDnsmasqProcess::WaitUntilAnswering() {
       FProblem = "dnsmasq exited at start: " + log;
       return false;
     }
-    try {
-      probe.Resolve(kAddress);
-      return true;
-    } catch (const std::exception&) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    if (!probe.ResolveIPList({kAddress}, {kAddress}).NoServerAnswered) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   FProblem = "dnsmasq did not answer within 10 s: " + Log();
   return false;

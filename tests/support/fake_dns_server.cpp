@@ -85,6 +85,12 @@ TFakeDnsServer::~TFakeDnsServer() {
   close(FSocket);
   close(FOtherSocket);
   close(FListener);
+  for (const int fd : FHeld) close(fd);
+}
+
+size_t TFakeDnsServer::HeldTcpConnections() const {
+  std::lock_guard<std::mutex> guard(FLock);
+  return FHeld.size();
 }
 
 std::vector<TBytes> TFakeDnsServer::Queries() const {
@@ -101,6 +107,11 @@ std::vector<TBytes> TFakeDnsServer::TcpQueries() const {
 void TFakeDnsServer::ServeTcp() {
   const int connection = accept4(FListener, nullptr, nullptr, SOCK_CLOEXEC);
   if (connection < 0) return;
+  if (FHoldTcp) {
+    std::lock_guard<std::mutex> guard(FLock);
+    FHeld.push_back(connection);
+    return;
+  }
   uint8_t length[2];
   if (ReadAll(connection, length, 2)) {
     TBytes query(size_t{length[0]} << 8 | length[1]);

@@ -28,7 +28,7 @@ class TFakeDnsServer {
   using TTcpScript = std::function<TBytes(const TBytes& query)>;
 
   // `family` is AF_INET (127.0.0.1) or AF_INET6 (::1). Without a TCP script, TCP connections
-  // are closed unanswered.
+  // are closed unanswered, or held open unread after HoldTcpConnections().
   explicit TFakeDnsServer(TScript script, int family = AF_INET, TTcpScript tcpScript = {});
   ~TFakeDnsServer();
   TFakeDnsServer(const TFakeDnsServer&) = delete;
@@ -38,6 +38,11 @@ class TFakeDnsServer {
   std::string Address() const { return "127.0.0.1:" + std::to_string(FPort); }
   std::vector<TBytes> Queries() const;
   std::vector<TBytes> TcpQueries() const;
+  // From now on TCP connections are accepted and never read nor answered, as behind a firewall
+  // that lets the handshake through and stalls the rest.
+  void HoldTcpConnections() { FHoldTcp = true; }
+  // The connections held open so far.
+  size_t HeldTcpConnections() const;
 
  private:
   void Serve();
@@ -50,6 +55,8 @@ class TFakeDnsServer {
   int FOtherSocket = -1;
   uint16_t FPort = 0;
   std::atomic<bool> FStop{false};
+  std::atomic<bool> FHoldTcp{false};
+  std::vector<int> FHeld;  // under FLock
   mutable std::mutex FLock;
   std::vector<TBytes> FQueries;
   std::vector<TBytes> FTcpQueries;
