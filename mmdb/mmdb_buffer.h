@@ -1,6 +1,7 @@
 #pragma once
 // The bytes of a database as the decoder and the search tree read them: every read is checked
 // against the length, so no file content can make a read leave the bytes.
+#include <atomic>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -39,6 +40,11 @@ class TMMDBBuffer {
   int32_t ReadInteger(int32_t startValue, int64_t offset, int64_t size) const {
     return static_cast<int32_t>(static_cast<uint32_t>(Accumulate(static_cast<uint32_t>(startValue), offset, size)));
   }
+  // Raises the message of a file that changed under its mapping, once that has been seen; for the
+  // search tree's walk, which reads its bytes in place.
+  void CheckUnchanged() const {
+    if (FChanged->load(std::memory_order_relaxed)) RaiseChanged();
+  }
   int64_t ReadLong(int64_t offset, int64_t size) const { return static_cast<int64_t>(Accumulate(0, offset, size)); }
   uint64_t ReadULong(int64_t offset, int64_t size) const { return Accumulate(0, offset, size); }
 
@@ -49,14 +55,21 @@ class TMMDBBuffer {
     FBytes = bytes.data();
     FLength = static_cast<int64_t>(bytes.size());
   }
+  // Every later read raises `message` once `changed` is set.
+  void WatchForChange(const std::atomic<bool>& changed, std::string message) {
+    FChanged = &changed;
+    FChangedMessage = std::move(message);
+  }
 
  private:
   // The first of `count` bytes at `offset`; raises the bad-data message when they do not fit.
   const uint8_t* At(int64_t offset, int64_t count) const {
     if (!Contains(offset, count)) RaiseReadPastEnd();
+    CheckUnchanged();
     return FBytes + offset;
   }
   [[noreturn]] static void RaiseReadPastEnd();
+  [[noreturn]] void RaiseChanged() const;
   uint64_t Accumulate(uint64_t startValue, int64_t offset, int64_t size) const {
     const uint8_t* p = At(offset, size);
     // Only the last eight bytes can survive the shifts, so longer runs are read from there.
@@ -70,8 +83,12 @@ class TMMDBBuffer {
     return value;
   }
 
+  static const std::atomic<bool> kNeverChanged;
+
   const uint8_t* FBytes = nullptr;
   int64_t FLength = 0;
+  const std::atomic<bool>* FChanged = &kNeverChanged;
+  std::string FChangedMessage;
 };
 
 }  // namespace korrin

@@ -6,8 +6,8 @@
 #include "common/text.h"
 #include "mmdb/mmdb_array_buffer.h"
 #include "mmdb/mmdb_error.h"
+#include "mmdb/mmdb_file_buffer.h"
 #include "mmdb/mmdb_json.h"
-#include "mmdb/mmdb_mapped_buffer.h"
 
 namespace korrin {
 
@@ -64,7 +64,7 @@ uint32_t NodeRecord(const uint8_t* b, uint32_t index) {
 }  // namespace
 
 TMMDBReader::TMMDBReader(const std::string& fileName)
-    : TMMDBReader(std::make_unique<TMMDBMappedBuffer>(fileName), fileName) {}
+    : TMMDBReader(std::make_unique<TMMDBFileBuffer>(fileName), fileName) {}
 
 TMMDBReader::TMMDBReader(std::vector<uint8_t> bytes, const std::string& fileName)
     : TMMDBReader(std::make_unique<TMMDBArrayBuffer>(std::move(bytes)), fileName) {}
@@ -84,6 +84,7 @@ void TMMDBReader::CheckTree() const {
   if (recordSize != 24 && recordSize != 28 && recordSize != 32)
     throw EMMDBError(TMMDBErrorKind::CorruptSearchTree, Format("Unknown record size: %d", recordSize));
   if (!FTreeFits) RaiseCorruptTree("its node count does not fit in the file.");
+  _database->CheckUnchanged();
 }
 
 uint32_t TMMDBReader::StartNode(int bitCount) {
@@ -135,6 +136,7 @@ uint32_t TMMDBReader::FindAddressNode(const TMMDBIPAddress& address, int& prefix
     case 28: node = WalkTree<28>(address, start, prefixLength); break;
     default: node = WalkTree<32>(address, start, prefixLength);
   }
+  _database->CheckUnchanged();  // the walk reads the tree in place
   if (node == FNodeCount) return 0;
   if (node > FNodeCount) return node;
   throw EMMDBError(TMMDBErrorKind::CorruptSearchTree, "Something bad happened");

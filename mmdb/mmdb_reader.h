@@ -15,7 +15,8 @@ namespace korrin {
 
 class TMMDBReader {
  public:
-  // Maps the file and decodes its metadata; raises on an unreadable file or bad metadata.
+  // Opens the file (mmdb/mmdb_file_buffer.h) and decodes its metadata; raises on an unreadable
+  // file or bad metadata.
   explicit TMMDBReader(const std::string& fileName);
   // A database already in memory; `fileName` only names it in messages.
   TMMDBReader(std::vector<uint8_t> bytes, const std::string& fileName);

@@ -1,0 +1,81 @@
+#include "mmdb/mmdb_file_buffer.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "common/text.h"
+#include "mmdb/mmdb_error.h"
+
+namespace korrin {
+
+namespace {
+
+[[noreturn]] void RaiseFileError(const char* what, const std::string& fileName, const char* reason) {
+  throw EMMDBError(TMMDBErrorKind::CannotOpen, Format("Cannot %s file \"%s\". %s", what, fileName.c_str(), reason));
+}
+
+std::string ChangedMessage(const std::string& fileName) {
+  return Format("The file \"%s\" changed while it was in use. Open it again once it has been written in full.",
+                fileName.c_str());
+}
+
+bool SameVersion(const struct stat& a, const struct stat& b) {
+  return a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
+class TFileDescriptor {
+ public:
+  explicit TFileDescriptor(int fd) : FFd(fd) {}
+  ~TFileDescriptor() {
+    if (FFd >= 0) ::close(FFd);
+  }
+  TFileDescriptor(const TFileDescriptor&) = delete;
+  TFileDescriptor& operator=(const TFileDescriptor&) = delete;
+  int Get() const { return FFd; }
+
+ private:
+  int FFd;
+};
+
+}  // namespace
+
+TMMDBFileBuffer::TMMDBFileBuffer(const std::string& fileName, int64_t readWholeLimit) {
+  // Non-blocking, so that a FIFO without a writer cannot hold the open; refused just after.
+  const TFileDescriptor fd(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+  if (fd.Get() < 0) RaiseFileError("open", fileName, std::strerror(errno));
+  struct stat before {};
+  if (::fstat(fd.Get(), &before) != 0) RaiseFileError("read", fileName, std::strerror(errno));
+  if (!S_ISREG(before.st_mode))
+    RaiseFileError("read", fileName, S_ISDIR(before.st_mode) ? std::strerror(EISDIR) : "Not a regular file");
+  if (before.st_size == 0) return;
+  const auto length = static_cast<size_t>(before.st_size);
+  if (before.st_size > readWholeLimit) {
+    FMapping = TGuardedMapping::Map(fd.Get(), length);
+    if (FMapping) {
+      SetBytes({FMapping->Data(), length});
+      WatchForChange(FMapping->Changed(), ChangedMessage(fileName));
+      return;
+    }
+    if (errno != EMFILE) RaiseFileError("read", fileName, std::strerror(errno));
+  }
+  FBytes.resize(length);
+  for (size_t done = 0; done < length;) {
+    const ssize_t n =
+        ::pread(fd.Get(), FBytes.data() + done, std::min<size_t>(length - done, 64u << 20), static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) RaiseFileError("read", fileName, std::strerror(errno));
+    if (n == 0) throw EMMDBError(TMMDBErrorKind::CannotOpen, ChangedMessage(fileName));  // cut short meanwhile
+    done += static_cast<size_t>(n);
+  }
+  struct stat after {};
+  if (::fstat(fd.Get(), &after) != 0 || !SameVersion(before, after))
+    throw EMMDBError(TMMDBErrorKind::CannotOpen, ChangedMessage(fileName));
+  SetBytes(FBytes);
+}
+
+}  // namespace korrin

@@ -1,0 +1,31 @@
+#pragma once
+// A database file's bytes as the reader uses them. A file that is rewritten in place while in use
+// (`cp`, `curl -o`, `rsync --inplace`, `truncate`) must never end the program nor feed the reader
+// bytes of two versions: files up to a bound are read into memory, so the reader keeps the version
+// it opened; larger ones are mapped, and a cut under the mapping is reported as a changed file.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "mmdb/guarded_mapping.h"
+#include "mmdb/mmdb_buffer.h"
+
+namespace korrin {
+
+// Every database published today is far below it; reading one this size takes a fraction of a second.
+constexpr int64_t kMMDBReadWholeLimit = int64_t{256} << 20;
+
+class TMMDBFileBuffer : public TMMDBBuffer {
+ public:
+  // Reads or maps the whole file; raises the system's message when it cannot be opened or read,
+  // refuses at once anything but a regular file (a FIFO or a device would block or never end),
+  // and says so when the file changes while it is being read.
+  explicit TMMDBFileBuffer(const std::string& fileName, int64_t readWholeLimit = kMMDBReadWholeLimit);
+
+ private:
+  std::vector<uint8_t> FBytes;
+  std::unique_ptr<TGuardedMapping> FMapping;
+};
+
+}  // namespace korrin

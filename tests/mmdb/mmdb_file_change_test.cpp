@@ -1,0 +1,138 @@
+// A database file rewritten or cut short while a look-up uses it, in a child process so that a
+// SIGBUS would show as the child's death: the reader keeps the version it read whole, and a
+// mapped file cut under the mapping is reported as changed, never a crash.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "mmdb/mmdb_error.h"
+#include "mmdb/mmdb_file_buffer.h"
+#include "mmdb/mmdb_geo_records.h"
+#include "mmdb/mmdb_reader.h"
+#include "tests/mmdb/mmdb_test_support.h"
+#include "tests/support/temp_folder.h"
+
+namespace korrin {
+namespace {
+
+using namespace test;
+
+// Runs `child` in a child process with a pipe to the parent; `parent` gets the pipe's other end
+// and the child's pid. Returns what the child wrote after the parent was done, and expects the
+// child to end normally.
+std::string WithChild(const std::function<std::string(int toParent, int fromParent)>& child,
+                      const std::function<void(int fromChild, int toChild)>& parent) {
+  int up[2], down[2];
+  if (pipe(up) != 0 || pipe(down) != 0) return "no pipe";
+  const pid_t pid = fork();
+  if (pid == 0) {
+    close(up[0]);
+    close(down[1]);
+    const std::string text = child(up[1], down[0]);
+    (void)!write(up[1], text.data(), text.size());
+    _exit(0);
+  }
+  close(up[1]);
+  close(down[0]);
+  parent(up[0], down[1]);
+  close(down[1]);
+  std::string text;
+  char buffer[4096];
+  for (ssize_t n; (n = read(up[0], buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<size_t>(n));
+  close(up[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child ended with status " << status;
+  return text;
+}
+
+void Signal(int fd) { (void)!write(fd, "x", 1); }
+void Await(int fd) {
+  char c;
+  (void)!read(fd, &c, 1);
+}
+
+const char* const kAddresses[] = {"81.2.69.160", "2.125.160.216", "89.160.20.112", "2001:218::1", "216.160.83.56"};
+
+std::string Countries(TMMDBReader& reader) {
+  std::string text;
+  for (const char* address : kAddresses) {
+    TMMDBIPCountryInfoEx record;
+    int prefix = 0;
+    text += reader.FindRecord(TMMDBIPAddress::Parse(address), prefix, record) ? record.Country().ISOCode() : "-";
+    text += ' ';
+  }
+  return text;
+}
+
+TEST(FileChange, AReaderKeepsTheVersionItOpenedWhateverBecomesOfTheFile) {
+  const TTempFolder folder;
+  const std::string path = folder / "in-use.mmdb";
+  const std::string original = ReadBytes(TestDatabase("GeoIP2-Country-Test.mmdb"));
+  const std::function<void(const std::string&)> changes[] = {
+      [](const std::string& p) { std::filesystem::resize_file(p, 0); },
+      [](const std::string& p) { std::filesystem::resize_file(p, 1000); },
+      [&original](const std::string& p) { WriteBytes(p, std::string(original.size(), '\x55')); },
+      [](const std::string& p) { WriteBytes(p, ReadBytes(TestDatabase("GeoLite2-ASN-Test.mmdb"))); },
+  };
+  for (const auto& change : changes) {
+    WriteBytes(path, original);
+    const std::string text = WithChild(
+        [&path](int toParent, int fromParent) {
+          try {
+            TMMDBReader reader(path);
+            const std::string before = Countries(reader);
+            Signal(toParent);
+            Await(fromParent);  // the file has changed
+            return before + "| " + Countries(reader);
+          } catch (const Exception& e) {
+            Signal(toParent);
+            return std::string(e.what());
+          }
+        },
+        [&](int fromChild, int) {
+          Await(fromChild);
+          change(path);
+        });
+    const size_t bar = text.find("| ");
+    ASSERT_NE(bar, std::string::npos) << text;
+    EXPECT_EQ(text.substr(0, bar), text.substr(bar + 2));
+    EXPECT_NE(text.substr(0, bar), "- - - - - ");
+  }
+}
+
+TEST(FileChange, AMappedFileCutUnderARunningReadIsReportedAsChanged) {
+  const TTempFolder folder;
+  const std::string path = folder / "mapped.mmdb";
+  // Large enough that the cut lands while the child is reading it over and over.
+  WriteBytes(path, std::string(8 << 20, '\x01'));
+  const std::string text = WithChild(
+      [&path](int toParent, int) {
+        try {
+          const TMMDBFileBuffer buffer(path, 0);
+          Signal(toParent);
+          const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+          uint64_t sum = 0;
+          while (std::chrono::steady_clock::now() < deadline)
+            for (int64_t at = 0; at < buffer.Length(); at += 4096) sum += buffer.ReadOne(at);
+          return "no change seen " + std::to_string(sum);
+        } catch (const EMMDBError& e) {
+          return std::string(e.what());
+        }
+      },
+      [&path](int fromChild, int) {
+        Await(fromChild);
+        std::filesystem::resize_file(path, 4096);
+      });
+  EXPECT_EQ(text,
+            "The file \"" + path + "\" changed while it was in use. Open it again once it has been written in full.");
+}
+
+}  // namespace
+}  // namespace korrin
