@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <new>
 
 #include "common/text.h"
 #include "mmdb/mmdb_error.h"
@@ -63,10 +64,11 @@ TMMDBFileBuffer::TMMDBFileBuffer(const std::string& fileName, int64_t readWholeL
     }
     if (errno != EMFILE) RaiseFileError("read", fileName, std::strerror(errno));
   }
-  FBytes.resize(length);
+  FBytes.reset(new (std::nothrow) uint8_t[length]);
+  if (!FBytes) RaiseFileError("read", fileName, std::strerror(ENOMEM));
   for (size_t done = 0; done < length;) {
     const ssize_t n =
-        ::pread(fd.Get(), FBytes.data() + done, std::min<size_t>(length - done, 64u << 20), static_cast<off_t>(done));
+        ::pread(fd.Get(), FBytes.get() + done, std::min<size_t>(length - done, 64u << 20), static_cast<off_t>(done));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) RaiseFileError("read", fileName, std::strerror(errno));
     if (n == 0) throw EMMDBError(TMMDBErrorKind::CannotOpen, ChangedMessage(fileName));  // cut short meanwhile
@@ -75,7 +77,7 @@ TMMDBFileBuffer::TMMDBFileBuffer(const std::string& fileName, int64_t readWholeL
   struct stat after {};
   if (::fstat(fd.Get(), &after) != 0 || !SameVersion(before, after))
     throw EMMDBError(TMMDBErrorKind::CannotOpen, ChangedMessage(fileName));
-  SetBytes(FBytes);
+  SetBytes({FBytes.get(), length});
 }
 
 }  // namespace korrin

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "mmdb/guarded_mapping.h"
 #include "mmdb/mmdb_buffer.h"
@@ -24,7 +23,7 @@ class TMMDBFileBuffer : public TMMDBBuffer {
   explicit TMMDBFileBuffer(const std::string& fileName, int64_t readWholeLimit = kMMDBReadWholeLimit);
 
  private:
-  std::vector<uint8_t> FBytes;
+  std::unique_ptr<uint8_t[]> FBytes;  // not zeroed first: the file's bytes are its first writes
   std::unique_ptr<TGuardedMapping> FMapping;
 };
 
