@@ -42,6 +42,10 @@ TReverseLookupSummary TReverseLookup::ResolveIPList(const std::vector<std::strin
       problems[i] = e.what();
     }
   }
+  const auto stop = [this] {
+    if (FEvents.OnProcessEvents) FEvents.OnProcessEvents();
+    return FDNSBreak.load();
+  };
   std::vector<TBatchServer> batchServers(servers.size());
   bool asking = false;
   std::vector<std::string> domains;
@@ -53,7 +57,8 @@ TReverseLookupSummary TReverseLookup::ResolveIPList(const std::vector<std::strin
   }
   if (asking) {
     std::vector<std::string> lookupProblems;
-    const auto found = ResolveServerAddresses(hosts, ports, TIPAddrFamily::IPv4, FOptions.WaitingTime, lookupProblems);
+    const auto found =
+        ResolveServerAddresses(hosts, ports, TIPAddrFamily::IPv4, FOptions.WaitingTime, lookupProblems, stop);
     for (size_t k = 0; k < named.size(); ++k) {
       batchServers[named[k]].Address = found[k];
       problems[named[k]] = lookupProblems[k];
@@ -90,11 +95,7 @@ TReverseLookupSummary TReverseLookup::ResolveIPList(const std::vector<std::strin
     ended[item] = std::move(outcome);
     for (; emitted < ended.size() && ended[emitted]; ++emitted) emit(emitted);
   };
-  const auto stop = [this] {
-    if (FEvents.OnProcessEvents) FEvents.OnProcessEvents();
-    return FDNSBreak.load();
-  };
-  TInFlightQueries(options, batchServers, FRandom).Run(domains, onEnd, stop);
+  if (!FDNSBreak) TInFlightQueries(options, batchServers, FRandom).Run(domains, onEnd, stop);
   summary.Broken = FDNSBreak;
   // What ended behind a query that was dropped still comes out, in order.
   for (size_t item = emitted; item < ended.size(); ++item)

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -16,6 +17,8 @@
 namespace korrin {
 
 namespace {
+
+constexpr auto kStopPollPeriod = std::chrono::milliseconds(50);
 
 // One look-up on its own thread; the thread holds the state, so a look-up that outlives the wait
 // finishes harmlessly after the batch has gone on.
@@ -74,7 +77,8 @@ const addrinfo* PickAddress(const addrinfo* list, TIPAddrFamily preferred) {
 std::vector<std::optional<TServerAddress>> ResolveServerAddresses(const std::vector<std::string>& hosts,
                                                                   const std::vector<uint16_t>& ports,
                                                                   TIPAddrFamily preferred, int32_t waitMs,
-                                                                  std::vector<std::string>& problems) {
+                                                                  std::vector<std::string>& problems,
+                                                                  const std::function<bool()>& stop) {
   std::vector<std::shared_ptr<TLookupState>> lookups;
   for (size_t i = 0; i < hosts.size(); ++i) lookups.push_back(StartLookup(hosts[i], ports[i]));
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(waitMs, 0));
@@ -83,7 +87,16 @@ std::vector<std::optional<TServerAddress>> ResolveServerAddresses(const std::vec
   for (size_t i = 0; i < hosts.size(); ++i) {
     TLookupState& state = *lookups[i];
     std::unique_lock<std::mutex> lock(state.Lock);
-    if (!state.Done.wait_until(lock, deadline, [&state] { return state.Finished; })) {
+    bool finished = state.Finished;
+    while (!finished && std::chrono::steady_clock::now() < deadline) {
+      finished = state.Done.wait_until(lock, std::min(deadline, std::chrono::steady_clock::now() + kStopPollPeriod),
+                                       [&state] { return state.Finished; });
+      lock.unlock();
+      const bool stopped = stop();
+      lock.lock();
+      if (stopped) return addresses;
+    }
+    if (!finished) {
       problems[i] = Format("Cannot resolve DNS server %s: no answer within %d ms", hosts[i].c_str(), int(waitMs));
       continue;
     }
@@ -99,13 +112,6 @@ std::vector<std::optional<TServerAddress>> ResolveServerAddresses(const std::vec
     addresses[i] = address;
   }
   return addresses;
-}
-
-TServerAddress ResolveServerAddress(const std::string& host, uint16_t port, TIPAddrFamily preferred, int32_t waitMs) {
-  std::vector<std::string> problems;
-  const auto addresses = ResolveServerAddresses({host}, {port}, preferred, waitMs, problems);
-  if (!addresses[0]) throw EDnsError(problems[0]);
-  return *addresses[0];
 }
 
 }  // namespace korrin

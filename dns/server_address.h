@@ -4,6 +4,7 @@
 #include <sys/socket.h>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,13 +20,12 @@ struct TServerAddress {
 };
 
 // The address of each of `hosts` (all asked at once, addresses of `preferred` family first) or,
-// for a host without one within `waitMs`, nothing and the reason in `problems`.
+// for a host without one within `waitMs`, nothing and the reason in `problems`. `stop` is called
+// at least every 50 ms while a name is awaited; when it returns true, the wait ends at once.
 std::vector<std::optional<TServerAddress>> ResolveServerAddresses(const std::vector<std::string>& hosts,
                                                                   const std::vector<uint16_t>& ports,
                                                                   TIPAddrFamily preferred, int32_t waitMs,
-                                                                  std::vector<std::string>& problems);
-
-// One host; raises EDnsError "Cannot resolve DNS server ..." when it has no address.
-TServerAddress ResolveServerAddress(const std::string& host, uint16_t port, TIPAddrFamily preferred, int32_t waitMs);
+                                                                  std::vector<std::string>& problems,
+                                                                  const std::function<bool()>& stop);
 
 }  // namespace korrin

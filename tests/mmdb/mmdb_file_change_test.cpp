@@ -34,6 +34,7 @@ std::string WithChild(const std::function<std::string(int toParent, int fromPare
   if (pid == 0) {
     close(up[0]);
     close(down[1]);
+    alarm(60);  // a child that hangs fails the test instead of holding it up
     const std::string text = child(up[1], down[0]);
     (void)!write(up[1], text.data(), text.size());
     _exit(0);
