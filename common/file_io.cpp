@@ -16,6 +16,7 @@
 #include <utility>
 
 #include "common/exception.h"
+#include "common/file_descriptor.h"
 #include "common/text.h"
 
 namespace korrin {
@@ -23,26 +24,6 @@ namespace korrin {
 namespace {
 
 std::string SystemError() { return std::strerror(errno); }
-
-class TFileDescriptor {
- public:
-  explicit TFileDescriptor(int fd) : FFd(fd) {}
-  ~TFileDescriptor() {
-    if (FFd >= 0) ::close(FFd);
-  }
-  TFileDescriptor(const TFileDescriptor&) = delete;
-  TFileDescriptor& operator=(const TFileDescriptor&) = delete;
-  int Fd() const { return FFd; }
-  // Closing can report a write error that the writes did not, so the caller checks it.
-  bool Close() {
-    const int fd = FFd;
-    FFd = -1;
-    return ::close(fd) == 0;
-  }
-
- private:
-  int FFd;
-};
 
 std::string FolderOf(const std::string& path) {
   const size_t slash = path.rfind('/');

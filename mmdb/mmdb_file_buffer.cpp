@@ -9,6 +9,7 @@
 #include <cstring>
 #include <new>
 
+#include "common/file_descriptor.h"
 #include "common/text.h"
 #include "mmdb/mmdb_error.h"
 
@@ -29,34 +30,20 @@ bool SameVersion(const struct stat& a, const struct stat& b) {
   return a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
 }
 
-class TFileDescriptor {
- public:
-  explicit TFileDescriptor(int fd) : FFd(fd) {}
-  ~TFileDescriptor() {
-    if (FFd >= 0) ::close(FFd);
-  }
-  TFileDescriptor(const TFileDescriptor&) = delete;
-  TFileDescriptor& operator=(const TFileDescriptor&) = delete;
-  int Get() const { return FFd; }
-
- private:
-  int FFd;
-};
-
 }  // namespace
 
 TMMDBFileBuffer::TMMDBFileBuffer(const std::string& fileName, int64_t readWholeLimit) {
   // Non-blocking, so that a FIFO without a writer cannot hold the open; refused just after.
   const TFileDescriptor fd(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-  if (fd.Get() < 0) RaiseFileError("open", fileName, std::strerror(errno));
+  if (fd.Fd() < 0) RaiseFileError("open", fileName, std::strerror(errno));
   struct stat before {};
-  if (::fstat(fd.Get(), &before) != 0) RaiseFileError("read", fileName, std::strerror(errno));
+  if (::fstat(fd.Fd(), &before) != 0) RaiseFileError("read", fileName, std::strerror(errno));
   if (!S_ISREG(before.st_mode))
     RaiseFileError("read", fileName, S_ISDIR(before.st_mode) ? std::strerror(EISDIR) : "Not a regular file");
   if (before.st_size == 0) return;
   const auto length = static_cast<size_t>(before.st_size);
   if (before.st_size > readWholeLimit) {
-    FMapping = TGuardedMapping::Map(fd.Get(), length);
+    FMapping = TGuardedMapping::Map(fd.Fd(), length);
     if (FMapping) {
       SetBytes({FMapping->Data(), length});
       WatchForChange(FMapping->Changed(), ChangedMessage(fileName));
@@ -68,14 +55,14 @@ TMMDBFileBuffer::TMMDBFileBuffer(const std::string& fileName, int64_t readWholeL
   if (!FBytes) RaiseFileError("read", fileName, std::strerror(ENOMEM));
   for (size_t done = 0; done < length;) {
     const ssize_t n =
-        ::pread(fd.Get(), FBytes.get() + done, std::min<size_t>(length - done, 64u << 20), static_cast<off_t>(done));
+        ::pread(fd.Fd(), FBytes.get() + done, std::min<size_t>(length - done, 64u << 20), static_cast<off_t>(done));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) RaiseFileError("read", fileName, std::strerror(errno));
     if (n == 0) throw EMMDBError(TMMDBErrorKind::CannotOpen, ChangedMessage(fileName));  // cut short meanwhile
     done += static_cast<size_t>(n);
   }
   struct stat after {};
-  if (::fstat(fd.Get(), &after) != 0 || !SameVersion(before, after))
+  if (::fstat(fd.Fd(), &after) != 0 || !SameVersion(before, after))
     throw EMMDBError(TMMDBErrorKind::CannotOpen, ChangedMessage(fileName));
   SetBytes({FBytes.get(), length});
 }

@@ -5,7 +5,6 @@
 
 #include <sys/resource.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <fcntl.h>
@@ -17,6 +16,7 @@
 #include "common/exception.h"
 #include "dns/dns_record.h"
 #include "dns/reverse_lookup.h"
+#include "tests/support/child_process.h"
 #include "tests/support/fake_dns_server.h"
 
 namespace korrin {
@@ -408,28 +408,30 @@ TEST(BatchReplies, AsksAgainOverTcpWhenTheAnswerIsTruncated) {
 // A server whose TCP port takes the connection and never answers: the exchanges run side by side,
 // each ends at the time-out, and a Break ends the batch while they are all pending.
 TEST(BatchReplies, AStalledTcpPortHoldsUpNothing) {
-  TFakeDnsServer server([](const TBytes& q) { return One(Reply(q, 0x8380, 0)); });
+  const auto truncated = [](const TBytes& q) { return One(Reply(q, 0x8380, 0)); };
+  TFakeDnsServer server(truncated);
   server.HoldTcpConnections();
   TReverseLookup timing;
   Configure(timing, kShortWait);
   const TBatchRun run = RunBatch(timing, Addresses(20), server.Address());
   ASSERT_EQ(run.Lines.size(), 20u);
   for (const std::string& line : run.Lines) EXPECT_TRUE(line.ends_with(",timeout")) << line;
-  EXPECT_EQ(server.HeldTcpConnections(), 20u);
 
+  TFakeDnsServer stalling(truncated);
+  stalling.HoldTcpConnections();
   TReverseLookup breaking;
   Configure(breaking, 60000);
   TReverseLookupEvents events;
   const auto start = std::chrono::steady_clock::now();
-  // 20 more connections held at once, with a minute to go for each; or, should the exchanges
-  // wait for each other, a Break after 10 s that the check below catches.
+  // 20 connections held at once, with a minute to go for each; or, should the exchanges wait for
+  // each other, a Break after 10 s that the check below catches.
   events.OnProcessEvents = [&] {
-    if (server.HeldTcpConnections() == 40 || std::chrono::steady_clock::now() - start > std::chrono::seconds(10))
+    if (stalling.HeldTcpConnections() == 20 || std::chrono::steady_clock::now() - start > std::chrono::seconds(10))
       breaking.Break();
   };
   breaking.SetEvents(events);
-  EXPECT_TRUE(breaking.ResolveIPList(Addresses(20), {server.Address()}).Broken);
-  EXPECT_EQ(server.HeldTcpConnections(), 40u);
+  EXPECT_TRUE(breaking.ResolveIPList(Addresses(20), {stalling.Address()}).Broken);
+  EXPECT_EQ(stalling.HeldTcpConnections(), 20u);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
 
@@ -446,34 +448,21 @@ TEST(BatchReplies, GivesAnIpv6ServerASocketOfItsFamily) {
             std::vector<std::string>{"192.0.2.7,host.example"});
 }
 
-// Runs `body` in a child process whose limit of open files is `limit`, and returns what it wrote.
+// Runs `body` in a child process whose limit of open files is `limit`, and returns what it made.
 std::string InChildWithFileLimit(rlim_t limit, const std::function<std::string()>& body) {
-  int pipeFds[2];
-  if (pipe(pipeFds) != 0) return "no pipe";
-  const pid_t pid = fork();
-  if (pid == 0) {
-    close(pipeFds[0]);
-    alarm(60);  // a child that hangs fails the test instead of holding it up
+  return RunInChild([limit, &body](int, int) {
     const rlimit lowered{limit, limit};
-    std::string text = setrlimit(RLIMIT_NOFILE, &lowered) == 0 ? body() : "setrlimit failed";
-    (void)!write(pipeFds[1], text.data(), text.size());
-    _exit(0);  // the parent's server threads are not here to be joined
-  }
-  close(pipeFds[1]);
-  std::string text;
-  char buffer[4096];
-  for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<size_t>(n));
-  close(pipeFds[0]);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-  return text;
+    return setrlimit(RLIMIT_NOFILE, &lowered) == 0 ? body() : "setrlimit failed";
+  });
 }
 
 TEST(BatchReplies, KeepsItsSocketsWithinTheOpenFileLimit) {
-  TFakeDnsServer server([](const TBytes& q) { return One(GoodReply(q)); });
+  // The server runs in the child too: a fork while another thread allocates could leave the
+  // child waiting for a lock that nobody holds there.
+  const auto script = [](const TBytes& q) { return One(GoodReply(q)); };
   // A thousand in flight under a limit of 200: fewer in flight, every address answered, and said so.
-  const std::string capped = InChildWithFileLimit(200, [&server] {
+  const std::string capped = InChildWithFileLimit(200, [&script] {
+    TFakeDnsServer server(script);
     TReverseLookup batch;
     Configure(batch, 5000);
     batch.Options().Parallel = 1000;
@@ -491,7 +480,8 @@ TEST(BatchReplies, KeepsItsSocketsWithinTheOpenFileLimit) {
 
   // Descriptors taken by something else while the batch runs: the socket it cannot open is an
   // error with its reason, not an address reported unreachable.
-  const std::string starved = InChildWithFileLimit(200, [&server] {
+  const std::string starved = InChildWithFileLimit(200, [&script] {
+    TFakeDnsServer server(script);
     TReverseLookup batch;
     Configure(batch, 5000);
     // Once with descriptors to spare first: UBSan's first check of a type needs a pipe.

@@ -3,12 +3,10 @@
 // mapped file cut under the mapping is reported as changed, never a crash.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
-#include <functional>
 #include <string>
 
 #include "mmdb/mmdb_error.h"
@@ -16,42 +14,13 @@
 #include "mmdb/mmdb_geo_records.h"
 #include "mmdb/mmdb_reader.h"
 #include "tests/mmdb/mmdb_test_support.h"
+#include "tests/support/child_process.h"
 #include "tests/support/temp_folder.h"
 
 namespace korrin {
 namespace {
 
 using namespace test;
-
-// Runs `child` in a child process with a pipe to the parent; `parent` gets the pipe's other end
-// and the child's pid. Returns what the child wrote after the parent was done, and expects the
-// child to end normally.
-std::string WithChild(const std::function<std::string(int toParent, int fromParent)>& child,
-                      const std::function<void(int fromChild, int toChild)>& parent) {
-  int up[2], down[2];
-  if (pipe(up) != 0 || pipe(down) != 0) return "no pipe";
-  const pid_t pid = fork();
-  if (pid == 0) {
-    close(up[0]);
-    close(down[1]);
-    alarm(60);  // a child that hangs fails the test instead of holding it up
-    const std::string text = child(up[1], down[0]);
-    (void)!write(up[1], text.data(), text.size());
-    _exit(0);
-  }
-  close(up[1]);
-  close(down[0]);
-  parent(up[0], down[1]);
-  close(down[1]);
-  std::string text;
-  char buffer[4096];
-  for (ssize_t n; (n = read(up[0], buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<size_t>(n));
-  close(up[0]);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child ended with status " << status;
-  return text;
-}
 
 void Signal(int fd) { (void)!write(fd, "x", 1); }
 void Await(int fd) {
@@ -84,7 +53,7 @@ TEST(FileChange, AReaderKeepsTheVersionItOpenedWhateverBecomesOfTheFile) {
   };
   for (const auto& change : changes) {
     WriteBytes(path, original);
-    const std::string text = WithChild(
+    const std::string text = RunInChild(
         [&path](int toParent, int fromParent) {
           try {
             TMMDBReader reader(path);
@@ -113,7 +82,7 @@ TEST(FileChange, AMappedFileCutUnderARunningReadIsReportedAsChanged) {
   const std::string path = folder / "mapped.mmdb";
   // Large enough that the cut lands while the child is reading it over and over.
   WriteBytes(path, std::string(8 << 20, '\x01'));
-  const std::string text = WithChild(
+  const std::string text = RunInChild(
       [&path](int toParent, int) {
         try {
           const TMMDBFileBuffer buffer(path, 0);

@@ -70,7 +70,7 @@ TFakeDnsServer::TFakeDnsServer(TScript script, int family, TTcpScript tcpScript)
   FPort = BoundPort(FSocket);
   try {
     FListener = LoopbackSocket(family, SOCK_STREAM, FPort);
-    listen(FListener, 16);
+    listen(FListener, 64);  // room for every connection of a batch that asks over TCP at once
   } catch (...) {
     close(FSocket);
     close(FOtherSocket);
