@@ -1,10 +1,14 @@
 #include "cli/command_failure.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <new>
 
 #include "cli/commands.h"
+#include "common/exception.h"
 #include "common/text.h"
 #include "textio/text_input_reader.h"
 
@@ -29,6 +33,12 @@ void ReadingInput(const std::string& fileName) {
 std::vector<std::string> ReadInputLines(const std::string& fileName) {
   ReadingInput(fileName);
   return ReadTextInputLines(fileName);
+}
+
+void FlushStandardOutput() {
+  std::cout.flush();
+  if (!std::cout || std::fflush(stdout) != 0 || std::ferror(stdout))
+    throw Exception(Format("Cannot write to standard output: %s", std::strerror(errno ? errno : EIO)));
 }
 
 int ReportFailure(const std::exception& e) {

@@ -15,6 +15,11 @@ void ReadingInput(const std::string& fileName);
 // The lines of a text input ("-": standard input), named first for that message.
 std::vector<std::string> ReadInputLines(const std::string& fileName);
 
+// Flushes standard output and raises "Cannot write to standard output: REASON" when any of what
+// was written to it did not arrive (a full disk, /dev/full, a closed pipe), so that a cut-short
+// output never ends with the success status.
+void FlushStandardOutput();
+
 // Writes the message of `e` to standard error after what standard output holds so far; returns
 // the failure status.
 int ReportFailure(const std::exception& e);

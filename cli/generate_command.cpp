@@ -1,9 +1,7 @@
 // korrin-cli generate: the engine's every setting as a flag, lines to standard output or a file.
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
-#include <cstring>
 #include <iostream>
 #include <memory>
 #include <utility>
@@ -145,8 +143,8 @@ void Configure(TKorrinUtils& engine, const TGenerateOptions& o) {
 // Each batch of lines is flushed as it comes, so that a reader such as `head` sees it at once.
 void WriteToStdout(const TTextLines& lines) {
   const std::string_view text = lines.Text();
-  if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
-    throw Exception(Format("Cannot write to standard output: %s", std::strerror(errno)));
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  FlushStandardOutput();
 }
 
 std::string JoinDelimiter(const std::string& join) {

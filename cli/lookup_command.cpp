@@ -63,7 +63,9 @@ class TLookup {
       Fail(text + ": " + e.what());
       return;
     }
-    std::cout << line << '\n' << std::flush;
+    std::cout << line << '\n';
+    // A pipeline that can no longer be written to stops here rather than reading on.
+    FlushStandardOutput();
   }
 
   int Status() const { return FFailed ? kExitFailure : kExitOk; }

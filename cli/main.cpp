@@ -79,5 +79,12 @@ int main(int argc, char** argv) {
     // Subcommands run inside parse(): whatever they leave uncaught ends here.
     return ReportFailure(e);
   }
+  // A success is one only when all of its output arrived; a failure has said why already.
+  if (status != kExitOk) return status;
+  try {
+    FlushStandardOutput();
+  } catch (const std::exception& e) {
+    return ReportFailure(e);
+  }
   return status;
 }
