@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 
 #include "settings/settings_file.h"
 
@@ -59,6 +60,23 @@ void BM_LoadSettingsFile(benchmark::State& state) {
   }
 }
 
+// Many small stored sets, as a user who keeps one per customer has them: loading is linear in
+// their number (100,000 once took 44 s, each set's name being looked for among all before it).
+void BM_LoadManyStoredSets(benchmark::State& state) {
+  TBenchFolder folder;
+  TStoredSettingsList stored;
+  for (int64_t i = 0; i < state.range(0); ++i)
+    stored.Add(std::make_unique<TStoredSettings>("Set " + std::to_string(i))).Settings().Add("Mode=1");
+  SaveSettings(folder.File(), TKorrinSettings(), stored);
+  for (auto _ : state) {
+    TKorrinSettings loaded;
+    TStoredSettingsList loadedStored;
+    LoadSettings(folder.File(), loaded, loadedStored);
+    benchmark::DoNotOptimize(loadedStored.Count());
+  }
+  state.SetComplexityN(state.range(0));
+}
+
 // Building the file's lines in memory: every value written by name, without disk work.
 void BM_SettingsToList(benchmark::State& state) {
   TKorrinSettings choices;
@@ -94,6 +112,7 @@ void BM_LookUpsAfterSetText(benchmark::State& state) {
 
 BENCHMARK(BM_SaveSettingsFile)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadSettingsFile)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadManyStoredSets)->Arg(10000)->Arg(100000)->Complexity()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SettingsToList)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LookUpsAfterSetText)->Arg(1)->Arg(1000)->Arg(40000)->Unit(benchmark::kMillisecond);
 

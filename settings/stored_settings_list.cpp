@@ -8,26 +8,29 @@
 
 namespace korrin {
 
-namespace {
-
-bool SameNameAsciiNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
-  for (size_t i = 0; i < a.size(); ++i)
-    if (upper(a[i]) != upper(b[i])) return false;
-  return true;
+std::string TStoredSettingsList::NameKey(std::string_view AName) {
+  std::string key(AName);
+  for (char& c : key) c = AsciiLower(c);
+  return key;
 }
-
-}  // namespace
 
 void TStoredSettingsList::CheckIndex(int32_t Index) const {
   if (Index < 0 || Index >= Count()) throw Exception(Format("List index out of bounds (%d)", Index));
 }
 
 int32_t TStoredSettingsList::IndexOfName(std::string_view AName) const {
-  for (int32_t i = 0; i < Count(); ++i)
-    if (SameNameAsciiNoCase(FItems[i]->Name(), AName)) return i;
-  return -1;
+  const auto found = FIndexOfName.find(NameKey(AName));
+  return found == FIndexOfName.end() ? -1 : found->second;
+}
+
+void TStoredSettingsList::RebuildNameIndex() {
+  FIndexOfName.clear();
+  for (int32_t i = 0; i < Count(); ++i) FIndexOfName.emplace(NameKey(FItems[i]->Name()), i);
+}
+
+void TStoredSettingsList::Clear() {
+  FItems.clear();
+  FIndexOfName.clear();
 }
 
 TStoredSettings* TStoredSettingsList::GetSettingsByName(std::string_view AName) {
@@ -53,16 +56,19 @@ const TStoredSettings& TStoredSettingsList::GetSettings(int32_t Index) const {
 void TStoredSettingsList::SetSettings(int32_t Index, std::unique_ptr<TStoredSettings> Value) {
   CheckIndex(Index);
   FItems[Index] = std::move(Value);
+  RebuildNameIndex();
 }
 
 TStoredSettings& TStoredSettingsList::Add(std::unique_ptr<TStoredSettings> Value) {
   FItems.push_back(std::move(Value));
+  FIndexOfName.emplace(NameKey(FItems.back()->Name()), Count() - 1);
   return *FItems.back();
 }
 
 void TStoredSettingsList::Delete(int32_t Index) {
   CheckIndex(Index);
   FItems.erase(FItems.begin() + Index);
+  RebuildNameIndex();
 }
 
 void TStoredSettingsList::SaveToList(TVHashedStringList& lst, std::string_view AStoredSettingsName,
