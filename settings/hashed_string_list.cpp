@@ -148,23 +148,32 @@ std::string TVHashedStringList::Text() const {
   return out;
 }
 
-void TVHashedStringList::SetText(std::string_view Text) {
+void TVHashedStringList::SetText(std::string_view Text) { SetLines(Text, false); }
+
+void TVHashedStringList::SetLines(std::string_view Text, bool NamedOnly) {
   std::vector<std::string> lines;
+  const auto add = [&](std::string_view line) {
+    if (!NamedOnly || NameOfLine(line)) lines.emplace_back(line);
+  };
   size_t start = 0;
   while (start < Text.size()) {
     const size_t end = Text.find_first_of("\r\n", start);
     if (end == std::string_view::npos) {
-      lines.emplace_back(Text.substr(start));
+      add(Text.substr(start));
       break;
     }
-    lines.emplace_back(Text.substr(start, end - start));
+    add(Text.substr(start, end - start));
     start = end + (Text[end] == '\r' && end + 1 < Text.size() && Text[end + 1] == '\n' ? 2 : 1);
   }
   FLines = std::move(lines);
   Changed(false, false);
 }
 
-void TVHashedStringList::LoadFromFile(const std::string& FileName) { SetText(DecodeTextFile(ReadWholeFile(FileName))); }
+// A line without a name is never looked up; a file of millions of blank lines would otherwise
+// cost a string each.
+void TVHashedStringList::LoadFromFile(const std::string& FileName) {
+  SetLines(DecodeTextFile(ReadWholeFile(FileName)), true);
+}
 
 void TVHashedStringList::SaveToFile(const std::string& FileName) const { WriteFileReplacing(FileName, Text()); }
 

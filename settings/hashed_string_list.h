@@ -34,7 +34,8 @@ class TVHashedStringList {
   std::string Text() const;
   // Splits at CR, LF or CR LF; replaces the whole content as one change.
   void SetText(std::string_view Text);
-  // Reads UTF-8 or UTF-16 with a byte-order mark, else UTF-8, else Windows-1252.
+  // Reads UTF-8 or UTF-16 with a byte-order mark, else UTF-8, else Windows-1252; keeps only the
+  // lines that hold a name (name=value).
   void LoadFromFile(const std::string& FileName);
   // Writes UTF-8 without a byte-order mark; the file is replaced whole or not at all.
   void SaveToFile(const std::string& FileName) const;
@@ -59,6 +60,7 @@ class TVHashedStringList {
 
  private:
   void CheckIndex(int32_t Index) const;
+  void SetLines(std::string_view Text, bool NamedOnly);
   void UpdateValueHash() const;
   void UpdateNameHash() const;
   std::unique_ptr<TVStringHash> NewHash() const;

@@ -6,6 +6,7 @@
 
 #include "common/exception.h"
 #include "settings/settings_file_encoding.h"
+#include "tests/support/temp_folder.h"
 
 namespace korrin {
 namespace {
@@ -180,6 +181,17 @@ TEST(HashedList, CaseSensitiveListsMatchExactly) {
   EXPECT_EQ(list.IndexOfName("Key"), 0);
   list.SetCaseSensitive(false);
   EXPECT_EQ(list.IndexOfName("KEY"), 0);
+}
+
+// Blank and nameless lines carry nothing a settings file is asked for: a file of millions of
+// them loads into nothing, not into a string each.
+TEST(HashedList, AFileLoadsOnlyItsNamedLines) {
+  const test::TTempFolder folder;
+  test::WriteBytes(folder / "k.ini", "\r\n\n\nnoise\r\nMode=1\r\n\r\n=x\r\nA=\r\n");
+  TVHashedStringList list;
+  list.LoadFromFile(folder / "k.ini");
+  EXPECT_EQ(list.Text(), "Mode=1\r\n=x\r\nA=\r\n");
+  EXPECT_EQ(list.Values("Mode"), "1");
 }
 
 TEST(HashedList, SetTextAcceptsEveryLineEnd) {
