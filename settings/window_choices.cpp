@@ -140,4 +140,21 @@ void LoadSettingsFromList(const TVHashedStringList& List, TKorrinSettings& Setti
   }
 }
 
+void TakeChangedChoices(const TKorrinSettings& Base, const TKorrinSettings& Changed, TKorrinSettings& Into) {
+  const auto take = [&](auto member) {
+    if (!(Base.*member == Changed.*member)) Into.*member = Changed.*member;
+  };
+  for (const TKeyRule& rule : kKeyRules) {
+    switch (rule.Kind) {
+      case K::Flag: take(rule.Flag); break;
+      case K::Text:
+      case K::TextIfPresent:
+      case K::Count: take(rule.Text); break;
+      case K::Lines: take(rule.Lines); break;
+      case K::Mode: take(&S::Mode); break;
+      case K::Index: take(rule.Index); break;
+    }
+  }
+}
+
 }  // namespace korrin

@@ -64,4 +64,8 @@ void SaveSettingsToList(const TKorrinSettings& Settings, TVHashedStringList& Lis
 // and the lists only where their key is present, numbers falling back to their defaults.
 void LoadSettingsFromList(const TVHashedStringList& List, TKorrinSettings& Settings);
 
+// Every choice in which `Changed` differs from `Base` copied into `Into`; the others are left as
+// `Into` has them: how a save keeps what another window changed meanwhile.
+void TakeChangedChoices(const TKorrinSettings& Base, const TKorrinSettings& Changed, TKorrinSettings& Into);
+
 }  // namespace korrin

@@ -35,6 +35,7 @@
 #include "gui/forms/link_label.h"
 #include "gui/view_window/view_files.h"
 #include "settings/choices_to_engine.h"
+#include "settings/shared_settings_file.h"
 #include "settings/stored_settings_list.h"
 
 namespace korrin {

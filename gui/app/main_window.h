@@ -36,6 +36,7 @@ class TLineListEdit;
 class TProgress;
 class TReverseLookup;
 class TStoredNamesModel;
+class TSharedSettingsFile;
 class TStoredSettingsList;
 struct TKorrinSettings;
 
@@ -90,6 +91,9 @@ class TForm1 : public TVForm {
   // The settings file: read at the end of creation, written at every accepted start and at close.
   void LoadSettings();
   void SaveSettings();
+  // A start goes on without its save: a full disk under the settings folder must not stop a run
+  // that needs no disk. Says why, once for each reason.
+  void SaveSettingsBeforeStart();
   // Every choice of the window as the settings file keeps it, and back.
   TKorrinSettings GetChoices() const;
   void SetChoices(const TKorrinSettings& Settings);
@@ -141,6 +145,8 @@ class TForm1 : public TVForm {
   std::shared_ptr<TLookupHandover> FLookupHandover;
   QTimer* FLookupTimer = nullptr;
   std::unique_ptr<TStoredSettingsList> FStoredList;
+  std::unique_ptr<TSharedSettingsFile> FSettingsFile;
+  std::string FSettingsSaveWarning;  // the reason last shown for a save that failed at a start
   TStoredNamesModel* FStoredNames = nullptr;
   bool FDNSBreak = false;
   std::string FAppVer;

@@ -17,13 +17,12 @@ namespace korrin {
 void TForm1::ProgressBeforeStart(bool& Allow) {
   try {
     Allow = CopySettingsToUtils();
-    if (!Allow) return;
-    SaveSettings();
   } catch (const std::exception& e) {
     Allow = false;
     ErrorMessage(QString::fromStdString(e.what()));
-    return;
   }
+  if (!Allow) return;
+  SaveSettingsBeforeStart();
   FStartHadFocus = StartButton->hasFocus();
   SetRunning(true);
   if (!FUtils->Append()) OutputMemo->Clear();

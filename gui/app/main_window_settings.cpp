@@ -14,6 +14,7 @@
 #include "gui/forms/browse_button.h"
 #include "settings/app_settings_location.h"
 #include "settings/settings_file.h"
+#include "settings/shared_settings_file.h"
 
 namespace korrin {
 namespace {
@@ -46,6 +47,7 @@ void SetLines(QPlainTextEdit* memo, const std::vector<std::string>& lines) {
 
 void TForm1::CreateStoredSettings() {
   FStoredList = std::make_unique<TStoredSettingsList>();
+  FSettingsFile = std::make_unique<TSharedSettingsFile>();
   FStoredNames = new TStoredNamesModel(*FStoredList, this);
   SettingsListBox->setModel(FStoredNames);
   connect(SettingsListBox, &QListView::clicked, this, [this](const QModelIndex& index) {
@@ -132,12 +134,37 @@ void TForm1::SetChoices(const TKorrinSettings& s) {
 
 void TForm1::LoadSettings() {
   TKorrinSettings s = GetChoices();
-  if (!korrin::LoadSettings(SettingsFileName(kAppSettingsFileName), s, *FStoredList)) return;
-  SetChoices(s);
-  FStoredNames->CountChanged();
+  const std::string file = SettingsFileName(kAppSettingsFileName);
+  try {
+    if (FSettingsFile->Load(file, s, *FStoredList)) {
+      SetChoices(s);
+      FStoredNames->CountChanged();
+    }
+  } catch (const std::exception& e) {
+    // Saving over it would lose every stored set it holds: only the user may decide that.
+    const QString keep = QStringLiteral(
+                             "%1\n\nThe window starts with its default settings. Keep the settings file as it is? "
+                             "Yes: this window does not save its settings. No: they are saved in its place, and "
+                             "the file is kept as \"%2\".")
+                             .arg(QString::fromStdString(e.what()),
+                                  QString::fromStdString(TSharedSettingsFile::UnreadableCopyName(file)));
+    if (!Confirm(QStringLiteral("Settings"), keep)) FSettingsFile->AllowReplacing();
+  }
+  FSettingsFile->Remember(GetChoices(), *FStoredList);
 }
 
-void TForm1::SaveSettings() { korrin::SaveSettings(SettingsFileName({}), GetChoices(), *FStoredList); }
+void TForm1::SaveSettings() { FSettingsFile->Save(SettingsFileName({}), GetChoices(), *FStoredList); }
+
+void TForm1::SaveSettingsBeforeStart() {
+  try {
+    SaveSettings();
+  } catch (const std::exception& e) {
+    if (FSettingsSaveWarning == e.what()) return;
+    FSettingsSaveWarning = e.what();
+    Warning(
+        QStringLiteral("%1\n\nThe settings were not saved; the run goes on.").arg(QString::fromStdString(e.what())));
+  }
+}
 
 void TForm1::SettingsSaveButtonClick() {
   const std::string name = Text(SettingsNameEdit);
