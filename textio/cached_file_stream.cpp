@@ -41,6 +41,24 @@ int OpenReadOnly(const std::string& name) {
 
 }  // namespace
 
+TOpenedFile::TOpenedFile(const std::string& FileName) : FName(FileName), FHandle(OpenReadOnly(FileName)) {
+  struct stat st {};
+  ::fstat(FHandle, &st);
+  FOpened = IdentityOf(st);
+}
+
+TOpenedFile::~TOpenedFile() { ::close(FHandle); }
+
+TOpenedFile::TIdentity TOpenedFile::IdentityOf(const struct stat& St) {
+  return {static_cast<uint64_t>(St.st_dev), static_cast<uint64_t>(St.st_ino), static_cast<int64_t>(St.st_size),
+          static_cast<int64_t>(St.st_mtim.tv_sec), static_cast<int64_t>(St.st_mtim.tv_nsec)};
+}
+
+bool TOpenedFile::Changed() const {
+  struct stat st {};
+  return ::stat(FName.c_str(), &st) != 0 || !(IdentityOf(st) == FOpened);
+}
+
 TBaseCachedFileStream::TBaseCachedFileStream(const std::string& FileName, int Handle, int32_t CacheSize)
     : FFileName(FileName) {
   if (Handle < 0) {
@@ -124,6 +142,19 @@ TReadOnlyCachedFileStream::TReadOnlyCachedFileStream(const std::string& FileName
 TReadOnlyCachedFileStream::TReadOnlyCachedFileStream(const std::string& FileName, int Handle, int32_t CacheSize)
     : TBaseCachedFileStream(FileName, Handle, CacheSize) {
   SetViewWindow(0, TBaseCachedFileStream::FileSize());
+}
+
+TReadOnlyCachedFileStream::TReadOnlyCachedFileStream(std::shared_ptr<const TOpenedFile> File, int32_t CacheSize)
+    : TReadOnlyCachedFileStream(File->Name(), File->Handle(), CacheSize) {
+  FFile = std::move(File);
+}
+
+bool TReadOnlyCachedFileStream::ExtendViewToFileEnd() {
+  if (FSequential || FViewStart != 0) return false;
+  const int64_t size = TBaseCachedFileStream::FileSize();
+  if (size <= FViewLength) return false;
+  FViewLength = size;
+  return true;
 }
 
 void TReadOnlyCachedFileStream::SetViewWindow(int64_t ViewStart, int64_t ViewLength) {

@@ -2,7 +2,9 @@
 // A read-only file stream that serves the decoder's many small reads from one cache block, so that
 // a sequential reader costs one system read per block; it can present a window of the file as the
 // whole stream.
+#include <sys/stat.h>
 #include <cstdint>
+
 #include <memory>
 #include <string>
 
@@ -18,6 +20,32 @@ class IDisableStreamReadCache {
 
  protected:
   ~IDisableStreamReadCache() = default;
+};
+
+// A file opened once and read by several streams (the row index, the rows on screen, Find), which
+// then all read that one file even after another is renamed over its name.
+class TOpenedFile {
+ public:
+  explicit TOpenedFile(const std::string& FileName);
+  ~TOpenedFile();
+  TOpenedFile(const TOpenedFile&) = delete;
+  TOpenedFile& operator=(const TOpenedFile&) = delete;
+
+  const std::string& Name() const { return FName; }
+  int Handle() const { return FHandle; }
+  // The name leads to another file or to none, or the file's size or modification time is not
+  // what it was when it was opened: what is shown of it may be out of date.
+  bool Changed() const;
+
+ private:
+  std::string FName;
+  int FHandle;
+  struct TIdentity {
+    uint64_t Device = 0, Inode = 0;
+    int64_t Size = 0, Seconds = 0, Nanoseconds = 0;
+    bool operator==(const TIdentity&) const = default;
+  } FOpened;
+  static TIdentity IdentityOf(const struct stat& St);
 };
 
 // Holds the descriptor, the cache block, the position and the last read error.
@@ -77,9 +105,12 @@ class TReadOnlyCachedFileStream : public TBaseCachedFileStream, public IDisableS
  public:
   explicit TReadOnlyCachedFileStream(const std::string& FileName, int32_t CacheSize = 0);
   TReadOnlyCachedFileStream(const std::string& FileName, int Handle, int32_t CacheSize);
+  TReadOnlyCachedFileStream(std::shared_ptr<const TOpenedFile> File, int32_t CacheSize);
 
   int32_t Read(void* Buffer, int32_t Count) override;
   void SetViewWindow(int64_t ViewStart, int64_t ViewLength);
+  // Widens a view of the whole file to the file's size now; false when it has not grown.
+  bool ExtendViewToFileEnd();
 
   bool UseAlignedCache() const { return FUseAlignedCache; }
   void SetUseAlignedCache(bool Value) { FUseAlignedCache = Value; }
@@ -96,6 +127,7 @@ class TReadOnlyCachedFileStream : public TBaseCachedFileStream, public IDisableS
   // How many of Count bytes from Position lie inside the view; 0 (and the end code) outside it.
   int32_t ViewBytesFrom(int64_t Position, int32_t Count);
 
+  std::shared_ptr<const TOpenedFile> FFile;  // kept open while read, when shared
   bool FUseAlignedCache = false;
   int64_t FViewStart = 0;
   int64_t FViewLength = 0;

@@ -76,6 +76,7 @@ bool TFilePreview::ReadPreview(const std::string& FileName, bool NoHeader) {
   FIndexReader.reset();
   FBlocks = {};
   FFileName.clear();
+  FRowDelimiter = 0;
   ResetParserDelimiter();
   if (!FileExists(FileName)) {
     FPreviewStatus = Format("File \"%s\" does not exist.", FileName.c_str());
@@ -115,12 +116,15 @@ void TFilePreview::ReadRows(TRowReader& Reader, bool NoHeader) {
       FPreviewEof = true;
       break;
     }
+    // The columns split at the delimiter the rows were split with, whichever met it first.
+    if (!FDelimiter && Reader.Delimiter()) FCSVParser.SetDelimiter(Reader.Delimiter());
     FCSVParser.ParseLine(JoinLines(lines), flags);
     NoteColumns(i == 0);
     FPreviewRows.push_back(static_cast<int32_t>(FPreviewLines.size()));
     i += static_cast<int64_t>(lines.size());
     for (std::u16string& line : lines) FPreviewLines.push_back(std::move(line));
   }
+  FRowDelimiter = Reader.Delimiter();
 }
 
 void TFilePreview::ReadLines(TLineReader& Reader, bool NoHeader) {
@@ -156,22 +160,23 @@ void TFilePreview::ReadLines(TLineReader& Reader, bool NoHeader) {
 
 std::unique_ptr<TRowIndex> TFilePreview::CreateIndex() const {
   TRowOptions options = RowOptions();
-  // The rows far down are parsed with the delimiter the first rows showed; the index splits so too.
-  if (!options.Delimiter) options.Delimiter = FCSVParser.Delimiter();
+  // The delimiter the preview's rows were split with, which a scan from the file's start (Count
+  // Rows) finds at the same place; rows read from the middle of the file cannot find it there.
+  if (!options.Delimiter) options.Delimiter = FRowDelimiter;
   return std::make_unique<TRowIndex>(FFileName, FEncoding, options);
 }
 
 void TFilePreview::StartIndex() {
   if (FFileName.empty()) return;
   FIndex = CreateIndex();
-  FIndexReader = std::make_unique<TRowReader>(FFileName, FEncoding, FIndex->Options(), FReadBufferSize);
+  FIndexReader = std::make_unique<TRowReader>(FIndex->File(), FEncoding, FIndex->Options(), FReadBufferSize);
   FIndex->Start();
 }
 
 bool TFilePreview::BuildIndex(const TIndexProgress& Progress) {
   if (FFileName.empty()) return false;
   FIndex = CreateIndex();
-  FIndexReader = std::make_unique<TRowReader>(FFileName, FEncoding, FIndex->Options(), FReadBufferSize);
+  FIndexReader = std::make_unique<TRowReader>(FIndex->File(), FEncoding, FIndex->Options(), FReadBufferSize);
   return FIndex->Build(Progress);
 }
 

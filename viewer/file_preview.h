@@ -114,6 +114,7 @@ class TFilePreview {
   const TLineReaderClass* FLineReaderClass = nullptr;
   TLineParsed FOnLineParsed;
   char16_t FDelimiter = 0;
+  char16_t FRowDelimiter = 0;  // found by the preview's row scan
   std::string FFileName;
   TSniffedEncoding FEncoding = SniffEncoding({}, true);
   std::unique_ptr<TRowIndex> FIndex;

@@ -69,8 +69,12 @@ int64_t CountBreaks(const uint8_t* P, const uint8_t* Q, const uint8_t* End) {
 
 }  // namespace
 
-TRowFinder::TRowFinder(std::string FileName, const TSniffedEncoding& Encoding, const TRowOptions& Options)
-    : FFileName(std::move(FileName)), FEncoding(Encoding), FOptions(Options) {}
+TRowFinder::TRowFinder(const std::string& FileName, const TSniffedEncoding& Encoding, const TRowOptions& Options)
+    : TRowFinder(std::make_shared<TOpenedFile>(FileName), Encoding, Options) {}
+
+TRowFinder::TRowFinder(std::shared_ptr<const TOpenedFile> File, const TSniffedEncoding& Encoding,
+                       const TRowOptions& Options)
+    : FFile(std::move(File)), FEncoding(Encoding), FOptions(Options) {}
 
 TRowFinder::~TRowFinder() { Stop(); }
 
@@ -107,7 +111,7 @@ bool TRowFinder::Find(const TFindRequest& Request, TFindResult& Result) {
 bool TRowFinder::FindDecoded(const TFindRequest& Request, TMatches& Matches) {
   std::u16string needle = Request.Text;
   if (!Request.MatchCase) std::transform(needle.begin(), needle.end(), needle.begin(), FoldCase);
-  TRowReader reader(FFileName, FEncoding, FOptions, 1 << 20);
+  TRowReader reader(FFile, FEncoding, FOptions, 1 << 20);
   TStringList lines;
   for (int64_t row = 0; reader.Read(Request.Records, lines); ++row) {
     if ((row & 1023) == 0) {
@@ -126,7 +130,7 @@ bool TRowFinder::FindDecoded(const TFindRequest& Request, TMatches& Matches) {
 
 bool TRowFinder::FindBytes(const std::string& Needle, const TFindRequest& Request, TMatches& Matches) {
   constexpr int32_t kBlockSize = 1 << 20;
-  TReadOnlyCachedFileStream stream(FFileName);
+  TReadOnlyCachedFileStream stream(FFile, 0);
   stream.DisableStreamReadCache();
   stream.SetPosition(static_cast<int64_t>(FEncoding.PreambleSize));
   const size_t keep = Needle.size() - 1;  // of an open line, where a match may start

@@ -4,9 +4,11 @@
 // before it (both wrapping around) and the number of matching rows.
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <thread>
 
+#include "textio/cached_file_stream.h"
 #include "textio/encoding_sniffer.h"
 #include "viewer/row_scanner.h"
 
@@ -28,7 +30,10 @@ struct TFindResult {
 
 class TRowFinder {
  public:
-  TRowFinder(std::string FileName, const TSniffedEncoding& Encoding, const TRowOptions& Options);
+  TRowFinder(const std::string& FileName, const TSniffedEncoding& Encoding, const TRowOptions& Options);
+  // Searches the file an index opened (TRowIndex::File), so that a match names a row of the file
+  // the index counted, whatever its name shows now.
+  TRowFinder(std::shared_ptr<const TOpenedFile> File, const TSniffedEncoding& Encoding, const TRowOptions& Options);
   ~TRowFinder();
   TRowFinder(const TRowFinder&) = delete;
   TRowFinder& operator=(const TRowFinder&) = delete;
@@ -53,7 +58,7 @@ class TRowFinder {
   // already where case does not matter).
   bool FindBytes(const std::string& Needle, const TFindRequest& Request, TMatches& Matches);
 
-  const std::string FFileName;
+  const std::shared_ptr<const TOpenedFile> FFile;
   const TSniffedEncoding FEncoding;
   const TRowOptions FOptions;
   std::atomic<bool> FStop{false};

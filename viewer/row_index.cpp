@@ -27,8 +27,8 @@ struct TRowIndex::TCounts {
   }
 };
 
-TRowIndex::TRowIndex(std::string FileName, const TSniffedEncoding& Encoding, const TRowOptions& Options)
-    : FFileName(std::move(FileName)), FEncoding(Encoding), FOptions(Options), FScanner(Options) {}
+TRowIndex::TRowIndex(const std::string& FileName, const TSniffedEncoding& Encoding, const TRowOptions& Options)
+    : FFile(std::make_shared<TOpenedFile>(FileName)), FEncoding(Encoding), FOptions(Options), FScanner(Options) {}
 
 TRowIndex::~TRowIndex() { Stop(); }
 
@@ -95,7 +95,7 @@ void TRowIndex::ScanPlainLines(const uint8_t* Bytes, size_t N, int64_t Base, TCo
 }
 
 bool TRowIndex::Build(const TIndexProgress& Progress) {
-  TReadOnlyCachedFileStream stream(FFileName, kBlockSize);
+  TReadOnlyCachedFileStream stream(FFile, kBlockSize);
   stream.DisableStreamReadCache();
   FSize = stream.Size();
   const auto start = static_cast<int64_t>(FEncoding.PreambleSize);
@@ -112,7 +112,14 @@ bool TRowIndex::Build(const TIndexProgress& Progress) {
   const bool plain = !wide && !FOptions.CellLineBreaks;
   int64_t position = start;
   size_t carried = 0;  // an odd byte of UTF-16 that waits for its pair
-  for (int32_t n; (n = stream.Read(block.data() + carried, kBlockSize)) > 0;) {
+  for (;;) {
+    const int32_t n = stream.Read(block.data() + carried, kBlockSize);
+    if (n <= 0) {
+      // A file that grew while it was indexed is indexed to its end as it is now.
+      if (n < 0 || !stream.ExtendViewToFileEnd()) break;
+      FSize = stream.Size();
+      continue;
+    }
     const size_t count = carried + static_cast<size_t>(n);
     if (wide) {
       const size_t even = count & ~size_t{1};

@@ -6,11 +6,13 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "textio/cached_file_stream.h"
 #include "textio/encoding_sniffer.h"
 #include "viewer/row_scanner.h"
 
@@ -23,7 +25,9 @@ class TRowIndex {
  public:
   static constexpr int64_t kStride = 128;
 
-  TRowIndex(std::string FileName, const TSniffedEncoding& Encoding, const TRowOptions& Options);
+  // Opens the file: the index, and the readers and Finds made from File(), read that file even
+  // when another is renamed over its name.
+  TRowIndex(const std::string& FileName, const TSniffedEncoding& Encoding, const TRowOptions& Options);
   ~TRowIndex();
   TRowIndex(const TRowIndex&) = delete;
   TRowIndex& operator=(const TRowIndex&) = delete;
@@ -42,6 +46,7 @@ class TRowIndex {
   int64_t Records() const { return FRecords; }
   int64_t Lines() const { return FLines; }
   const TSniffedEncoding& Encoding() const { return FEncoding; }
+  const std::shared_ptr<const TOpenedFile>& File() const { return FFile; }
   // The options as the scan applies them: with the delimiter it found.
   TRowOptions Options() const;
   // Where row Row (0-based; a record or a line) can be read from: the offset of an indexed row
@@ -56,7 +61,7 @@ class TRowIndex {
   void ScanPlainLines(const uint8_t* Bytes, size_t N, int64_t Base, TCounts& Counts);
   void Publish(TCounts& Counts, int64_t Position);
 
-  const std::string FFileName;
+  const std::shared_ptr<const TOpenedFile> FFile;
   const TSniffedEncoding FEncoding;
   TRowOptions FOptions;
   TRowScanner FScanner;

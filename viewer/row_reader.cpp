@@ -14,7 +14,11 @@ constexpr size_t kReadSize = 1 << 16;
 
 TRowReader::TRowReader(const std::string& FileName, const TSniffedEncoding& Encoding, const TRowOptions& Options,
                        int32_t CacheSize)
-    : FStream(FileName, CacheSize), FEncoding(Encoding), FScanner(Options) {
+    : TRowReader(std::make_shared<TOpenedFile>(FileName), Encoding, Options, CacheSize) {}
+
+TRowReader::TRowReader(std::shared_ptr<const TOpenedFile> File, const TSniffedEncoding& Encoding,
+                       const TRowOptions& Options, int32_t CacheSize)
+    : FStream(std::move(File), CacheSize), FEncoding(Encoding), FScanner(Options) {
   Seek(DataStart());
 }
 

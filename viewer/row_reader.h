@@ -3,6 +3,7 @@
 // the preview's first rows, the rows on screen and korrin-cli's rows all come through here, split
 // by the same scanner as the index.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,9 @@ class TRowReader {
   static constexpr size_t kMaxLineLength = 65535;
 
   TRowReader(const std::string& FileName, const TSniffedEncoding& Encoding, const TRowOptions& Options,
+             int32_t CacheSize = 65536);
+  // Reads the file an index opened (TRowIndex::File), whatever its name shows now.
+  TRowReader(std::shared_ptr<const TOpenedFile> File, const TSniffedEncoding& Encoding, const TRowOptions& Options,
              int32_t CacheSize = 65536);
 
   // Goes to a row start: an offset from TRowIndex, or DataStart().

@@ -67,6 +67,8 @@ size_t TRowScanner::Next(const T* P, size_t N, TBreak& Break) {
       if (c == u'\n' || c == u'\r') break;
       FLineOpen = true;
       ++FRecordUnits;
+      // Rows are shown and parsed without their NULs: a quote after one still opens its field.
+      if (c == 0) continue;
       switch (FState) {
         case TState::FieldStart:
           if (c == quote && quote) FState = TState::InQuoted;

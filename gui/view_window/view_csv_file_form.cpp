@@ -144,6 +144,9 @@ void TViewCSVFileForm::CreateIndexStatus(QBoxLayout* bar) {
   FIndexTimer = new QTimer(this);
   FIndexTimer->setInterval(100);
   connect(FIndexTimer, &QTimer::timeout, this, [this] { IndexTimerTick(); });
+  FChangeTimer = new QTimer(this);
+  FChangeTimer->setInterval(1000);
+  connect(FChangeTimer, &QTimer::timeout, this, [this] { CheckFileChanged(); });
 }
 
 void TViewCSVFileForm::CreateShortcuts() {
@@ -315,6 +318,7 @@ void TViewCSVFileForm::LoadPreview() {
   FFinder.reset();
   FShowAll = false;
   FIndexTimer->stop();
+  FChangeTimer->stop();
   IndexProgressBar->hide();
   FindLabel->clear();
   EncodingLabel->clear();
@@ -345,6 +349,7 @@ void TViewCSVFileForm::LoadPreview() {
       IndexProgressBar->setValue(0);
       IndexProgressBar->show();
       FIndexTimer->start();
+      FChangeTimer->start();
     }
   } else {
     const std::vector<int32_t> width{std::max(ColumnsView->viewport()->width() - 21, kNewColumnWidth)};
@@ -454,6 +459,17 @@ void TViewCSVFileForm::IndexTimerTick() {
   if ((index->Done() || !index->Error().empty()) && !FFinder) FIndexTimer->stop();
 }
 
+void TViewCSVFileForm::CheckFileChanged() {
+  TRowIndex* index = FPreview.Index();
+  if (!index || !index->File()->Changed()) return;
+  // Asked once: the rows shown stay those of the file as it was opened until the user reloads.
+  FChangeTimer->stop();
+  if (Confirm(QStringLiteral("\"%1\" has changed since it was opened: the rows shown may be out of date. Read "
+                             "it again?")
+                  .arg(FPreviewFileName)))
+    LoadPreview();
+}
+
 bool TViewCSVFileForm::FileRow(bool Records, int64_t Row, TStringList& Lines) {
   const auto& rows = FPreview.PreviewRows();
   const auto& lines = FPreview.PreviewLines();
@@ -517,7 +533,7 @@ void TViewCSVFileForm::FindNext(bool Backward) {
   const int64_t header = FPreview.PreviewHeader() ? 1 : 0;
   const int32_t current = ShownView()->ItemOf(ShownView()->currentIndex());
   const int64_t from = current >= 0 ? current + header : (Backward ? header : header - 1);
-  FFinder = std::make_unique<TRowFinder>(FPreviewFileName.toStdString(), index->Encoding(), index->Options());
+  FFinder = std::make_unique<TRowFinder>(index->File(), index->Encoding(), index->Options());
   FFindBackward = Backward;
   FFinder->Start({FFindText.toStdU16String(), FFindMatchCase, records, header, from});
   FindLabel->setText(QStringLiteral("Finding..."));

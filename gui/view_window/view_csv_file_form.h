@@ -106,6 +106,8 @@ class TViewCSVFileForm : public TVForm {
   void ShowAllRows();
   void UpdateItemCounts();
   void IndexTimerTick();
+  // Offers to read the file again once it changed on disk while shown (see TOpenedFile::Changed).
+  void CheckFileChanged();
   bool IsMoreItem(const TListViewEx* View, int32_t Index) const;
   // The Rows of the file row Row (0-based, header included) or the preview's.
   bool FileRow(bool Records, int64_t Row, TStringList& Lines);
@@ -132,6 +134,7 @@ class TViewCSVFileForm : public TVForm {
   QEventLoop* FModalLoop = nullptr;
   bool FShowAll = false;
   QTimer* FIndexTimer;
+  QTimer* FChangeTimer;
   std::unique_ptr<TRowFinder> FFinder;
   QString FFindText;
   bool FFindMatchCase = false;

@@ -18,6 +18,7 @@
 #include <QtTest>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 #include "common/exception.h"
@@ -410,6 +411,35 @@ class ViewWindowTest : public QObject {
     v.Find("needle");
     QTRY_COMPARE(v.Label("FindLabel"), QString("1 matches"));
     QCOMPARE(v.Table()->ItemOf(v.Table()->currentIndex()), rows - 1);
+  }
+
+  // A new export renamed over the file shown: Find searches the file whose rows are shown, not the
+  // new one, and the window says that the file changed and offers to read it again.
+  void aFileRenamedOverTheShownOneIsNoticed() {
+    const QString shown = Write("shown.csv", kFiveLines.toUtf8());
+    TViewer v(shown);
+    QTRY_COMPARE(v.Label("RowsLabel"), QString("4"));
+    TMessageRecorder boxes;
+    boxes.Answer = false;
+    const QString next = Write("next.csv", "a,b,c\n7,8,9\n");
+    QCOMPARE(std::rename(next.toLocal8Bit().constData(), shown.toLocal8Bit().constData()), 0);
+    v.Find("7,8,9");
+    QTRY_COMPARE(v.Label("FindLabel"), QString("1 matches"));
+    QCOMPARE(v.Table()->currentIndex().row(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(boxes.Shown.size(), size_t{1}, 5000);
+    QVERIFY(boxes.Shown[0].Text.contains("has changed since it was opened"));
+    QCOMPARE(v.Label("RowsLabel"), QString("4"));  // declined: the rows shown stay
+
+    boxes.Answer = true;
+    QVERIFY(QFile::resize(shown, 6));  // "a,b,c\n": a file cut short is noticed too
+    v.Button("RefreshSourceViewButton")->click();
+    QTRY_COMPARE(v.Label("RowsLabel"), QString("0"));
+    QFile grown(shown);
+    QVERIFY(grown.open(QIODevice::Append));
+    grown.write("1,2,3\n4,5,6\n");
+    grown.close();
+    QTRY_COMPARE_WITH_TIMEOUT(boxes.Shown.size(), size_t{2}, 5000);
+    QTRY_COMPARE(v.Label("RowsLabel"), QString("2"));  // read again as the user agreed
   }
 
   void tabSeparatedFilesSplit() {
