@@ -702,6 +702,49 @@ class MainWindowTest : public QObject {
     QCOMPARE(Text("Memo1"), QString("10.0.0.0/30\n10.9.0.0/30"));
   }
 
+  // A settings file the window cannot read (here a folder of that name, whoever runs the test):
+  // the window says so and keeps it unless the user agrees to replace it, and then keeps it beside.
+  void anUnreadableSettingsFileIsReplacedOnlyWithConsent() {
+    W.reset();
+    QVERIFY(QDir().mkpath(SettingsFile()));
+    QFile inside(SettingsFile() + "/inside");
+    QVERIFY(inside.open(QIODevice::WriteOnly));
+    inside.close();
+    Boxes->Answer = true;  // keep it
+    NewWindow();
+    QCOMPARE(Boxes->Shown.size(), size_t{1});
+    QVERIFY(Boxes->Texts()[0].startsWith("Cannot open file \"" + SettingsFile() + "\". Is a directory"));
+    QVERIFY(Boxes->Texts()[0].contains("Keep the settings file as it is?"));
+    TypeRanges("10.0.0.0/30");
+    Generate();
+    QCOMPARE(Text("Memo2"), QString("10.0.0.0\n10.0.0.1\n10.0.0.2\n10.0.0.3"));
+    W->close();
+    QVERIFY(QFileInfo(SettingsFile()).isDir());
+    QCOMPARE(Boxes->Shown.size(), size_t{1});
+
+    Boxes->Answer = false;  // replace it
+    NewWindow();
+    TypeRanges("10.9.0.0/30");
+    W->close();
+    QVERIFY(QFileInfo(SettingsFile()).isFile());
+    QVERIFY(ReadFile(SettingsFile()).contains("IPRange1=10.9.0.0/30\r\n"));
+    QVERIFY(QFile::exists(SettingsFile() + ".unreadable/inside"));
+  }
+
+  // A save that fails at a start (the file turned unreadable after the window read it) warns once
+  // and the run goes on: generating needs no disk.
+  void aFailedSaveWarnsAndTheRunGoesOn() {
+    QVERIFY(QDir().mkpath(SettingsFile()));
+    TypeRanges("10.0.0.0/31");
+    Generate();
+    QCOMPARE(Text("Memo2"), QString("10.0.0.0\n10.0.0.1"));
+    QCOMPARE(Boxes->Shown.size(), size_t{1});
+    QCOMPARE(int(Boxes->Shown[0].Kind), int(TMessageKind::mkWarning));
+    QVERIFY(Boxes->Texts()[0].endsWith("The settings were not saved; the run goes on."));
+    Generate();
+    QCOMPARE(Boxes->Shown.size(), size_t{1});  // the same reason is not repeated
+  }
+
   void typedFirstLastRangesGenerateEveryAddress() {
     TypeRanges("10.0.0.1-10.0.0.5");
     Generate();
