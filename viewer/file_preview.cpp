@@ -194,6 +194,10 @@ bool TFilePreview::IndexedRow(bool Records, int64_t Row, TStringList& Lines) {
   if (!FIndex->Locate(Records, Row, offset, skip) || !FIndex->Locate(Records, first, offset, skip)) return false;
   TRowBlock& block = FBlocks[FNextBlock++ % FBlocks.size()];
   block = TRowBlock{Records, first, {}};
+  // A reader made before the index found the delimiter would find its own from where it starts.
+  const TRowOptions options = FIndex->Options();
+  if (FIndexReader->Delimiter() != options.Delimiter)
+    FIndexReader = std::make_unique<TRowReader>(FIndex->File(), FEncoding, options, FReadBufferSize);
   FIndexReader->Seek(offset);
   if (FIndexReader->Skip(Records, skip)) {
     TStringList lines;

@@ -28,7 +28,11 @@ struct TRowIndex::TCounts {
 };
 
 TRowIndex::TRowIndex(const std::string& FileName, const TSniffedEncoding& Encoding, const TRowOptions& Options)
-    : FFile(std::make_shared<TOpenedFile>(FileName)), FEncoding(Encoding), FOptions(Options), FScanner(Options) {}
+    : FFile(std::make_shared<TOpenedFile>(FileName)),
+      FEncoding(Encoding),
+      FOptions(Options),
+      FScanner(Options),
+      FFoundDelimiter(Options.Delimiter) {}
 
 TRowIndex::~TRowIndex() { Stop(); }
 

@@ -71,10 +71,10 @@ class TRowIndex {
   std::atomic<int64_t> FLines{0};
   std::atomic<bool> FDone{false};
   std::atomic<bool> FStop{false};
+  char16_t FFoundDelimiter;            // the given one until the scan finds one
   mutable std::mutex FLock;            // guards the offsets, the found delimiter and the error
   std::vector<int64_t> FRecordStarts;  // of records 0, kStride, 2 kStride, ...
   std::vector<int64_t> FLineStarts;    // the same for lines, when they differ from records
-  char16_t FFoundDelimiter = 0;
   std::string FError;
   std::thread FWorker;
 };
