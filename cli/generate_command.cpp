@@ -16,6 +16,7 @@
 #include "common/text.h"
 #include "generator/generation_engine.h"
 #include "generator/port_list.h"
+#include "mmdb/mmdb_columns.h"
 #include "settings/choices_to_engine.h"
 #include "settings/settings_file.h"
 #include "textio/text_input_reader.h"
@@ -52,6 +53,7 @@ struct TGenerateOptions {
   std::optional<int32_t> Digits;
   std::optional<std::string> Delimiter;
   bool Country = false;
+  std::vector<std::string> Fields;
   std::optional<std::string> Mmdb;
   std::string Output;
   std::string Join = "eol";
@@ -129,9 +131,15 @@ void Configure(TKorrinUtils& engine, const TGenerateOptions& o) {
   if (o.Step) c.CounterStep = std::to_string(*o.Step);
   if (o.Digits) c.CounterDigits = std::to_string(*o.Digits);
   if (o.Delimiter) SetNameDelimiter(c, *o.Delimiter);
-  c.ResolveCountry |= o.Country;
+  c.ResolveCountry |= o.Country || !o.Fields.empty();
   if (o.Mmdb) c.MMDBFilePath = *o.Mmdb;
   if (!CopySettingsToUtils(c, engine)) throw Exception(Format("Please, enter %s", kMMDBFilePathName));
+  if (o.Country || !o.Fields.empty()) {
+    std::vector<std::string> fields;
+    if (o.Country) fields.emplace_back(kCountryCodeField);
+    fields.insert(fields.end(), o.Fields.begin(), o.Fields.end());
+    engine.SetMMDBFields(fields);
+  }
   engine.SetRandomSeed(o.Seed);
   engine.SetMaxLines(o.MaxLines);
   if (!o.Shard.empty()) {
@@ -162,11 +170,12 @@ void WarnAboutIdleOptions(const TGenerateOptions& o, const TKorrinUtils& engine)
     if (o.First) warn("--first", "--names");
     if (o.Step) warn("--step", "--names");
     if (o.Digits) warn("--digits", "--names");
-    if (o.Delimiter) warn("--delimiter", "--names");
     if (o.CounterSymbol) warn("--counter-symbol", "--names");
   }
+  if (o.Delimiter && !engine.GenerateNames() && !engine.ResolveIPCountry())
+    warn("--delimiter", "--names, --country or --field");
   if (o.Seed && !engine.RandomOrder()) warn("--seed", "--random");
-  if (o.Mmdb && !engine.ResolveIPCountry()) warn("--mmdb", "--country");
+  if (o.Mmdb && !engine.ResolveIPCountry()) warn("--mmdb", "--country or --field");
   if (engine.AddPortNumbers() && ReadPortList(engine.PortNumbers()).empty())
     std::cerr << "Warning: the port list '" << engine.PortNumbers() << "' has no valid port: no lines are generated"
               << std::endl;
@@ -221,6 +230,7 @@ int RunGenerate(const TGenerateOptions& o) {
     std::string result;
     line.Run([&] { engine.PerformGenerateIPList(result); });
     warnOnce();
+    if (!engine.MMDBWarning().empty()) std::cerr << engine.MMDBWarning() << std::endl;
     // Lines were given and none of them reads: an error, and an existing output file stays.
     if (engine.SkippedLineCount() > 0 && engine.RangeLinesRead() == 0 && !progress.Terminated()) {
       std::cerr << "No range line could be read: nothing generated." << std::endl;
@@ -291,9 +301,14 @@ void AddGenerateCommand(CLI::App& app, int& status) {
   cmd->add_option("--step", o->Step, "Counter step (default 1)");
   cmd->add_option("--digits", o->Digits, "Minimum counter digits (default 1)");
   cmd->add_option("--delimiter", o->Delimiter,
-                  "Between name, address and country: whitespace (default), tab, comma, semicolon or a TEXT");
+                  "Between name, address and database columns: whitespace (default), tab, comma, semicolon or a TEXT");
   cmd->add_flag("--country", o->Country, "Append the country code of each address, from the --mmdb database");
-  cmd->add_option("--mmdb", o->Mmdb, "The MaxMind DB file (.mmdb) of the country codes")->type_name("FILE");
+  cmd->add_option("--field", o->Fields,
+                  "Append the record field at PATH of each address, from the --mmdb database (repeatable), e.g. "
+                  "autonomous_system_number, city.names.en, subdivisions.0.iso_code")
+      ->type_name("PATH")
+      ->allow_extra_args(false);
+  cmd->add_option("--mmdb", o->Mmdb, "The MaxMind DB file (.mmdb) of the country codes and fields")->type_name("FILE");
   cmd->add_option("--output", o->Output, "Write the lines to FILE, as the window's Save to file... does")
       ->type_name("FILE");
   cmd->add_option("--join", o->Join, "Between lines of --output: eol (CR LF), comma or semicolon")

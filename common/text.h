@@ -35,4 +35,8 @@ constexpr char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<ch
 
 bool EndsWithNoCase(std::string_view text, std::string_view suffix);
 
+// A value as one comma-separated field: quoted, its quotes doubled, when it holds a comma, a
+// quote or a line break ("Blaine, Minnesota"), so that the columns never shift.
+std::string CSVField(std::string_view value);
+
 }  // namespace korrin

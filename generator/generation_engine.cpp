@@ -107,6 +107,7 @@ class TGenerationRun {
   }
   // The lines of the whole list passed, with a part: its count, once the run has passed them all.
   const TWideCount& Position() const { return FPosition; }
+  const std::string& MMDBWarning() const { return FMMDBWarning; }
 
   TLineCount Count() {
     Prepare();
@@ -320,7 +321,8 @@ class TGenerationRun {
     if (!FSink && !FEngine.Append()) FEngine.IPList().clear();
     if (FRanges.empty()) return;
     FRandom.seed(seed);
-    if (FEngine.ResolveIPCountry()) FCountries = std::make_unique<TCountryColumn>(FEngine.MMDBFilePath());
+    if (FEngine.ResolveIPCountry())
+      FCountries = std::make_unique<TCountryColumn>(FEngine.MMDBFilePath(), FEngine.MMDBFields());
     if (FEngine.GenerateNames()) {
       FNames.emplace(FEngine.NameTemplate(), FEngine.CounterSymbol(), FEngine.FirstCounter(), FEngine.CounterStep(),
                      FEngine.CounterDigits());
@@ -479,8 +481,8 @@ class TGenerationRun {
     FLineOrigins.clear();
   }
 
-  // The run's delimiter: between name and address, and before the country code.
-  std::string Delimiter() const { return FEngine.GenerateNames() ? FEngine.NameDelimiter() : " "; }
+  // The run's delimiter: between name and address, and before each database column.
+  const std::string& Delimiter() const { return FEngine.NameDelimiter(); }
 
   void AppendCountryCodes() {
     // Looked up in address order: neighbouring look-ups share their path down the search tree
@@ -498,25 +500,28 @@ class TGenerationRun {
       return std::lexicographical_compare(a.Address.ipv6.Groups.rbegin(), a.Address.ipv6.Groups.rend(),
                                           b.Address.ipv6.Groups.rbegin(), b.Address.ipv6.Groups.rend());
     });
-    std::vector<const std::string*> codes(FLines.size());
-    for (const TLookup& l : lookups) codes[l.Line] = &FCountries->CodeOf(l.Address);
+    std::vector<const std::vector<std::string>*> columns(FLines.size());
+    for (const TLookup& l : lookups) columns[l.Line] = &FCountries->Of(l.Address);
     std::vector<TLookup>().swap(lookups);
+    FMMDBWarning = FCountries->Warning();
 
-    const std::string delimiter = Delimiter();
+    const std::string& delimiter = Delimiter();
     TTextLines coded;
     coded.reserve(FLines.size(), FLines.Text().size() + FLines.size() * (delimiter.size() + 2));
     for (size_t i = 0; i < FLines.size(); ++i) {
       std::string& line = coded.BeginLine();
       line += FLines[i];
-      line += delimiter;
-      line += *codes[i];
+      for (const std::string& text : *columns[i]) {
+        line += delimiter;
+        line += text;
+      }
       coded.EndLine();
     }
     FLines.swap(coded);
   }
 
   void PutNamesInFront() {
-    const std::string delimiter = Delimiter();
+    const std::string& delimiter = Delimiter();
     TTextLines named;
     named.reserve(FLines.size(), FLines.Text().size() * 2);
     for (size_t i = 0; i < FLines.size(); ++i) {
@@ -560,6 +565,7 @@ class TGenerationRun {
   TTextLines FLines;
   std::optional<TNameTemplate> FNames;
   std::unique_ptr<TCountryColumn> FCountries;
+  std::string FMMDBWarning;
 };
 
 }  // namespace
@@ -589,7 +595,10 @@ void TKorrinUtils::PerformGenerateIPList(std::string& resultText) {
     };
     part = {start(FShardPart - 1), start(FShardPart), false};
   }
-  const uint64_t written = TGenerationRun(*this, FProgress, FReport, sink).Execute(seed, part);
+  TGenerationRun run(*this, FProgress, FReport, sink);
+  FMMDBWarning.clear();
+  const uint64_t written = run.Execute(seed, part);
+  FMMDBWarning = run.MMDBWarning();
   resultText = Format("%llu IPs generated.", static_cast<unsigned long long>(sink ? written : FIPList.size()));
   if (FProgress) FProgress->SetPosition(FProgress->Max());
 }

@@ -11,6 +11,7 @@
 #include "common/text_lines.h"
 #include "generator/progress_sink.h"
 #include "generator/wide_count.h"
+#include "mmdb/mmdb_columns.h"
 
 namespace korrin {
 
@@ -115,6 +116,12 @@ class TKorrinUtils {
   void SetResolveIPCountry(bool v) { FResolveIPCountry = v; }
   const std::string& MMDBFilePath() const { return FMMDBFilePath; }
   void SetMMDBFilePath(const std::string& v) { FMMDBFilePath = v; }
+  // The record fields of the database columns after the address, in order (mmdb/mmdb_columns.h:
+  // kCountryCodeField is the country code, the default).
+  const std::vector<std::string>& MMDBFields() const { return FMMDBFields; }
+  void SetMMDBFields(const std::vector<std::string>& v) { FMMDBFields = v; }
+  // Why the last run's country column is empty when its database holds no country field; else empty.
+  const std::string& MMDBWarning() const { return FMMDBWarning; }
   // A fixed seed makes random runs reproducible; without one each run draws a fresh seed.
   const std::optional<uint64_t>& RandomSeed() const { return FRandomSeed; }
   void SetRandomSeed(std::optional<uint64_t> v) { FRandomSeed = v; }
@@ -141,7 +148,7 @@ class TKorrinUtils {
   int32_t FFirstCounter = 0;
   int32_t FCounterStep = 0;
   int32_t FCounterDigits = 0;
-  std::string FNameDelimiter;
+  std::string FNameDelimiter = " ";
   bool FAddPortNumbers = false;
   std::string FPortNumbers;
   std::vector<std::string> FIPRanges;
@@ -160,6 +167,8 @@ class TKorrinUtils {
   uint64_t FShardParts = 1;
   bool FResolveIPCountry = false;
   std::string FMMDBFilePath;
+  std::vector<std::string> FMMDBFields{std::string(kCountryCodeField)};
+  std::string FMMDBWarning;
   std::optional<uint64_t> FRandomSeed;
   TRangeLinesReport FReport;
 };

@@ -1,6 +1,7 @@
 #include "mmdb/mmdb_decoder.h"
 
 #include <array>
+#include <charconv>
 
 #include "common/text.h"
 #include "mmdb/mmdb_error.h"
@@ -297,6 +298,101 @@ int64_t TMMDBDecoder::SkipValues(int64_t count, int64_t offset, int depth, TBudg
     }
   }
   return offset;
+}
+
+int64_t TMMDBDecoder::ValueStart(int64_t offset) const {
+  TMMDBControl c = ReadControl(offset);
+  for (int hops = 1; c.Type == mtPointer; ++hops) {
+    if (hops > kMaxPointerChain) RaiseBadData("too many pointers in a row.");
+    offset = ReadPointer(c.Size, c.Offset).first;
+    c = ReadControl(offset);
+  }
+  return offset;
+}
+
+int64_t TMMDBDecoder::FindPath(int64_t offset, std::span<const std::string> path) const {
+  TBudget budget;
+  int64_t at = ValueStart(offset);
+  for (const std::string& step : path) {
+    budget.Spend(0, 1);
+    const TMMDBControl c = ReadControl(at);
+    int64_t found = -1;
+    if (c.Type == mtMap) {
+      CheckCount(c.Size, 2, c.Offset);
+      std::string_view key;
+      int64_t next = c.Offset;
+      for (int64_t i = 0; i < c.Size && found < 0; ++i) {
+        next = ReadMapKey(next, key, budget);
+        if (key == step) found = next;
+        else next = SkipValues(1, next, 0, budget);
+      }
+    } else if (c.Type == mtArray) {
+      CheckCount(c.Size, 1, c.Offset);
+      int64_t index = -1;
+      const auto [end, ec] = std::from_chars(step.data(), step.data() + step.size(), index);
+      if (ec == std::errc() && end == step.data() + step.size() && index >= 0 && index < c.Size)
+        found = SkipValues(index, c.Offset, 0, budget);
+    }
+    if (found < 0) return -1;
+    at = ValueStart(found);
+  }
+  return at;
+}
+
+std::vector<std::string> TMMDBDecoder::MapKeys(int64_t offset) const {
+  TBudget budget;
+  const TMMDBControl c = ReadControl(ValueStart(offset));
+  std::vector<std::string> keys;
+  if (c.Type != mtMap) return keys;
+  CheckCount(c.Size, 2, c.Offset);
+  std::string_view key;
+  int64_t next = c.Offset;
+  for (int64_t i = 0; i < c.Size; ++i) {
+    next = ReadMapKey(next, key, budget);
+    budget.Spend(static_cast<int64_t>(key.size()), 0);
+    keys.emplace_back(key);
+    next = SkipValues(1, next, 0, budget);
+  }
+  return keys;
+}
+
+std::vector<std::string> TMMDBDecoder::LeafPaths(int64_t offset, size_t limit) const {
+  TBudget budget;
+  std::vector<std::string> paths;
+  CollectLeafPaths(offset, std::string(), 0, limit, paths, budget);
+  return paths;
+}
+
+void TMMDBDecoder::CollectLeafPaths(int64_t offset, const std::string& prefix, int depth, size_t limit,
+                                    std::vector<std::string>& paths, TBudget& budget) const {
+  CheckDepth(depth);
+  const TMMDBControl c = ReadControl(ValueStart(offset));
+  const auto child = [&](std::string_view step) {
+    std::string path = prefix;
+    if (!path.empty()) path += '.';
+    return path += step;
+  };
+  if (c.Type == mtMap) {
+    CheckCount(c.Size, 2, c.Offset);
+    std::string_view key;
+    int64_t next = c.Offset;
+    for (int64_t i = 0; i < c.Size && paths.size() < limit; ++i) {
+      next = ReadMapKey(next, key, budget);
+      budget.Spend(static_cast<int64_t>(prefix.size() + key.size()), 0);
+      CollectLeafPaths(next, child(key), depth + 1, limit, paths, budget);
+      next = SkipValues(1, next, 0, budget);
+    }
+  } else if (c.Type == mtArray) {
+    CheckCount(c.Size, 1, c.Offset);
+    int64_t next = c.Offset;
+    for (int64_t i = 0; i < c.Size && paths.size() < limit; ++i) {
+      budget.Spend(static_cast<int64_t>(prefix.size()), 1);
+      CollectLeafPaths(next, child(std::to_string(i)), depth + 1, limit, paths, budget);
+      next = SkipValues(1, next, 0, budget);
+    }
+  } else if (!prefix.empty() && paths.size() < limit) {
+    paths.push_back(prefix);
+  }
 }
 
 }  // namespace korrin

@@ -4,9 +4,11 @@
 // loop or exhaust the stack, and each decode has a budget of work, so pointers that fan out to
 // one value many times cannot make it copy that value without end.
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "mmdb/mmdb_buffer.h"
 #include "mmdb/mmdb_record.h"
@@ -56,6 +58,16 @@ class TMMDBDecoder {
   std::pair<int64_t, int64_t> ReadPointer(int64_t sizeBits, int64_t offset) const;
   // Decodes the map at `offset` into `record`; returns the offset after the value.
   int64_t DecodeInto(TMMDBRecord& record, int64_t offset) const;
+  // The value a path of map keys and array indexes (decimal text) leads to from the value at
+  // `offset`, pointers followed; -1 when a key or index is missing or a step meets a scalar.
+  int64_t FindPath(int64_t offset, std::span<const std::string> path) const;
+  // Where the value at `offset` starts once pointers are followed.
+  int64_t ValueStart(int64_t offset) const;
+  // The keys of the map at `offset` in stored order; empty for any other value.
+  std::vector<std::string> MapKeys(int64_t offset) const;
+  // The paths of the scalar values inside the value at `offset` ("city.names.en",
+  // "subdivisions.0.iso_code"), in stored order, at most `limit` of them.
+  std::vector<std::string> LeafPaths(int64_t offset, size_t limit) const;
   // Raises "Could not convert '%s' to '%s'." unless both kind names are the same.
   static void CheckValueType(std::string_view decoded, std::string_view expected);
 
@@ -84,6 +96,8 @@ class TMMDBDecoder {
   void DecodeArray(TMMDBKind kind, void* field, const TMMDBControl& c, int64_t& end, int depth, TBudget& budget) const;
   void DecodeScalar(TMMDBKind kind, void* field, const TMMDBControl& c, TBudget& budget) const;
   int64_t DecodeRecordMap(TMMDBRecord& record, const TMMDBControl& c, int depth, TBudget& budget) const;
+  void CollectLeafPaths(int64_t offset, const std::string& prefix, int depth, size_t limit,
+                        std::vector<std::string>& paths, TBudget& budget) const;
   // Raises the bad-data message unless `count` values of at least `minBytes` bytes each can
   // follow `offset`: sizes that cannot fit fail before anything is built for them.
   void CheckCount(int64_t count, int64_t minBytes, int64_t offset) const;

@@ -1,12 +1,14 @@
 #include "mmdb/mmdb_enumerator.h"
 
+#include <algorithm>
+
 #include "common/text.h"
 #include "mmdb/mmdb_error.h"
 
 namespace korrin {
 
-TMMDBEnumeratorBase::TMMDBEnumeratorBase(TMMDBReader& reader, bool IPv4Only)
-    : _reader(reader), byteCount(reader.Metadata().IPVersion() != 6 || IPv4Only ? 4 : 16) {
+TMMDBEnumeratorBase::TMMDBEnumeratorBase(TMMDBReader& reader, bool IPv4Only, bool skipIPv4)
+    : _reader(reader), byteCount(reader.Metadata().IPVersion() != 6 || IPv4Only ? 4 : 16), FSkipIPv4(skipIPv4) {
   Reset();
 }
 
@@ -47,6 +49,7 @@ bool TMMDBEnumeratorBase::NextNetwork() {
     uint8_t& byte = pathBits[static_cast<size_t>(bit / 8)];
     byte = side ? byte | mask : byte & ~mask;
     const uint32_t child = _reader.ReadNodeRecord(step.Node, side);
+    if (SkippedSubtree(bit + 1)) continue;
     if (child < nodeCount) {
       if (emptyNodes[child]) continue;
       if ((bit + 1) / 8 >= byteCount)
@@ -65,6 +68,17 @@ bool TMMDBEnumeratorBase::NextNetwork() {
     }
   }
   return false;
+}
+
+bool TMMDBEnumeratorBase::SkippedSubtree(int bits) const {
+  if (!FSkipIPv4 || byteCount != 16) return false;
+  const auto zeros = [&](size_t count) {
+    return std::all_of(pathBits.begin(), pathBits.begin() + static_cast<std::ptrdiff_t>(count),
+                       [](uint8_t b) { return b == 0; });
+  };
+  if (bits == 16) return pathBits[0] == 0x20 && pathBits[1] == 0x02;
+  return bits == 96 && zeros(10) &&
+         ((pathBits[10] == 0 && pathBits[11] == 0) || (pathBits[10] == 0xFF && pathBits[11] == 0xFF));
 }
 
 TMMDBIPAddress TMMDBEnumeratorBase::NodeAddress() const {

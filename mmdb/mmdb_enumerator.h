@@ -43,11 +43,15 @@ class TMMDBEnumeratorBase {
   void Reset();
 
  protected:
-  // 4-byte networks from the IPv4 start node when `IPv4Only` or the database is IPv4, else 16-byte.
-  TMMDBEnumeratorBase(TMMDBReader& reader, bool IPv4Only);
+  // 4-byte networks from the IPv4 start node when `IPv4Only` or the database is IPv4, else 16-byte;
+  // `skipIPv4` leaves out of a 16-byte walk the IPv4 space (::/96) and the format's aliases of it
+  // (::ffff:0:0/96, 2002::/16), for a walk after one over the IPv4 networks.
+  TMMDBEnumeratorBase(TMMDBReader& reader, bool IPv4Only, bool skipIPv4);
   // Advances to the next network with data; false when the walk is over.
   bool NextNetwork();
   TMMDBIPAddress NodeAddress() const;
+  // True when the path's first `bits` bits are one of the subtrees `skipIPv4` leaves out.
+  bool SkippedSubtree(int bits) const;
 
   // How far the walk has gone in one node on the path from the start node.
   struct TPathStep {
@@ -58,6 +62,7 @@ class TMMDBEnumeratorBase {
 
   TMMDBReader& _reader;
   int byteCount;
+  bool FSkipIPv4;
   std::vector<TPathStep> path;
   std::array<uint8_t, 16> pathBits{};  // the bits the path chose; those past its depth are stale
   bool startIsLeaf = false;            // the start node is itself a data record: one network, then done
@@ -69,7 +74,8 @@ template <class T>
 class TMMDBEnumerator : public TMMDBEnumeratorBase {
  public:
   // The reader is not owned and must outlive the enumerator and every item taken from it.
-  TMMDBEnumerator(TMMDBReader& reader, bool IPv4Only) : TMMDBEnumeratorBase(reader, IPv4Only) {}
+  TMMDBEnumerator(TMMDBReader& reader, bool IPv4Only, bool skipIPv4 = false)
+      : TMMDBEnumeratorBase(reader, IPv4Only, skipIPv4) {}
 
   bool MoveNext() {
     if (!NextNetwork()) return false;
@@ -93,15 +99,29 @@ class TMMDBEnumerator : public TMMDBEnumeratorBase {
   std::optional<TMMDBIteratorNode<T>> _iterator;
 };
 
+// The walk without a record class: each network's tree record, for the reader's functions that
+// read any layout (RecordField, RecordJson).
+class TMMDBNetworkWalk : public TMMDBEnumeratorBase {
+ public:
+  TMMDBNetworkWalk(TMMDBReader& reader, bool IPv4Only, bool skipIPv4)
+      : TMMDBEnumeratorBase(reader, IPv4Only, skipIPv4) {}
+  bool MoveNext() { return NextNetwork(); }
+  TMMDBIPAddress Start() const { return NodeAddress(); }
+  int Prefix() const { return node->Bit; }
+  uint32_t Record() const { return node->Pointer; }
+};
+
 template <class T>
 class TMMDBEnumerable {
  public:
-  TMMDBEnumerable(TMMDBReader& reader, bool IPv4Only) : _reader(reader), _IPv4Only(IPv4Only) {}
-  TMMDBEnumerator<T> GetEnumerator() const { return TMMDBEnumerator<T>(_reader, _IPv4Only); }
+  TMMDBEnumerable(TMMDBReader& reader, bool IPv4Only, bool skipIPv4 = false)
+      : _reader(reader), _IPv4Only(IPv4Only), _skipIPv4(skipIPv4) {}
+  TMMDBEnumerator<T> GetEnumerator() const { return TMMDBEnumerator<T>(_reader, _IPv4Only, _skipIPv4); }
 
  private:
   TMMDBReader& _reader;
   bool _IPv4Only;
+  bool _skipIPv4;
 };
 
 }  // namespace korrin

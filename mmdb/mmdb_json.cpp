@@ -15,14 +15,48 @@ namespace {
                    std::string("The MaxMind DB file's data section contains bad data: ") + what);
 }
 
-class TJsonWriter {
+// The output of one JSON text, within the decoder's budget of bytes.
+class TJsonOut {
+ public:
+  std::string Take() { return std::move(FOut); }
+
+  void String(std::string_view text) {
+    Put('"');
+    // Runs of characters that need no escape go out whole.
+    size_t run = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+      const auto u = static_cast<unsigned char>(text[i]);
+      if (u >= 0x20 && u != '"' && u != '\\') continue;
+      Put(text.substr(run, i - run));
+      Put(u < 0x20 ? Format("\\u%04x", u) : std::string{'\\', text[i]});
+      run = i + 1;
+    }
+    Put(text.substr(run));
+    Put('"');
+  }
+
+ protected:
+  // Every byte of the output comes through here, so one long value cannot pass the budget
+  // many times over before it is checked.
+  void Put(std::string_view text) {
+    if (text.size() > size_t{TMMDBDecoder::kMaxDecodedBytes} - FOut.size()) RaiseTooLarge();
+    FOut += text;
+  }
+  void Put(char c) { Put(std::string_view(&c, 1)); }
+  [[noreturn]] static void RaiseTooLarge() {
+    RaiseBadData("more values than a record can hold (pointers fan out too far).");
+  }
+
+  std::string FOut;
+};
+
+class TJsonWriter : public TJsonOut {
  public:
   TJsonWriter(const TMMDBDecoder& decoder, const TMMDBBuffer& database) : FDecoder(decoder), FDatabase(database) {}
 
   // Appends the value at `offset`; returns the offset after it (after the pointer, for one).
   int64_t Value(int64_t offset, int depth) {
-    if (++FValues > TMMDBDecoder::kMaxVisitedValues || FOut.size() > size_t{TMMDBDecoder::kMaxDecodedBytes})
-      RaiseBadData("more values than a record can hold (pointers fan out too far).");
+    if (++FValues > TMMDBDecoder::kMaxVisitedValues) RaiseTooLarge();
     TMMDBControl c = FDecoder.ReadControl(offset);
     int64_t after = -1;
     for (int hops = 1; c.Type == mtPointer; ++hops) {
@@ -34,8 +68,6 @@ class TJsonWriter {
     const int64_t end = Contents(c, depth);
     return after >= 0 ? after : end;
   }
-
-  std::string Take() { return std::move(FOut); }
 
  private:
   int64_t Contents(const TMMDBControl& c, int depth) {
@@ -51,30 +83,30 @@ class TJsonWriter {
         return c.Offset + 4;
       case mtBytes: {
         const std::string_view bytes = FDatabase.View(c.Offset, c.Size);
-        FOut += '[';
+        Put('[');
         for (size_t i = 0; i < bytes.size(); ++i) {
-          if (i) FOut += ',';
-          FOut += std::to_string(static_cast<uint8_t>(bytes[i]));
+          if (i) Put(',');
+          Put(std::to_string(static_cast<uint8_t>(bytes[i])));
         }
-        FOut += ']';
+        Put(']');
         return c.Offset + c.Size;
       }
       case mtUint16:
       case mtUint32:
-      case mtUint64: FOut += std::to_string(FDatabase.ReadULong(c.Offset, c.Size)); return c.Offset + c.Size;
+      case mtUint64: Put(std::to_string(FDatabase.ReadULong(c.Offset, c.Size))); return c.Offset + c.Size;
       case mtInt32:
         // Fewer than four bytes are not sign-extended, as in the record decode.
-        FOut += std::to_string(FDatabase.ReadInteger(0, c.Offset, c.Size));
+        Put(std::to_string(FDatabase.ReadInteger(0, c.Offset, c.Size)));
         return c.Offset + c.Size;
       case mtUint128: {
         if (c.Size > 16) RaiseBadData("invalid size of uint128.");
         const std::string_view bytes = FDatabase.View(c.Offset, c.Size);
-        FOut += Decimal(bytes);
+        Put(Decimal(bytes));
         return c.Offset + c.Size;
       }
       case mtBoolean:
         if (c.Size > 1) RaiseBadData("invalid size of boolean.");
-        FOut += c.Size ? "true" : "false";
+        Put(c.Size ? "true" : "false");
         return c.Offset;
       case mtMap: return Container(c, depth, true);
       case mtArray: return Container(c, depth, false);
@@ -86,49 +118,33 @@ class TJsonWriter {
     if (depth >= TMMDBDecoder::kMaxDepth) RaiseBadData("maps and arrays nested too deeply.");
     const int64_t minBytes = isMap ? 2 : 1;
     if (c.Size > (FDatabase.Length() - c.Offset) / minBytes) RaiseBadData("map or array larger than the database.");
-    FOut += isMap ? '{' : '[';
+    Put(isMap ? '{' : '[');
     int64_t offset = c.Offset;
     for (int64_t i = 0; i < c.Size; ++i) {
-      if (i) FOut += ',';
+      if (i) Put(',');
       if (isMap) {
         const size_t keyStart = FOut.size();
         offset = Value(offset, depth + 1);
         if (FOut[keyStart] != '"')
           throw EMMDBError(TMMDBErrorKind::BadData, "Database contains a non-string as map key");
-        FOut += ':';
+        Put(':');
       }
       offset = Value(offset, depth + 1);
     }
-    FOut += isMap ? '}' : ']';
+    Put(isMap ? '}' : ']');
     return offset;
-  }
-
-  void String(std::string_view text) {
-    FOut += '"';
-    for (const char ch : text) {
-      const auto u = static_cast<unsigned char>(ch);
-      if (ch == '"' || ch == '\\') {
-        FOut += '\\';
-        FOut += ch;
-      } else if (u < 0x20) {
-        FOut += Format("\\u%04x", u);
-      } else {
-        FOut += ch;
-      }
-    }
-    FOut += '"';
   }
 
   template <class T>
   void Number(T value) {
     if (!std::isfinite(value)) {
-      FOut += "null";
+      Put("null");
       return;
     }
     // The shortest text that reads back as the same value.
     char text[64];
     const auto result = std::to_chars(text, text + sizeof text, value);
-    FOut.append(text, result.ptr);
+    Put(std::string_view(text, static_cast<size_t>(result.ptr - text)));
   }
 
   // Big-endian unsigned bytes as decimal digits, by long division.
@@ -151,7 +167,6 @@ class TJsonWriter {
 
   const TMMDBDecoder& FDecoder;
   const TMMDBBuffer& FDatabase;
-  std::string FOut;
   int64_t FValues = 0;
 };
 
@@ -161,6 +176,18 @@ std::string MMDBValueJson(const TMMDBDecoder& decoder, const TMMDBBuffer& databa
   TJsonWriter writer(decoder, database);
   writer.Value(offset, 0);
   return writer.Take();
+}
+
+std::string MMDBStringJson(std::string_view text) {
+  TJsonOut out;
+  out.String(text);
+  return out.Take();
+}
+
+std::string MMDBValueText(const TMMDBDecoder& decoder, const TMMDBBuffer& database, int64_t offset) {
+  const TMMDBControl c = decoder.ReadControl(decoder.ValueStart(offset));
+  if (c.Type == mtUtf8String) return std::string(database.View(c.Offset, c.Size));
+  return MMDBValueJson(decoder, database, offset);
 }
 
 }  // namespace korrin

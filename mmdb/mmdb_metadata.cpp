@@ -33,14 +33,23 @@ int64_t TMMDBMetadata::SearchTreeSize() const {
   return size;
 }
 
-std::string TMMDBMetadata::BuildDate() const {
-  // The UTC date in the user's short date format (the locale's LC_TIME, "%x").
-  const auto seconds = static_cast<time_t>(std::min<uint64_t>(FBuildEpoch, INT64_MAX / 2));
+namespace {
+
+// The build time in UTC by a strftime format, empty when it is out of the calendar's range.
+std::string FormatBuildEpoch(uint64_t epoch, const char* format) {
+  const auto seconds = static_cast<time_t>(std::min<uint64_t>(epoch, INT64_MAX / 2));
   struct tm utc {};
   char text[64];
-  if (gmtime_r(&seconds, &utc) == nullptr || std::strftime(text, sizeof text, "%x", &utc) == 0) return std::string();
+  if (gmtime_r(&seconds, &utc) == nullptr || std::strftime(text, sizeof text, format, &utc) == 0) return std::string();
   return text;
 }
+
+}  // namespace
+
+// The UTC date in the user's short date format (the locale's LC_TIME, "%x").
+std::string TMMDBMetadata::BuildDate() const { return FormatBuildEpoch(FBuildEpoch, "%x"); }
+
+std::string TMMDBMetadata::BuildTime() const { return FormatBuildEpoch(FBuildEpoch, "%Y-%m-%dT%H:%M:%SZ"); }
 
 bool TMMDBMetadata::IsCityDatabase() const { return EndsWithNoCase(FDatabaseType, "-city"); }
 

@@ -29,6 +29,8 @@ class TMMDBMetadata : public TMMDBRecord {
   int64_t SearchTreeSize() const;
   // The day of BuildEpoch in UTC as YYYY-MM-DD.
   std::string BuildDate() const;
+  // BuildEpoch as an ISO 8601 UTC time, "2023-11-14T22:13:20Z".
+  std::string BuildTime() const;
   // A database type ending in "-city", in any letter case, marks a City database.
   bool IsCityDatabase() const;
 

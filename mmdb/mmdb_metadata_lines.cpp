@@ -21,7 +21,12 @@ std::vector<std::pair<std::string, std::string>> MMDBMetadataFields(const TMMDBM
 
 std::vector<std::string> MMDBMetadataLines(const TMMDBMetadata& metadata) {
   std::vector<std::string> lines;
-  for (const auto& [name, value] : MMDBMetadataFields(metadata)) lines.push_back(name + "," + value);
+  for (const auto& [name, value] : MMDBMetadataFields(metadata)) {
+    // The number as stored, and the time it stands for, where the viewer shows a short date.
+    if (name == "build_epoch")
+      lines.push_back(name + "," + std::to_string(metadata.BuildEpoch()) + " (" + metadata.BuildTime() + ")");
+    else lines.push_back(name + "," + value);
+  }
   return lines;
 }
 

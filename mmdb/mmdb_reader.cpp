@@ -61,6 +61,25 @@ uint32_t NodeRecord(const uint8_t* b, uint32_t index) {
   }
 }
 
+// The IPv4 address an IPv6 one carries by the aliases the format defines for IPv4 in IPv6:
+// IPv4-mapped (::ffff:0:0/96) and 6to4 (2002::/16); `skipped` is the bits in front of it.
+bool EmbeddedIPv4(const TMMDBIPAddress& address, TMMDBIPAddress& ipv4, int& skipped) {
+  const TIPv6& a = address._ipv6;
+  const auto value = [&](int group) { return TIPv4{uint32_t{a.Group(group)} << 16 | a.Group(group + 1)}; };
+  if (a.Group(0) == 0 && a.Group(1) == 0 && a.Group(2) == 0 && a.Group(3) == 0 && a.Group(4) == 0 &&
+      a.Group(5) == 0xFFFF) {
+    ipv4 = TMMDBIPAddress(value(6));
+    skipped = 96;
+    return true;
+  }
+  if (a.Group(0) == 0x2002) {
+    ipv4 = TMMDBIPAddress(value(1));
+    skipped = 16;
+    return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 TMMDBReader::TMMDBReader(const std::string& fileName)
@@ -71,7 +90,8 @@ TMMDBReader::TMMDBReader(std::vector<uint8_t> bytes, const std::string& fileName
 
 TMMDBReader::TMMDBReader(std::unique_ptr<TMMDBBuffer> database, const std::string& fileName)
     : _database(std::move(database)),
-      FMetadata(DecodeMetadata(*_database, LocateMetadata(*_database, fileName))),
+      FDataEnd(LocateMetadata(*_database, fileName) - kMarkerLength),
+      FMetadata(DecodeMetadata(*_database, FDataEnd + kMarkerLength)),
       FDecoder(*_database, FMetadata.SearchTreeSize() + kDataSectionSeparator),
       FNodeCount(FMetadata.NodeCount()),
       FSearchTreeSize(FMetadata.SearchTreeSize()),
@@ -128,7 +148,23 @@ uint32_t TMMDBReader::WalkTree(const TMMDBIPAddress& address, uint32_t node, int
   return node;
 }
 
+bool TMMDBReader::HoldsFamilyOf(const TMMDBIPAddress& address) const {
+  TMMDBIPAddress embedded;
+  int skipped;
+  return !address._v6 || FMetadata.IPVersion() != 4 || EmbeddedIPv4(address, embedded, skipped);
+}
+
 uint32_t TMMDBReader::FindAddressNode(const TMMDBIPAddress& address, int& prefixLength) {
+  if (address._v6 && FMetadata.IPVersion() == 4) {
+    // The top bits of any other IPv6 address would lead to some IPv4 network's record.
+    TMMDBIPAddress embedded;
+    int skipped;
+    prefixLength = 0;
+    if (!EmbeddedIPv4(address, embedded, skipped)) return 0;
+    const uint32_t record = FindAddressNode(embedded, prefixLength);
+    prefixLength += skipped;
+    return record;
+  }
   const uint32_t start = StartNode(address._v6 ? 128 : 32);
   uint32_t node;
   switch (FMetadata.RecordSize()) {
@@ -146,7 +182,8 @@ int64_t TMMDBReader::RecordOffset(uint32_t record) const {
   if (record < FNodeCount + kDataSectionSeparator)
     RaiseCorruptTree("contains pointer into the data section separator.");
   const int64_t offset = (int64_t{record} - FNodeCount) + FSearchTreeSize;
-  if (offset >= _database->Length()) RaiseCorruptTree("contains pointer larger than the database.");
+  // The metadata follows the data section: a record there would read the metadata as data.
+  if (offset >= FDataEnd) RaiseCorruptTree("contains pointer past the data section.");
   return offset;
 }
 
@@ -156,6 +193,21 @@ void TMMDBReader::ResolveRecordInto(uint32_t record, TMMDBRecord& object) const 
 
 std::string TMMDBReader::RecordJson(uint32_t record) const {
   return MMDBValueJson(FDecoder, *_database, RecordOffset(record));
+}
+
+bool TMMDBReader::RecordField(uint32_t record, std::span<const std::string> path, std::string& text, bool json) const {
+  const int64_t value = FDecoder.FindPath(RecordOffset(record), path);
+  if (value < 0) return false;
+  text = json ? MMDBValueJson(FDecoder, *_database, value) : MMDBValueText(FDecoder, *_database, value);
+  return true;
+}
+
+std::vector<std::string> TMMDBReader::RecordKeys(uint32_t record) const {
+  return FDecoder.MapKeys(RecordOffset(record));
+}
+
+std::vector<std::string> TMMDBReader::RecordFieldPaths(uint32_t record, size_t limit) const {
+  return FDecoder.LeafPaths(RecordOffset(record), limit);
 }
 
 bool TMMDBReader::FindRecord(const TMMDBIPAddress& address, int& prefixLength, TMMDBRecord& object) {

@@ -3,6 +3,7 @@
 // and the decoding of that record into a record object.
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -32,12 +33,24 @@ class TMMDBReader {
   // Index 0 is the left (bit 0) record, 1 the right.
   uint32_t ReadNodeRecord(uint32_t node, int index) const;
   // The tree record the address leads to, 0 when the address has no data; `prefixLength` is
-  // the number of bits walked from the start node.
+  // the number of bits walked from the start node. An IPv6 address in an IPv4-only database
+  // has data only through the IPv4 address the format's aliases carry in it (::ffff:0:0/96,
+  // 2002::/16), its prefix then counted from the IPv6 address's first bit.
   uint32_t FindAddressNode(const TMMDBIPAddress& address, int& prefixLength);
+  // False for an IPv6 address an IPv4-only database cannot hold: it is never found there.
+  bool HoldsFamilyOf(const TMMDBIPAddress& address) const;
   // Decodes the data record into `object`; only the fields whose keys the record holds change.
   void ResolveRecordInto(uint32_t record, TMMDBRecord& object) const;
   // The data record as compact JSON, every key it stores included (mmdb/mmdb_json.h).
   std::string RecordJson(uint32_t record) const;
+  // The value a path of map keys and array indexes leads to in the data record, as text (a
+  // string as stored, any other value as JSON; every value as JSON with `json`); false when the
+  // record lacks it.
+  bool RecordField(uint32_t record, std::span<const std::string> path, std::string& text, bool json = false) const;
+  // The data record's top-level keys in stored order.
+  std::vector<std::string> RecordKeys(uint32_t record) const;
+  // The paths of the data record's scalar values, at most `limit` of them.
+  std::vector<std::string> RecordFieldPaths(uint32_t record, size_t limit) const;
   // A new record object owned by the reader, alive until the reader is destroyed.
   template <class T>
   T& ResolveRecord(uint32_t record) {
@@ -64,6 +77,8 @@ class TMMDBReader {
 
   std::unique_ptr<TMMDBBuffer> _database;
   uint32_t _IPv4Start = 0;
+  // Where the metadata marker starts: the data section ends there.
+  int64_t FDataEnd = 0;
   TMMDBMetadata FMetadata;
   TMMDBDecoder FDecoder;
   std::vector<std::unique_ptr<TMMDBRecord>> FFindOwnerObjects;

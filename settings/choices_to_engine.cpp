@@ -25,6 +25,7 @@ bool CopySettingsToUtils(const TKorrinSettings& s, TKorrinUtils& utils) {
   if (s.ResolveCountry && s.MMDBFilePath.empty()) return false;
   utils.SetResolveIPCountry(s.ResolveCountry);
   utils.SetMMDBFilePath(s.MMDBFilePath);
+  utils.SetMMDBFields({s.MMDBField});
   switch (s.Mode) {
     case TCountChoice::TotalCount:
       utils.SetGenerateCountMode(TGenerateCounts::gcTotalCount);
@@ -43,15 +44,15 @@ bool CopySettingsToUtils(const TKorrinSettings& s, TKorrinUtils& utils) {
     utils.SetFirstCounter(IntegerOfBox(s.FirstCounter));
     utils.SetCounterStep(IntegerOfBox(s.CounterStep));
     utils.SetCounterDigits(IntegerOfBox(s.CounterDigits));
-    utils.SetNameDelimiter(NameDelimiterOf(s.NameDelimiter, s.NameCustomDelimiter));
   } else {
     utils.SetNameTemplate("");
     utils.SetCounterSymbol("");
     utils.SetFirstCounter(1);
     utils.SetCounterStep(1);
     utils.SetCounterDigits(1);
-    utils.SetNameDelimiter(" ");
   }
+  // Also the delimiter before the database column, with or without names.
+  utils.SetNameDelimiter(NameDelimiterOf(s.NameDelimiter, s.NameCustomDelimiter));
   utils.SetAddPortNumbers(s.AddPort);
   utils.SetPortNumbers(s.AddPort ? s.Ports : "");
   utils.IPRanges() = s.IPRanges;

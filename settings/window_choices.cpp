@@ -67,6 +67,7 @@ using K = TKeyKind;
 const TKeyRule kKeyRules[] = {
     {.Key = "ResolveCountry", .Kind = K::Flag, .Flag = &S::ResolveCountry},
     {.Key = "MMDBFilePath", .Kind = K::Text, .Text = &S::MMDBFilePath},
+    {.Key = "MMDBField", .Kind = K::TextIfPresent, .Text = &S::MMDBField},
     {.Key = "Append", .Kind = K::Flag, .Flag = &S::Append},
     {.Key = "IPRange", .Kind = K::Lines, .Lines = &S::IPRanges},
     {.Key = "UsableHostIPAddresses", .Kind = K::Flag, .Flag = &S::UsableHostIPAddresses},

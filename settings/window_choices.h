@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "mmdb/mmdb_columns.h"
 #include "settings/hashed_string_list.h"
 
 namespace korrin {
@@ -26,6 +27,7 @@ constexpr int32_t kDefaultQueriesInFlight = 64;
 struct TKorrinSettings {
   bool ResolveCountry = false;
   std::string MMDBFilePath;
+  std::string MMDBField{kCountryCodeField};  // the record field of the database column
   bool Append = false;
   std::vector<std::string> IPRanges;
   bool UsableHostIPAddresses = false;

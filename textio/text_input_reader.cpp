@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <functional>
 
 #include "common/exception.h"
 #include "common/text.h"
@@ -24,6 +25,7 @@ class TDescriptorStream final : public TStream {
     if (FOwned) ::close(FFd);
   }
   int32_t Read(void* Buffer, int32_t Count) override {
+    if (BeforeRead) BeforeRead();
     for (;;) {
       const ssize_t n = ::read(FFd, Buffer, static_cast<size_t>(Count));
       if (n >= 0) {
@@ -40,6 +42,8 @@ class TDescriptorStream final : public TStream {
   }
   int64_t Size() override { return -1; }
   void SetSize(int64_t) override { throw Exception("The input stream is read-only"); }
+
+  std::function<void()> BeforeRead;
 
  private:
   int FFd;
@@ -64,6 +68,10 @@ TTextInputReader::TTextInputReader(const std::string& path)
 }
 
 TTextInputReader::~TTextInputReader() = default;
+
+void TTextInputReader::SetBeforeRead(std::function<void()> action) {
+  static_cast<TDescriptorStream&>(*FStream).BeforeRead = std::move(action);
+}
 
 bool TTextInputReader::Next(std::string& line) {
   if (FReader->EndOfStream()) return false;

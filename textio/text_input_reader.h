@@ -3,6 +3,7 @@
 // viewer's decoder, so a byte-order mark, UTF-16 and CR, LF or CR LF line ends read alike
 // everywhere, pipes are read to their end, and the input is bounded.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +28,9 @@ class TTextInputReader {
   // error, a line longer than kMaxLineLength or more than kMaxLines lines.
   bool Next(std::string& line);
   int64_t LineNumber() const { return FLineNumber; }
+  // Runs `action` before each read of the input, which may wait for more: a command that
+  // buffers its answers writes them out there, so none waits behind a question not yet asked.
+  void SetBeforeRead(std::function<void()> action);
 
  private:
   std::string FName;

@@ -1,9 +1,12 @@
 #include "viewer/mmdb_meta_reader.h"
 
+#include <algorithm>
+
 #include "common/text.h"
 #include "common/utf16.h"
 #include "mmdb/mmdb_enumerator.h"
 #include "mmdb/mmdb_geo_records.h"
+#include "mmdb/mmdb_json.h"
 #include "mmdb/mmdb_metadata_lines.h"
 
 namespace korrin {
@@ -15,17 +18,7 @@ const char* const kCountryHeader =
     "registered_country_geoname_id";
 const char* const kCityColumns = ",city_geoname_id,en_city_name,en_state_name,postal_code";
 
-// A value as one CSV field: quoted, its quotes doubled, when it holds the delimiter, a quote or a
-// line break ("Blaine, Minnesota"), so that the columns never shift.
-std::string Field(const std::string& value) {
-  if (value.find_first_of(",\"\r\n") == std::string::npos) return value;
-  std::string quoted = "\"";
-  for (const char c : value) {
-    if (c == '"') quoted += '"';
-    quoted += c;
-  }
-  return quoted + '"';
-}
+std::string Field(const std::string& value) { return CSVField(value); }
 
 std::string EnglishName(const TMMDBDictionary& names) {
   const auto en = names.find("en");
@@ -33,34 +26,96 @@ std::string EnglishName(const TMMDBDictionary& names) {
 }
 
 template <class T>
-std::string CountryColumns(const TMMDBIteratorNode<T>& item) {
-  const T& r = item.Data();
-  return Format("%s,%s,%lld,%s,%lld,%s,%lld", item.Start().NetworkText(item.Prefix()).c_str(),
-                Field(r.Continent().Code()).c_str(), static_cast<long long>(r.Continent().GeonameId()),
-                Field(r.Country().ISOCode()).c_str(), static_cast<long long>(r.Country().GeonameId()),
-                Field(r.RegisteredCountry().ISOCode()).c_str(),
+std::string CountryColumns(const std::string& network, const T& r) {
+  return Format("%s,%s,%lld,%s,%lld,%s,%lld", network.c_str(), Field(r.Continent().Code()).c_str(),
+                static_cast<long long>(r.Continent().GeonameId()), Field(r.Country().ISOCode()).c_str(),
+                static_cast<long long>(r.Country().GeonameId()), Field(r.RegisteredCountry().ISOCode()).c_str(),
                 static_cast<long long>(r.RegisteredCountry().GeonameId()));
 }
 
-std::string FormatCountryRow(const TMMDBIteratorNode<TMMDBIPCountryInfo>& item) { return CountryColumns(item); }
-
-std::string FormatCityRow(const TMMDBIteratorNode<TMMDBIPCountryCityInfoEx>& item) {
-  const TMMDBIPCountryCityInfoEx& r = item.Data();
+std::string CityRow(const std::string& network, const TMMDBIPCountryCityInfoEx& r) {
   std::string state;
   for (const auto& subdivision : r.Subdivisions()) {
     state = EnglishName(subdivision.Names());
     if (!state.empty()) break;
   }
-  return CountryColumns(item) + Format(",%lld,%s,%s,%s", static_cast<long long>(r.City().GeonameId()),
-                                       Field(EnglishName(r.City().Names())).c_str(), Field(state).c_str(),
-                                       Field(r.Postal().Code()).c_str());
+  return CountryColumns(network, r) + Format(",%lld,%s,%s,%s", static_cast<long long>(r.City().GeonameId()),
+                                             Field(EnglishName(r.City().Names())).c_str(), Field(state).c_str(),
+                                             Field(r.Postal().Code()).c_str());
+}
+
+// A network shown, and its tree record.
+struct TNetworkRow {
+  std::string Network;
+  uint32_t Record;
+};
+
+// The networks of both families in address order, IPv4 first; the IPv6 walk leaves out the IPv4
+// space and its aliases, which the IPv4 walk showed.
+std::vector<TNetworkRow> Networks(TMMDBReader& reader, size_t limit) {
+  std::vector<TNetworkRow> rows;
+  for (const bool IPv4 : {true, false}) {
+    if (!IPv4 && reader.Metadata().IPVersion() != 6) break;
+    TMMDBNetworkWalk walk(reader, IPv4, true);
+    while (rows.size() < limit && walk.MoveNext())
+      rows.push_back({walk.Start().NetworkText(walk.Prefix()), walk.Record()});
+  }
+  return rows;
+}
+
+// The vendor's layout keeps the country, its continent and the registered country as maps.
+bool VendorLayout(const TMMDBReader& reader, const std::vector<TNetworkRow>& rows) {
+  if (reader.Metadata().IsCityDatabase()) return true;
+  if (rows.empty()) return true;
+  std::string text;
+  for (const char* key : {"country", "registered_country", "continent"}) {
+    const std::string path[] = {key};
+    if (reader.RecordField(rows.front().Record, path, text, true) && text.starts_with('{')) return true;
+  }
+  return false;
 }
 
 template <class T, class F>
-void AppendRows(TMMDBReader& reader, TStringList& lines, F format) {
-  TMMDBEnumerator<T> walk = TMMDBEnumerable<T>(reader, true).GetEnumerator();
-  while (static_cast<int>(lines.size()) < TMMDBMetaReader::kMaxLines && walk.MoveNext())
-    lines.push_back(Utf8ToUtf16(format(*walk.Current())));
+void AppendVendorRows(const TMMDBReader& reader, const std::vector<TNetworkRow>& rows, TStringList& lines, F format) {
+  T record;
+  for (const TNetworkRow& row : rows) {
+    // Cleared first, so a row carries only its own network's values.
+    record.Clear();
+    reader.ResolveRecordInto(row.Record, record);
+    lines.push_back(Utf8ToUtf16(format(row.Network, record)));
+  }
+}
+
+// Any other layout: a column per top-level key of the first records, in the order met, and one
+// with the keys of later records as JSON.
+void AppendOtherRows(const TMMDBReader& reader, const std::vector<TNetworkRow>& rows, TStringList& lines) {
+  constexpr size_t kSampledRecords = 100;
+  constexpr size_t kMaxColumns = 32;
+  std::vector<std::string> columns;
+  for (size_t i = 0; i < rows.size() && i < kSampledRecords; ++i)
+    for (std::string& key : reader.RecordKeys(rows[i].Record))
+      if (columns.size() < kMaxColumns && std::find(columns.begin(), columns.end(), key) == columns.end())
+        columns.push_back(std::move(key));
+  std::string header = "network";
+  for (const std::string& column : columns) header += "," + Field(column);
+  lines.push_back(Utf8ToUtf16(header + ",other_fields"));
+  std::string text;
+  for (const TNetworkRow& row : rows) {
+    std::string line = Field(row.Network);
+    for (const std::string& column : columns) {
+      const std::string path[] = {column};
+      line += ',';
+      if (reader.RecordField(row.Record, path, text)) line += Field(text);
+    }
+    std::string rest;
+    for (const std::string& key : reader.RecordKeys(row.Record)) {
+      if (std::find(columns.begin(), columns.end(), key) != columns.end()) continue;
+      const std::string path[] = {key};
+      reader.RecordField(row.Record, path, text, true);
+      rest += (rest.empty() ? "{" : ",") + MMDBStringJson(key) + ":" + text;
+    }
+    lines.push_back(Utf8ToUtf16(line + "," + Field(rest.empty() ? rest : rest + "}")));
+  }
 }
 
 }  // namespace
@@ -70,12 +125,16 @@ TMMDBMetaReader::TMMDBMetaReader(const std::string& Filename, int32_t /*BufferSi
   TStringList& lines = Lines();
   for (const auto& [name, value] : MMDBMetadataFields(FMMDBReader->Metadata()))
     lines.push_back(Utf8ToUtf16(name + "," + Field(value)));
-  if (FMMDBReader->Metadata().IsCityDatabase()) {
+  const std::vector<TNetworkRow> rows =
+      Networks(*FMMDBReader, kMaxLines - std::min<size_t>(kMaxLines, lines.size() + 1));
+  if (!VendorLayout(*FMMDBReader, rows)) {
+    AppendOtherRows(*FMMDBReader, rows, lines);
+  } else if (FMMDBReader->Metadata().IsCityDatabase()) {
     lines.push_back(Utf8ToUtf16(std::string(kCountryHeader) + kCityColumns));
-    AppendRows<TMMDBIPCountryCityInfoEx>(*FMMDBReader, lines, FormatCityRow);
+    AppendVendorRows<TMMDBIPCountryCityInfoEx>(*FMMDBReader, rows, lines, CityRow);
   } else {
     lines.push_back(Utf8ToUtf16(kCountryHeader));
-    AppendRows<TMMDBIPCountryInfo>(*FMMDBReader, lines, FormatCountryRow);
+    AppendVendorRows<TMMDBIPCountryInfo>(*FMMDBReader, rows, lines, CountryColumns<TMMDBIPCountryInfo>);
   }
 }
 

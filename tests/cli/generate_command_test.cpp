@@ -389,10 +389,10 @@ TEST(GenerateCommand, OptionsWithoutTheirSwitchAreWarned) {
             "Warning: --first does nothing without --names\n"
             "Warning: --step does nothing without --names\n"
             "Warning: --digits does nothing without --names\n"
-            "Warning: --delimiter does nothing without --names\n"
             "Warning: --counter-symbol does nothing without --names\n"
+            "Warning: --delimiter does nothing without --names, --country or --field\n"
             "Warning: --seed does nothing without --random\n"
-            "Warning: --mmdb does nothing without --country\n");
+            "Warning: --mmdb does nothing without --country or --field\n");
   EXPECT_EQ(RunCli({"generate", "10.0.0.1", "--names", "h", "--first", "2", "--quiet"}).err, "");
 }
 

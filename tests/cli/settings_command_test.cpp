@@ -33,9 +33,12 @@ TEST_F(SettingsCommand, ListsStoredSetsAndShowsChoices) {
     std::string err;
   } cases[] = {
       {{"settings", "list", file}, 0, "Office\nLab\n", ""},
-      {{"settings", "show", "--settings", file}, 0, "ResolveCountry=0\nAppend=0\nIPRange1=10.0.0.0/30\n", ""},
+      {{"settings", "show", "--settings", file},
+       0,
+       "ResolveCountry=0\nMMDBField=country_code\nAppend=0\nIPRange1=10.0.0.0/30\n",
+       ""},
       {{"settings", "list"}, 0, "", ""},  // no file of the user's yet
-      {{"settings", "show"}, 0, "ResolveCountry=0\nAppend=0\nIPRangeN=0\n", ""},
+      {{"settings", "show"}, 0, "ResolveCountry=0\nMMDBField=country_code\nAppend=0\nIPRangeN=0\n", ""},
       {{"settings", "show", "Nope", "--settings", file}, 1, "", "Settings \"Nope\" not found\n"},
       {{"settings", "show", "Nope"}, 1, "", "Settings \"Nope\" not found\n"},
       {{"settings", "list", missing}, 1, "", "Cannot open file \"" + missing + "\". No such file or directory\n"},

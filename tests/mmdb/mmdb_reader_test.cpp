@@ -113,11 +113,12 @@ TEST(Metadata, LinesListEveryValueInOrder) {
   TMMDBReader reader(w.Build(), "m.mmdb");
   EXPECT_TRUE(reader.Metadata().IsCityDatabase());
   EXPECT_EQ(reader.Metadata().NodeByteSize(), 7);
-  EXPECT_EQ(MMDBMetadataLines(reader.Metadata()),
-            (std::vector<std::string>{"binary_format_major_version,2", "binary_format_minor_version,0",
-                                      "build_epoch,11/14/23", "database_type,GeoIP2-City", "description.en,English",
-                                      "description.de,Deutsch", "ip_version,6", "language[0],en", "language[1],de",
-                                      "language[2],zh-CN", "node_count,1", "record_size,28"}));
+  EXPECT_EQ(
+      MMDBMetadataLines(reader.Metadata()),
+      (std::vector<std::string>{"binary_format_major_version,2", "binary_format_minor_version,0",
+                                "build_epoch,1700000000 (2023-11-14T22:13:20Z)", "database_type,GeoIP2-City",
+                                "description.en,English", "description.de,Deutsch", "ip_version,6", "language[0],en",
+                                "language[1],de", "language[2],zh-CN", "node_count,1", "record_size,28"}));
 
   // The metadata of this public database reaches its values through pointers.
   TMMDBReader pointers(TestDatabase("MaxMind-DB-test-metadata-pointers.mmdb"));
@@ -271,7 +272,10 @@ TEST(Reader, CorruptTreesFailAtTheLookUpThatMeetsThem) {
        [](MMDBWriter& w) { w.SetRawRecord(0, 0, static_cast<uint32_t>(w.NodeCount()) + 5); },
        corrupt + "contains pointer into the data section separator.", false},
       {"pointer past the end", [](MMDBWriter& w) { w.SetRawRecord(0, 0, 0x00FFFFFF); },
-       corrupt + "contains pointer larger than the database.", false},
+       corrupt + "contains pointer past the data section.", false},
+      {"pointer into the metadata",
+       [](MMDBWriter& w) { w.SetRawRecord(0, 0, static_cast<uint32_t>(w.NodeCount()) + 16 + w.DataSize() + 4); },
+       corrupt + "contains pointer past the data section.", false},
       {"bits run out in the tree", [](MMDBWriter& w) { w.SetRawRecord(0, 0, 0); }, "Something bad happened", false},
   };
   for (const Case& c : cases) {

@@ -43,6 +43,8 @@ class MMDBWriter {
   void InsertOffset(std::string_view cidr, uint32_t dataOffset);
   // Tree node count, for crafting raw records.
   int NodeCount() const { return static_cast<int>(FNodes.size()); }
+  // The data section's size so far, for crafting records past it.
+  uint32_t DataSize() const { return static_cast<uint32_t>(FData.size()); }
   // Sets a record to a raw value, as the file will hold it.
   void SetRawRecord(int node, int index, uint32_t value);
   // Adds or replaces a metadata key with an encoded value.

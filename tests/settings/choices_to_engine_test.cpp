@@ -51,7 +51,8 @@ TEST(CopySettingsToUtils, EveryChoiceReachesTheEngine) {
   ASSERT_TRUE(CopySettingsToUtils(s, u));
   EXPECT_EQ(u.NameTemplate(), "");
   EXPECT_EQ(u.FirstCounter(), 1);
-  EXPECT_EQ(u.NameDelimiter(), " ");
+  // The delimiter stays: it also comes before the database column.
+  EXPECT_EQ(u.NameDelimiter(), "|");
   EXPECT_EQ(u.PortNumbers(), "");
   EXPECT_TRUE(u.ExcludeMasks().empty());
 }

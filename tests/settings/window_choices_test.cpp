@@ -14,7 +14,7 @@ TEST(KorrinSettings, WritesEveryKeyInTheFileOrder) {
   SaveSettingsToList(s, list);
   EXPECT_EQ(
       list.Text(),
-      "ResolveCountry=0\r\nAppend=0\r\nIPRange1=10.0.0.0/8\r\nIPRange2=B=::1/128\r\n"
+      "ResolveCountry=0\r\nMMDBField=country_code\r\nAppend=0\r\nIPRange1=10.0.0.0/8\r\nIPRange2=B=::1/128\r\n"
       "IPRangeN=2\r\nUsableHostIPAddresses=0\r\nExclude=0\r\nExcludeN=0\r\n"
       "DNS1=8.8.8.8\r\nDNS2=8.8.4.4\r\nDNSN=2\r\nDNSQueriesInFlight=64\r\nMode=0\r\nTotalCount=10\r\nEachCount=10\r\n"
       "Random=0\r\nUniqueAddresses=0\r\nEscapeIPv6=0\r\nAddPort=0\r\nPorts=80\r\nGenerateNames=0\r\n"
