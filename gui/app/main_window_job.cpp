@@ -55,10 +55,10 @@ void TForm1::DoProcess(TKorrinThread& Thread) {
 }
 
 void TForm1::ShowActionResult() {
-  // Lines that could not be read, and lines that repeat addresses, are named after the result,
-  // which stays as it is.
+  // Lines that could not be read, lines that repeat addresses, and a database whose records
+  // hold no country code are named after the result, which stays as it is.
   std::string status = FActionResult;
-  for (const std::string& note : {SkippedLinesSummary(*FUtils), OverlapsSummary(*FUtils)})
+  for (const std::string& note : {SkippedLinesSummary(*FUtils), OverlapsSummary(*FUtils), FUtils->MMDBWarning()})
     if (!note.empty()) status += " " + note;
   FProgress->SetStatus(GroupCounts(status));
 }

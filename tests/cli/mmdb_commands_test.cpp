@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <regex>
 #include <string>
 #include <vector>
 
+#include "mmdb_test_writer.h"
 #include "run_process.h"
 #include "test_json.h"
 
@@ -26,6 +28,72 @@ CliRun Cli(const std::string& arguments, std::string input = "") {
 }
 
 const std::string kData = std::string(KORRIN_TEST_DATA_DIR) + "/test-data/";
+
+// A database written by the test writer, as a file the commands open.
+std::string WriteDatabase(const std::string& name, const korrin::test::Bytes& bytes) {
+  const std::string path = ::testing::TempDir() + name;
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return path;
+}
+
+// An IPv4-only database of the free country layout: {"country_code":"US"}.
+std::string FreeCountryDatabase() {
+  using namespace korrin::test;
+  MMDBWriter w(4, 24, "ip-country");
+  w.Insert("8.8.8.0/24", Map({{Str("country_code"), Str("US")}, {Str("asn"), U32(15169)}}));
+  return WriteDatabase("korrin-free-country.mmdb", w.Build());
+}
+
+TEST(LookupCommand, FieldsReasonsAndIPv6OnlyThroughTheAliasesInAnIPv4Database) {
+  const std::string db = FreeCountryDatabase();
+  const CliRun run = Cli("lookup --reasons --field asn --field missing --prefix --mmdb " + db +
+                         " 8.8.8.8 9.9.9.9 101:101:: ::ffff:8.8.8.8 2002:808:808::1");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out,
+            "8.8.8.8,US,15169,,24,\n"
+            "9.9.9.9,,,,8,not in the database\n"
+            "101:101::,,,,0,IPv6 address in an IPv4-only database\n"
+            "::ffff:8.8.8.8,US,15169,,120,\n"
+            "2002:808:808::1,US,15169,,40,\n");
+  // Every command refuses it: the country column of generate too.
+  const CliRun generate = Cli("generate --quiet --country --mmdb " + db + " 101:101::/127 8.8.8.8");
+  EXPECT_EQ(generate.out, "101:101:: \n101:101::1 \n8.8.8.8 US\n");
+  std::remove(db.c_str());
+}
+
+TEST(GenerateCommand, CountryAndFieldsWithTheDelimiterAndWithoutANameTemplate) {
+  const std::string db = FreeCountryDatabase();
+  EXPECT_EQ(Cli("generate --quiet --country --delimiter comma --mmdb " + db + " 8.8.8.8").out, "8.8.8.8,US\n");
+  EXPECT_EQ(Cli("generate --quiet --country --field asn --delimiter tab --mmdb " + db + " 8.8.8.8").out,
+            "8.8.8.8\tUS\t15169\n");
+  EXPECT_EQ(Cli("generate --quiet --field asn --mmdb " + db + " 8.8.8.8").out, "8.8.8.8 15169\n");
+  EXPECT_EQ(Cli("generate --quiet --field a..b --mmdb " + db + " 8.8.8.8").out,
+            "The field path 'a..b' has an empty step\n");
+  std::remove(db.c_str());
+}
+
+TEST(Subcommands, ADatabaseWithoutACountryFieldIsNamedOnceOnStandardError) {
+  using namespace korrin::test;
+  MMDBWriter w(6, 24, "ASN");
+  w.Insert("8.8.8.0/24", Map({{Str("autonomous_system_number"), U32(15169)}}));
+  w.Insert("2001:4860::/32", Map({{Str("autonomous_system_number"), U32(15169)}}));
+  const std::string db = WriteDatabase("korrin-asn.mmdb", w.Build());
+  const std::string warning =
+      "Warning: the database's records hold no country code (country.iso_code, country_code or a two-letter "
+      "country), so the country column is empty; the first record found holds: autonomous_system_number\n";
+  const CliRun lookup = Cli("lookup --mmdb " + db + " 8.8.8.8 2001:4860::1");
+  EXPECT_EQ(lookup.status, 0);
+  EXPECT_EQ(lookup.out, "8.8.8.8,\n2001:4860::1,\n" + warning);
+  EXPECT_EQ(Cli("generate --quiet --country --mmdb " + db + " 8.8.8.8 8.8.8.9").out, "8.8.8.8 \n8.8.8.9 \n" + warning);
+  // The viewer's rows: both families, the records' own fields as columns.
+  const CliRun preview = Cli("preview " + db);
+  EXPECT_NE(preview.out.find("network\tautonomous_system_number\tother_fields\n8.8.8.0/24\t15169\t\n"
+                             "2001:4860::/32\t15169\t\n"),
+            std::string::npos)
+      << preview.out;
+  std::remove(db.c_str());
+}
 
 TEST(LookupCommand, PrintsAddressAndCountryCode) {
   const CliRun run = Cli("lookup --mmdb " + kData + "GeoIP2-City-Test.mmdb 81.2.69.160 2001:218::1 10.0.0.1");

@@ -87,7 +87,8 @@ TEST_P(MetaReaderTest, MetadataHeaderAndEveryNetworkOfTheSourceIPv4First) {
 
   const Json source = ReadJsonFile(kData + "/source-data/" + c.json);
   const auto networks = IPv4Networks(source);
-  EXPECT_EQ(lines.size() - header - 1, networks.size() + IPv6NetworkCount(source));
+  // The tree may split a source network of IPv6 into several.
+  EXPECT_GE(lines.size() - header - 1, networks.size() + IPv6NetworkCount(source));
   for (size_t i = header + 1; i < lines.size(); ++i) {
     const std::vector<std::string> cells = Split(lines[i]);
     ASSERT_EQ(cells.size(), c.city ? 11u : 7u) << lines[i];
