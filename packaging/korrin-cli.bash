@@ -10,14 +10,14 @@ _korrin_cli() {
 
   local flags
   case $command in
-    generate) flags="--help --ranges --example --settings --stored --all --total --each --random --seed --usable --unique --exclude --exclude-file --ports --brackets --names --counter-symbol --first --step --digits --delimiter --country --mmdb --output --join --quiet --count --shard --max-lines" ;;
+    generate) flags="--help --ranges --example --settings --stored --all --total --each --random --seed --usable --unique --exclude --exclude-file --ports --brackets --names --counter-symbol --first --step --digits --delimiter --country --field --mmdb --output --join --quiet --count --shard --max-lines" ;;
     reverse) flags="--help --server --unresolved --timeout --parallel --rate --retries --reasons --delimiter --settings" ;;
     settings) flags="--help" ;;
     "settings list") flags="--help" ;;
     "settings show") flags="--help --settings" ;;
     count) flags="--help --no-header --cell-line-breaks --backslash-escapes --delimiter --find --match-case" ;;
     preview) flags="--help --max-rows --from --no-header --cell-line-breaks --backslash-escapes --delimiter" ;;
-    lookup) flags="--help --mmdb --prefix --network --json" ;;
+    lookup) flags="--help --mmdb --field --prefix --network --reasons --json" ;;
     mmdb-meta) flags="--help" ;;
     *) flags="--help --version" ;;
   esac
