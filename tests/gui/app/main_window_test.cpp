@@ -311,7 +311,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(u.FirstCounter(), 1);
     QCOMPARE(u.CounterStep(), 1);
     QCOMPARE(u.CounterDigits(), 1);
-    QCOMPARE(u.NameDelimiter(), std::string(" "));
+    QCOMPARE(u.NameDelimiter(), std::string(","));  // the delimiter also parts the address from its country
     QCOMPARE(u.CounterSymbol(), std::string());
     QCOMPARE(u.PortNumbers(), std::string());
     QCOMPARE(u.GenerateCountMode(), TGenerateCounts::gcAllCount);
