@@ -92,6 +92,7 @@ TReverseLookupSummary TReverseLookup::ResolveIPList(const std::vector<std::strin
     if (FEvents.OnProgress) FEvents.OnProgress(summary.Done, summary.Total);
   };
   const auto onEnd = [&](size_t item, TPtrOutcome outcome) {
+    if (FEvents.OnEnded) FEvents.OnEnded(outcome.Reason);
     ended[item] = std::move(outcome);
     for (; emitted < ended.size() && ended[emitted]; ++emitted) emit(emitted);
   };

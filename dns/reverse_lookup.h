@@ -21,6 +21,8 @@ struct TReverseLookupEvents {
   std::function<void()> OnProcessEvents;
   std::function<void(const std::string& line)> OnResolved;  // "address,host name"
   std::function<void(const std::string& address, TLookupReason reason)> OnUnresolved;
+  // As each address's lookup ends, in whatever order the answers come, before it is reported.
+  std::function<void(TLookupReason reason)> OnEnded;
 };
 
 // What a batch did beyond its lists.

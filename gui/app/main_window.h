@@ -54,6 +54,7 @@ class TForm1 : public TVForm {
 
   TProgress& Progress() { return *FProgress; }
   TKorrinUtils& Utils() { return *FUtils; }
+  TReverseLookup& Lookup() { return *FLookup; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -110,6 +111,9 @@ class TForm1 : public TVForm {
   void ShowActionResult();
   void ShowActionError();
   void ShowActionTerminated();
+  // The status line is the job's and the lookup's: what the lookup shows there is kept by the
+  // progress tracker too, which repaints the line from its own copy.
+  void ShowStatus(const QString& Text);
   // Ends the running job and waits for it, handling events so that its calls still get through.
   void EndWork();
 
@@ -123,8 +127,9 @@ class TForm1 : public TVForm {
   void ReverseLookupButtonClick();
   void ResolveIPList(const std::vector<std::string>& OutputLines, const std::vector<std::string>& Servers);
   void OnEndLookup();
-  // Shows what the batch thread has handed over since the last call: results, progress, warnings.
-  void ShowLookupResults();
+  // Shows what the batch thread has handed over since the last call: results, progress, the counts
+  // of each reason and warnings; `Ended` once the batch has returned.
+  void ShowLookupResults(bool Ended);
   void BreakLookup();
 
   void ClearOutputButtonClick();

@@ -8,9 +8,12 @@
 #include <QSpinBox>
 #include <QTimer>
 
+#include <chrono>
 #include <mutex>
+#include <optional>
 
 #include "common/text.h"
+#include "dns/lookup_status.h"
 #include "dns/reverse_lookup.h"
 #include "dns/reverse_lookup_lists.h"
 #include "gui/app/main_window.h"
@@ -27,14 +30,17 @@ namespace {
 
 constexpr int kLookupDisplayPeriodMs = 100;
 
+int64_t SteadyMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
 }  // namespace
 
 struct TForm1::TLookupHandover {
   std::mutex Lock;
   TTextLines Resolved, Unresolved;
-  int Done = 0;
-  int Total = 0;
-  bool Started = false;
+  std::optional<TLookupStatus> Status;  // from the batch's first report on
   QString Warnings;
 };
 
@@ -66,7 +72,7 @@ void TForm1::ResolveIPList(const std::vector<std::string>& OutputLines, const st
   if (FLookupTimer == nullptr) {
     FLookupTimer = new QTimer(this);
     FLookupTimer->setInterval(kLookupDisplayPeriodMs);
-    connect(FLookupTimer, &QTimer::timeout, this, [this] { ShowLookupResults(); });
+    connect(FLookupTimer, &QTimer::timeout, this, [this] { ShowLookupResults(false); });
   }
   FLookupTimer->start();
   // The batch appends to the result lists; an edit meanwhile would land between its lines.
@@ -74,19 +80,24 @@ void TForm1::ResolveIPList(const std::vector<std::string>& OutputLines, const st
     list->SetReadOnly(true, QStringLiteral("The lookup adds to this list; it can be edited when the lookup ends."));
 
   TReverseLookupEvents events;
-  events.OnProgress = [handover](int done, int total) {
+  const int32_t waitingMs = FLookup->Options().WaitingTime;
+  events.OnProgress = [handover, waitingMs](int, int total) {
     std::lock_guard<std::mutex> guard(handover->Lock);
-    handover->Done = done;
-    handover->Total = total;
-    handover->Started = true;
+    if (!handover->Status) handover->Status.emplace(total, waitingMs, SteadyMs());
+  };
+  events.OnEnded = [handover](TLookupReason reason) {
+    std::lock_guard<std::mutex> guard(handover->Lock);
+    handover->Status->Ended(reason, SteadyMs());
   };
   events.OnResolved = [handover](const std::string& line) {
     std::lock_guard<std::mutex> guard(handover->Lock);
     handover->Resolved.push_back(line);
+    handover->Status->Reported(TLookupReason::Resolved);
   };
-  events.OnUnresolved = [handover](const std::string& address, TLookupReason) {
+  events.OnUnresolved = [handover](const std::string& address, TLookupReason reason) {
     std::lock_guard<std::mutex> guard(handover->Lock);
     handover->Unresolved.push_back(address);
+    handover->Status->Reported(reason);
   };
   FLookup->SetEvents(std::move(events));
   TKorrinThread::Create(
@@ -106,35 +117,38 @@ void TForm1::ResolveIPList(const std::vector<std::string>& OutputLines, const st
       [this] { OnEndLookup(); });
 }
 
-void TForm1::ShowLookupResults() {
+void TForm1::ShowLookupResults(bool Ended) {
   if (!FLookupHandover) return;
   TLookupHandover& handover = *FLookupHandover;
   TTextLines resolved, unresolved;
-  int done, total;
-  bool started;
+  std::optional<TLookupStatus> status;
   QString warnings;
   {
     std::lock_guard<std::mutex> guard(handover.Lock);
     std::swap(resolved, handover.Resolved);
     std::swap(unresolved, handover.Unresolved);
-    done = handover.Done;
-    total = handover.Total;
-    started = handover.Started;
+    status = handover.Status;
     warnings.swap(handover.Warnings);
   }
   if (!resolved.empty()) ResolvedMemo->AppendLines(resolved);
   if (!unresolved.empty()) UnresolvedMemo->AppendLines(unresolved);
-  if (started) {
-    LookupProgressBar->setRange(0, std::max(total, 1));
-    LookupProgressBar->setValue(done);
-    LookupCountLabel->setText(QString::fromStdString(FormatCount(done)));
-  }
-  if (!warnings.isEmpty()) StatusLabel->setText(warnings);
+  if (!status) return;
+  LookupProgressBar->setRange(0, std::max(status->Total(), 1));
+  LookupProgressBar->setValue(status->Done());
+  LookupCountLabel->setText(QString::fromStdString(FormatCount(status->Done())));
+  // The window's own reason for waiting stays while it closes.
+  if (FClosing) return;
+  const TLookupPhase phase = !Ended                             ? TLookupPhase::Running
+                             : status->Done() < status->Total() ? TLookupPhase::Stopped
+                                                                : TLookupPhase::Finished;
+  QString text = QString::fromStdString(status->Text(phase, SteadyMs()));
+  if (!warnings.isEmpty()) text += QLatin1Char('\n') + warnings;
+  ShowStatus(text);
 }
 
 void TForm1::OnEndLookup() {
   FLookupTimer->stop();
-  ShowLookupResults();
+  ShowLookupResults(true);
   FLookupHandover.reset();
   FDNSRunning = false;
   ReverseLookupButton->setEnabled(true);

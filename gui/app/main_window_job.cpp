@@ -70,6 +70,11 @@ void TForm1::ShowActionError() {
 
 void TForm1::ShowActionTerminated() { FProgress->SetStatus("Terminated."); }
 
+void TForm1::ShowStatus(const QString& Text) {
+  FProgress->SetStatus(Text.toStdString());
+  StatusLabel->setText(Text);
+}
+
 void TForm1::ProgressAfterStop() {
   // The window holds the lines now; the next start copies them back.
   DeliverLines(std::move(FUtils->IPList()));
@@ -110,7 +115,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
     if (FActiveThreads > 0) FProgress->SetTerminated(true);
     BreakLookup();
     // A lookup ends once its queries in flight are dropped; say why the window stays meanwhile.
-    if (FDNSRunning) StatusLabel->setText(QStringLiteral("Closing when the running DNS query ends..."));
+    if (FDNSRunning) ShowStatus(QStringLiteral("Closing when the running DNS query ends..."));
     event->ignore();
     return;
   }

@@ -27,6 +27,7 @@
 
 #include "common/exception.h"
 #include "dns/dns_record.h"
+#include "dns/reverse_lookup.h"
 #include "generator/generation_engine.h"
 #include "gui/app/main_window.h"
 #include "gui/app/memo_lines.h"
@@ -582,7 +583,56 @@ class MainWindowTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(!W->Busy(), 30000);
     // 10.0.0.3 waited out the silent server and was asked of the other one.
     QCOMPARE(Text("Memo3"), QString("10.0.0.1,h1.example\n10.0.0.3,h3.example"));
-    QCOMPARE(C<QLabel>("StatusLabel")->text(), "DNS server " + silentAddress + " answered no query");
+    QCOMPARE(C<QLabel>("StatusLabel")->text(),
+             "Looked up 2 of 2: 2 resolved\nDNS server " + silentAddress + " answered no query");
+  }
+
+  void theStatusCountsEachReasonAndBreakSaysWhereItStopped() {
+    // .1 is answered, .2 has no such name, .3 is refused, the rest are never answered.
+    const auto server = std::make_unique<TFakeDnsServer>([](const TBytes& q) {
+      const std::string name = QuestionName(q);
+      const int last = std::stoi(name.substr(0, name.find('.')));
+      if (last >= 4) return std::vector<TFakeDatagram>{};
+      const TBytes reply = last == 1 ? Cat({Header(QueryId(q), 0x8180, 1, 1, 0, 0), Question(q),
+                                            Record({0xC0, 12}, kDnsTypePTR, WireName("h.example"))})
+                                     : Cat({Header(QueryId(q), last == 2 ? 0x8183 : 0x8185, 1, 0, 0, 0), Question(q)});
+      return std::vector<TFakeDatagram>{{reply}};
+    });
+    W->Lookup().Options().WaitingTime = 600000;
+    SetText("Memo2", "10.0.0.1\n10.0.0.2\n10.0.0.3\n10.0.0.4\n10.0.0.5");
+    SetText("Memo5", QString::fromStdString(server->Address()));
+    QTest::mouseClick(C<QPushButton>("Button5"), Qt::LeftButton);
+    const QString counts = "3 of 5: 1 resolved, 1 NXDOMAIN, 1 REFUSED";
+    QTRY_COMPARE_WITH_TIMEOUT(C<QLabel>("StatusLabel")->text(), "Looking up " + counts, 5000);
+    QTest::mouseClick(C<QPushButton>("Button9"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!W->Busy(), 2000);
+    QCOMPARE(C<QLabel>("StatusLabel")->text(), "Stopped after " + counts);
+    // The generation's progress, which repaints the same line every second, keeps it.
+    QTest::qWait(1200);
+    QCOMPARE(C<QLabel>("StatusLabel")->text(), "Stopped after " + counts);
+  }
+
+  void theStatusWarnsWhenNoServerAnswersForAWait() {
+    const auto server = SilentServer();
+    W->Lookup().Options().WaitingTime = 300;
+    W->Lookup().Options().Retries = 0;
+    QStringList addresses;
+    for (int i = 1; i <= 40; ++i) addresses << QStringLiteral("10.0.0.%1").arg(i);
+    SetText("Memo2", addresses.join('\n'));
+    SetText("Memo5", QString::fromStdString(server->Address()));
+    C<QSpinBox>("QueriesInFlightSpinBox")->setValue(1);
+    QTest::mouseClick(C<QPushButton>("Button5"), Qt::LeftButton);
+    const QRegularExpression running(
+        "^Looking up ([1-9]\\d*) of 40: \\1 timed out\n"
+        "No DNS server has answered for 0.3 s: the queries are timing out$");
+    QTRY_VERIFY_WITH_TIMEOUT(running.match(C<QLabel>("StatusLabel")->text()).hasMatch(), 10000);
+    QTest::mouseClick(C<QPushButton>("Button9"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!W->Busy(), 2000);
+    const QString stopped = C<QLabel>("StatusLabel")->text();
+    const QRegularExpression end("^Stopped after ([1-9]\\d*) of 40: \\1 timed out\nDNS server " +
+                                 QRegularExpression::escape(QString::fromStdString(server->Address())) +
+                                 " answered no query$");
+    QVERIFY2(end.match(stopped).hasMatch(), qPrintable(stopped));
   }
 
   void closingDuringABatchEndsItFirst() {
