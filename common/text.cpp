@@ -132,14 +132,24 @@ bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
   return true;
 }
 
-std::string CSVField(std::string_view value) {
-  if (value.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(value);
-  std::string quoted = "\"";
-  for (const char c : value) {
-    if (c == '"') quoted += '"';
-    quoted += c;
+void AppendCSVField(std::string& out, std::string_view value, std::string_view delimiter) {
+  if (value.find_first_of("\"\r\n") == std::string_view::npos &&
+      (delimiter.empty() || value.find(delimiter) == std::string_view::npos)) {
+    out += value;
+    return;
   }
-  return quoted + '"';
+  out += '"';
+  for (const char c : value) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  out += '"';
+}
+
+std::string CSVField(std::string_view value, std::string_view delimiter) {
+  std::string field;
+  AppendCSVField(field, value, delimiter);
+  return field;
 }
 
 }  // namespace korrin

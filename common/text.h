@@ -35,8 +35,10 @@ constexpr char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<ch
 
 bool EndsWithNoCase(std::string_view text, std::string_view suffix);
 
-// A value as one comma-separated field: quoted, its quotes doubled, when it holds a comma, a
-// quote or a line break ("Blaine, Minnesota"), so that the columns never shift.
-std::string CSVField(std::string_view value);
+// A value as one field between `delimiter`s: quoted, its quotes doubled, when it holds the
+// delimiter, a quote or a line break ("Blaine, Minnesota" with commas), so that the columns never
+// shift; any other value stays as it is.
+void AppendCSVField(std::string& out, std::string_view value, std::string_view delimiter = ",");
+std::string CSVField(std::string_view value, std::string_view delimiter = ",");
 
 }  // namespace korrin

@@ -513,7 +513,7 @@ class TGenerationRun {
       line += FLines[i];
       for (const std::string& text : *columns[i]) {
         line += delimiter;
-        line += text;
+        AppendCSVField(line, text, delimiter);
       }
       coded.EndLine();
     }

@@ -73,6 +73,51 @@ TEST(GenerateCommand, CountryAndFieldsWithTheDelimiterAndWithoutANameTemplate) {
   std::remove(db.c_str());
 }
 
+// Values that hold the delimiter, a quote or a line break are quoted as CSV quotes them, so the
+// columns after them never shift; plain values stay as they were.
+TEST(Subcommands, ValuesHoldingTheDelimiterAreQuoted) {
+  using namespace korrin::test;
+  MMDBWriter w(4, 24, "ip-asn");
+  const auto record = [](const char* org) {
+    return Map({{Str("country_code"), Str("US")}, {Str("org"), Str(org)}, {Str("asn"), U32(15169)}});
+  };
+  w.Insert("8.8.8.0/24", record("Google, LLC"));
+  w.Insert("8.8.9.0/24", record("Tab\tCo; \"Ltd\""));
+  w.Insert("8.8.10.0/24", record("Two\nLines"));
+  w.Insert("8.8.11.0/24", record("Plain"));
+  const std::string db = WriteDatabase("korrin-quoted.mmdb", w.Build());
+  const std::string addresses = " 8.8.8.8 8.8.9.9 8.8.10.10 8.8.11.11";
+  struct Case {
+    const char* delimiter;
+    const char* out;
+  };
+  const Case cases[] = {
+      {"comma",
+       "8.8.8.8,US,\"Google, LLC\",15169\n8.8.9.9,US,\"Tab\tCo; \"\"Ltd\"\"\",15169\n"
+       "8.8.10.10,US,\"Two\nLines\",15169\n8.8.11.11,US,Plain,15169\n"},
+      {"tab",
+       "8.8.8.8\tUS\tGoogle, LLC\t15169\n8.8.9.9\tUS\t\"Tab\tCo; \"\"Ltd\"\"\"\t15169\n"
+       "8.8.10.10\tUS\t\"Two\nLines\"\t15169\n8.8.11.11\tUS\tPlain\t15169\n"},
+      {"semicolon",
+       "8.8.8.8;US;Google, LLC;15169\n8.8.9.9;US;\"Tab\tCo; \"\"Ltd\"\"\";15169\n"
+       "8.8.10.10;US;\"Two\nLines\";15169\n8.8.11.11;US;Plain;15169\n"},
+      {"whitespace",
+       "8.8.8.8 US \"Google, LLC\" 15169\n8.8.9.9 US \"Tab\tCo; \"\"Ltd\"\"\" 15169\n"
+       "8.8.10.10 US \"Two\nLines\" 15169\n8.8.11.11 US Plain 15169\n"},
+      {"/",
+       "8.8.8.8/US/Google, LLC/15169\n8.8.9.9/US/\"Tab\tCo; \"\"Ltd\"\"\"/15169\n"
+       "8.8.10.10/US/\"Two\nLines\"/15169\n8.8.11.11/US/Plain/15169\n"},
+  };
+  for (const Case& c : cases) {
+    const CliRun run = Cli(std::string("generate --quiet --country --field org --field asn --delimiter ") +
+                           c.delimiter + " --mmdb " + db + addresses);
+    EXPECT_EQ(run.out, c.out) << c.delimiter;
+  }
+  // lookup writes commas.
+  EXPECT_EQ(Cli("lookup --field org --field asn --mmdb " + db + addresses).out, cases[0].out);
+  std::remove(db.c_str());
+}
+
 TEST(Subcommands, ADatabaseWithoutACountryFieldIsNamedOnceOnStandardError) {
   using namespace korrin::test;
   MMDBWriter w(6, 24, "ASN");

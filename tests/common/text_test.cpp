@@ -71,5 +71,37 @@ TEST(Text, ReplaceAllDoesNotRescanInsertedText) {
   EXPECT_EQ(ReplaceAll("abc", "", "x"), "abc");
 }
 
+TEST(Text, CSVFieldQuotesOnlyValuesThatWouldShiftTheColumns) {
+  struct Case {
+    const char* delimiter;
+    const char* value;
+    const char* field;
+  };
+  const Case cases[] = {
+      {",", "Google, LLC", "\"Google, LLC\""},
+      {",", "Google LLC", "Google LLC"},
+      {",", "", ""},
+      {",", "say \"hi\"", "\"say \"\"hi\"\"\""},
+      {",", "two\nlines", "\"two\nlines\""},
+      {",", "cr\rhere", "\"cr\rhere\""},
+      {",", "a\tb;c", "a\tb;c"},
+      {"\t", "a\tb", "\"a\tb\""},
+      {"\t", "a, b", "a, b"},
+      {";", "a;b", "\"a;b\""},
+      {" ", "United States", "\"United States\""},
+      {" ", "US", "US"},
+      {" | ", "a|b", "a|b"},
+      {" | ", "a | b", "\"a | b\""},
+      {"", "any text", "any text"},
+      {"", "\"", "\"\"\"\""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(CSVField(c.value, c.delimiter), c.field) << c.value << " with '" << c.delimiter << "'";
+    std::string out = "x";
+    AppendCSVField(out, c.value, c.delimiter);
+    EXPECT_EQ(out, std::string("x") + c.field);
+  }
+}
+
 }  // namespace
 }  // namespace korrin
