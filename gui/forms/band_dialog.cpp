@@ -12,7 +12,6 @@ namespace {
 
 constexpr int kWidth = 400;
 constexpr int kMargin = 19;
-constexpr QRgb kBandLine = 0xDFDFDF;
 
 }  // namespace
 
@@ -26,6 +25,9 @@ TBandDialog::TBandDialog(QWidget* AOwner, const QString& ATitle)
   outer->setSpacing(0);
   outer->setSizeConstraint(QLayout::SetFixedSize);
 
+  // The band is painted in the palette's base colour, so what it holds takes the text colour that
+  // goes with it: light on a dark palette, dark on a light one.
+  FBand->setBackgroundRole(QPalette::Base);
   auto* band = new QGridLayout(FBand);
   band->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
   band->setHorizontalSpacing(11);
@@ -79,8 +81,8 @@ void TBandDialog::paintEvent(QPaintEvent* event) {
   QDialog::paintEvent(event);
   QPainter painter(this);
   const int bottom = FBand->geometry().bottom();
-  painter.fillRect(QRect(0, 0, width(), bottom), Qt::white);
-  painter.setPen(QColor(kBandLine));
+  painter.fillRect(QRect(0, 0, width(), bottom), palette().brush(QPalette::Base));
+  painter.setPen(palette().color(QPalette::Midlight));
   painter.drawLine(0, bottom, width(), bottom);
 }
 

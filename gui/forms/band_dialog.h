@@ -1,6 +1,7 @@
 #pragma once
-// The look the application's small dialogs share: an icon and text on a white band closed by a
-// light line, and a row of buttons under it, 400 pixels wide and centred on the owner.
+// The look the application's small dialogs share: an icon and text on a band of the palette's base
+// colour (white on a light palette) closed by a line, and a row of buttons under it, 400 pixels
+// wide and centred on the owner.
 #include <QDialog>
 
 class QAbstractButton;

@@ -10,7 +10,11 @@ TLabelEx::TLabelEx(const QString& Caption, QWidget* parent) : QLabel(Caption, pa
 
 void TLabelEx::SetLink() {
   setCursor(Qt::PointingHandCursor);
-  setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));
+  // The palette's link colour, so that a dark palette gives a light one.
+  setForegroundRole(QPalette::Link);
+  QFont underlined = font();
+  underlined.setUnderline(true);
+  setFont(underlined);
 }
 
 void TLabelEx::SetLink(const QString& ALink) {

@@ -11,7 +11,7 @@ class TLabelEx : public QLabel {
 
   explicit TLabelEx(const QString& Caption = {}, QWidget* parent = nullptr);
 
-  // Hand cursor, blue underlined text.
+  // Hand cursor, underlined text in the palette's link colour.
   void SetLink();
   void SetLink(const QString& ALink);
   void SetLink(const QString& ACaption, const QString& ALink);

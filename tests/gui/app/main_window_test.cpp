@@ -38,6 +38,7 @@
 #include "gui/forms/link_label.h"
 #include "tests/support/dialog_recorders.h"
 #include "tests/support/fake_dns_server.h"
+#include "tests/support/readable_text.h"
 #include "tests/support/when_modal.h"
 
 using namespace korrin;
@@ -1033,13 +1034,37 @@ class MainWindowTest : public QObject {
     QVERIFY(resolved->width() + output->width() >= before.height() + 150);
   }
 
+  // Under a dark palette every caption, the link and the texts of a run read as well as the
+  // desktop's own.
+  void textsAreReadableUnderADarkPalette() {
+    const QPalette desktop = QApplication::palette();
+    QApplication::setPalette(DarkPalette());
+    NewWindow();
+    TypeRanges("10.0.0.0/30");
+    Generate();
+    const QStringList unreadable = UnreadableTexts(W.get());
+    QApplication::setPalette(desktop);
+    QVERIFY2(unreadable.isEmpty(), qPrintable(unreadable.join("; ")));
+  }
+
   // With KORRIN_SCREENSHOT_DIR set: the window after a million-line run, scrolled to the middle
-  // of the list, at 10 and 12 pt.
-  void screenshotAfterAMillionLines_data() { layoutAtLargerFonts_data(); }
+  // of the list, at 10 and 12 pt, and at 10 pt under a dark palette.
+  void screenshotAfterAMillionLines_data() {
+    QTest::addColumn<int>("points");
+    QTest::addColumn<bool>("dark");
+    QTest::addColumn<QString>("file");
+    QTest::newRow("10 pt") << 10 << false << "main-window-10pt.png";
+    QTest::newRow("12 pt") << 12 << false << "main-window-12pt.png";
+    QTest::newRow("dark") << 10 << true << "main-window-dark.png";
+  }
   void screenshotAfterAMillionLines() {
     QFETCH(int, points);
+    QFETCH(bool, dark);
+    QFETCH(QString, file);
     const QString folder = qEnvironmentVariable("KORRIN_SCREENSHOT_DIR");
     if (folder.isEmpty()) QSKIP("set KORRIN_SCREENSHOT_DIR to a folder to write the screenshots");
+    const QPalette desktop = QApplication::palette();
+    if (dark) QApplication::setPalette(DarkPalette());
     NewWindowAtFontSize(points);
     TypeRanges("10.0.0.0/12");
     Generate();
@@ -1047,7 +1072,9 @@ class MainWindowTest : public QObject {
     QCOMPARE(list->LineCount(), size_t(1048576));
     list->SetCursor({524288, 0});
     list->ScrollToLine(524288 - 5);
-    QVERIFY(W->grab().save(QDir(folder).filePath(QString("main-window-%1pt.png").arg(points))));
+    const bool saved = W->grab().save(QDir(folder).filePath(file));
+    QApplication::setPalette(desktop);
+    QVERIFY(saved);
   }
 };
 
