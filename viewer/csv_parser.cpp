@@ -220,6 +220,15 @@ std::u16string TCSVParser::QuotedColumnValue(int32_t Index, char16_t QChar, bool
   return quoted + QChar;
 }
 
+std::u16string TCSVParser::JoinLines(const std::vector<std::u16string>& Lines) const {
+  std::u16string text;
+  for (size_t k = 0; k < Lines.size(); ++k) {
+    if (k) text += LineJoint();
+    text += Lines[k];
+  }
+  return text;
+}
+
 std::u16string TCSVParser::DetectedValue(int32_t Index) const {
   return Index >= 0 && Index < FColumnCount ? ColumnValue(Index) : std::u16string();
 }

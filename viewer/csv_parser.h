@@ -94,6 +94,8 @@ class TCSVParser {
 
   // What joins two physical lines of one record: the replacement text or CR LF.
   std::u16string_view LineJoint() const;
+  // The physical lines of one record joined as a record is parsed.
+  std::u16string JoinLines(const std::vector<std::u16string>& Lines) const;
 
  private:
   class TScan;

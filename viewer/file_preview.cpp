@@ -118,7 +118,7 @@ void TFilePreview::ReadRows(TRowReader& Reader, bool NoHeader) {
     }
     // The columns split at the delimiter the rows were split with, whichever met it first.
     if (!FDelimiter && Reader.Delimiter()) FCSVParser.SetDelimiter(Reader.Delimiter());
-    FCSVParser.ParseLine(JoinLines(lines), flags);
+    FCSVParser.ParseLine(FCSVParser.JoinLines(lines), flags);
     NoteColumns(i == 0);
     FPreviewRows.push_back(static_cast<int32_t>(FPreviewLines.size()));
     i += static_cast<int64_t>(lines.size());
@@ -212,33 +212,20 @@ bool TFilePreview::IndexedRow(bool Records, int64_t Row, TStringList& Lines) {
   return true;
 }
 
-std::u16string TFilePreview::JoinLines(const TStringList& Lines) const {
-  std::u16string text;
-  for (size_t k = 0; k < Lines.size(); ++k) {
-    if (k) text += FCSVParser.LineJoint();
-    text += Lines[k];
-  }
-  return text;
-}
-
-int32_t TFilePreview::ParseLines(const TStringList& Lines) { return FCSVParser.ParseLine(JoinLines(Lines)); }
+int32_t TFilePreview::ParseLines(const TStringList& Lines) { return FCSVParser.ParseLine(FCSVParser.JoinLines(Lines)); }
 
 int64_t TFilePreview::ShownRowCount() const {
-  const auto lines = static_cast<int64_t>(FPreviewLines.size());
-  return FPreviewHeader && lines > 0 ? lines - 1 : lines;
+  // Records, as the index and Count Rows count them: a record may span lines.
+  const auto rows = static_cast<int64_t>(FPreviewRows.size());
+  return FPreviewHeader && rows > 0 ? rows - 1 : rows;
 }
 
 std::u16string TFilePreview::RowText(int32_t Row) const {
-  const size_t first = static_cast<size_t>(FPreviewRows.at(static_cast<size_t>(Row)));
-  const size_t end = static_cast<size_t>(Row) + 1 < FPreviewRows.size()
-                         ? static_cast<size_t>(FPreviewRows[static_cast<size_t>(Row) + 1])
-                         : FPreviewLines.size();
-  std::u16string text = FPreviewLines[first];
-  for (size_t k = first + 1; k < end; ++k) {
-    text += FCSVParser.LineJoint();
-    text += FPreviewLines[k];
-  }
-  return text;
+  const auto first = static_cast<std::ptrdiff_t>(FPreviewRows.at(static_cast<size_t>(Row)));
+  const auto end = static_cast<size_t>(Row) + 1 < FPreviewRows.size()
+                       ? static_cast<std::ptrdiff_t>(FPreviewRows[static_cast<size_t>(Row) + 1])
+                       : static_cast<std::ptrdiff_t>(FPreviewLines.size());
+  return FCSVParser.JoinLines(TStringList(FPreviewLines.begin() + first, FPreviewLines.begin() + end));
 }
 
 int32_t TFilePreview::ParseRow(int32_t Row) { return FCSVParser.ParseLine(RowText(Row)); }

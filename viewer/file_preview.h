@@ -66,6 +66,7 @@ class TFilePreview {
   bool More() const { return !FPreviewEof; }
 
   TCSVParser& CSVParser() { return FCSVParser; }
+  const TCSVParser& CSVParser() const { return FCSVParser; }
   void SetOnLineParsed(TLineParsed Value) { FOnLineParsed = std::move(Value); }
   // Null stands for TCachedFileLineReader.
   void SetLineReaderClass(const TLineReaderClass* Value) { FLineReaderClass = Value; }
@@ -99,7 +100,6 @@ class TFilePreview {
   void NoteColumns(bool Header);
   void ResetParserDelimiter();
   std::unique_ptr<TRowIndex> CreateIndex() const;
-  std::u16string JoinLines(const TStringList& Lines) const;
 
   int32_t FPreviewMaxLines = kDefaultPreviewMaxLines;
   bool FPreviewHeader = false;

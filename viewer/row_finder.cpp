@@ -81,7 +81,7 @@ TRowFinder::~TRowFinder() { Stop(); }
 // The matching rows as a search meets them in order.
 class TRowFinder::TMatches {
  public:
-  explicit TMatches(int64_t From) : FFrom(From) {}
+  TMatches(int64_t From, bool FirstOnly) : FFrom(From), FFirstOnly(FirstOnly) {}
   void Add(int64_t Row) {
     ++FCount;
     if (FFirst < 0) FFirst = Row;
@@ -89,36 +89,88 @@ class TRowFinder::TMatches {
     if (Row > FFrom && FAfter < 0) FAfter = Row;
     if (Row < FFrom) FBefore = Row;
   }
+  // A search that wants the first match only stops here.
+  bool Enough() const { return FFirstOnly && FCount > 0; }
+  int64_t First() const { return FFirst; }
+  int64_t Last() const { return FLast; }
   TFindResult Result() const { return {FAfter >= 0 ? FAfter : FFirst, FBefore >= 0 ? FBefore : FLast, FCount}; }
 
  private:
   const int64_t FFrom;
+  const bool FFirstOnly;
   int64_t FFirst = -1, FLast = -1, FAfter = -1, FBefore = -1, FCount = 0;
 };
 
 bool TRowFinder::Find(const TFindRequest& Request, TFindResult& Result) {
   Result = {};
   if (Request.Text.empty()) return true;
-  TMatches matches(Request.From);
-  // Records that span lines need the scanner's quote state; rows that are lines need only bytes.
-  const std::string bytes =
-      !Request.Records || !FOptions.CellLineBreaks ? ByteNeedle(Request.Text, Request.MatchCase, FEncoding) : "";
-  if (!(bytes.empty() ? FindDecoded(Request, matches) : FindBytes(bytes, Request, matches))) return false;
+  if (Request.Nearest) return FindNearest(Request, Result);
+  TMatches matches(Request.From, false);
+  if (!Search(Request, {Request.FirstRow, -1, false}, matches)) return false;
   Result = matches.Result();
   return true;
 }
 
-bool TRowFinder::FindDecoded(const TFindRequest& Request, TMatches& Matches) {
+bool TRowFinder::FindNearest(const TFindRequest& Request, TFindResult& Result) {
+  const int64_t first = Request.FirstRow;
+  if (!Request.Backward) {
+    TMatches after(Request.From, true);
+    if (!Search(Request, {std::max(Request.From + 1, first), -1, true}, after)) return false;
+    if (after.First() >= 0) {
+      Result.Next = after.First();
+      return true;
+    }
+    TMatches wrapped(Request.From, true);
+    if (!Search(Request, {first, std::max(Request.From + 1, first), true}, wrapped)) return false;
+    Result.Next = wrapped.First();
+    Result.Wrapped = Result.Next >= 0;
+    return true;
+  }
+  // Backward: spans that grow as they go back from From, each read forward for its last match.
+  int64_t chunk = 4096;
+  for (int64_t end = Request.From; end > first; chunk *= 4) {
+    const int64_t begin = std::max(first, end - chunk);
+    TMatches before(Request.From, false);
+    if (!Search(Request, {begin, end, false}, before)) return false;
+    if (before.Last() >= 0) {
+      Result.Previous = before.Last();
+      return true;
+    }
+    end = begin;
+  }
+  TMatches wrapped(Request.From, false);
+  if (!Search(Request, {std::max(Request.From, first), -1, false}, wrapped)) return false;
+  Result.Previous = wrapped.Last();
+  Result.Wrapped = Result.Previous >= 0;
+  return true;
+}
+
+bool TRowFinder::Search(const TFindRequest& Request, const TSpan& Span, TMatches& Matches) {
+  // The nearest indexed row at or before Begin; from the start without an index.
+  int64_t offset = static_cast<int64_t>(FEncoding.PreambleSize), row = 0, skip = 0;
+  if (Request.Index && Span.Begin > 0 && Request.Index->Locate(Request.Records, Span.Begin, offset, skip))
+    row = Span.Begin - skip;
+  // Records that span lines need the scanner's quote state; rows that are lines need only bytes.
+  const std::string bytes =
+      !Request.Records || !FOptions.CellLineBreaks ? ByteNeedle(Request.Text, Request.MatchCase, FEncoding) : "";
+  return bytes.empty() ? FindDecoded(Request, Span, offset, row, Matches)
+                       : FindBytes(bytes, Request, Span, offset, row, Matches);
+}
+
+bool TRowFinder::FindDecoded(const TFindRequest& Request, const TSpan& Span, int64_t Offset, int64_t Row,
+                             TMatches& Matches) {
   std::u16string needle = Request.Text;
   if (!Request.MatchCase) std::transform(needle.begin(), needle.end(), needle.begin(), FoldCase);
   TRowReader reader(FFile, FEncoding, FOptions, 1 << 20);
+  reader.Seek(Offset);
   TStringList lines;
-  for (int64_t row = 0; reader.Read(Request.Records, lines); ++row) {
+  for (int64_t row = Row; (Span.End < 0 || row < Span.End) && !Matches.Enough() && reader.Read(Request.Records, lines);
+       ++row) {
     if ((row & 1023) == 0) {
       FPosition = reader.Position();
       if (FStop) return false;
     }
-    if (row < Request.FirstRow) continue;
+    if (row < Span.Begin) continue;
     if (std::any_of(lines.begin(), lines.end(), [&](std::u16string& line) {
           if (!Request.MatchCase) std::transform(line.begin(), line.end(), line.begin(), FoldCase);
           return line.find(needle) != std::u16string::npos;
@@ -128,17 +180,19 @@ bool TRowFinder::FindDecoded(const TFindRequest& Request, TMatches& Matches) {
   return true;
 }
 
-bool TRowFinder::FindBytes(const std::string& Needle, const TFindRequest& Request, TMatches& Matches) {
+bool TRowFinder::FindBytes(const std::string& Needle, const TFindRequest& Request, const TSpan& Span, int64_t Offset,
+                           int64_t Row, TMatches& Matches) {
   constexpr int32_t kBlockSize = 1 << 20;
   TReadOnlyCachedFileStream stream(FFile, 0);
   stream.DisableStreamReadCache();
-  stream.SetPosition(static_cast<int64_t>(FEncoding.PreambleSize));
+  stream.SetPosition(Offset);
   const size_t keep = Needle.size() - 1;  // of an open line, where a match may start
   std::vector<uint8_t> buffer(keep + 1 + kBlockSize);
   uint8_t* const data = buffer.data();
   size_t carried = 0;
-  int64_t row = 0;  // line breaks before data[counted]
+  int64_t row = Row;  // line breaks before data[counted], counted from Row
   int64_t matched = -1;
+  const auto ended = [&] { return Matches.Enough() || (Span.End >= 0 && row >= Span.End); };
   for (;;) {
     const int32_t n = stream.Read(data + carried, kBlockSize);
     const size_t size = carried + static_cast<size_t>(n);
@@ -152,13 +206,14 @@ bool TRowFinder::FindBytes(const std::string& Needle, const TFindRequest& Reques
       const auto m = static_cast<size_t>(hit - data);
       row += CountBreaks(data + counted, hit, data + size);
       counted = m;
-      if (row != matched && row >= Request.FirstRow) Matches.Add(row);
+      if (ended()) return true;
+      if (row != matched && row >= Span.Begin) Matches.Add(row);
       matched = row;
       // The rest of a matching row cannot match it again.
       const uint8_t* end = std::find_if(hit, static_cast<const uint8_t*>(data + limit), IsBreak);
       at = static_cast<size_t>(end - data) + (end < data + limit);
     }
-    if (n <= 0) return true;
+    if (n <= 0 || Matches.Enough()) return true;
     size_t tail = limit >= keep ? limit - keep : 0;
     for (size_t i = limit; i > tail; --i)
       if (IsBreak(data[i - 1])) {
@@ -166,6 +221,7 @@ bool TRowFinder::FindBytes(const std::string& Needle, const TFindRequest& Reques
         break;
       }
     row += CountBreaks(data + counted, data + tail, data + size);
+    if (ended()) return true;
     carried = size - tail;
     std::memmove(data, data + tail, carried);
     FPosition = stream.Position();

@@ -569,7 +569,7 @@ void TForm1::NameDelimiterComboBoxChange() {
   CustomDelimiterEdit->setVisible(NameDelimiterComboBox->currentIndex() == 4);
 }
 
-void TForm1::ViewMMDBButtonClick() { ViewMMDBFile(MMDBFileEdit->text()); }
+void TForm1::ViewMMDBButtonClick() { ViewMMDBFile(MMDBFileEdit->text(), this); }
 
 std::string TForm1::GetDelimiter(const QComboBox* Combo) {
   switch (Combo->currentIndex()) {

@@ -55,17 +55,19 @@ class TInputDialog : public TBandDialog {
     return edit;
   }
 
-  bool Run() {
+  // Start, when given, takes the focus in place of the first field.
+  bool Run(QWidget* Start = nullptr) {
     // The fields are made after the buttons; the user starts typing in the first field, and Tab
     // runs through the fields, then OK and Cancel.
     QList<QWidget*> fields;
     CollectFields(BandLayout(), fields);
     fields << FOK << FCancel;
     for (qsizetype i = 1; i < fields.size(); ++i) setTabOrder(fields[i - 1], fields[i]);
-    if (fields.size() > 2) {
-      fields.first()->setFocus();
-      if (auto* edit = qobject_cast<QLineEdit*>(fields.first())) edit->selectAll();
-      if (auto* spin = qobject_cast<QAbstractSpinBox*>(fields.first())) spin->selectAll();
+    if (!Start && fields.size() > 2) Start = fields.first();
+    if (Start) {
+      Start->setFocus();
+      if (auto* edit = qobject_cast<QLineEdit*>(Start)) edit->selectAll();
+      if (auto* spin = qobject_cast<QAbstractSpinBox*>(Start)) spin->selectAll();
     }
     return exec() == QDialog::Accepted;
   }
@@ -206,7 +208,12 @@ bool TMultiInputBox::OptionsSelectBox(QWidget* AOwner, const QString& ATitle, co
     }
     edits.push_back(edit);
   }
-  if (!box.Run()) return false;
+  // Typing goes into the text of the first checked option that has one: a search box starts in
+  // its search text.
+  QLineEdit* start = nullptr;
+  for (size_t i = 0; i < edits.size() && !start; ++i)
+    if (edits[i] && checks[i]->isChecked()) start = edits[i];
+  if (!box.Run(start)) return false;
   uint32_t checked = 0;
   for (size_t i = 0; i < checks.size() && i < 32; ++i)
     if (checks[i]->isChecked()) checked |= 1u << i;

@@ -259,15 +259,18 @@ void TListViewEx::UnSelectAll() {
   RefreshCompanions();
 }
 
-std::vector<int32_t> TListViewEx::SelectedItems() const {
-  std::vector<int32_t> rows;
-  for (const auto& [first, last] : FOutsideSelection)
-    for (int32_t item = first; item <= last; ++item) rows.push_back(item);
+std::vector<std::pair<int32_t, int32_t>> TListViewEx::SelectedRanges() const {
+  std::vector<std::pair<int32_t, int32_t>> ranges = FOutsideSelection;
   for (const QItemSelectionRange& range : selectionModel()->selection())
-    for (int r = range.top(); r <= range.bottom(); ++r) rows.push_back(FModel->Base + r);
-  std::sort(rows.begin(), rows.end());
-  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-  return rows;
+    ranges.emplace_back(FModel->Base + range.top(), FModel->Base + range.bottom());
+  std::sort(ranges.begin(), ranges.end());
+  std::vector<std::pair<int32_t, int32_t>> merged;
+  for (const auto& range : ranges) {
+    if (!merged.empty() && range.first <= merged.back().second + 1)
+      merged.back().second = std::max(merged.back().second, range.second);
+    else merged.push_back(range);
+  }
+  return merged;
 }
 
 bool TListViewEx::HasSelection() const { return selectionModel()->hasSelection() || !FOutsideSelection.empty(); }

@@ -82,8 +82,9 @@ class TListViewEx : public QTreeView {
 
   void SelectAll();
   void UnSelectAll();
-  // In index order.
-  std::vector<int32_t> SelectedItems() const;
+  // The selected items as ranges (first, last), in order, neither touching nor overlapping: a
+  // selection of every item is one range, whatever the count.
+  std::vector<std::pair<int32_t, int32_t>> SelectedRanges() const;
   int32_t TopIndex() const;
   // AItemsCount -1 keeps the count; ACheckedCount below 0 leaves the checked-count label alone.
   void InvalidateListView(int32_t AItemsCount, int32_t ACheckedCount = -1);

@@ -27,6 +27,7 @@
 #include <memory>
 #include <typeinfo>
 
+#include "common/exception.h"
 #include "common/text.h"
 #include "gui/forms/link_label.h"
 #include "gui/forms/multi_input_box.h"
@@ -107,7 +108,16 @@ TViewCSVFileForm::TViewCSVFileForm(QWidget* parent)
   layout->setContentsMargins(8, 8, 8, 8);
   layout->setSpacing(0);
   CreateViews(layout);
-  layout->addWidget(CreateViewTabBar());
+  // The tabs, and on their right what works on the whole file whichever tab shows.
+  auto* tabs = new QHBoxLayout;
+  tabs->addWidget(CreateViewTabBar());
+  tabs->addStretch();
+  ExportButton = new QPushButton(QStringLiteral("Export..."), this);
+  ExportButton->setObjectName(QStringLiteral("ExportButton"));
+  ExportButton->setToolTip(QStringLiteral("Write every row of the file to a CSV or tab-separated file"));
+  tabs->addWidget(ExportButton);
+  connect(ExportButton, &QPushButton::clicked, this, [this] { ExportClick(ShownView(), false); });
+  layout->addLayout(tabs);
 
   auto* bar = new QHBoxLayout;
   bar->setContentsMargins(0, 6, 0, 0);
@@ -155,16 +165,21 @@ void TViewCSVFileForm::CreateShortcuts() {
           [this] { GoToRowClick(); });
   connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this), &QShortcut::activated, this,
           [this] { FindClick(); });
-  connect(new QShortcut(QKeySequence(Qt::Key_F3), this), &QShortcut::activated, this, [this] { FindNext(false); });
+  connect(new QShortcut(QKeySequence(Qt::Key_F3), this), &QShortcut::activated, this,
+          [this] { FindNext(false, true); });
   connect(new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), this), &QShortcut::activated, this,
-          [this] { FindNext(true); });
+          [this] { FindNext(true, true); });
+  for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown)})
+    connect(new QShortcut(keys, this), &QShortcut::activated, this, [this] { SwitchTab(1); });
+  for (const QKeySequence& keys :
+       {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), QKeySequence(Qt::CTRL | Qt::Key_PageUp)})
+    connect(new QShortcut(keys, this), &QShortcut::activated, this, [this] { SwitchTab(-1); });
   for (TListViewEx* view : {ColumnsView, LinesView}) {
-    connect(view, &QAbstractItemView::clicked, this, [this, view](const QModelIndex& Index) {
-      if (IsMoreItem(view, view->ItemOf(Index))) ShowAllRows();
-    });
-    connect(view, &QAbstractItemView::activated, this, [this, view](const QModelIndex& Index) {
-      if (IsMoreItem(view, view->ItemOf(Index))) ShowAllRows();
-    });
+    const auto more = [this, view](const QModelIndex& Index) {
+      if (FViewRows.IsMore(Records(view), view->ItemOf(Index))) ShowAllRows();
+    };
+    connect(view, &QAbstractItemView::clicked, this, more);
+    connect(view, &QAbstractItemView::activated, this, more);
   }
 }
 
@@ -179,13 +194,12 @@ void TViewCSVFileForm::CreateViews(QBoxLayout* layout) {
     layout->addWidget(view, 1);
     AddCopyMenu(view);
   }
-  ColumnsView->SetOnData([this](int32_t Index, QStringList& Cells) { ColumnsViewData(Index, Cells); });
-  LinesView->SetOnData([this](int32_t Index, QStringList& Cells) { LinesViewData(Index, Cells); });
+  ColumnsView->SetOnData([this](int32_t Index, QStringList& Cells) { ViewData(true, Index, Cells); });
+  LinesView->SetOnData([this](int32_t Index, QStringList& Cells) { ViewData(false, Index, Cells); });
   const std::vector<int32_t> numberWidth{kNumberColumnWidth};
   LinesView->AddColumns({QStringLiteral("#"), QStringLiteral("Line")}, &numberWidth);
   LinesView->hide();
-  // Each table column keeps its measured width; the raw line takes what is left.
-  ColumnsView->header()->setStretchLastSection(false);
+  // Each table column keeps its measured width; the last column and the raw line take what is left.
 }
 
 QWidget* TViewCSVFileForm::CreateViewTabBar() {
@@ -259,9 +273,20 @@ TViewCSVFileForm::~TViewCSVFileForm() {
   delete LinesView;
 }
 
-void TViewCSVFileForm::ViewFile(const QString& Title, const QString& FileName, const TViewFileOptions& Options) {
-  TViewCSVFileForm form;
-  form.Execute(Title, FileName, Options);
+TViewCSVFileForm* TViewCSVFileForm::ViewFile(const QString& Title, const QString& FileName,
+                                             const TViewFileOptions& Options, QWidget* Owner) {
+  if (!Owner) {
+    TViewCSVFileForm form;
+    form.Execute(Title, FileName, Options);
+    return nullptr;
+  }
+  // A window of its own beside the owner's: Qt::Window keeps it out of the owner's layout.
+  auto* form = new TViewCSVFileForm(Owner);
+  form->setWindowFlag(Qt::Window);
+  form->setAttribute(Qt::WA_DeleteOnClose);
+  form->Prepare(Title, FileName, Options);
+  form->show();
+  return form;
 }
 
 void TViewCSVFileForm::Execute(const QString& Title, const QString& FileName, const TViewFileOptions& Options) {
@@ -316,7 +341,7 @@ void TViewCSVFileForm::NoHeaderCheckBoxClick() {
 
 void TViewCSVFileForm::LoadPreview() {
   FFinder.reset();
-  FShowAll = false;
+  FFindCountText.clear();
   FIndexTimer->stop();
   FChangeTimer->stop();
   IndexProgressBar->hide();
@@ -329,9 +354,9 @@ void TViewCSVFileForm::LoadPreview() {
   ColumnsView->ClearColumns();
   QElapsedTimer timer;
   timer.start();
-  FStatusMode = !ReadPreview(NoHeaderCheckBox->isChecked());
+  FViewRows.Reset(ReadPreview(NoHeaderCheckBox->isChecked()));
   ShowReadTime(timer.elapsed());
-  if (!FStatusMode) {
+  if (!FViewRows.StatusMode()) {
     QStringList captions{QStringLiteral("#")};
     for (const std::u16string& caption : FPreview.PreviewColumns()) captions << FromU16(caption);
     std::vector<int32_t> widths{kNumberColumnWidth};
@@ -356,8 +381,7 @@ void TViewCSVFileForm::LoadPreview() {
     ColumnsView->AddColumns({QStringLiteral("Status")}, &width);
     LinesView->header()->resizeSection(0, 0);
     LinesView->SetColumnCaption(1, QStringLiteral("Status"));
-    ColumnsView->SetItemCount(1);
-    LinesView->SetItemCount(1);
+    UpdateItemCounts();
   }
   ColumnsView->setUpdatesEnabled(true);
   LinesView->setUpdatesEnabled(true);
@@ -396,38 +420,48 @@ void TViewCSVFileForm::ShowReadTime(int64_t Milliseconds) {
 }
 
 void TViewCSVFileForm::UpdateItemCounts() {
-  const int64_t header = FPreview.PreviewHeader() ? 1 : 0;
-  int64_t rows, lines;
-  if (FShowAll && FPreview.Index()) {
-    rows = FPreview.Index()->Records() - header;
-    lines = FPreview.Index()->Lines() - header;
-  } else {
-    // A header takes the first row and line; a source that did not end adds the "..." item.
-    const int64_t extra = (FPreview.PreviewEof() ? 0 : 1) - header;
-    rows = static_cast<int64_t>(FPreview.PreviewRows().size()) + extra;
-    lines = static_cast<int64_t>(FPreview.PreviewLines().size()) + extra;
-  }
   // The views count items in 32 bits; rows past that are left out.
   static constexpr int64_t kMaxItems = std::numeric_limits<int32_t>::max();
-  const auto clamp = [](int64_t n) { return static_cast<int32_t>(std::clamp<int64_t>(n, 0, kMaxItems)); };
-  if (ColumnsView->ItemCount() != clamp(rows)) ColumnsView->SetItemCount(clamp(rows));
-  if (LinesView->ItemCount() != clamp(lines)) LinesView->SetItemCount(clamp(lines));
-  if (FShowAll) {
+  for (TListViewEx* view : {ColumnsView, LinesView}) {
+    const auto items = static_cast<int32_t>(std::clamp<int64_t>(FViewRows.Count(Records(view)), 0, kMaxItems));
+    if (view->ItemCount() != items) view->SetItemCount(items);
+  }
+  if (FViewRows.ShowsAll()) {
     // Row numbers of the whole file outgrow the "#" column made for the first rows.
-    const int width = std::max(kNumberColumnWidth, QFontMetrics(font()).horizontalAdvance(QString::number(lines)) + 16);
+    const int width = std::max(kNumberColumnWidth,
+                               QFontMetrics(font()).horizontalAdvance(QString::number(LinesView->ItemCount())) + 16);
     for (TListViewEx* view : {ColumnsView, LinesView})
       if (view->header()->sectionSize(0) < width) view->header()->resizeSection(0, width);
   }
 }
 
-bool TViewCSVFileForm::IsMoreItem(const TListViewEx* View, int32_t Index) const {
-  return !FStatusMode && !FShowAll && FPreview.Index() && Index == View->ItemCount() - 1 && !FPreview.PreviewEof();
+void TViewCSVFileForm::ShowAllRows() {
+  if (FViewRows.ShowsAll() || !FViewRows.ShowAll()) return;
+  UpdateItemCounts();
+  MeasureShownColumns();
 }
 
-void TViewCSVFileForm::ShowAllRows() {
-  if (FShowAll || !FPreview.Index()) return;
-  FShowAll = true;
-  UpdateItemCounts();
+void TViewCSVFileForm::MeasureShownColumns() {
+  // Rows spread over the whole file, a few around each: later rows often hold longer values than
+  // the first ones (larger numbers, later dates), and the sample stays bounded whatever the size.
+  constexpr int64_t kSpots = 32, kRowsPerSpot = 8;
+  const int64_t count = ColumnsView->ItemCount();
+  const QFontMetrics metrics(font());
+  std::vector<int> widths(static_cast<size_t>(std::max(ColumnsView->ColumnCount() - 1, 0)), 0);
+  for (int64_t spot = 0; spot < kSpots && count > 0; ++spot) {
+    const int64_t first = count * spot / kSpots;
+    for (int64_t item = first; item < std::min(first + kRowsPerSpot, count); ++item) {
+      const std::vector<std::u16string> cells = FViewRows.Cells(true, item);
+      for (size_t k = 1; k < cells.size() && k <= widths.size(); ++k)
+        widths[k - 1] = std::max(widths[k - 1], metrics.horizontalAdvance(FromU16(cells[k])) + 16);
+    }
+  }
+  QHeaderView* header = ColumnsView->header();
+  for (size_t k = 0; k < widths.size(); ++k) {
+    const int column = static_cast<int>(k) + 1;
+    const int width = std::min(widths[k], kMaxColumnWidth);
+    if (header->sectionSize(column) < width) header->resizeSection(column, width);
+  }
 }
 
 void TViewCSVFileForm::IndexTimerTick() {
@@ -435,12 +469,22 @@ void TViewCSVFileForm::IndexTimerTick() {
   if (!index) return;
   if (index->Size() > 0)
     IndexProgressBar->setValue(static_cast<int>(index->Position() * 1000 / std::max<int64_t>(index->Size(), 1)));
-  if (FShowAll) UpdateItemCounts();
+  if (FViewRows.ShowsAll()) UpdateItemCounts();
   if (IndexProgressBar->isVisible() && (index->Done() || !index->Error().empty())) {
     IndexProgressBar->hide();
     // The index has counted every row: the count needs no "+" and no Count Rows.
-    if (index->Done()) ShowRowCount(std::max<int64_t>(index->Records() - (FPreview.PreviewHeader() ? 1 : 0), 0), false);
+    bool more = false;
+    const int64_t rows = FViewRows.RowCount(more);
+    if (index->Done()) ShowRowCount(rows, more);
+    // Rows far down that the first measure could not reach yet.
+    if (index->Done() && FViewRows.ShowsAll()) MeasureShownColumns();
   }
+  FindTick();
+  if ((index->Done() || !index->Error().empty()) && !FFinder) FIndexTimer->stop();
+}
+
+void TViewCSVFileForm::FindTick() {
+  TRowIndex* index = FPreview.Index();
   if (FFinder && !FFinder->Done() && index->Size() > 0)
     FindLabel->setText(QStringLiteral("Finding... %1 %").arg(FFinder->Position() * 100 / index->Size()));
   if (FFinder && FFinder->Done()) {
@@ -451,12 +495,17 @@ void TViewCSVFileForm::IndexTimerTick() {
     if (!error.isEmpty()) FindLabel->setText(error);
     else if (!stopped) {
       const int64_t row = FFindBackward ? result.Previous : result.Next;
-      FindLabel->setText(result.Count == 0 ? QStringLiteral("Not found")
-                                           : QStringLiteral("%1 matches").arg(FormatCountText(result.Count)));
-      if (row >= 0) GoToItem(row - (FPreview.PreviewHeader() ? 1 : 0));
+      if (!FFindNearest)
+        FFindCountText = result.Count == 1 ? QStringLiteral("1 match")
+                                           : QStringLiteral("%1 matches").arg(FormatCountText(result.Count));
+      if (row < 0) FindLabel->setText(QStringLiteral("Not found"));
+      else if (result.Wrapped)
+        FindLabel->setText(FFindBackward ? QStringLiteral("Passed the start: went on from the end")
+                                         : QStringLiteral("Passed the end: went on from the start"));
+      else FindLabel->setText(FFindCountText);
+      if (row >= 0) GoToItem(FViewRows.ItemOf(row));
     }
   }
-  if ((index->Done() || !index->Error().empty()) && !FFinder) FIndexTimer->stop();
 }
 
 void TViewCSVFileForm::CheckFileChanged() {
@@ -470,23 +519,12 @@ void TViewCSVFileForm::CheckFileChanged() {
     LoadPreview();
 }
 
-bool TViewCSVFileForm::FileRow(bool Records, int64_t Row, TStringList& Lines) {
-  const auto& rows = FPreview.PreviewRows();
-  const auto& lines = FPreview.PreviewLines();
-  if (Records && Row + 1 < static_cast<int64_t>(rows.size())) {
-    const auto first = static_cast<size_t>(rows[static_cast<size_t>(Row)]);
-    const auto end = static_cast<size_t>(rows[static_cast<size_t>(Row) + 1]);
-    Lines.assign(lines.begin() + static_cast<std::ptrdiff_t>(first), lines.begin() + static_cast<std::ptrdiff_t>(end));
-    return true;
-  }
-  if (!Records && Row < static_cast<int64_t>(lines.size()) && !FShowAll) {
-    Lines.assign(1, lines[static_cast<size_t>(Row)]);
-    return true;
-  }
-  return FShowAll && FPreview.IndexedRow(Records, Row, Lines);
-}
-
 TListViewEx* TViewCSVFileForm::ShownView() const { return ViewTabBar->currentIndex() == 1 ? LinesView : ColumnsView; }
+
+void TViewCSVFileForm::SwitchTab(int Step) {
+  ViewTabBar->setCurrentIndex((ViewTabBar->currentIndex() + Step + ViewTabBar->count()) % ViewTabBar->count());
+  ShownView()->setFocus();
+}
 
 void TViewCSVFileForm::GoToItem(int64_t Item) {
   TListViewEx* view = ShownView();
@@ -499,7 +537,7 @@ void TViewCSVFileForm::GoToItem(int64_t Item) {
 }
 
 void TViewCSVFileForm::GoToRowClick() {
-  if (FStatusMode) return;
+  if (FViewRows.StatusMode()) return;
   const QString name = QStringLiteral("Go to Row");
   const int32_t current = ShownView()->ItemOf(ShownView()->currentIndex());
   int32_t value = current >= 0 ? current + 1 : 1;
@@ -510,7 +548,7 @@ void TViewCSVFileForm::GoToRowClick() {
 }
 
 void TViewCSVFileForm::FindClick() {
-  if (FStatusMode || !FPreview.Index()) return;
+  if (FViewRows.StatusMode() || !FPreview.Index()) return;
   QString text = FFindText;
   const std::vector<TMultiSelectOption> options{{QStringLiteral("Find"), &text},
                                                 {QStringLiteral("Match Case"), nullptr}};
@@ -519,23 +557,29 @@ void TViewCSVFileForm::FindClick() {
     return;
   FFindText = text;
   FFindMatchCase = checked & 2;
-  FindNext(false);
+  FindNext(false, false);
 }
 
-void TViewCSVFileForm::FindNext(bool Backward) {
+void TViewCSVFileForm::FindNext(bool Backward, bool Nearest) {
   if (FFindText.isEmpty()) {
     FindClick();
     return;
   }
   TRowIndex* index = FPreview.Index();
   if (!index) return;
-  const bool records = ShownView() == ColumnsView;
-  const int64_t header = FPreview.PreviewHeader() ? 1 : 0;
-  const int32_t current = ShownView()->ItemOf(ShownView()->currentIndex());
-  const int64_t from = current >= 0 ? current + header : (Backward ? header : header - 1);
+  TListViewEx* view = ShownView();
+  const int64_t header = FViewRows.FileRow(0);
+  const int32_t current = view->ItemOf(view->currentIndex());
+  // Without a current row a search starts before the first row, or after the last going back.
+  const int64_t from = current >= 0 ? FViewRows.FileRow(current) : (Backward ? header : header - 1);
   FFinder = std::make_unique<TRowFinder>(index->File(), index->Encoding(), index->Options());
   FFindBackward = Backward;
-  FFinder->Start({FFindText.toStdU16String(), FFindMatchCase, records, header, from});
+  FFindNearest = Nearest;
+  TFindRequest request{FFindText.toStdU16String(), FFindMatchCase, Records(view), header, from};
+  request.Nearest = Nearest;
+  request.Backward = Backward;
+  request.Index = index;
+  FFinder->Start(request);
   FindLabel->setText(QStringLiteral("Finding..."));
   FIndexTimer->start();
 }
@@ -549,51 +593,8 @@ void TViewCSVFileForm::EscapePressed() {
   close();
 }
 
-void TViewCSVFileForm::ColumnsViewData(int32_t Index, QStringList& Cells) {
-  if (FStatusMode) {
-    Cells << QString::fromStdString(FPreview.PreviewStatus());
-    return;
-  }
-  const int32_t row = Index + (FPreview.PreviewHeader() ? 1 : 0);
-  if (FShowAll || row + 1 < static_cast<int32_t>(FPreview.PreviewRows().size())) {
-    TStringList lines;
-    if (!FileRow(true, row, lines)) {
-      Cells << QString::number(int64_t{Index} + 1);
-      return;
-    }
-    Cells << QString::number(int64_t{Index} + 1);
-    FPreview.ParseLines(lines);
-    const int32_t columns = FPreview.CSVParser().ColumnCount();
-    for (int32_t k = 0; k < columns; ++k) Cells << FromU16(FPreview.CSVParser().ColumnValue(k));
-    return;
-  }
-  if (row >= static_cast<int32_t>(FPreview.PreviewRows().size())) {
-    Cells << QStringLiteral("...");
-    return;
-  }
-  Cells << QString::number(Index + 1);
-  FPreview.ParseRow(row);
-  // The values stored: a line may name more columns than the parser keeps.
-  const int32_t columns = FPreview.CSVParser().ColumnCount();
-  for (int32_t k = 0; k < columns; ++k) Cells << FromU16(FPreview.CSVParser().ColumnValue(k));
-}
-
-void TViewCSVFileForm::LinesViewData(int32_t Index, QStringList& Cells) {
-  if (FStatusMode) {
-    Cells << QString() << QString::fromStdString(FPreview.PreviewStatus());
-    return;
-  }
-  const int32_t line = Index + (FPreview.PreviewHeader() ? 1 : 0);
-  if (FShowAll) {
-    TStringList lines;
-    Cells << QString::number(int64_t{Index} + 1) << (FileRow(false, line, lines) ? FromU16(lines.front()) : QString());
-    return;
-  }
-  if (line >= static_cast<int32_t>(FPreview.PreviewLines().size())) {
-    Cells << QStringLiteral("...");
-    return;
-  }
-  Cells << QString::number(Index + 1) << FromU16(FPreview.PreviewLines()[static_cast<size_t>(line)]);
+void TViewCSVFileForm::ViewData(bool Records, int32_t Index, QStringList& Cells) {
+  for (const std::u16string& cell : FViewRows.Cells(Records, Index)) Cells << FromU16(cell);
 }
 
 void TViewCSVFileForm::ViewTabBarChange(int Index) {
@@ -683,28 +684,90 @@ void TViewCSVFileForm::CountRows() {
   }
 }
 
-QString TViewCSVFileForm::GetSelectedLinesText(const TListViewEx* View) const {
-  if (FStatusMode) return {};
-  const TStringList& lines = FPreview.PreviewLines();
-  const std::vector<int32_t>& rows = FPreview.PreviewRows();
-  const int32_t header = FPreview.PreviewHeader() ? 1 : 0;
-  QStringList text;
-  const auto addLines = [&](size_t first, size_t end) {
-    for (size_t k = first; k < end && k < lines.size(); ++k) text << FromU16(lines[k]);
+TItemRanges TViewCSVFileForm::SelectedRanges(const TListViewEx* View) const {
+  TItemRanges ranges;
+  for (const auto& [first, last] : View->SelectedRanges()) ranges.push_back({first, last});
+  return ranges;
+}
+
+QString TViewCSVFileForm::SelectedText(const TListViewEx* View, bool& TooLarge) {
+  TooLarge = false;
+  const bool records = Records(View);
+  const std::unique_ptr<TViewRows::TReader> reader = FViewRows.CreateReader(records);
+  QString text;
+  TStringList lines;
+  const auto add = [&](const std::u16string& Row) {
+    if (!text.isEmpty()) text += QStringLiteral("\r\n");
+    text += FromU16(Row);
   };
-  for (const int32_t index : View->SelectedItems()) {
-    const auto at = static_cast<size_t>(index + header);
-    if (View == LinesView) addLines(at, at + 1);
-    else if (at < rows.size())
-      // A table row holds every physical line up to the next row's first.
-      addLines(static_cast<size_t>(rows[at]), at + 1 < rows.size() ? static_cast<size_t>(rows[at + 1]) : lines.size());
-  }
-  return text.join(QStringLiteral("\r\n"));
+  for (const TItemRange& range : SelectedRanges(View))
+    for (int64_t item = range.First; item <= range.Last; ++item) {
+      if (!reader->Lines(item, lines)) continue;
+      if (records) add(FormatDelimitedRow(reader->Values(lines), u'\t'));
+      else add(lines.front());
+      // UTF-16 in memory; the bound is the text's, in the two bytes of each unit.
+      if (int64_t{text.size()} * 2 > FMaxCopyBytes) {
+        TooLarge = true;
+        return {};
+      }
+    }
+  return text;
 }
 
 void TViewCSVFileForm::CopyClick(const TListViewEx* View) {
-  const QString text = GetSelectedLinesText(View);
+  bool tooLarge = false;
+  const QString text = SelectedText(View, tooLarge);
+  if (tooLarge) {
+    if (Confirm(QStringLiteral("Copy"),
+                QStringLiteral("The selection holds more than %1 MB of text, too much for the clipboard. "
+                               "Export it to a file instead?")
+                    .arg(FMaxCopyBytes >> 20)))
+      ExportClick(View, true);
+    return;
+  }
   if (!text.isEmpty()) QGuiApplication::clipboard()->setText(text);
+}
+
+void TViewCSVFileForm::ExportClick(const TListViewEx* View, bool Selection) {
+  if (FViewRows.StatusMode()) return;
+  TExportRequest request;
+  if (Selection) {
+    request.Ranges = SelectedRanges(View);
+    if (request.Ranges.empty()) return;
+  }
+  TFileDialogRequest dialog;
+  dialog.Kind = TFileDialogKind::fdSaveFile;
+  dialog.Title = Selection ? QStringLiteral("Export Selection") : QStringLiteral("Export");
+  dialog.Directory = QFileInfo(FPreviewFileName).absolutePath();
+  dialog.Filter = QStringLiteral("CSV files (*.csv);;Tab-separated files (*.tsv *.tab *.txt)");
+  dialog.DefaultSuffix = QStringLiteral("csv");
+  const QStringList files = RunFileDialog(this, dialog);
+  if (files.isEmpty()) return;
+  const QString suffix = QFileInfo(files.front()).suffix().toLower();
+  request.FileName = files.front().toStdString();
+  request.Delimiter = suffix == QStringLiteral("csv") ? u',' : u'\t';
+  // Exported are the table's rows, whichever tab is shown: values, not raw lines.
+  const std::unique_ptr<TViewRows::TReader> reader = FViewRows.CreateReader(true);
+  request.Captions = reader->HeaderValues();
+  QElapsedTimer timer;
+  timer.start();
+  QString error;
+  TWaitDialogBox::WaitForMethod(
+      this,
+      [&] {
+        try {
+          ExportRows(*reader, request, [](int64_t Position, int64_t Size) {
+            TWaitDialogBox::SetProgressRange(0, Size);
+            TWaitDialogBox::SetProgressPos(Position);
+            return TWaitDialogBox::Aborted();
+          });
+        } catch (...) {
+          error = QString::fromStdString(ExceptionMessage(std::current_exception()));
+        }
+      },
+      dialog.Title, QStringLiteral("Exporting..."), wdoProgressBar | wdoElapsedLabel);
+  ShowReadTime(timer.elapsed());
+  if (!error.isEmpty()) ErrorMessage(dialog.Title, error);
 }
 
 void TViewCSVFileForm::AddCopyMenu(TListViewEx* View) {
@@ -715,12 +778,23 @@ void TViewCSVFileForm::AddCopyMenu(TListViewEx* View) {
   View->addAction(copy);
   connect(copy, &QAction::triggered, this, [this, View] { CopyClick(View); });
   View->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(View, &QWidget::customContextMenuRequested, this, [this, View, copy](const QPoint& pos) {
+  auto* exportSelection = new QAction(QStringLiteral("Export &Selection..."), View);
+  exportSelection->setObjectName(View == ColumnsView ? QStringLiteral("ExportSelection1")
+                                                     : QStringLiteral("ExportSelection2"));
+  View->addAction(exportSelection);
+  connect(exportSelection, &QAction::triggered, this, [this, View] { ExportClick(View, true); });
+  connect(View, &QWidget::customContextMenuRequested, this, [this, View, copy, exportSelection](const QPoint& pos) {
     QMenu menu;
     menu.addAction(copy);
-    copy->setEnabled(!GetSelectedLinesText(View).isEmpty());
+    menu.addAction(exportSelection);
+    menu.addAction(QStringLiteral("&Export..."), this, [this, View] { ExportClick(View, false); });
+    // Nothing to take in status mode or without a selection; the size is Copy's to judge.
+    const bool any = !FViewRows.StatusMode() && !View->SelectedRanges().empty();
+    copy->setEnabled(any);
+    exportSelection->setEnabled(any);
     menu.exec(View->viewport()->mapToGlobal(pos));
     copy->setEnabled(true);
+    exportSelection->setEnabled(true);
   });
 }
 

@@ -1,7 +1,7 @@
 #pragma once
-// The modal window that shows the beginning of a large delimited text file, or of any source a
-// line reader presents as lines, as a table of columns and as numbered raw lines. The preview is
-// TFilePreview's; the window holds its views, its options and the row count.
+// The window that shows a large delimited text file, or any source a line reader presents as
+// lines, as a table of columns and as numbered raw lines. Which row an item is comes from
+// TViewRows alone; the window holds its views, its options and the row count.
 #include <QString>
 #include <cstdint>
 #include <exception>
@@ -10,7 +10,9 @@
 
 #include "gui/forms/base_form.h"
 #include "viewer/file_preview.h"
+#include "viewer/row_export.h"
 #include "viewer/row_finder.h"
+#include "viewer/view_rows.h"
 
 class QBoxLayout;
 class QCheckBox;
@@ -43,10 +45,12 @@ class TViewCSVFileForm : public TVForm {
   explicit TViewCSVFileForm(QWidget* parent = nullptr);
   ~TViewCSVFileForm() override;
 
-  // A window of its own for each call.
-  static void ViewFile(const QString& Title, const QString& FileName, const TViewFileOptions& Options = {});
+  // A window of its own for each call, beside Owner's windows, which stay usable; it frees itself
+  // when closed. Without an owner (the viewer alone) the call returns when it is closed.
+  static TViewCSVFileForm* ViewFile(const QString& Title, const QString& FileName, const TViewFileOptions& Options = {},
+                                    QWidget* Owner = nullptr);
   void Execute(const QString& Title, const QString& FileName, const TViewFileOptions& Options = {});
-  // Everything Execute does before it shows the window modally.
+  // Everything Execute does before it shows the window.
   void Prepare(const QString& Title, const QString& FileName, const TViewFileOptions& Options = {});
 
   int32_t PreviewMaxLines() const { return FPreview.PreviewMaxLines(); }
@@ -69,8 +73,14 @@ class TViewCSVFileForm : public TVForm {
   int64_t Rows() const { return FRows; }
 
   void LoadPreview();
-  // The raw lines of the view's selected items joined by CR LF; empty in status mode.
-  QString GetSelectedLinesText(const TListViewEx* View) const;
+  // What Copy puts on the clipboard: the selected rows of the text tab as raw lines, of the table
+  // as tab-separated values, CR LF between rows; empty in status mode. TooLarge, and nothing,
+  // when the text would pass MaxCopyBytes.
+  QString SelectedText(const TListViewEx* View, bool& TooLarge);
+  // The clipboard's bound; a larger selection is offered for export instead.
+  static constexpr int64_t kMaxCopyBytes = int64_t{64} << 20;
+  int64_t MaxCopyBytes() const { return FMaxCopyBytes; }
+  void SetMaxCopyBytes(int64_t Value) { FMaxCopyBytes = Value; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -90,8 +100,9 @@ class TViewCSVFileForm : public TVForm {
   void MeasureColumns(const TCSVParser& Parser);
   void ShowRowCount(int64_t Count, bool More);
   void ShowReadTime(int64_t Milliseconds);
-  void ColumnsViewData(int32_t Index, QStringList& Cells);
-  void LinesViewData(int32_t Index, QStringList& Cells);
+  void ViewData(bool Records, int32_t Index, QStringList& Cells);
+  // Widths from a sample of the rows shown once the whole file shows, the last column stretched.
+  void MeasureShownColumns();
   void ViewTabBarChange(int Index);
   void SyncTopItem(TListViewEx* From, TListViewEx* To);
   void NoHeaderCheckBoxClick();
@@ -102,28 +113,33 @@ class TViewCSVFileForm : public TVForm {
   void CountRows();
   void CopyClick(const TListViewEx* View);
   void AddCopyMenu(TListViewEx* View);
+  // Writes the view's selection, or with Selection false every row of the file, to a file the
+  // user names, on a worker with progress and Abort.
+  void ExportClick(const TListViewEx* View, bool Selection);
+  TItemRanges SelectedRanges(const TListViewEx* View) const;
   // The whole file through the row index: the "..." item's action, Go to Row and Find.
   void ShowAllRows();
   void UpdateItemCounts();
   void IndexTimerTick();
   // Offers to read the file again once it changed on disk while shown (see TOpenedFile::Changed).
   void CheckFileChanged();
-  bool IsMoreItem(const TListViewEx* View, int32_t Index) const;
-  // The Rows of the file row Row (0-based, header included) or the preview's.
-  bool FileRow(bool Records, int64_t Row, TStringList& Lines);
+  void FindTick();
   TListViewEx* ShownView() const;
+  bool Records(const TListViewEx* View) const { return View == ColumnsView; }
+  void SwitchTab(int Step);
   void GoToItem(int64_t Item);
   void GoToRowClick();
   void FindClick();
-  void FindNext(bool Backward);
+  // Nearest: only as far as the next match in the direction (F3, Shift+F3), else a count as well.
+  void FindNext(bool Backward, bool Nearest);
   void EscapePressed();
 
   TFilePreview FPreview;
+  TViewRows FViewRows{FPreview};
   QString FTitle;
   QString FPreviewFileName;
   QString FOpenDialogFilter;
   std::vector<int32_t> FPreviewColumnWidths;
-  bool FStatusMode = false;
   bool FShown = false;
   bool FCountNoHeader = false;
   // A database's lines come from a walk of its tree: read behind the wait dialog, never on the UI thread.
@@ -132,13 +148,15 @@ class TViewCSVFileForm : public TVForm {
   QString FCountError;
   QString FModuleName;
   QEventLoop* FModalLoop = nullptr;
-  bool FShowAll = false;
+  int64_t FMaxCopyBytes = kMaxCopyBytes;
   QTimer* FIndexTimer;
   QTimer* FChangeTimer;
   std::unique_ptr<TRowFinder> FFinder;
   QString FFindText;
   bool FFindMatchCase = false;
   bool FFindBackward = false;
+  bool FFindNearest = false;
+  QString FFindCountText;  // the last count, which the nearest searches keep showing
 
   TListViewEx* ColumnsView;
   TListViewEx* LinesView;
@@ -152,6 +170,7 @@ class TViewCSVFileForm : public TVForm {
   TLabelEx* MaxRowsLabel;
   QLabel* RowsLabel;
   QPushButton* CountRowsButton;
+  QPushButton* ExportButton;
   QPushButton* CloseButton;
   QProgressBar* IndexProgressBar;
   QLabel* EncodingLabel;

@@ -3,9 +3,12 @@
 // command line, which may be a database or a delimited text file.
 #include <QString>
 
+class QWidget;
+
 namespace korrin {
 
-void ViewMMDBFile(const QString& FileName);
+// With an owner, the viewer opens beside the owner's window, which stays usable.
+void ViewMMDBFile(const QString& FileName, QWidget* Owner = nullptr);
 void ViewAnyFile(const QString& FileName);
 
 }  // namespace korrin

@@ -84,6 +84,7 @@ struct TViewer {
   TListViewEx* Table() { return Form.findChild<TListViewEx*>("SourceView"); }
   TListViewEx* Lines() { return Form.findChild<TListViewEx*>("SourceView2"); }
   QString Label(const char* Name) { return Form.findChild<QLabel*>(Name)->text(); }
+  QLabel* FindLabel() { return Form.findChild<QLabel*>("FindLabel"); }
   QPushButton* Button(const char* Name) { return Form.findChild<QPushButton*>(Name); }
   QStringList Captions(TListViewEx* View) {
     QStringList captions;
@@ -91,13 +92,18 @@ struct TViewer {
     return captions;
   }
   int Tab() { return Form.findChild<QTabBar*>("SourceTabSet")->currentIndex(); }
+  // What Copy would put on the clipboard.
+  QString Copied(TListViewEx* View) {
+    bool tooLarge = false;
+    return Form.SelectedText(View, tooLarge);
+  }
   // Ctrl+G, and Row typed into the box it opens.
   void GoToRow(int Row) {
     WhenModal([Row](QWidget* box) {
       box->findChild<QSpinBox*>("InputSpin")->setValue(Row);
       box->findChild<QPushButton*>("OKButton")->click();
     });
-    QTest::keyClick(&Form, Qt::Key_G, Qt::ControlModifier);
+    PressOnTheWindow(Qt::Key_G, Qt::ControlModifier);
   }
   // Ctrl+F, and Text typed into the box it opens.
   void Find(const QString& Text) {
@@ -128,6 +134,34 @@ class ViewWindowTest : public QObject {
     if (!file.open(QIODevice::WriteOnly)) qFatal("cannot write %s", qPrintable(path));
     file.write(Text);
     return path;
+  }
+
+  // More rows than the list's window holds, written as an export writes them (CR LF, values
+  // quoted only where they must be), so that an export compares byte for byte with the source.
+  static constexpr int kLongRows = TListViewEx::kWindowRows + 40000;
+  QByteArray LongRow(int Row) {
+    if (Row % 1000 == 0) return QByteArray::number(Row) + ",\"a,b \"\"q\"\"\"\r\n";
+    return QByteArray::number(Row) + (Row % 30011 == 0 ? ",needle" : ",row") + "\r\n";
+  }
+  QString LongFile() {
+    QByteArray text = "n,text\r\n";
+    for (int i = 1; i <= kLongRows; ++i) text += LongRow(i);
+    return Write("long.csv", text);
+  }
+  // The long file shown whole, once its index has counted every row.
+  void ShowWhole(TViewer& v) {
+    QTRY_COMPARE(v.Label("RowsLabel"), QLocale(QLocale::English).toString(kLongRows));
+    emit v.Table()->activated(v.Table()->model()->index(1000, 0));
+    QCOMPARE(v.Table()->ItemCount(), kLongRows);
+  }
+  static QByteArray ReadFile(const QString& Path) {
+    QFile file(Path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+  }
+  static void Select(TListViewEx* View, int First, int Last) {
+    const QModelIndex first = View->ItemIndex(First);
+    View->selectionModel()->select(QItemSelection(first, View->model()->index(first.row() + Last - First, 0)),
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
   }
 
   QString ManyLines(int DataLines) {
@@ -180,11 +214,14 @@ class ViewWindowTest : public QObject {
   }
 
   void columnWidthsFollowTheValues() {
-    TViewer v(Write("wide.csv", "x,y\n1," + QByteArray(400, 'w') + "\n"));
-    QCOMPARE(v.Form.PreviewColumnWidths().size(), size_t{2});
+    TViewer v(Write("wide.csv", "x,y,z\n1," + QByteArray(400, 'w') + ",2\n"));
+    QCOMPARE(v.Form.PreviewColumnWidths().size(), size_t{3});
     QVERIFY(v.Form.PreviewColumnWidths()[0] >= 50 && v.Form.PreviewColumnWidths()[0] < 100);
     QCOMPARE(v.Form.PreviewColumnWidths()[1], 300);
     QCOMPARE(v.Table()->header()->sectionSize(2), 300);
+    // The last column takes the free space up to the view's edge.
+    QHeaderView* header = v.Table()->header();
+    QTRY_COMPARE(header->sectionViewportPosition(3) + header->sectionSize(3), v.Table()->viewport()->width());
   }
 
   void moreLinesThanTheLimitThenCounted() {
@@ -253,7 +290,7 @@ class ViewWindowTest : public QObject {
     QCOMPARE(v.Lines()->header()->sectionSize(0), 0);
     QCOMPARE(v.Label("RowsLabel"), QString("0"));
     v.Table()->SelectAll();
-    QCOMPARE(v.Form.GetSelectedLinesText(v.Table()), QString());
+    QCOMPARE(v.Copied(v.Table()), QString());
   }
 
   void unreadableDatabaseShowsTheReadersMessage() {
@@ -315,12 +352,17 @@ class ViewWindowTest : public QObject {
     QCOMPARE(v.Table()->ItemCells(1), (QStringList{"2", "2", "x"}));
     QCOMPARE(v.Lines()->ItemCount(), 3);
     QCOMPARE(v.Lines()->ItemCells(1), (QStringList{"2", "second\""}));
-    QCOMPARE(v.Label("RowsLabel"), QString("3"));
-    // The table's Copy takes the physical lines of the selected rows.
+    // Records, not lines.
+    QCOMPARE(v.Label("RowsLabel"), QString("2"));
+    // The table's Copy takes the values of the selected rows, tab-separated, a value with a line
+    // break quoted; the text's Copy takes the raw lines.
     v.Table()->setCurrentIndex(v.Table()->model()->index(1, 0));
-    QCOMPARE(v.Form.GetSelectedLinesText(v.Table()), QString("2,x"));
+    QCOMPARE(v.Copied(v.Table()), QString("2\tx"));
     v.Table()->SelectAll();
-    QCOMPARE(v.Form.GetSelectedLinesText(v.Table()), QString("1,\"first\r\nsecond\"\r\n2,x"));
+    QCOMPARE(v.Copied(v.Table()),
+             replace ? QString("1\tfirst | second\r\n2\tx") : QString("1\t\"first\r\nsecond\"\r\n2\tx"));
+    v.Lines()->SelectAll();
+    QCOMPARE(v.Copied(v.Lines()), QString("1,\"first\r\nsecond\"\r\n2,x"));
   }
 
   void extraColumnsBeyondTheHeader() {
@@ -343,7 +385,7 @@ class ViewWindowTest : public QObject {
     v.Table()->selectionModel()->select(v.Table()->model()->index(1, 0),
                                         QItemSelectionModel::Select | QItemSelectionModel::Rows);
     v.Table()->findChild<QAction*>("Copy1")->trigger();
-    QCOMPARE(QGuiApplication::clipboard()->text(), QString("2;y"));
+    QCOMPARE(QGuiApplication::clipboard()->text(), QString("2\ty"));
   }
 
   void rowLimitLinkReloads() {
@@ -379,10 +421,11 @@ class ViewWindowTest : public QObject {
 
     // 4999 squared is the last row's own; 999 squared ends with "001" as 4999's square does not.
     v.Find("24990001");
-    QTRY_COMPARE(v.Label("FindLabel"), QString("1 matches"));
+    QTRY_COMPARE(v.Label("FindLabel"), QString("1 match"));
     QCOMPARE(v.Table()->currentIndex().row(), 4998);
+    // The only match is the current row: going back passes the start and finds it again.
     v.PressOnTheWindow(Qt::Key_F3, Qt::ShiftModifier);
-    QTRY_COMPARE(v.Label("FindLabel"), QString("1 matches"));
+    QTRY_COMPARE(v.Label("FindLabel"), QString("Passed the start: went on from the end"));
     QCOMPARE(v.Table()->currentIndex().row(), 4998);
   }
 
@@ -409,7 +452,7 @@ class ViewWindowTest : public QObject {
 
     QTest::keyClick(v.Table(), Qt::Key_Home, Qt::ControlModifier);
     v.Find("needle");
-    QTRY_COMPARE(v.Label("FindLabel"), QString("1 matches"));
+    QTRY_COMPARE(v.Label("FindLabel"), QString("1 match"));
     QCOMPARE(v.Table()->ItemOf(v.Table()->currentIndex()), rows - 1);
   }
 
@@ -424,7 +467,7 @@ class ViewWindowTest : public QObject {
     const QString next = Write("next.csv", "a,b,c\n7,8,9\n");
     QCOMPARE(std::rename(next.toLocal8Bit().constData(), shown.toLocal8Bit().constData()), 0);
     v.Find("7,8,9");
-    QTRY_COMPARE(v.Label("FindLabel"), QString("1 matches"));
+    QTRY_COMPARE(v.Label("FindLabel"), QString("1 match"));
     QCOMPARE(v.Table()->currentIndex().row(), 2);
     QTRY_COMPARE_WITH_TIMEOUT(boxes.Shown.size(), size_t{1}, 5000);
     QVERIFY(boxes.Shown[0].Text.contains("has changed since it was opened"));
@@ -440,6 +483,182 @@ class ViewWindowTest : public QObject {
     grown.close();
     QTRY_COMPARE_WITH_TIMEOUT(boxes.Shown.size(), size_t{2}, 5000);
     QTRY_COMPARE(v.Label("RowsLabel"), QString("2"));  // read again as the user agreed
+  }
+
+  // Copy takes the selected rows wherever they lie: past the preview, on both sides of the list's
+  // window, as values in the table and as raw lines in the text.
+  void copyTakesTheSelectedRowsWhereverTheyAre() {
+    TViewer v(LongFile());
+    ShowWhole(v);
+    const QString tail = QString::number(kLongRows - 1) + "\trow\r\n" + QString::number(kLongRows) + "\trow";
+    Select(v.Table(), kLongRows - 2, kLongRows - 1);
+    QCOMPARE(v.Copied(v.Table()), tail);
+    // Back at the start the rows at the end lie outside the list's window; they still count.
+    Select(v.Table(), 999, 1000);
+    QCOMPARE(v.Copied(v.Table()), "1000\t\"a,b \"\"q\"\"\"\r\n1001\trow\r\n" + tail);
+    v.Table()->findChild<QAction*>("Copy1")->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), v.Copied(v.Table()));
+    Select(v.Lines(), 69999, 70000);
+    QCOMPARE(v.Copied(v.Lines()), QString("70000,\"a,b \"\"q\"\"\"\r\n70001,row"));
+  }
+
+  // Ctrl+A over more text than the clipboard's bound offers an export, which writes every row.
+  void ctrlAPastTheClipboardsBoundOffersTheExport() {
+    const QString source = LongFile();
+    const QString target = FDir.filePath("all.csv");
+    TViewer v(source);
+    ShowWhole(v);
+    v.Form.SetMaxCopyBytes(1000);
+    const QString before = QGuiApplication::clipboard()->text();
+    TMessageRecorder messages;
+    korrin::test::TFileDialogRecorder dialogs({target});
+    v.Table()->setFocus();
+    QTest::keyClick(v.Table(), Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(v.Table()->SelectedRanges().size(), size_t{1});
+    QTest::keyClick(v.Table(), Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(messages.Texts(), QStringList{"The selection holds more than 0 MB of text, too much for the clipboard. "
+                                           "Export it to a file instead?"});
+    QCOMPARE(QGuiApplication::clipboard()->text(), before);
+    QCOMPARE(dialogs.Last().Kind, TFileDialogKind::fdSaveFile);
+    QCOMPARE(ReadFile(target), ReadFile(source));
+  }
+
+  void exportWritesTheSelectionOrTheWholeFile_data() {
+    QTest::addColumn<bool>("selection");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("whole file, CSV") << false << "whole.csv";
+    QTest::newRow("selection, CSV") << true << "part.csv";
+    QTest::newRow("whole file, tab-separated") << false << "whole.tsv";
+  }
+  void exportWritesTheSelectionOrTheWholeFile() {
+    QFETCH(bool, selection);
+    QFETCH(QString, name);
+    const QString source = LongFile();
+    const QString target = FDir.filePath(name);
+    TViewer v(source);
+    ShowWhole(v);
+    korrin::test::TFileDialogRecorder dialogs({target});
+    QByteArray expected;
+    if (selection) {
+      Select(v.Table(), 4, 5);
+      Select(v.Table(), 69999, 70000);
+      expected = "n,text\r\n" + LongRow(5) + LongRow(6) + LongRow(70000) + LongRow(70001);
+      v.Table()->findChild<QAction*>("ExportSelection1")->trigger();
+    } else {
+      // From either tab: the table's values.
+      v.Form.findChild<QTabBar*>("SourceTabSet")->setCurrentIndex(1);
+      expected = ReadFile(source);
+      v.Button("ExportButton")->click();
+    }
+    if (name.endsWith(".tsv"))
+      expected.replace(",\"a,b \"\"q\"\"\"", "\t\"a,b \"\"q\"\"\"")
+          .replace(",row", "\trow")
+          .replace(",needle", "\tneedle")
+          .replace("n,text", "n\ttext");
+    QCOMPARE(ReadFile(target), expected);
+  }
+
+  // F3 and Shift+F3 go on from the current row in their direction and wrap at the ends, saying so.
+  void findNextAndPreviousGoOnFromTheCurrentRow() {
+    TViewer v(LongFile());
+    ShowWhole(v);
+    const int first = 30011, second = 60022, third = 90033;  // the rows holding "needle"
+    v.Find("NEEDLE");
+    QTRY_COMPARE(v.Label("FindLabel"), QString("3 matches"));
+    const auto at = [&] { return v.Table()->ItemOf(v.Table()->currentIndex()) + 1; };
+    QCOMPARE(at(), first);
+    v.GoToRow(70000);
+    const struct {
+      bool Backward;
+      int Row;
+      const char* Label;
+    } steps[] = {{false, third, "3 matches"},
+                 {false, first, "Passed the end: went on from the start"},
+                 {true, third, "Passed the start: went on from the end"},
+                 {true, second, "3 matches"},
+                 {true, first, "3 matches"}};
+    for (const auto& step : steps) {
+      v.FindLabel()->clear();
+      v.PressOnTheWindow(Qt::Key_F3, step.Backward ? Qt::ShiftModifier : Qt::NoModifier);
+      QTRY_COMPARE(v.Label("FindLabel"), QString(step.Label));
+      QCOMPARE(at(), step.Row);
+    }
+  }
+
+  // Ctrl+F puts the focus in the search text: typing and Return search.
+  void findStartsInItsText() {
+    TViewer v(ManyLines(5000));
+    QString focused;
+    WhenModal([&focused](QWidget* box) {
+      QWidget* focus = box->focusWidget();
+      focused = focus ? focus->objectName() : QString();
+      if (auto* edit = qobject_cast<QLineEdit*>(focus)) {
+        QTest::keyClicks(edit, "24990001");
+        QTest::keyClick(edit, Qt::Key_Return);
+      } else {
+        box->findChild<QPushButton*>("CancelButton")->click();
+      }
+    });
+    v.PressOnTheWindow(Qt::Key_F, Qt::ControlModifier);
+    QCOMPARE(focused, QString("OptionEdit0"));
+    QTRY_COMPARE(v.Label("FindLabel"), QString("1 match"));
+    QCOMPARE(v.Table()->ItemOf(v.Table()->currentIndex()), 4998);
+  }
+
+  void ctrlTabAndCtrlPageDownSwitchTheTabs_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("back");
+    QTest::newRow("Ctrl+Tab") << int(Qt::Key_Tab) << int(Qt::Key_Backtab);
+    QTest::newRow("Ctrl+PgDn") << int(Qt::Key_PageDown) << int(Qt::Key_PageUp);
+  }
+  void ctrlTabAndCtrlPageDownSwitchTheTabs() {
+    QFETCH(int, key);
+    QFETCH(int, back);
+    TViewer v(ManyLines(3));
+    QCOMPARE(v.Tab(), 0);
+    v.PressOnTheWindow(Qt::Key(key), Qt::ControlModifier);
+    QCOMPARE(v.Tab(), 1);
+    QVERIFY(v.Lines()->isVisible());
+    v.PressOnTheWindow(Qt::Key(back),
+                       back == Qt::Key_Backtab ? Qt::ControlModifier | Qt::ShiftModifier : Qt::ControlModifier);
+    QCOMPARE(v.Tab(), 0);
+  }
+
+  // The whole file's columns are as wide as its rows far down need, not only its first rows.
+  void wholeFileColumnsFitTheRowsFarDown() {
+    QByteArray text = "n,value,end\n";
+    for (int i = 1; i <= 3000; ++i) text += QByteArray::number(i) + "," + QByteArray(i > 2000 ? 40 : 2, 'x') + ",e\n";
+    TViewer v(Write("grows.csv", text));
+    QTRY_COMPARE(v.Label("RowsLabel"), QString("3,000"));
+    const int wide = QFontMetrics(v.Form.font()).horizontalAdvance(QString(40, 'x'));
+    QVERIFY(v.Table()->header()->sectionSize(2) < wide);
+    emit v.Table()->activated(v.Table()->model()->index(1000, 0));
+    QVERIFY(v.Table()->header()->sectionSize(2) >= wide);
+  }
+
+  // "View..." opens viewers beside the main window, which stays usable.
+  void viewersFromTheMainWindowAreModeless() {
+    QWidget owner;
+    owner.show();
+    ViewMMDBFile(kCity, &owner);
+    ViewMMDBFile(kCity, &owner);
+    // The viewer has no meta-object of its own: its windows are told apart by their type.
+    const auto viewersOf = [](QWidget& Owner) {
+      QList<TViewCSVFileForm*> viewers;
+      for (QWidget* child : Owner.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (auto* viewer = dynamic_cast<TViewCSVFileForm*>(child)) viewers << viewer;
+      return viewers;
+    };
+    const QList<TViewCSVFileForm*> viewers = viewersOf(owner);
+    QCOMPARE(viewers.size(), 2);
+    for (TViewCSVFileForm* viewer : viewers) {
+      QVERIFY(viewer->isVisible());
+      QVERIFY(viewer->isWindow());
+      QCOMPARE(viewer->windowModality(), Qt::NonModal);
+    }
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    for (TViewCSVFileForm* viewer : viewers) viewer->close();
+    QTRY_COMPARE(viewersOf(owner).size(), qsizetype{0});
   }
 
   void tabSeparatedFilesSplit() {

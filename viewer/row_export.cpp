@@ -1,0 +1,73 @@
+#include "viewer/row_export.h"
+
+#include "common/file_io.h"
+#include "common/utf16.h"
+
+namespace korrin {
+
+namespace {
+
+// Written to the file in pieces of about this size.
+constexpr size_t kWriteChunk = 1 << 20;
+
+}  // namespace
+
+std::u16string FormatDelimitedRow(const std::vector<std::u16string>& Values, char16_t Delimiter) {
+  std::u16string row;
+  for (size_t k = 0; k < Values.size(); ++k) {
+    if (k) row += Delimiter;
+    const std::u16string& value = Values[k];
+    if (value.find_first_of(std::u16string{Delimiter, u'"', u'\r', u'\n'}) == std::u16string::npos) {
+      row += value;
+      continue;
+    }
+    row += u'"';
+    for (const char16_t c : value) {
+      if (c == u'"') row += u'"';
+      row += c;
+    }
+    row += u'"';
+  }
+  return row;
+}
+
+bool ExportRows(TViewRows::TReader& Reader, const TExportRequest& Request, const TExportProgress& Progress) {
+  TReplacingFile writer(Request.FileName);
+  std::string chunk;
+  const auto add = [&](const std::vector<std::u16string>& Values) {
+    chunk += Utf16ToUtf8(FormatDelimitedRow(Values, Request.Delimiter));
+    chunk += "\r\n";
+    if (chunk.size() >= kWriteChunk) {
+      writer.Write(chunk);
+      chunk.clear();
+    }
+  };
+  if (!Request.Captions.empty()) add(Request.Captions);
+  TStringList lines;
+  int64_t rows = 0;
+  // Progress is asked every so many rows: often enough for a bar, rarely enough to cost nothing.
+  const auto stopped = [&](int64_t Position, int64_t Size) {
+    return (++rows & 1023) == 0 && Progress && Progress(Position, Size);
+  };
+  if (Request.Ranges.empty()) {
+    while (Reader.Next(lines)) {
+      add(Reader.Values(lines));
+      if (stopped(Reader.Position(), Reader.Size())) return false;
+    }
+  } else {
+    int64_t total = 0;
+    for (const TItemRange& range : Request.Ranges) total += range.Last - range.First + 1;
+    int64_t done = 0;
+    for (const TItemRange& range : Request.Ranges)
+      for (int64_t item = range.First; item <= range.Last; ++item, ++done) {
+        if (!Reader.Lines(item, lines)) continue;
+        add(Reader.Values(lines));
+        if (stopped(done, total)) return false;
+      }
+  }
+  writer.Write(chunk);
+  writer.Commit();
+  return true;
+}
+
+}  // namespace korrin
