@@ -239,8 +239,9 @@ void TRowFinder::Start(const TFindRequest& Request) {
     TFindResult result;
     try {
       FStopped = !Find(Request, result);
-    } catch (const Exception& e) {
-      FError = e.what();
+    } catch (...) {
+      // Any failure, memory included, is the window's message, never the program's end.
+      FError = ExceptionMessage(std::current_exception());
       FStopped = true;
     }
     FResult = result;

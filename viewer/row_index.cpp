@@ -161,11 +161,13 @@ void TRowIndex::Start() {
   Stop();
   FStop = false;
   FWorker = std::thread([this] {
+    // Whatever ends the scan (a read error, memory) becomes the window's message, never the program's end.
     try {
       Build(nullptr);
-    } catch (const Exception& e) {
+    } catch (...) {
+      const std::string message = ExceptionMessage(std::current_exception());
       std::lock_guard lock(FLock);
-      FError = e.what();
+      FError = message;
     }
   });
 }

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <optional>
 
+#include "common/exception.h"
 #include "common/text.h"
 #include "dns/lookup_status.h"
 #include "dns/reverse_lookup.h"
@@ -109,8 +110,8 @@ void TForm1::ResolveIPList(const std::vector<std::string>& OutputLines, const st
           for (const std::string& warning : summary.Warnings) warnings += (warnings.empty() ? "" : "\n") + warning;
           std::lock_guard<std::mutex> guard(handover->Lock);
           handover->Warnings = QString::fromStdString(warnings);
-        } catch (const std::exception& e) {
-          const QString message = QString::fromStdString(e.what());
+        } catch (...) {
+          const QString message = QString::fromStdString(ExceptionMessage(std::current_exception()));
           thread.Synchronize([this, message] { ErrorMessage(message); });
         }
       },

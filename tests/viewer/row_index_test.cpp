@@ -331,5 +331,47 @@ TEST(RowIndexTest, FindOverRawBytesMatchesTheLinesAcrossBlocksAndLineEnds) {
   }
 }
 
+// The next and previous match keys read only to the nearest match, from the index's offset on,
+// and land where a whole pass says, wrapping exactly when the match lies past the file's end.
+TEST(RowIndexTest, NearestMatchesAgreeWithTheWholePass) {
+  std::string text = "id,name\n";
+  for (int i = 1; i <= 20000; ++i)
+    text += std::to_string(i) + (i % 4999 == 0 ? ",a \"needle\nin two lines\"\n" : ",hay\n");
+  struct Case {
+    std::string Name;
+    std::string Bytes;
+    bool CellLineBreaks;
+    bool Records;
+  };
+  const Case cases[] = {{"bytes, lines", text, false, false},
+                        {"records across lines", text, true, true},
+                        {"UTF-16", Utf16(Utf8ToUtf16(text), false), false, true}};
+  for (const Case& c : cases) {
+    const TTempFile file(c.Bytes);
+    TFilePreview preview;
+    preview.CSVParser().SetCellLineBreaks(c.CellLineBreaks);
+    ASSERT_TRUE(preview.ReadPreview(file.Name(), false));
+    ASSERT_TRUE(preview.BuildIndex(nullptr));
+    const TRowIndex& index = *preview.Index();
+    TRowFinder finder(file.Name(), index.Encoding(), index.Options());
+    for (const int64_t from : {int64_t{0}, int64_t{1}, int64_t{4999}, int64_t{5000}, int64_t{12000}, int64_t{19996},
+                               int64_t{19997}, int64_t{20500}}) {
+      TFindResult whole, next, previous;
+      ASSERT_TRUE(finder.Find({u"NEEDLE", false, c.Records, 1, from}, whole));
+      ASSERT_GT(whole.Count, 0) << c.Name;
+      TFindRequest request{u"NEEDLE", false, c.Records, 1, from};
+      request.Nearest = true;
+      request.Index = &index;
+      ASSERT_TRUE(finder.Find(request, next));
+      request.Backward = true;
+      ASSERT_TRUE(finder.Find(request, previous));
+      EXPECT_EQ(next.Next, whole.Next) << c.Name << " from " << from;
+      EXPECT_EQ(next.Wrapped, whole.Next <= from) << c.Name << " from " << from;
+      EXPECT_EQ(previous.Previous, whole.Previous) << c.Name << " from " << from;
+      EXPECT_EQ(previous.Wrapped, whole.Previous >= from) << c.Name << " from " << from;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace korrin
