@@ -24,8 +24,10 @@ TIPv6 FromU128(U128 r) {
   return v;
 }
 
+// One to four hex digits: "00001" is refused as its decimal twin "0001" is, so a slip of a
+// finger never reads as another address.
 bool IsHexGroup(std::string_view text, uint16_t& out) {
-  if (text.empty()) return false;
+  if (text.empty() || text.size() > 4) return false;
   uint32_t value = 0;
   for (char c : text) {
     int d;
@@ -34,7 +36,6 @@ bool IsHexGroup(std::string_view text, uint16_t& out) {
     else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
     else return false;
     value = value * 16 + d;
-    if (value > 0xFFFF) return false;
   }
   out = static_cast<uint16_t>(value);
   return true;
@@ -91,16 +92,22 @@ std::vector<std::string_view> SplitAt(std::string_view text, char sep) {
 
 std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
 
-// Decimal digits only (leading zeros read as decimal), 0 to 255: a sign, a blank, hex or a larger
-// value makes the address invalid instead of becoming another one.
-bool ReadDecimalOctet(std::string_view text, uint8_t& out) {
-  if (text.empty()) return false;
+// Decimal digits only, 0 to 255: a sign, a blank, hex or a larger value makes the address invalid
+// instead of becoming another one. Leading zeros read as decimal, up to three digits as other
+// tools write them; "0000000000001" is a slip, not an octet.
+bool ReadDecimalOctet(std::string_view text, uint8_t& out, std::string& problem) {
+  const auto notAnOctet = [&] {
+    problem = "IPv4 part " + Quoted(text) + " is not a number from 0 to 255";
+    return false;
+  };
+  if (text.empty()) return notAnOctet();
   unsigned value = 0;
   for (char c : text) {
-    if (c < '0' || c > '9') return false;
+    if (c < '0' || c > '9') return notAnOctet();
     value = value * 10 + static_cast<unsigned>(c - '0');
-    if (value > 255) return false;
+    if (value > 255) return notAnOctet();
   }
+  if (text.size() > 3) return problem = "IPv4 part " + Quoted(text) + " has more than 3 digits", false;
   out = static_cast<uint8_t>(value);
   return true;
 }
@@ -114,8 +121,7 @@ bool ReadIPv4(std::string_view text, TIPv4& out, std::string& problem) {
   uint32_t value = 0;
   for (std::string_view part : parts) {
     uint8_t octet;
-    if (!ReadDecimalOctet(part, octet))
-      return problem = "IPv4 part " + Quoted(part) + " is not a number from 0 to 255", false;
+    if (!ReadDecimalOctet(part, octet, problem)) return false;
     value = (value << 8) | octet;
   }
   out.Value = value;
@@ -128,6 +134,7 @@ bool ReadGroups(std::string_view text, std::vector<uint16_t>& groups, std::strin
   for (std::string_view group : SplitAt(text, ':')) {
     uint16_t value;
     if (group.empty()) return problem = "empty IPv6 group", false;
+    if (group.size() > 4) return problem = "IPv6 group " + Quoted(group) + " has more than 4 hex digits", false;
     if (!IsHexGroup(group, value))
       return problem = "IPv6 group " + Quoted(group) + " is not a hex number up to ffff", false;
     groups.push_back(value);
@@ -135,33 +142,40 @@ bool ReadGroups(std::string_view text, std::vector<uint16_t>& groups, std::strin
   return true;
 }
 
+// The full form, the "::" form, and either with a dotted IPv4 tail in place of the last two
+// groups (64:ff9b::192.0.2.33, ::ffff:1.2.3.4, 0:0:0:0:0:ffff:1.2.3.4). "::" stands for at
+// least one zero group (RFC 4291), so it never stands beside all eight.
 bool ReadIPv6(std::string_view text, TIPv6& out, std::string& problem) {
   if (text.empty()) return problem = "empty address", false;
   if (text.size() > 64) return problem = "too long for an address", false;
+  std::string_view groupText = text;
+  std::vector<uint16_t> tail;
   if (text.find('.') != std::string_view::npos) {
-    // Only the IPv4-mapped form holds dotted parts, and only at its end.
-    static constexpr std::string_view kMapped = "::ffff:";
-    if (text.size() <= kMapped.size() || !EndsWithNoCase(text.substr(0, kMapped.size()), kMapped))
-      return problem = "only ::ffff: may precede an IPv4 part", false;
+    const size_t colon = text.rfind(':');
+    if (colon == std::string_view::npos || text.substr(0, colon).find('.') != std::string_view::npos)
+      return problem = "an IPv4 part may only end an IPv6 address", false;
     TIPv4 v4;
-    if (!ReadIPv4(text.substr(kMapped.size()), v4, problem)) return false;
-    out = TIPv6{};
-    out.SetGroup(5, 0xFFFF);
-    out.SetGroup(6, static_cast<uint16_t>(v4.Value >> 16));
-    out.SetGroup(7, static_cast<uint16_t>(v4.Value));
-    return true;
+    if (!ReadIPv4(text.substr(colon + 1), v4, problem)) return false;
+    tail = {static_cast<uint16_t>(v4.Value >> 16), static_cast<uint16_t>(v4.Value)};
+    // A "::" right before the tail stays; a single ":" only separates.
+    groupText = colon > 0 && text[colon - 1] == ':' ? text.substr(0, colon + 1) : text.substr(0, colon);
+    if (groupText.empty()) return problem = "empty IPv6 group", false;
   }
   std::vector<uint16_t> leading, trailing;
-  const size_t gap = text.find("::");
+  const size_t gap = groupText.find("::");
   if (gap == std::string_view::npos) {
-    if (!ReadGroups(text, leading, problem)) return false;
+    if (!ReadGroups(groupText, leading, problem)) return false;
+    leading.insert(leading.end(), tail.begin(), tail.end());
     if (leading.size() != 8)
       return problem = Format("an IPv6 address has 8 groups, not %d", static_cast<int>(leading.size())), false;
   } else {
-    if (text.find("::", gap + 1) != std::string_view::npos) return problem = "more than one '::'", false;
-    if (!ReadGroups(text.substr(0, gap), leading, problem) || !ReadGroups(text.substr(gap + 2), trailing, problem))
+    if (groupText.find("::", gap + 1) != std::string_view::npos) return problem = "more than one '::'", false;
+    if (!ReadGroups(groupText.substr(0, gap), leading, problem) ||
+        !ReadGroups(groupText.substr(gap + 2), trailing, problem))
       return false;
+    trailing.insert(trailing.end(), tail.begin(), tail.end());
     if (leading.size() + trailing.size() > 8) return problem = "more than 8 IPv6 groups", false;
+    if (leading.size() + trailing.size() == 8) return problem = "'::' with all 8 groups written", false;
   }
   out = TIPv6{};
   for (size_t i = 0; i < leading.size(); ++i) out.SetGroup(static_cast<int>(i), leading[i]);
@@ -238,21 +252,25 @@ void AppendIPAddrText(std::string& out, const TIPAddr& value, bool escapeIPv6) {
   }
   if (escapeIPv6) out += '[';
   const TIPv6& v = value.ipv6;
-  int runStart = -1, runEnd = -1;  // the first run of zero groups, however short
-  for (int i = 0; i < 8; ++i) {
-    if (v.Group(i) != 0) continue;
-    runStart = i;
-    runEnd = i;
-    while (runEnd + 1 < 8 && v.Group(runEnd + 1) == 0) ++runEnd;
-    break;
+  // RFC 5952: the longest run of two or more zero groups becomes "::", the first of equal runs;
+  // a lone zero group stays "0".
+  int runStart = -1, runLength = 1;
+  for (int i = 0; i < 8;) {
+    int end = i;
+    while (end < 8 && v.Group(end) == 0) ++end;
+    if (end - i > runLength) {
+      runStart = i;
+      runLength = end - i;
+    }
+    i = std::max(end, i + 1);
   }
   for (int i = 0; i < 8; ++i) {
     if (i == runStart) {
       out += "::";
-      i = runEnd;
+      i += runLength - 1;
       continue;
     }
-    if (i > 0 && i != runEnd + 1) out += ':';
+    if (i > 0 && i != runStart + runLength) out += ':';
     AppendHex(out, v.Group(i));
   }
   if (escapeIPv6) out += ']';

@@ -67,10 +67,12 @@ TIPv4 StrToIPv4(std::string_view text);
 std::string IPv4ToStr(TIPv4 value);
 bool TryStrToIPv6(std::string_view text, TIPv6& out);
 TIPv6 StrToIPv6(std::string_view text);
+// RFC 5952 text, as other tools write it: lower case, the longest run of zero groups as "::".
 std::string IPv6ToStr(const TIPv6& value);
-// Every reader of typed or piped addresses is strict: exactly four decimal parts 0..255 (leading
-// zeros read as decimal), or the IPv6 forms (full, compressed, ::ffff:a.b.c.d) with nothing else
-// in the text. Nothing is cut or read as 0. TryReadIPAddr says why a text is not an address.
+// Every reader of typed or piped addresses is strict: exactly four decimal parts 0..255 of up to
+// three digits (leading zeros read as decimal), or the IPv6 forms (full or with "::", groups of up
+// to four hex digits, either optionally ending in a dotted IPv4 part) with nothing else in the
+// text. Nothing is cut or read as 0. TryReadIPAddr says why a text is not an address.
 bool TryReadIPAddr(std::string_view text, TIPAddr& out, std::string& problem);
 bool TryStrToIPAddr(std::string_view text, TIPAddr& out);
 TIPAddr StrToIPAddr(std::string_view text);

@@ -29,7 +29,7 @@ TEST(IPv4Text, ReadsOnlyFourDecimalParts) {
       {"1.2.3.-1", "invalid"},     {"1.2.3.+1", "invalid"},
       {"0x0A.0.0.$ff", "invalid"}, {"", "invalid"},
       {"1.2.3.4.", "invalid"},     {".1.2.3.4", "invalid"},
-      {"1.2.3.4/", "invalid"},     {"1.2.3.0004", "1.2.3.4"},
+      {"1.2.3.4/", "invalid"},     {"1.2.3.0004", "invalid"},
       {"1.2.3.4x", "invalid"},     {"999.8.8.8", "invalid"},
   };
   for (const auto& [text, expected] : cases) EXPECT_EQ(V4(text), expected) << text;
@@ -44,10 +44,11 @@ TEST(IPAddrText, SaysWhyATextIsNoAddress) {
       {"1:2:3:4:5:6:7", "an IPv6 address has 8 groups, not 7"},
       {"1::2::3", "more than one '::'"},
       {"1:2:3:4:5::6:7:8:9", "more than 8 IPv6 groups"},
-      {"12345::1", "IPv6 group '12345' is not a hex number up to ffff"},
+      {"12345::1", "IPv6 group '12345' has more than 4 hex digits"},
       {"fd00::1:", "empty IPv6 group"},
-      {"1::ffff:1.2.3.4", "only ::ffff: may precede an IPv4 part"},
       {"::ffff:1.2.3.999", "IPv4 part '999' is not a number from 0 to 255"},
+      {"0000000000001.2.3.4", "IPv4 part '0000000000001' has more than 3 digits"},
+      {"1:2:3:4::5:6:7:8", "'::' with all 8 groups written"},
   };
   for (const auto& [text, reason] : cases) {
     TIPAddr a;
@@ -72,7 +73,7 @@ TEST(IPv4Text, ViewsAndErrors) {
   }
 }
 
-TEST(IPv6Text, ReadsEveryFormAndWritesCompressedLowerCase) {
+TEST(IPv6Text, ReadsEveryFormAndWritesRFC5952Text) {
   const std::pair<const char*, const char*> cases[] = {
       {"::", "::"},
       {"::1", "::1"},
@@ -84,34 +85,92 @@ TEST(IPv6Text, ReadsEveryFormAndWritesCompressedLowerCase) {
       {"1:2:3:4:5:6:7:8:9", "invalid"},
       {"1:2:3:4:5:6:7:8 ", "invalid"},
       {"fd00::1/64", "invalid"},
-      {"1:2:3:4::5:6:7:8", "1:2:3:4:5:6:7:8"},
+      {"1:2:3:4::5:6:7:8", "invalid"},
       {"1:2:3:4:5::6:7:8:9", "invalid"},
       {"1::2::3", "invalid"},
       {":1::2", "invalid"},
       {"1:::2", "invalid"},
       {"1::2:", "invalid"},
       {"12345::1", "invalid"},
-      {"00001::1", "1::1"},
+      {"00001::1", "invalid"},
+      {"0001::1", "1::1"},
       {"::ffff:192.168.1.1", "::ffff:c0a8:101"},
       {"::FFFF:1.2.3.4", "::ffff:102:304"},
       {"::ffff:1.2.3", "invalid"},
       {"::ffff:1.2.3.256", "invalid"},
-      {"::1.2.3.4", "invalid"},
+      {"::1.2.3.4", "::102:304"},
       {"::ffff:1.2.3.4.5", "invalid"},
       {"::ffff:1.2.3.04", "::ffff:102:304"},
       {"::ffffx1.2.3.4", "invalid"},
       {"x::ffff:1.2.3.4", "invalid"},
       {"::ffff:1.2.3.4x", "invalid"},
       {"::ffff:1..3.4", "invalid"},
-      {"1:0:2:0:3:0:4:5", "1::2:0:3:0:4:5"},
-      {"1:0:0:2:0:0:0:3", "1::2:0:0:0:3"},
-      {"1:2:3:4:5:6:7:0", "1:2:3:4:5:6:7::"},
-      {"1:2:0:4:5:6:7:8", "1:2::4:5:6:7:8"},
+      {"1:0:2:0:3:0:4:5", "1:0:2:0:3:0:4:5"},
+      {"1:0:0:2:0:0:0:3", "1:0:0:2::3"},
+      {"1:2:3:4:5:6:7:0", "1:2:3:4:5:6:7:0"},
+      {"1:2:0:4:5:6:7:8", "1:2:0:4:5:6:7:8"},
       {"1:0:0:0:0:0:0:0", "1::"},
       {"g::1", "invalid"},
       {"", "invalid"},
   };
   for (const auto& [text, expected] : cases) EXPECT_EQ(V6(text), expected) << text;
+}
+
+// The text other tools write (RFC 5952) and read: each accepted form with the text it is written
+// as, each refused one with its reason.
+TEST(IPAddrText, WritesAndReadsAsOtherToolsDo) {
+  const struct {
+    const char* text;
+    const char* written;  // nullptr: refused
+    const char* reason;
+  } cases[] = {
+      // The longest run of two or more zero groups, the first of equal runs; lower case.
+      {"2001:db8:0:0:1:0:0:1", "2001:db8::1:0:0:1", nullptr},
+      {"2001:0:0:1:0:0:0:1", "2001:0:0:1::1", nullptr},
+      {"2001:db8:0:1:1:1:1:1", "2001:db8:0:1:1:1:1:1", nullptr},
+      {"2001:DB8::AbCd", "2001:db8::abcd", nullptr},
+      {"2001:0db8:0000:0000:0000:0000:0000:0001", "2001:db8::1", nullptr},
+      {"0:0:1:0:0:1:0:0", "::1:0:0:1:0:0", nullptr},
+      {"1:0:0:1:0:0:0:0", "1:0:0:1::", nullptr},
+      {"0:1:0:1:0:1:0:1", "0:1:0:1:0:1:0:1", nullptr},
+      {"fd00::0001", "fd00::1", nullptr},
+      // An IPv4 tail in any IPv6 form.
+      {"64:ff9b::192.0.2.33", "64:ff9b::c000:221", nullptr},
+      {"::1.2.3.4", "::102:304", nullptr},
+      {"0:0:0:0:0:ffff:1.2.3.4", "::ffff:102:304", nullptr},
+      {"1:2:3:4:5:6:10.0.0.1", "1:2:3:4:5:6:a00:1", nullptr},
+      {"1::6:010.000.000.001", "1::6:a00:1", nullptr},
+      // Refused, each with its reason.
+      {"1:2:3:4::5:6:7:8", nullptr, "'::' with all 8 groups written"},
+      {"::1:2:3:4:5:6:7:8", nullptr, "'::' with all 8 groups written"},
+      {"1::2:3:4:5:6:7:8:9", nullptr, "more than 8 IPv6 groups"},
+      {"1::2:3:4:5:6:1.2.3.4", nullptr, "'::' with all 8 groups written"},
+      {"00001::1", nullptr, "IPv6 group '00001' has more than 4 hex digits"},
+      {"2001:db8::fffff", nullptr, "IPv6 group 'fffff' has more than 4 hex digits"},
+      {"::ffff:0001.2.3.4", nullptr, "IPv4 part '0001' has more than 3 digits"},
+      {"0000000000001.2.3.4", nullptr, "IPv4 part '0000000000001' has more than 3 digits"},
+      {"1.2.3.1000", nullptr, "IPv4 part '1000' is not a number from 0 to 255"},
+      {"1:2:3:4:5:6:7:1.2.3.4", nullptr, "an IPv6 address has 8 groups, not 9"},
+      {"1:2:3:4:5:1.2.3.4", nullptr, "an IPv6 address has 8 groups, not 7"},
+      {"1.2.3.4::", nullptr, "an IPv4 part may only end an IPv6 address"},
+      {"::1.2.3.4:1", nullptr, "an IPv4 part may only end an IPv6 address"},
+      {":1.2.3.4", nullptr, "empty IPv6 group"},
+      {"::1.2.3", nullptr, "an IPv4 address has 4 parts, not 3"},
+  };
+  for (const auto& c : cases) {
+    TIPAddr a;
+    std::string problem;
+    const bool read = TryReadIPAddr(c.text, a, problem);
+    EXPECT_EQ(read, c.written != nullptr) << c.text;
+    if (c.written) {
+      EXPECT_EQ(IPAddrToStr(a, false), c.written) << c.text;
+      // What is written reads back as the same address.
+      TIPAddr again;
+      EXPECT_TRUE(TryStrToIPAddr(c.written, again) && SameIPAddr(again, a)) << c.written;
+    } else {
+      EXPECT_EQ(problem, c.reason) << c.text;
+    }
+  }
 }
 
 TEST(IPv6Text, GroupOrderAndErrors) {
