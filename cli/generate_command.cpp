@@ -86,9 +86,25 @@ std::optional<TShard> ShardOf(const std::string& text) {
   return TShard{*part, *parts};
 }
 
+// The engine's check of a value as a command-line check: its message, empty when the value reads.
+template <typename F>
+CLI::Validator EngineCheck(F check, const char* shown) {
+  return CLI::Validator(
+      [check](std::string& text) {
+        try {
+          check(text);
+          return std::string();
+        } catch (const Exception& e) {
+          return std::string(e.what());
+        }
+      },
+      shown);
+}
+
 // The choices of a settings file (or the window's defaults), then every flag given over them,
-// copied into the engine the way the window copies its controls.
-void Configure(TKorrinUtils& engine, const TGenerateOptions& o) {
+// copied into the engine the way the window copies its controls. False when the country column
+// is asked for without a database.
+bool Configure(TKorrinUtils& engine, const TGenerateOptions& o) {
   TKorrinSettings c;
   if (o.SettingsFile) {
     ReadingInput(*o.SettingsFile);
@@ -133,7 +149,7 @@ void Configure(TKorrinUtils& engine, const TGenerateOptions& o) {
   if (o.Delimiter) SetNameDelimiter(c, *o.Delimiter);
   c.ResolveCountry |= o.Country || !o.Fields.empty();
   if (o.Mmdb) c.MMDBFilePath = *o.Mmdb;
-  if (!CopySettingsToUtils(c, engine)) throw Exception(Format("Please, enter %s", kMMDBFilePathName));
+  if (!CopySettingsToUtils(c, engine)) return false;
   if (o.Country || !o.Fields.empty()) {
     std::vector<std::string> fields;
     if (o.Country) fields.emplace_back(kCountryCodeField);
@@ -146,6 +162,7 @@ void Configure(TKorrinUtils& engine, const TGenerateOptions& o) {
     const TShard shard = *ShardOf(o.Shard);
     engine.SetShard(shard.Part, shard.Parts);
   }
+  return true;
 }
 
 // Each batch of lines is flushed as it comes, so that a reader such as `head` sees it at once.
@@ -176,7 +193,7 @@ void WarnAboutIdleOptions(const TGenerateOptions& o, const TKorrinUtils& engine)
     warn("--delimiter", "--names, --country or --field");
   if (o.Seed && !engine.RandomOrder()) warn("--seed", "--random");
   if (o.Mmdb && !engine.ResolveIPCountry()) warn("--mmdb", "--country or --field");
-  if (engine.AddPortNumbers() && ReadPortList(engine.PortNumbers()).empty())
+  if (engine.AddPortNumbers() && CountPorts(engine.PortNumbers()) == 0)
     std::cerr << "Warning: the port list '" << engine.PortNumbers() << "' has no valid port: no lines are generated"
               << std::endl;
 }
@@ -207,7 +224,12 @@ int RunGenerate(const TGenerateOptions& o) {
     if (!std::exchange(warned, true)) WarnAboutRangeLines(engine);
   };
   try {
-    Configure(engine, o);
+    if (!Configure(engine, o)) {
+      std::cerr << (o.Country || o.Fields.empty() ? "--country needs --mmdb FILE, the database of the country codes"
+                                                  : "--field needs --mmdb FILE, the database of the fields")
+                << std::endl;
+      return kExitUsage;
+    }
     WarnAboutIdleOptions(o, engine);
     if (!o.Shard.empty() && engine.RandomOrder() && !o.Seed) {
       std::cerr << "--shard with random order needs --seed, so that every shard splits the same list" << std::endl;
@@ -221,7 +243,9 @@ int RunGenerate(const TGenerateOptions& o) {
     // The lines go out as they are made; an output file replaces the old one only at the end.
     std::optional<TListFileWriter> file;
     if (!o.Output.empty()) file.emplace(o.Output, JoinDelimiter(o.Join));
-    engine.SetLineSink([&file](const TTextLines& lines) {
+    size_t written = 0;
+    engine.SetLineSink([&file, &written](const TTextLines& lines) {
+      written += lines.size();
       if (file) file->Add(lines);
       else WriteToStdout(lines);
     });
@@ -236,7 +260,9 @@ int RunGenerate(const TGenerateOptions& o) {
       std::cerr << "No range line could be read: nothing generated." << std::endl;
       return kExitFailure;
     }
-    if (file) file->Commit();
+    // A run with nothing to write leaves an existing output file as it was.
+    if (file && written > 0) file->Commit();
+    else if (file) std::cerr << "Warning: no lines to write: \"" << o.Output << "\" is left as it was" << std::endl;
     if (progress.Terminated()) {
       if (!o.Quiet) std::cerr << "Terminated." << std::endl;
       return kExitInterrupted;
@@ -267,8 +293,19 @@ void AddGenerateCommand(CLI::App& app, int& status) {
       ->type_name("NAME")
       ->needs(settings);
   auto* all = cmd->add_flag("--all", o->All, "All addresses of every range (the default)");
-  auto* total = cmd->add_option("--total", o->Total, "A total count of addresses")->type_name("N");
-  auto* each = cmd->add_option("--each", o->Each, "A count of addresses for each range")->type_name("N");
+  // A count that does not convert is the parser's to name; one below 1 is the engine's.
+  const auto countCheck = EngineCheck(
+      [](const std::string& text) {
+        int32_t count;
+        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), count);
+        if (ec == std::errc() && end == text.data() + text.size()) CheckGenerateCount(count);
+      },
+      "1..2147483647");
+  auto* total =
+      cmd->add_option("--total", o->Total, "A total count of addresses, 1 or more")->type_name("N")->check(countCheck);
+  auto* each = cmd->add_option("--each", o->Each, "A count of addresses for each range, 1 or more")
+                   ->type_name("N")
+                   ->check(countCheck);
   all->excludes(total, each);
   total->excludes(each);
   cmd->add_flag("--random", o->Random, "Random selection and order");
@@ -279,7 +316,9 @@ void AddGenerateCommand(CLI::App& app, int& status) {
             return UInt64Of(text) ? std::string() : "a seed is a whole number from 0 to 2^64-1";
           },
           "0..18446744073709551615"));
-  cmd->add_flag("--usable", o->Usable, "Leave out the first and last address of each range");
+  cmd->add_flag(
+      "--usable", o->Usable,
+      "Leave out the first and last address of each network (a /31 or /127 keeps both, a /32 or /128 its one)");
   cmd->add_flag("--unique", o->Unique,
                 "Each address once: the ranges as one set, an address under the first range that holds it");
   cmd->add_option("--exclude", o->Excludes,
@@ -290,7 +329,11 @@ void AddGenerateCommand(CLI::App& app, int& status) {
   cmd->add_option("--exclude-file", o->ExcludeFile,
                   "Read exclusions from FILE, one or a comma-separated list per line, # comments")
       ->type_name("FILE");
-  cmd->add_option("--ports", o->Ports, "Append port numbers, one line per port, e.g. 80,3128-3130")->type_name("LIST");
+  cmd->add_option("--ports", o->Ports,
+                  "Append port numbers (1 to 65535), one line per port, e.g. 80,3128-3130; an item that does not "
+                  "read is an error")
+      ->type_name("LIST")
+      ->check(EngineCheck([](const std::string& text) { CountPorts(text); }, "LIST"));
   cmd->add_flag("--brackets", o->Brackets,
                 "Write IPv6 addresses between square brackets (with --ports they always are)");
   cmd->add_option("--names", o->Names,
@@ -302,14 +345,18 @@ void AddGenerateCommand(CLI::App& app, int& status) {
   cmd->add_option("--digits", o->Digits, "Minimum counter digits (default 1)");
   cmd->add_option("--delimiter", o->Delimiter,
                   "Between name, address and database columns: whitespace (default), tab, comma, semicolon or a TEXT");
-  cmd->add_flag("--country", o->Country, "Append the country code of each address, from the --mmdb database");
+  cmd->add_flag("--country", o->Country,
+                "Append the country code of each address, from the --mmdb database (needed, unless --settings "
+                "names one)");
   cmd->add_option("--field", o->Fields,
                   "Append the record field at PATH of each address, from the --mmdb database (repeatable), e.g. "
                   "autonomous_system_number, city.names.en, subdivisions.0.iso_code")
       ->type_name("PATH")
       ->allow_extra_args(false);
   cmd->add_option("--mmdb", o->Mmdb, "The MaxMind DB file (.mmdb) of the country codes and fields")->type_name("FILE");
-  cmd->add_option("--output", o->Output, "Write the lines to FILE, as the window's Save to file... does")
+  cmd->add_option("--output", o->Output,
+                  "Write the lines to FILE, as the window's Save to file... does; FILE is replaced only by a run "
+                  "that succeeds with lines to write")
       ->type_name("FILE");
   cmd->add_option("--join", o->Join, "Between lines of --output: eol (CR LF), comma or semicolon")
       ->check(CLI::IsMember({"eol", "comma", "semicolon"}))

@@ -33,6 +33,15 @@ std::vector<std::string> Lines(std::string_view text) {
   return lines;
 }
 
+// A few ports keep the run small; a list that does not read stays, so the run ends with its message.
+bool FewPorts(std::string_view ports) {
+  try {
+    return korrin::CountPorts(ports) <= 16;
+  } catch (const korrin::Exception&) {
+    return true;
+  }
+}
+
 }  // namespace
 
 // Input: two option bytes, then sections separated by NUL: ranges, masks, ports, template, symbol.
@@ -66,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   engine.SetDoExclude(flags & 16);
   engine.ExcludeMasks() = Lines(sections[1]);
   engine.SetPortNumbers(std::string(sections[2].substr(0, 64)));
-  engine.SetAddPortNumbers((flags & 32) && korrin::ReadPortList(engine.PortNumbers()).size() <= 16);
+  engine.SetAddPortNumbers((flags & 32) && FewPorts(engine.PortNumbers()));
   engine.SetEscapeIPv6(flags & 64);
   engine.SetGenerateNames(flags & 128);
   engine.SetNameTemplate(std::string(sections[3].substr(0, 256)));

@@ -33,7 +33,7 @@ TAddressProgression ProgressionOf(const TRangeLine& line) {
     // Only a range that is exactly one whole network has a network and a broadcast address:
     // a power-of-two size (the whole IPv6 space wraps to 0) starting on a multiple of it.
     const TUInt128 size = p.LastIndex + 1;
-    p.NetworkEnds = (size & p.LastIndex) == 0 && (first & p.LastIndex) == 0;
+    p.NetworkEnds = p.LastIndex >= 3 && (size & p.LastIndex) == 0 && (first & p.LastIndex) == 0;
     return p;
   }
   const int w = FamilyWidth(family);
@@ -43,7 +43,7 @@ TAddressProgression ProgressionOf(const TRangeLine& line) {
   // A window without varying bits holds one address; its stride would be the whole width.
   p.StrideBit = varying == 0 ? 0 : w - line.SuffixStart;
   p.LastIndex = varying == 0 ? 0 : ~TUInt128{0} >> (128 - varying);
-  p.NetworkEnds = true;
+  p.NetworkEnds = varying >= 2;
   return p;
 }
 

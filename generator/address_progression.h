@@ -13,7 +13,7 @@ struct TAddressProgression {
   int StrideBit = 0;
   TUInt128 LastIndex = 0;  // Count - 1: the whole IPv6 space holds 2^128 addresses
   // The first and last address are a network's own (network and broadcast), so they are no
-  // usable hosts.
+  // usable hosts. A network of two (RFC 3021, RFC 6164) or one address has none: all are hosts.
   bool NetworkEnds = false;
 
   TWideCount Count() const { return TWideCount(LastIndex) + TWideCount(1); }

@@ -116,7 +116,7 @@ class TGenerationRun {
     TLineCount c{0, true};
     if (FCountMode == TGenerateCounts::gcAllCount) {
       for (size_t i = 0; i < FRanges.size(); ++i) c.Lines += EligibleCount(i, std::nullopt, c.Exact);
-    } else if (FCount > 0) {
+    } else {
       const TWideCount n(static_cast<TUInt128>(FCount));
       const bool total = FCountMode == TGenerateCounts::gcTotalCount;
       // A total is reached, exactly, once the ranges counted exactly hold n.
@@ -139,6 +139,7 @@ class TGenerationRun {
   void Prepare() {
     FCountMode = FEngine.GenerateCountMode();
     FCount = FCountMode == TGenerateCounts::gcAllCount ? 0 : FEngine.GenerateCount();
+    if (FCountMode != TGenerateCounts::gcAllCount) CheckGenerateCount(FCount);
     FReport = TRangeLinesReport();
     std::string problem;
     for (size_t index = 0; index < FEngine.IPRanges().size(); ++index) {
@@ -246,7 +247,7 @@ class TGenerationRun {
         FTotal += FCount;
         if (keeps && FTotal > maxIPs)
           throw Exception(Format("Too many IPs (%lld)\r\nMax. IP count: %d", static_cast<long long>(FTotal), maxIPs));
-        addresses += std::min(size, TWideCount(static_cast<TUInt128>(std::max(FCount, 0))));
+        addresses += std::min(size, TWideCount(static_cast<TUInt128>(FCount)));
       } else if (FCountMode == TGenerateCounts::gcAllCount) {
         if (keeps && size > windowMax)
           throw Exception(Format("Too many IPs (%s)\r\nMax. IP count: %d", SizeText(size).c_str(), maxIPs));
@@ -256,7 +257,7 @@ class TGenerationRun {
       }
     }
     if (FCountMode == TGenerateCounts::gcTotalCount)
-      addresses = std::min(addresses, TWideCount(static_cast<TUInt128>(std::max(FCount, 0))));
+      addresses = std::min(addresses, TWideCount(static_cast<TUInt128>(FCount)));
     if (FCountMode == TGenerateCounts::gcAllCount)
       FTotal = static_cast<int64_t>(std::min(addresses, TWideCount(std::numeric_limits<int64_t>::max())).Low());
     // Every address may become one line per port: refuse a run whose lines could not fit.
@@ -604,6 +605,10 @@ void TKorrinUtils::PerformGenerateIPList(std::string& resultText) {
 }
 
 TLineCount TKorrinUtils::CountIPList() { return TGenerationRun(*this, FProgress, FReport, nullptr).Count(); }
+
+void CheckGenerateCount(int32_t count) {
+  if (count < 1) throw Exception(Format("Too few IPs (%d)\r\nMin. IP count: 1", count));
+}
 
 std::string SkippedLinesSummary(const TKorrinUtils& engine) {
   if (engine.SkippedLineCount() == 0) return {};

@@ -55,7 +55,8 @@ class TKorrinUtils {
   // the message to show otherwise.
   void PerformGenerateIPList(std::string& resultText);
   // Counts the lines the run would give, generating none and applying none of its limits;
-  // raises korrin::Exception for a malformed exclusion mask.
+  // raises korrin::Exception for a malformed exclusion mask, a port list or a count that does
+  // not read, as the run would.
   TLineCount CountIPList();
 
   TGenerateCounts GenerateCountMode() const { return FGenerateCountMode; }
@@ -172,6 +173,10 @@ class TKorrinUtils {
   std::optional<uint64_t> FRandomSeed;
   TRangeLinesReport FReport;
 };
+
+// A count of addresses below one is a typo, not a wish for an empty list: raises
+// korrin::Exception with the message a run gives for it.
+void CheckGenerateCount(int32_t count);
 
 // "2 range lines skipped: line 3 'x': reason", empty when none was: the window's status text
 // names the count and the first.

@@ -1,15 +1,21 @@
 #include "generator/port_list.h"
 
-#include <algorithm>
+#include <optional>
 
+#include "common/exception.h"
 #include "common/text.h"
 
 namespace korrin {
 
 namespace {
 
-// Calls onItem(low, high) for each item that reads, clamped to 1..65535 (low > high when none
-// of it is left).
+std::optional<int> PortOf(std::string_view text) {
+  const auto port = TryStrToInt(text);
+  if (!port || *port < 1 || *port > 65535) return std::nullopt;
+  return *port;
+}
+
+// Calls onItem(low, high) for each item, low <= high.
 template <typename F>
 void ForEachPortItem(std::string_view portNumbers, F&& onItem) {
   size_t start = 0;
@@ -18,11 +24,19 @@ void ForEachPortItem(std::string_view portNumbers, F&& onItem) {
     if (end == std::string_view::npos) end = portNumbers.size();
     const std::string_view item = Trim(portNumbers.substr(start, end - start));
     start = end + 1;
+    if (item.empty()) continue;
+    const std::string shown(item);
     const size_t dash = item.find('-');
-    const auto low = TryStrToInt(dash == std::string_view::npos ? item : Trim(item.substr(0, dash)));
-    const auto high = TryStrToInt(dash == std::string_view::npos ? item : Trim(item.substr(dash + 1)));
-    if (!low || !high) continue;
-    onItem(std::max(std::min(*low, *high), 1), std::min(std::max(*low, *high), 65535));
+    if (dash == std::string_view::npos) {
+      const auto port = PortOf(item);
+      if (!port) throw Exception(Format("port '%s' is not a number from 1 to 65535", shown.c_str()));
+      onItem(*port, *port);
+      continue;
+    }
+    const auto low = PortOf(Trim(item.substr(0, dash))), high = PortOf(Trim(item.substr(dash + 1)));
+    if (!low || !high) throw Exception(Format("port range '%s' is not two numbers from 1 to 65535", shown.c_str()));
+    if (*high < *low) throw Exception(Format("port range '%s' ends below its start", shown.c_str()));
+    onItem(*low, *high);
   }
 }
 
@@ -38,9 +52,7 @@ std::vector<std::string> ReadPortList(std::string_view portNumbers) {
 
 uint64_t CountPorts(std::string_view portNumbers) {
   uint64_t count = 0;
-  ForEachPortItem(portNumbers, [&](int lo, int hi) {
-    if (lo <= hi) count += static_cast<uint64_t>(hi - lo + 1);
-  });
+  ForEachPortItem(portNumbers, [&](int lo, int hi) { count += static_cast<uint64_t>(hi - lo + 1); });
   return count;
 }
 

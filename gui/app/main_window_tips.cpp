@@ -24,8 +24,10 @@ void TForm1::CreateToolTips() {
       "Several ranges may share a line between commas; # begins a comment.\n"
       "A line that starts with ; is skipped. Ctrl+Return generates."));
   RangesExampleMemo->setToolTip(QStringLiteral("Examples of range lines, to copy from."));
-  UsableHostsCheckBox->setToolTip(QStringLiteral(
-      "Leave out the first and last address of each network.\nExample: 10.0.0.0/30 gives 10.0.0.1 and 10.0.0.2"));
+  UsableHostsCheckBox->setToolTip(
+      QStringLiteral("Leave out the first and last address of each network: its network and broadcast address.\n"
+                     "Example: 10.0.0.0/30 gives 10.0.0.1 and 10.0.0.2\n"
+                     "A /31 (IPv6 /127) point-to-point link keeps both its addresses, a /32 (/128) its one."));
   EscapeIPv6CheckBox->setToolTip(QStringLiteral(
       "Write IPv6 addresses in square brackets.\nExample: [fd00::1]\n"
       "With port numbers IPv6 addresses are always in brackets ([fd00::1]:80): fd00::1:80 would be another address."));

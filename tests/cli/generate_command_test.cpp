@@ -55,8 +55,8 @@ TEST(GenerateCommand, DecoratedLinesToStdoutAndToAFile) {
 TEST(GenerateCommand, RangeSourcesAndResultText) {
   const ProcessResult fromStdin = RunCli({"generate", "--usable"}, "10.0.0.0/30\r\n; comment\n::1/127\n");
   EXPECT_EQ(fromStdin.status, 0);
-  EXPECT_EQ(fromStdin.out, "10.0.0.1\n10.0.0.2\n");
-  EXPECT_EQ(fromStdin.err, "2 IPs generated.\n");
+  EXPECT_EQ(fromStdin.out, "10.0.0.1\n10.0.0.2\n::\n::1\n");
+  EXPECT_EQ(fromStdin.err, "4 IPs generated.\n");
 
   const std::string ranges = TempPath("ranges.txt");
   std::ofstream(ranges) << "10.0.0.0/29\n";
@@ -99,8 +99,8 @@ TEST(GenerateCommand, CountryColumn) {
                 .out,
             "h1,81.2.69.160,GB\nh2,81.2.69.161,GB\n");
   const ProcessResult noPath = RunCli({"generate", "10.0.0.1", "--country"});
-  EXPECT_EQ(noPath.status, 1);
-  EXPECT_EQ(noPath.err, "Please, enter GeoIP2 MMDB File Path\n");
+  EXPECT_EQ(noPath.status, 2);
+  EXPECT_EQ(noPath.err, "--country needs --mmdb FILE, the database of the country codes\n");
   EXPECT_EQ(RunCli({"generate", "10.0.0.1", "--country", "--mmdb", "/nonexistent.mmdb"}).err, "MMDB File not found\n");
 }
 
@@ -128,8 +128,6 @@ TEST(GenerateCommand, FailuresAndUsage) {
       {{"generate", "10.0.0.0/8", "--max-lines", "0"}, 2, nullptr},
       {{"generate", "10.0.0.0/24", "--exclude", "[1-"}, 1, "'[1-' is an invalid mask at (4)\n"},
       {{"generate", "10.0.0.0/24", "--ranges", "/nonexistent"}, 0, nullptr},
-      {{"generate", "10.0.0.0/8", "--total", "0"}, 0, "0 IPs generated.\n"},
-      {{"generate", "10.0.0.0/8", "--each", "-1"}, 0, "0 IPs generated.\n"},
       {{"generate", "--ranges", "/nonexistent/r.txt"},
        1,
        "Cannot open file \"/nonexistent/r.txt\". No such file or directory\n"},
@@ -329,6 +327,55 @@ TEST(GenerateCommand, NothingReadLeavesTheOutputFileAlone) {
   EXPECT_EQ(RunCli({"generate", "--quiet"}, "\n; none\n").status, 0);
 }
 
+// A typo on the command line is a usage error that names the flag and the culprit; nothing is
+// generated and nothing is written.
+TEST(GenerateCommand, TyposAreUsageErrorsNamingTheCulprit) {
+  const std::string file = TempPath("typo-output.txt");
+  std::ofstream(file) << "old list";
+  const std::pair<std::vector<std::string>, const char*> cases[] = {
+      {{"--ports", "80,htps,443"}, "--ports: port 'htps' is not a number from 1 to 65535"},
+      {{"--ports", "0"}, "--ports: port '0' is not a number from 1 to 65535"},
+      {{"--ports", "65536"}, "--ports: port '65536' is not a number from 1 to 65535"},
+      {{"--ports", "70000"}, "--ports: port '70000' is not a number from 1 to 65535"},
+      {{"--ports", "80-70"}, "--ports: port range '80-70' ends below its start"},
+      {{"--ports", "80-"}, "--ports: port range '80-' is not two numbers from 1 to 65535"},
+      {{"--total", "0"}, "--total: Too few IPs (0)\r\nMin. IP count: 1"},
+      {{"--each", "-1"}, "--each: Too few IPs (-1)\r\nMin. IP count: 1"},
+      {{"--total", "0", "--count"}, "--total: Too few IPs (0)\r\nMin. IP count: 1"},
+  };
+  for (const auto& [flags, message] : cases) {
+    std::vector<std::string> args = {"generate", "10.0.0.0/30", "--output", file};
+    args.insert(args.end(), flags.begin(), flags.end());
+    const ProcessResult r = RunCli(args);
+    EXPECT_EQ(r.status, 2) << message;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, std::string(message) + "\nRun with --help for more information.\n");
+    EXPECT_EQ(ReadFile(file), "old list") << message;
+  }
+  const ProcessResult noDatabase = RunCli({"generate", "10.0.0.0/30", "--country", "--output", file});
+  EXPECT_EQ(noDatabase.status, 2);
+  EXPECT_EQ(noDatabase.err, "--country needs --mmdb FILE, the database of the country codes\n");
+  EXPECT_EQ(ReadFile(file), "old list");
+}
+
+// The output file is replaced only by a run that succeeds with lines to write.
+TEST(GenerateCommand, OutputFileIsReplacedOnlyBySuccessWithLines) {
+  const std::string file = TempPath("replaced-output.txt");
+  std::ofstream(file) << "old list";
+  const ProcessResult failed = RunCli({"generate", "10.0.0.0/8", "--output", file});
+  EXPECT_EQ(failed.status, 1);
+  EXPECT_EQ(ReadFile(file), "old list");
+  const ProcessResult nothing = RunCli({"generate", "10.0.0.0/30", "--ports=", "--output", file, "--quiet"});
+  EXPECT_EQ(nothing.status, 0);
+  EXPECT_EQ(nothing.err,
+            "Warning: the port list '' has no valid port: no lines are generated\n"
+            "Warning: no lines to write: \"" +
+                file + "\" is left as it was\n");
+  EXPECT_EQ(ReadFile(file), "old list");
+  EXPECT_EQ(RunCli({"generate", "10.0.0.0/31", "--output", file, "--quiet"}).status, 0);
+  EXPECT_EQ(ReadFile(file), "10.0.0.0\r\n10.0.0.1");
+}
+
 TEST(GenerateCommand, RangeFormsWithUsableHostsExclusionsAndPorts) {
   EXPECT_EQ(RunCli({"generate", "--quiet", "10.0.0.1-5"}).out, "10.0.0.1\n10.0.0.2\n10.0.0.3\n10.0.0.4\n10.0.0.5\n");
   EXPECT_EQ(RunCli({"generate", "--quiet", "--usable", "10.0.0.0-10.0.0.3", "10.0.1.0-10.0.1.2"}).out,
@@ -377,8 +424,8 @@ TEST(GenerateCommand, EmptyOptionValuesAreEmpty) {
   EXPECT_EQ(ports.status, 0);
   EXPECT_EQ(ports.out, "");
   EXPECT_EQ(ports.err, "Warning: the port list '' has no valid port: no lines are generated\n");
-  EXPECT_EQ(RunCli({"generate", "--ports", "x;y", "10.0.0.1", "--quiet"}).err,
-            "Warning: the port list 'x;y' has no valid port: no lines are generated\n");
+  EXPECT_EQ(RunCli({"generate", "--ports", " , ;", "10.0.0.1", "--quiet"}).err,
+            "Warning: the port list ' , ;' has no valid port: no lines are generated\n");
 }
 
 TEST(GenerateCommand, OptionsWithoutTheirSwitchAreWarned) {

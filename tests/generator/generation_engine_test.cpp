@@ -78,9 +78,37 @@ TEST_F(EngineFixture, CountModesInOrder) {
   EXPECT_EQ(Run({"10.0.0.0/30", "10.1.0.0/24"}, TGenerateCounts::gcTotalCount, 10), both);
   EXPECT_EQ(Run({"10.0.0.0/30", "10.1.0.0/24"}, TGenerateCounts::gcForEach, 2),
             (Lines{"10.0.0.0", "10.0.0.1", "10.1.0.0", "10.1.0.1"}));
-  EXPECT_EQ(Run({"10.0.0.0/24"}, TGenerateCounts::gcTotalCount, 0), Lines{});
-  EXPECT_EQ(Run({"10.0.0.0/24"}, TGenerateCounts::gcForEach, -3), Lines{});
   EXPECT_EQ(Run({"10.0.0.0/12"}).size(), 1048576u);
+}
+
+// A count below one or a port list that does not read is a typo: the run and the count end with
+// a message naming it, before anything is generated or the kept lines are touched.
+TEST_F(EngineFixture, TyposAreErrorsThatChangeNothing) {
+  const struct {
+    TGenerateCounts mode;
+    int32_t count;
+    const char* ports;
+    const char* message;
+  } cases[] = {
+      {TGenerateCounts::gcTotalCount, 0, nullptr, "Too few IPs (0)\r\nMin. IP count: 1"},
+      {TGenerateCounts::gcForEach, -3, nullptr, "Too few IPs (-3)\r\nMin. IP count: 1"},
+      {TGenerateCounts::gcAllCount, 0, "80,htps,443", "port 'htps' is not a number from 1 to 65535"},
+      {TGenerateCounts::gcTotalCount, 5, "70000", "port '70000' is not a number from 1 to 65535"},
+      {TGenerateCounts::gcForEach, 5, "80-70", "port range '80-70' ends below its start"},
+  };
+  for (const auto& c : cases) {
+    engine.IPList() = {"kept"};
+    engine.SetAddPortNumbers(c.ports != nullptr);
+    engine.SetPortNumbers(c.ports ? c.ports : "");
+    EXPECT_EQ(Error({"10.0.0.0/24"}, c.mode, c.count), c.message);
+    EXPECT_EQ(engine.IPList().ToVector(), Lines{"kept"});
+    try {
+      engine.CountIPList();
+      ADD_FAILURE() << c.message;
+    } catch (const Exception& e) {
+      EXPECT_STREQ(e.what(), c.message);
+    }
+  }
 }
 
 TEST_F(EngineFixture, SizeLimits) {
@@ -106,7 +134,7 @@ TEST_F(EngineFixture, PortsCannotMultiplyLinesWithoutBound) {
   engine.SetPortNumbers("1-65535");
   EXPECT_EQ(Error({"10.0.0.0/12"}), "Too many lines (68718428160)\r\nMax. line count: 10000000");
   EXPECT_EQ(Run({"10.0.0.0/31"}).size(), 131070u);
-  engine.SetPortNumbers("0");
+  engine.SetPortNumbers("");
   EXPECT_EQ(Run({"10.0.0.0/30"}), Lines{});  // addresses collected, but no port gives a line
   EXPECT_EQ(progress.Processed(), 4);
   // Counted before any port or address is held: a list of 16 KB names 131 million ports.
@@ -163,8 +191,19 @@ TEST_F(EngineFixture, CounterDigitsAreBounded) {
 
 TEST_F(EngineFixture, UsableHostsAndExclusions) {
   engine.SetUsableHostIPAddresses(true);
-  EXPECT_EQ(Run({"10.0.0.0/30"}), (Lines{"10.0.0.1", "10.0.0.2"}));
-  EXPECT_EQ(Run({"10.0.0.0/31", "10.0.0.7/32", "::1"}), Lines{});
+  // A network's first and last address are its own; a point-to-point /31 (/127) has none of its
+  // own (RFC 3021, RFC 6164), and a /32 (/128) is its one host.
+  const std::pair<Lines, Lines> usable[] = {
+      {{"10.0.0.0/30"}, {"10.0.0.1", "10.0.0.2"}},
+      {{"10.0.0.0/31"}, {"10.0.0.0", "10.0.0.1"}},
+      {{"10.0.0.7/32"}, {"10.0.0.7"}},
+      {{"10.0.0.5/30/31"}, {"10.0.0.5", "10.0.0.7"}},
+      {{"10.0.0.0-10.0.0.1"}, {"10.0.0.0", "10.0.0.1"}},
+      {{"fd00::/127"}, {"fd00::", "fd00::1"}},
+      {{"::1"}, {"::1"}},
+      {{"fd00::/126"}, {"fd00::1", "fd00::2"}},
+  };
+  for (const auto& [ranges, expected] : usable) EXPECT_EQ(Run(ranges), expected) << ranges.front();
   const Lines mid = Run({"192.168.1.100/16/24"});
   EXPECT_EQ(mid.size(), 254u);
   EXPECT_EQ(mid.front(), "192.168.1.100");
@@ -293,7 +332,7 @@ TEST_F(EngineFixture, CountIsTheLinesARunGives) {
     std::string expected;
   } cases[] = {
       {{"10.0.0.0/24", "10.1.0.0/30"}, TGenerateCounts::gcAllCount, 0, true, {}, nullptr, "256"},
-      {{"10.0.0.0/31", "10.1.0.0/24"}, TGenerateCounts::gcForEach, 3, true, {}, nullptr, "3"},
+      {{"10.0.0.0/31", "10.1.0.0/24"}, TGenerateCounts::gcForEach, 3, true, {}, nullptr, "5"},
       {{"10.0.0.0/24", "10.1.0.0/30"}, TGenerateCounts::gcTotalCount, 1000, false, {"*.1"}, nullptr, "258"},
       {{"10.0.0.0/24", "10.1.0.0/30"}, TGenerateCounts::gcTotalCount, 100, false, {"*.1"}, "80,443", "200"},
       {{"192.168.1.100/16/24"}, TGenerateCounts::gcAllCount, 0, true, {"*.1?"}, "", "0"},
