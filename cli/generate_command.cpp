@@ -194,7 +194,7 @@ void WarnAboutIdleOptions(const TGenerateOptions& o, const TKorrinUtils& engine)
   if (o.Seed && !engine.RandomOrder()) warn("--seed", "--random");
   if (o.Mmdb && !engine.ResolveIPCountry()) warn("--mmdb", "--country or --field");
   if (engine.AddPortNumbers() && CountPorts(engine.PortNumbers()) == 0)
-    std::cerr << "Warning: the port list '" << engine.PortNumbers() << "' has no valid port: no lines are generated"
+    std::cerr << "Warning: the port list '" << engine.PortNumbers() << "' has no port: no lines are generated"
               << std::endl;
 }
 

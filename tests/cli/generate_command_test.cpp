@@ -368,7 +368,7 @@ TEST(GenerateCommand, OutputFileIsReplacedOnlyBySuccessWithLines) {
   const ProcessResult nothing = RunCli({"generate", "10.0.0.0/30", "--ports=", "--output", file, "--quiet"});
   EXPECT_EQ(nothing.status, 0);
   EXPECT_EQ(nothing.err,
-            "Warning: the port list '' has no valid port: no lines are generated\n"
+            "Warning: the port list '' has no port: no lines are generated\n"
             "Warning: no lines to write: \"" +
                 file + "\" is left as it was\n");
   EXPECT_EQ(ReadFile(file), "old list");
@@ -423,9 +423,9 @@ TEST(GenerateCommand, EmptyOptionValuesAreEmpty) {
   const ProcessResult ports = RunCli({"generate", "--ports=", "10.0.0.1", "--quiet"});
   EXPECT_EQ(ports.status, 0);
   EXPECT_EQ(ports.out, "");
-  EXPECT_EQ(ports.err, "Warning: the port list '' has no valid port: no lines are generated\n");
+  EXPECT_EQ(ports.err, "Warning: the port list '' has no port: no lines are generated\n");
   EXPECT_EQ(RunCli({"generate", "--ports", " , ;", "10.0.0.1", "--quiet"}).err,
-            "Warning: the port list ' , ;' has no valid port: no lines are generated\n");
+            "Warning: the port list ' , ;' has no port: no lines are generated\n");
 }
 
 TEST(GenerateCommand, OptionsWithoutTheirSwitchAreWarned) {

@@ -336,6 +336,52 @@ class MainWindowTest : public QObject {
     QVERIFY(C<QPushButton>("StartButton")->isEnabled());
   }
 
+  // The engine names a typo; the window shows its message as it shows every engine error, its
+  // counts with thousands separators.
+  void aTypoShowsTheEnginesMessage_data() {
+    QTest::addColumn<QString>("ports");
+    QTest::addColumn<QString>("radio");
+    QTest::addColumn<QString>("count");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("port item") << "80,htps,443"
+                               << "RadioButton1"
+                               << "10"
+                               << "port 'htps' is not a number from 1 to 65,535";
+    QTest::newRow("port 65536") << "65536"
+                                << "RadioButton1"
+                                << "10"
+                                << "port '65536' is not a number from 1 to 65,535";
+    QTest::newRow("reversed range") << "80-70"
+                                    << "RadioButton2"
+                                    << "10"
+                                    << "port range '80-70' ends below its start";
+    QTest::newRow("total 0") << ""
+                             << "RadioButton2"
+                             << "0"
+                             << "Too few IPs (0)\r\nMin. IP count: 1";
+    QTest::newRow("each -1") << ""
+                             << "RadioButton3"
+                             << "-1"
+                             << "Too few IPs (-1)\r\nMin. IP count: 1";
+  }
+  void aTypoShowsTheEnginesMessage() {
+    QFETCH(QString, ports);
+    QFETCH(QString, radio);
+    QFETCH(QString, count);
+    QFETCH(QString, message);
+    TypeRanges("10.0.0.0/30");
+    C<QCheckBox>("CheckBox2")->setChecked(!ports.isEmpty());
+    C<QLineEdit>("Edit3")->setText(ports);
+    C<QLineEdit>("Edit1")->setText(count);
+    C<QLineEdit>("Edit2")->setText(count);
+    ClickRadio(radio.toLatin1().constData());
+    Generate();
+    QCOMPARE(Boxes->Texts(), QStringList{message});
+    QCOMPARE(int(Boxes->Shown[0].Kind), int(TMessageKind::mkError));
+    QCOMPARE(C<QLabel>("StatusLabel")->text(), message);
+    QCOMPARE(C<TLineListEdit>("Memo2")->LineCount(), size_t(0));
+  }
+
   void aCountThatIsNoIntegerStartsNothing() {
     auto* memo2 = C<TLineListEdit>("Memo2");
     QTest::keyClicks(memo2, "kept");
