@@ -24,21 +24,17 @@ TIPv6 FromU128(U128 r) {
   return v;
 }
 
-// One to four hex digits: "00001" is refused as its decimal twin "0001" is, so a slip of a
-// finger never reads as another address.
-bool IsHexGroup(std::string_view text, uint16_t& out) {
-  if (text.empty() || text.size() > 4) return false;
-  uint32_t value = 0;
-  for (char c : text) {
-    int d;
-    if (c >= '0' && c <= '9') d = c - '0';
-    else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-    else return false;
-    value = value * 16 + d;
-  }
-  out = static_cast<uint16_t>(value);
+// Hex digits, either case; the reader bounds their number.
+bool IsHexText(std::string_view text) {
+  for (char c : text)
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'))) return false;
   return true;
+}
+
+uint16_t HexValue(std::string_view text) {
+  uint16_t value = 0;
+  for (char c : text) value = static_cast<uint16_t>(value * 16 + (c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10));
+  return value;
 }
 
 void AppendHex(std::string& out, uint16_t v) {
@@ -132,12 +128,11 @@ bool ReadIPv4(std::string_view text, TIPv4& out, std::string& problem) {
 bool ReadGroups(std::string_view text, std::vector<uint16_t>& groups, std::string& problem) {
   if (text.empty()) return true;
   for (std::string_view group : SplitAt(text, ':')) {
-    uint16_t value;
     if (group.empty()) return problem = "empty IPv6 group", false;
+    if (!IsHexText(group)) return problem = "IPv6 group " + Quoted(group) + " is not a hex number up to ffff", false;
+    // "00001" is refused as its decimal twin "0001" is: a slip never reads as another address.
     if (group.size() > 4) return problem = "IPv6 group " + Quoted(group) + " has more than 4 hex digits", false;
-    if (!IsHexGroup(group, value))
-      return problem = "IPv6 group " + Quoted(group) + " is not a hex number up to ffff", false;
-    groups.push_back(value);
+    groups.push_back(HexValue(group));
   }
   return true;
 }

@@ -154,13 +154,14 @@ TEST(LookupCommand, ReadsStandardInputAndAddsThePrefix) {
 }
 
 TEST(LookupCommand, FailuresGoToStandardErrorWithStatusOne) {
-  // "::a.b.c.d" is IPv6 text in a form the address reader does not take, never IPv4 0.b.c.d.
-  CliRun run = Cli("lookup --mmdb " + kData + "GeoIP2-Country-Test.mmdb bogus 89.160.20.112 ::89.160.20.112");
+  // "a.b.c.d::" is no address in any form, never IPv4 a.b.c.d.
+  CliRun run = Cli("lookup --mmdb " + kData + "GeoIP2-Country-Test.mmdb bogus 89.160.20.112 89.160.20.112::");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out,
             "89.160.20.112,SE\n"
             "Unable to convert string \"bogus\" to IP address. (an IPv4 address has 4 parts, not 1)\n"
-            "Unable to convert string \"::89.160.20.112\" to IP address. (only ::ffff: may precede an IPv4 part)\n");
+            "Unable to convert string \"89.160.20.112::\" to IP address. (an IPv4 part may only end an IPv6 "
+            "address)\n");
   // A record that fails to decode fails its own line only; its country code still reads.
   run = Cli("lookup --mmdb " + kData + "GeoIP2-City-Test-Broken-Double-Format.mmdb 81.2.69.160 1.2.3.4 --json");
   EXPECT_EQ(run.status, 1);
