@@ -362,7 +362,7 @@ TEST(GenerateCommand, TyposAreUsageErrorsNamingTheCulprit) {
 TEST(GenerateCommand, OutputFileIsReplacedOnlyBySuccessWithLines) {
   const std::string file = TempPath("replaced-output.txt");
   std::ofstream(file) << "old list";
-  const ProcessResult failed = RunCli({"generate", "10.0.0.0/8", "--output", file});
+  const ProcessResult failed = RunCli({"generate", "10.0.0.0/24", "--max-lines", "10", "--output", file});
   EXPECT_EQ(failed.status, 1);
   EXPECT_EQ(ReadFile(file), "old list");
   const ProcessResult nothing = RunCli({"generate", "10.0.0.0/30", "--ports=", "--output", file, "--quiet"});
