@@ -101,6 +101,8 @@ const TKeyRule kKeyRules[] = {
      .Kind = K::Index,
      .Index = &S::UnresolvedDelimiter,
      .ItemCount = kListDelimiterCount},
+    {.Key = "WindowGeometry", .Kind = K::TextIfPresent, .Text = &S::WindowGeometry},
+    {.Key = "WindowSplitter", .Kind = K::TextIfPresent, .Text = &S::WindowSplitter},
 };
 
 TCountChoice CountChoiceOf(int32_t value) {

@@ -55,6 +55,10 @@ struct TKorrinSettings {
   int32_t IPDelimiter = 0;  // index into the list delimiters, for the output list
   int32_t ResolvedDelimiter = 0;
   int32_t UnresolvedDelimiter = 0;
+  // Where the window was and how its panels were split, as the window encodes them (base64 text);
+  // the window checks them against the screens it finds, so any text is safe here.
+  std::string WindowGeometry;
+  std::string WindowSplitter;
 
   bool operator==(const TKorrinSettings&) const = default;
 };

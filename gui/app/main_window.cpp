@@ -16,6 +16,7 @@
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QShortcut>
 #include <QSpinBox>
 #include <QSplitter>
@@ -97,7 +98,18 @@ QHBoxLayout* Row(std::initializer_list<QWidget*> widgets, bool stretch = true) {
 
 TForm1::TForm1(QWidget* parent) : TVForm(parent) {
   setWindowTitle(kAppTitle);
-  auto* outer = new QVBoxLayout(this);
+  // On a screen too small for the layout at the desktop's font, the window scrolls its content
+  // rather than growing past the screen's edges.
+  WindowScrollArea = Named(new QScrollArea, "WindowScrollArea");
+  WindowScrollArea->setFrameShape(QFrame::NoFrame);
+  WindowScrollArea->setWidgetResizable(true);
+  WindowScrollArea->setAccessibleName(QStringLiteral("Korrin window"));
+  auto* content = Named(new QWidget, "WindowContent");
+  WindowScrollArea->setWidget(content);
+  auto* window = new QVBoxLayout(this);
+  window->setContentsMargins(0, 0, 0, 0);
+  window->addWidget(WindowScrollArea);
+  auto* outer = new QVBoxLayout(content);
   outer->setContentsMargins(8, 8, 8, 8);
   PanelSplitter = Named(new QSplitter(Qt::Horizontal), "Splitter1");
   LeftPanel = Named(new QWidget, "LeftPanel");
@@ -114,8 +126,6 @@ TForm1::TForm1(QWidget* parent) : TVForm(parent) {
   // The database box's path comes before its buttons.
   setTabOrder(MMDBFileEdit, ViewMMDBButton);
   setTabOrder(ViewMMDBButton, BrowseMMDBButton);
-  resize(1047, 686);
-  CenterOnScreen();
   FormCreate();
 }
 
@@ -197,10 +207,6 @@ void TForm1::CreateNamesGroup(QBoxLayout* v) {
   NameTemplateEdit = NewEdit("Edit4", QStringLiteral("mail#.example.com"), 26);
   NameTemplateEdit->setAccessibleName(QStringLiteral("Name template"));
   v->addLayout(Row({GenerateNamesCheckBox, NameTemplateEdit}));
-  auto* hints = Row({Named(new TLabelEx(QStringLiteral("IP quadrants: %1,%2,  ...")), "Label12"),
-                     Named(new TLabelEx(QStringLiteral("Source range: %s")), "Label10")});
-  hints->insertSpacing(0, 20);
-  v->addLayout(hints);
 
   CounterSymbolComboBox = NewCombo("ComboBox1", {QStringLiteral("#"), QStringLiteral("@")});
   CounterSymbolComboBox->setEditable(true);
@@ -216,12 +222,17 @@ void TForm1::CreateNamesGroup(QBoxLayout* v) {
   CustomDelimiterEdit->setVisible(false);
   CustomDelimiterEdit->setAccessibleName(QStringLiteral("Custom name delimiter"));
   NameDelimiterComboBox->setAccessibleName(QStringLiteral("Name delimiter"));
-  v->addLayout(
-      Row({Labelled("Label11", "Counter Symbol:", CounterSymbolComboBox), CounterSymbolComboBox,
-           Labelled("Label13", "First Number:", FirstNumberEdit), FirstNumberEdit,
-           Labelled("Label16", "Step:", CounterStepEdit), CounterStepEdit,
-           Labelled("Label17", "Min. Digits:", MinDigitsEdit), MinDigitsEdit,
-           Labelled("Label21", "Delimiter:", NameDelimiterComboBox), NameDelimiterComboBox, CustomDelimiterEdit}));
+  // The delimiter shares the row of the hints, so that the window fits half of a wide screen.
+  auto* hints =
+      Row({Named(new TLabelEx(QStringLiteral("IP quadrants: %1,%2,  ...")), "Label12"),
+           Named(new TLabelEx(QStringLiteral("Source range: %s")), "Label10"),
+           Labelled("Label21", "Delimiter:", NameDelimiterComboBox), NameDelimiterComboBox, CustomDelimiterEdit});
+  hints->insertSpacing(0, 20);
+  v->addLayout(hints);
+  v->addLayout(Row({Labelled("Label11", "Counter Symbol:", CounterSymbolComboBox), CounterSymbolComboBox,
+                    Labelled("Label13", "First Number:", FirstNumberEdit), FirstNumberEdit,
+                    Labelled("Label16", "Step:", CounterStepEdit), CounterStepEdit,
+                    Labelled("Label17", "Min. Digits:", MinDigitsEdit), MinDigitsEdit}));
 
   connect(GenerateNamesCheckBox, &QCheckBox::clicked, this, [this] { UpdateIPsCount(); });
   connect(NameDelimiterComboBox, &QComboBox::currentIndexChanged, this, [this] { NameDelimiterComboBoxChange(); });
@@ -528,8 +539,10 @@ void TForm1::showEvent(QShowEvent* event) {
 void TForm1::FormShow() {
   if (!FShown) {
     FShown = true;
-    const int left = std::max(633, LeftPanel->minimumSizeHint().width());
-    PanelSplitter->setSizes({left, PanelSplitter->width() - PanelSplitter->handleWidth() - left});
+    if (!FSplitterRestored) {
+      const int left = std::max(633, LeftPanel->minimumSizeHint().width());
+      PanelSplitter->setSizes({left, PanelSplitter->width() - PanelSplitter->handleWidth() - left});
+    }
   }
   CopyrightLabel->setText(QString::asprintf("Copyright (c) 2005-%.2d", QDate::currentDate().year() - 2000));
   EditionLabel->setText(QStringLiteral("%1-Bit Edition").arg(sizeof(void*) * 8));

@@ -22,6 +22,7 @@ class QListView;
 class QPlainTextEdit;
 class QProgressBar;
 class QRadioButton;
+class QScrollArea;
 class QSpinBox;
 class QTimer;
 class QSplitter;
@@ -95,6 +96,9 @@ class TForm1 : public TVForm {
   // A start goes on without its save: a full disk under the settings folder must not stop a run
   // that needs no disk. Says why, once for each reason.
   void SaveSettingsBeforeStart();
+  // The first size and place: where the window was last, or the layout's size (at least the
+  // default) centred; either way within the free area of the screen it is on.
+  void PlaceWindow(const TKorrinSettings& Settings);
   // Every choice of the window as the settings file keeps it, and back.
   TKorrinSettings GetChoices() const;
   void SetChoices(const TKorrinSettings& Settings);
@@ -158,10 +162,12 @@ class TForm1 : public TVForm {
   bool FDNSRunning = false;
   bool FClosing = false;
   bool FShown = false;
+  bool FSplitterRestored = false;
   // Disabling the button during a run moves the focus on; it comes back after the run.
   bool FStartHadFocus = false;
   TRandom FShuffleRandom;
 
+  QScrollArea* WindowScrollArea;
   // Left panel
   QWidget* LeftPanel;
   QWidget* RightPanel;

@@ -2,11 +2,16 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSpinBox>
+#include <QSplitter>
+#include <algorithm>
 
 #include "gui/app/main_window.h"
 #include "gui/app/memo_lines.h"
@@ -35,6 +40,14 @@ std::string SettingsFileName(std::string_view SeedFiles) {
 }
 
 std::string Text(const QLineEdit* e) { return e->text().toStdString(); }
+
+// The window manager's frame is not known before the window is shown: room for a title bar and
+// borders.
+const QMargins kFrameRoom(8, 32, 8, 8);
+const QSize kDefaultSize(1047, 686);
+
+std::string Base64(const QByteArray& bytes) { return bytes.toBase64().toStdString(); }
+QByteArray FromBase64(const std::string& text) { return QByteArray::fromBase64(QByteArray::fromStdString(text)); }
 
 void SetLines(QPlainTextEdit* memo, const std::vector<std::string>& lines) {
   TTextLines text;
@@ -93,6 +106,8 @@ TKorrinSettings TForm1::GetChoices() const {
   s.IPDelimiter = OutputDelimiterComboBox->currentIndex();
   s.ResolvedDelimiter = ResolvedDelimiterComboBox->currentIndex();
   s.UnresolvedDelimiter = UnresolvedDelimiterComboBox->currentIndex();
+  s.WindowGeometry = Base64(saveGeometry());
+  s.WindowSplitter = Base64(PanelSplitter->saveState());
   return s;
 }
 
@@ -134,6 +149,9 @@ void TForm1::SetChoices(const TKorrinSettings& s) {
 
 void TForm1::LoadSettings() {
   TKorrinSettings s = GetChoices();
+  // Without a place in the file the window takes the default one, not that of its unshown self.
+  s.WindowGeometry.clear();
+  s.WindowSplitter.clear();
   const std::string file = SettingsFileName(kAppSettingsFileName);
   try {
     if (FSettingsFile->Load(file, s, *FStoredList)) {
@@ -150,7 +168,24 @@ void TForm1::LoadSettings() {
                                   QString::fromStdString(TSharedSettingsFile::UnreadableCopyName(file)));
     if (!Confirm(QStringLiteral("Settings"), keep)) FSettingsFile->AllowReplacing();
   }
+  PlaceWindow(s);
   FSettingsFile->Remember(GetChoices(), *FStoredList);
+}
+
+void TForm1::PlaceWindow(const TKorrinSettings& Settings) {
+  FSplitterRestored = PanelSplitter->restoreState(FromBase64(Settings.WindowSplitter));
+  const bool restored = restoreGeometry(FromBase64(Settings.WindowGeometry));
+  if (!restored) resize(kDefaultSize.expandedTo(WindowScrollArea->widget()->minimumSizeHint()));
+  // The screen that holds the window's centre now, or the first one.
+  const QScreen* screen = restored ? QGuiApplication::screenAt(geometry().center()) : nullptr;
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  if (!screen) return;
+  const QRect room = screen->availableGeometry().marginsRemoved(kFrameRoom);
+  QRect placed(geometry().topLeft(), size().boundedTo(room.size()));
+  if (!restored) placed.moveCenter(room.center());
+  placed.moveLeft(std::clamp(placed.left(), room.left(), room.right() + 1 - placed.width()));
+  placed.moveTop(std::clamp(placed.top(), room.top(), room.bottom() + 1 - placed.height()));
+  setGeometry(placed);
 }
 
 void TForm1::SaveSettings() { FSettingsFile->Save(SettingsFileName({}), GetChoices(), *FStoredList); }

@@ -37,6 +37,8 @@ inline TKorrinSettings EveryFieldChanged() {
   s.IPDelimiter = 1;
   s.ResolvedDelimiter = 2;
   s.UnresolvedDelimiter = 1;
+  s.WindowGeometry = "AdnQywADAAA=";
+  s.WindowSplitter = "AAAA/wAAAAE=";
   return s;
 }
 

@@ -217,8 +217,12 @@ class MainWindowTest : public QObject {
     QVERIFY(C<QPushButton>("Button1")->text().startsWith("Use "));
     QCOMPARE(C<QLabel>("Label22")->text(), QString("%1-Bit Edition").arg(sizeof(void*) * 8));
     QVERIFY(C<QLabel>("Label14")->text().endsWith(QString::number(QDate::currentDate().year() - 2000)));
-    // 633 pixels, or what the desktop's font needs.
-    QCOMPARE(C<QWidget>("LeftPanel")->width(), std::max(633, C<QWidget>("LeftPanel")->minimumSizeHint().width()));
+    // 633 pixels, or what the desktop's font needs, as far as the right panel leaves room.
+    auto* splitter = C<QSplitter>("Splitter1");
+    QCOMPARE(
+        C<QWidget>("LeftPanel")->width(),
+        std::min(std::max(633, C<QWidget>("LeftPanel")->minimumSizeHint().width()),
+                 splitter->width() - splitter->handleWidth() - C<QWidget>("RightPanel")->minimumSizeHint().width()));
     auto* link = dynamic_cast<TLabelEx*>(C<QLabel>("Label15"));
     QVERIFY(link &&
             link->Link().endsWith("?referer=korrin&ver=" + QString::fromStdString(GetFileVersion(false, 2, 0))));
@@ -1077,12 +1081,57 @@ class MainWindowTest : public QObject {
     QVERIFY(resolved->width() + output->width() >= before.height() + 150);
   }
 
+  // The window opens within the free area of its screen whatever the font, centred on it; at the
+  // default font its layout fits half of a 1920-pixel screen without scrolling.
+  void theWindowFitsItsScreen_data() {
+    QTest::addColumn<int>("points");
+    QTest::newRow("default font") << 0;
+    QTest::newRow("12 pt") << 12;
+    QTest::newRow("14 pt") << 14;
+  }
+  void theWindowFitsItsScreen() {
+    QFETCH(int, points);
+    if (points) NewWindowAtFontSize(points);
+    else
+      QVERIFY2(C<QWidget>("WindowContent")->minimumSizeHint().width() <= 1920 / 2,
+               qPrintable(QString::number(C<QWidget>("WindowContent")->minimumSizeHint().width())));
+    const QRect screen = W->screen()->availableGeometry();
+    QVERIFY2(screen.contains(W->frameGeometry()), qPrintable(QString("%1,%2 %3x%4")
+                                                                 .arg(W->frameGeometry().x())
+                                                                 .arg(W->frameGeometry().y())
+                                                                 .arg(W->frameGeometry().width())
+                                                                 .arg(W->frameGeometry().height())));
+    QVERIFY(std::abs(W->geometry().center().x() - screen.center().x()) <= 1);
+  }
+
+  void sizePlaceAndSplitterAreRestored() {
+    W->setGeometry(40, 70, 700, 500);
+    auto* splitter = C<QSplitter>("Splitter1");
+    splitter->setSizes({400, splitter->width() - splitter->handleWidth() - 400});
+    const QList<int> sizes = splitter->sizes();
+    W->close();
+    NewWindow();
+    QCOMPARE(W->geometry(), QRect(40, 70, 700, 500));
+    QCOMPARE(C<QSplitter>("Splitter1")->sizes(), sizes);
+  }
+
+  // A place saved on a larger screen, or one that is gone, is brought onto this one.
+  void aPlaceOffThisScreenIsBroughtOntoIt() {
+    QWidget elsewhere;
+    elsewhere.setGeometry(3000, 2000, 2500, 1600);
+    NewWindowOverSettings("WindowGeometry=" + elsewhere.saveGeometry().toBase64() + "\r\n");
+    QVERIFY(W->screen()->availableGeometry().contains(W->frameGeometry()));
+    NewWindowOverSettings("WindowGeometry=bm90IGEgZ2VvbWV0cnk=\r\nWindowSplitter=%%%\r\n");
+    QVERIFY(W->screen()->availableGeometry().contains(W->frameGeometry()));
+  }
+
   // Under a dark palette every caption, the link and the texts of a run read as well as the
   // desktop's own.
   void textsAreReadableUnderADarkPalette() {
     const QPalette desktop = QApplication::palette();
     QApplication::setPalette(DarkPalette());
     NewWindow();
+    W->resize(C<QWidget>("WindowContent")->minimumSizeHint());  // every text in view
     TypeRanges("10.0.0.0/30");
     Generate();
     const QStringList unreadable = UnreadableTexts(W.get());
@@ -1109,6 +1158,8 @@ class MainWindowTest : public QObject {
     const QPalette desktop = QApplication::palette();
     if (dark) QApplication::setPalette(DarkPalette());
     NewWindowAtFontSize(points);
+    // The window's default size, not the test screen's.
+    W->resize(C<QWidget>("WindowContent")->minimumSizeHint().expandedTo(QSize(1047, 686)));
     TypeRanges("10.0.0.0/12");
     Generate();
     auto* list = C<TLineListEdit>("Memo2");
