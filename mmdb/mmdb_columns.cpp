@@ -1,5 +1,8 @@
 #include "mmdb/mmdb_columns.h"
 
+#include <algorithm>
+#include <unordered_set>
+
 #include "common/exception.h"
 #include "common/text.h"
 
@@ -20,6 +23,33 @@ std::vector<std::string> ParseFieldPath(std::string_view path) {
     if (dot == path.size()) return steps;
     start = dot + 1;
   }
+}
+
+std::vector<std::string> FieldsOfRecords(const TMMDBReader& reader, std::span<const TMMDBNetworkRow> rows,
+                                         TFieldNames names, size_t limit) {
+  std::vector<std::string> fields;
+  std::unordered_set<uint32_t> seen;
+  for (const TMMDBNetworkRow& row : rows) {
+    if (fields.size() >= limit) break;
+    if (!seen.insert(row.Record).second) continue;
+    for (std::string& field :
+         names == TFieldNames::TopLevel ? reader.RecordKeys(row.Record) : reader.RecordFieldPaths(row.Record, limit))
+      if (fields.size() < limit && std::find(fields.begin(), fields.end(), field) == fields.end())
+        fields.push_back(std::move(field));
+  }
+  return fields;
+}
+
+std::vector<std::string> ChoosableFields(TMMDBReader& reader) {
+  // Enough networks to meet the kinds of record a database holds near its start, few enough to
+  // list at once when a file is chosen.
+  constexpr size_t kNetworks = 200;
+  constexpr size_t kMaxFields = 500;
+  std::vector<std::string> fields =
+      FieldsOfRecords(reader, MMDBFirstNetworks(reader, kNetworks), TFieldNames::Paths, kMaxFields);
+  std::erase(fields, std::string(kCountryCodeField));
+  fields.insert(fields.begin(), std::string(kCountryCodeField));
+  return fields;
 }
 
 TMMDBColumns::TMMDBColumns(const TMMDBReader& reader, const std::vector<std::string>& fields) : FReader(reader) {

@@ -3,11 +3,13 @@
 // common layouts the database's records use, and any other field by its path. The texts are
 // remembered per data record, since many addresses share one record.
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "mmdb/mmdb_enumerator.h"
 #include "mmdb/mmdb_reader.h"
 
 namespace korrin {
@@ -17,6 +19,19 @@ inline constexpr std::string_view kCountryCodeField = "country_code";
 
 // "city.names.en" as its steps; raises with the path named when a step is empty.
 std::vector<std::string> ParseFieldPath(std::string_view path);
+
+// What a record's fields are named by: its top-level keys, or the paths of its scalar values
+// ("city.names.en", "subdivisions.0.iso_code").
+enum class TFieldNames { TopLevel, Paths };
+
+// The fields the records of `rows` hold, each once in the order met, at most `limit`: the
+// columns a database can offer, learnt from its first networks.
+std::vector<std::string> FieldsOfRecords(const TMMDBReader& reader, std::span<const TMMDBNetworkRow> rows,
+                                         TFieldNames names, size_t limit);
+
+// The field paths a user can choose a column from: the country code first, then the paths the
+// records of the database's first networks hold.
+std::vector<std::string> ChoosableFields(TMMDBReader& reader);
 
 class TMMDBColumns {
  public:

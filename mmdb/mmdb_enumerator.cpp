@@ -85,4 +85,15 @@ TMMDBIPAddress TMMDBEnumeratorBase::NodeAddress() const {
   return TMMDBIPAddress(std::vector<uint8_t>(node->IPBytes.begin(), node->IPBytes.begin() + byteCount));
 }
 
+std::vector<TMMDBNetworkRow> MMDBFirstNetworks(TMMDBReader& reader, size_t limit) {
+  std::vector<TMMDBNetworkRow> rows;
+  for (const bool IPv4 : {true, false}) {
+    if (!IPv4 && reader.Metadata().IPVersion() != 6) break;
+    TMMDBNetworkWalk walk(reader, IPv4, true);
+    while (rows.size() < limit && walk.MoveNext())
+      rows.push_back({walk.Start().NetworkText(walk.Prefix()), walk.Record()});
+  }
+  return rows;
+}
+
 }  // namespace korrin

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "address/mmdb_ip_address.h"
@@ -110,6 +111,16 @@ class TMMDBNetworkWalk : public TMMDBEnumeratorBase {
   int Prefix() const { return node->Bit; }
   uint32_t Record() const { return node->Pointer; }
 };
+
+// A network of a walk over both families, and its tree record.
+struct TMMDBNetworkRow {
+  std::string Network;  // CIDR text
+  uint32_t Record = 0;
+};
+
+// The first `limit` networks with data in address order, IPv4 first; the IPv6 walk that follows
+// in an IPv6 database leaves out the IPv4 space and its aliases, which the IPv4 walk showed.
+std::vector<TMMDBNetworkRow> MMDBFirstNetworks(TMMDBReader& reader, size_t limit);
 
 template <class T>
 class TMMDBEnumerable {

@@ -4,6 +4,7 @@
 
 #include "common/text.h"
 #include "common/utf16.h"
+#include "mmdb/mmdb_columns.h"
 #include "mmdb/mmdb_enumerator.h"
 #include "mmdb/mmdb_geo_records.h"
 #include "mmdb/mmdb_json.h"
@@ -44,27 +45,8 @@ std::string CityRow(const std::string& network, const TMMDBIPCountryCityInfoEx& 
                                              Field(r.Postal().Code()).c_str());
 }
 
-// A network shown, and its tree record.
-struct TNetworkRow {
-  std::string Network;
-  uint32_t Record;
-};
-
-// The networks of both families in address order, IPv4 first; the IPv6 walk leaves out the IPv4
-// space and its aliases, which the IPv4 walk showed.
-std::vector<TNetworkRow> Networks(TMMDBReader& reader, size_t limit) {
-  std::vector<TNetworkRow> rows;
-  for (const bool IPv4 : {true, false}) {
-    if (!IPv4 && reader.Metadata().IPVersion() != 6) break;
-    TMMDBNetworkWalk walk(reader, IPv4, true);
-    while (rows.size() < limit && walk.MoveNext())
-      rows.push_back({walk.Start().NetworkText(walk.Prefix()), walk.Record()});
-  }
-  return rows;
-}
-
 // The vendor's layout keeps the country, its continent and the registered country as maps.
-bool VendorLayout(const TMMDBReader& reader, const std::vector<TNetworkRow>& rows) {
+bool VendorLayout(const TMMDBReader& reader, const std::vector<TMMDBNetworkRow>& rows) {
   if (reader.Metadata().IsCityDatabase()) return true;
   if (rows.empty()) return true;
   std::string text;
@@ -76,9 +58,10 @@ bool VendorLayout(const TMMDBReader& reader, const std::vector<TNetworkRow>& row
 }
 
 template <class T, class F>
-void AppendVendorRows(const TMMDBReader& reader, const std::vector<TNetworkRow>& rows, TStringList& lines, F format) {
+void AppendVendorRows(const TMMDBReader& reader, const std::vector<TMMDBNetworkRow>& rows, TStringList& lines,
+                      F format) {
   T record;
-  for (const TNetworkRow& row : rows) {
+  for (const TMMDBNetworkRow& row : rows) {
     // Cleared first, so a row carries only its own network's values.
     record.Clear();
     reader.ResolveRecordInto(row.Record, record);
@@ -88,19 +71,16 @@ void AppendVendorRows(const TMMDBReader& reader, const std::vector<TNetworkRow>&
 
 // Any other layout: a column per top-level key of the first records, in the order met, and one
 // with the keys of later records as JSON.
-void AppendOtherRows(const TMMDBReader& reader, const std::vector<TNetworkRow>& rows, TStringList& lines) {
+void AppendOtherRows(const TMMDBReader& reader, const std::vector<TMMDBNetworkRow>& rows, TStringList& lines) {
   constexpr size_t kSampledRecords = 100;
   constexpr size_t kMaxColumns = 32;
-  std::vector<std::string> columns;
-  for (size_t i = 0; i < rows.size() && i < kSampledRecords; ++i)
-    for (std::string& key : reader.RecordKeys(rows[i].Record))
-      if (columns.size() < kMaxColumns && std::find(columns.begin(), columns.end(), key) == columns.end())
-        columns.push_back(std::move(key));
+  const std::vector<std::string> columns = FieldsOfRecords(
+      reader, std::span(rows).first(std::min(rows.size(), kSampledRecords)), TFieldNames::TopLevel, kMaxColumns);
   std::string header = "network";
   for (const std::string& column : columns) header += "," + Field(column);
   lines.push_back(Utf8ToUtf16(header + ",other_fields"));
   std::string text;
-  for (const TNetworkRow& row : rows) {
+  for (const TMMDBNetworkRow& row : rows) {
     std::string line = Field(row.Network);
     for (const std::string& column : columns) {
       const std::string path[] = {column};
@@ -125,8 +105,8 @@ TMMDBMetaReader::TMMDBMetaReader(const std::string& Filename, int32_t /*BufferSi
   TStringList& lines = Lines();
   for (const auto& [name, value] : MMDBMetadataFields(FMMDBReader->Metadata()))
     lines.push_back(Utf8ToUtf16(name + "," + Field(value)));
-  const std::vector<TNetworkRow> rows =
-      Networks(*FMMDBReader, kMaxLines - std::min<size_t>(kMaxLines, lines.size() + 1));
+  const std::vector<TMMDBNetworkRow> rows =
+      MMDBFirstNetworks(*FMMDBReader, kMaxLines - std::min<size_t>(kMaxLines, lines.size() + 1));
   if (!VendorLayout(*FMMDBReader, rows)) {
     AppendOtherRows(*FMMDBReader, rows, lines);
   } else if (FMMDBReader->Metadata().IsCityDatabase()) {

@@ -22,6 +22,7 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <filesystem>
 
 #include "common/exception.h"
 #include "common/list_file.h"
@@ -35,6 +36,8 @@
 #include "gui/forms/line_list_edit.h"
 #include "gui/forms/link_label.h"
 #include "gui/view_window/view_files.h"
+#include "mmdb/mmdb_columns.h"
+#include "mmdb/mmdb_reader.h"
 #include "settings/choices_to_engine.h"
 #include "settings/shared_settings_file.h"
 #include "settings/stored_settings_list.h"
@@ -301,12 +304,21 @@ QLayout* TForm1::CreateMMDBGroup() {
   MMDBFileEdit = NewEdit("Edit9", {});
   ViewMMDBButton = Named(new TButtonEx(QStringLiteral("View...")), "Button4");
   BrowseMMDBButton = Named(new TButtonEx(QStringLiteral("Browse...")), "Button11");
+  // The field of the country column, just below "Resolve IP country". Editable: a field that the
+  // first records lack may still be typed.
+  MMDBFieldComboBox = NewCombo("MMDBFieldComboBox", {QString::fromUtf8(kCountryCodeField)});
+  MMDBFieldComboBox->setEditable(true);
+  MMDBFieldComboBox->setMinimumContentsLength(12);
+  MMDBFieldComboBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   auto* mmdb = new QHBoxLayout;
   mmdb->addWidget(Labelled("Label3", "GeoIP2 MMDB File:", MMDBFileEdit));
   mmdb->addWidget(MMDBFileEdit, 1);
   mmdb->addWidget(ViewMMDBButton);
   mmdb->addWidget(BrowseMMDBButton);
+  mmdb->addWidget(Labelled("Label25", "Field:", MMDBFieldComboBox));
+  mmdb->addWidget(MMDBFieldComboBox);
   connect(ViewMMDBButton, &QPushButton::clicked, this, [this] { Guarded([this] { ViewMMDBButtonClick(); }); });
+  connect(MMDBFileEdit, &QLineEdit::textChanged, this, [this] { FillMMDBFieldComboBox(); });
   return mmdb;
 }
 
@@ -583,6 +595,25 @@ void TForm1::NameDelimiterComboBoxChange() {
 }
 
 void TForm1::ViewMMDBButtonClick() { ViewMMDBFile(MMDBFileEdit->text(), this); }
+
+void TForm1::FillMMDBFieldComboBox() {
+  std::vector<std::string> fields{std::string(kCountryCodeField)};
+  const std::string path = MMDBFileEdit->text().toStdString();
+  // Typing a path opens nothing until it names a file.
+  std::error_code error;
+  if (std::filesystem::is_regular_file(path, error)) {
+    try {
+      TMMDBReader reader(path);
+      fields = ChoosableFields(reader);
+    } catch (const std::exception&) {
+      // The run names what is wrong with the file; the choice stays the country code or typed.
+    }
+  }
+  const QString chosen = MMDBFieldComboBox->currentText();
+  MMDBFieldComboBox->clear();
+  for (const std::string& field : fields) MMDBFieldComboBox->addItem(QString::fromStdString(field));
+  MMDBFieldComboBox->setCurrentText(chosen);
+}
 
 std::string TForm1::GetDelimiter(const QComboBox* Combo) {
   switch (Combo->currentIndex()) {

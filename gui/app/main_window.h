@@ -140,6 +140,9 @@ class TForm1 : public TVForm {
   void ShuffleButtonClick();
   void NameDelimiterComboBoxChange();
   void ViewMMDBButtonClick();
+  // Offers the fields of the database the path names, keeping the field chosen; a path that
+  // names no readable database leaves the country code alone on offer.
+  void FillMMDBFieldComboBox();
   void SaveListClick(const TLineListEdit* List, QComboBox* Delimiter);
   static std::string GetDelimiter(const QComboBox* Combo);
   void ShuffleList();
@@ -199,6 +202,7 @@ class TForm1 : public TVForm {
   QCheckBox* UniqueCheckBox;
   QCheckBox* AppendCheckBox;
   QCheckBox* ResolveCountryCheckBox;
+  QComboBox* MMDBFieldComboBox;
   QLineEdit* MMDBFileEdit;
   TButtonEx* ViewMMDBButton;
   TButtonEx* BrowseMMDBButton;

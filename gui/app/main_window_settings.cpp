@@ -78,6 +78,8 @@ TKorrinSettings TForm1::GetChoices() const {
   TKorrinSettings s;
   s.ResolveCountry = ResolveCountryCheckBox->isChecked();
   s.MMDBFilePath = Text(MMDBFileEdit);
+  const QString field = MMDBFieldComboBox->currentText().trimmed();
+  s.MMDBField = field.isEmpty() ? std::string(kCountryCodeField) : field.toStdString();
   s.Append = AppendCheckBox->isChecked();
   s.IPRanges = MemoLines(RangesMemo).ToVector();
   s.UsableHostIPAddresses = UsableHostsCheckBox->isChecked();
@@ -114,6 +116,7 @@ TKorrinSettings TForm1::GetChoices() const {
 void TForm1::SetChoices(const TKorrinSettings& s) {
   ResolveCountryCheckBox->setChecked(s.ResolveCountry);
   MMDBFileEdit->setText(QString::fromStdString(s.MMDBFilePath));
+  MMDBFieldComboBox->setCurrentText(QString::fromStdString(s.MMDBField));
   AppendCheckBox->setChecked(s.Append);
   SetLines(RangesMemo, s.IPRanges);
   UsableHostsCheckBox->setChecked(s.UsableHostIPAddresses);

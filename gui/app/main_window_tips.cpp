@@ -73,6 +73,10 @@ void TForm1::CreateToolTips() {
   AppendCheckBox->setToolTip(QStringLiteral("Keep the lines of the list and add the new ones after them."));
   ResolveCountryCheckBox->setToolTip(
       QStringLiteral("Add the country code of each address, from the database file below."));
+  MMDBFieldComboBox->setToolTip(
+      QStringLiteral("The record field the column holds: country_code is the country code of any layout; the list "
+                     "offers the fields of the database's first records, and any other path may be typed.\n"
+                     "Example: city.names.en"));
   SettingsListBox->setToolTip(QStringLiteral("Stored generation settings: choose one to load or delete it."));
   SettingsNameEdit->setToolTip(QStringLiteral("The name that Save stores the current choices under.\nExample: office"));
   MMDBFileEdit->setToolTip(QStringLiteral(

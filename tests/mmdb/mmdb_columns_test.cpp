@@ -211,12 +211,31 @@ TEST(Columns, TheWalkShowsBothFamiliesIPv4FirstWithoutTheAliasedSubtrees) {
   w.Insert("2002::/16", Map({{Str("a"), U16(3)}}));
   w.Insert("::ffff:0:0/96", Map({{Str("a"), U16(4)}}));
   TMMDBReader reader(w.Build(), "both.mmdb");
-  std::vector<std::string> networks;
-  for (const bool IPv4 : {true, false}) {
-    TMMDBNetworkWalk walk(reader, IPv4, true);
-    while (walk.MoveNext()) networks.push_back(walk.Start().NetworkText(walk.Prefix()));
+  for (const auto& [limit, expected] : {std::pair{size_t{10}, std::vector<std::string>{"8.8.8.0/24", "2001:4860::/32"}},
+                                        std::pair{size_t{1}, std::vector<std::string>{"8.8.8.0/24"}}}) {
+    std::vector<std::string> networks;
+    for (const TMMDBNetworkRow& row : MMDBFirstNetworks(reader, limit)) networks.push_back(row.Network);
+    EXPECT_EQ(networks, expected);
   }
-  EXPECT_EQ(networks, (std::vector<std::string>{"8.8.8.0/24", "2001:4860::/32"}));
+}
+
+TEST(Columns, TheChoosableFieldsAreTheCountryCodeThenThePathsOfTheFirstRecords) {
+  const Bytes city =
+      Map({{Str("country"), Map({{Str("iso_code"), Str("US")}, {Str("names"), Map({{Str("en"), Str("x")}})}})},
+           {Str("subdivisions"), Array({Map({{Str("iso_code"), Str("CA")}})})}});
+  for (const Tree& tree : kTrees) {
+    TMMDBReader reader(Build(tree, city), "city.mmdb");
+    EXPECT_EQ(ChoosableFields(reader), (std::vector<std::string>{"country_code", "country.iso_code", "country.names.en",
+                                                                 "subdivisions.0.iso_code"}))
+        << tree.what;
+  }
+  // Fields of later records join in the order met, each once; a top-level country_code is the
+  // country code's own entry.
+  MMDBWriter w(4, 24);
+  w.Insert("1.0.0.0/24", Map({{Str("asn"), U32(1)}, {Str("country_code"), Str("AU")}}));
+  w.Insert("2.0.0.0/24", Map({{Str("org"), Str("B")}, {Str("asn"), U32(2)}}));
+  TMMDBReader reader(w.Build(), "asn.mmdb");
+  EXPECT_EQ(ChoosableFields(reader), (std::vector<std::string>{"country_code", "asn", "org"}));
 }
 
 TEST(Columns, JsonOutputIsBoundedAsItIsWritten) {

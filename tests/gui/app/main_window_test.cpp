@@ -417,6 +417,40 @@ class MainWindowTest : public QObject {
     QCOMPARE(C<QLabel>("StatusLabel")->text(), QString("MMDB File not found"));
   }
 
+  // The field chooser offers what the opened database holds; the column follows the choice, a
+  // value holding the delimiter comes quoted, and the choice outlives a restart.
+  void theFieldChooserOffersTheDatabasesFields() {
+    auto* combo = C<QComboBox>("MMDBFieldComboBox");
+    const auto items = [this] {
+      auto* combo = C<QComboBox>("MMDBFieldComboBox");
+      QStringList texts;
+      for (int i = 0; i < combo->count(); ++i) texts << combo->itemText(i);
+      return texts;
+    };
+    QCOMPARE(C<QLabel>("Label25")->buddy(), combo);
+    QCOMPARE(items(), QStringList{"country_code"});
+    QCOMPARE(combo->currentText(), QString("country_code"));
+    C<QLineEdit>("Edit9")->setText(KORRIN_TEST_DATA_DIR "/test-data/GeoLite2-ASN-Test.mmdb");
+    const QStringList asnFields{"country_code", "autonomous_system_number", "autonomous_system_organization"};
+    QCOMPARE(items(), asnFields);
+    QCOMPARE(combo->currentText(), QString("country_code"));
+    combo->setCurrentIndex(2);
+    TypeRanges("1.0.0.1\n23.32.0.1\n10.0.0.1");
+    C<QCheckBox>("CheckBox7")->setChecked(true);
+    C<QComboBox>("ComboBox5")->setCurrentIndex(2);
+    Generate();
+    QCOMPARE(Text("Memo2"), QString("1.0.0.1,Google Inc.\n23.32.0.1,\"Akamai Technologies, Inc.\"\n10.0.0.1,"));
+    // A database the path does not name offers the country code alone and keeps what was chosen.
+    C<QLineEdit>("Edit9")->setText("/nonexistent/x.mmdb");
+    QCOMPARE(items(), QStringList{"country_code"});
+    QCOMPARE(combo->currentText(), QString("autonomous_system_organization"));
+    C<QLineEdit>("Edit9")->setText(KORRIN_TEST_DATA_DIR "/test-data/GeoLite2-ASN-Test.mmdb");
+    W->close();
+    NewWindow();
+    QCOMPARE(items(), asnFields);
+    QCOMPARE(C<QComboBox>("MMDBFieldComboBox")->currentText(), QString("autonomous_system_organization"));
+  }
+
   void countryResolutionWithoutAFileAsksForIt() {
     auto* memo2 = C<TLineListEdit>("Memo2");
     QTest::keyClicks(memo2, "kept");
