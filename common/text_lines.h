@@ -34,14 +34,20 @@ class TTextLines {
     return FText;
   }
   void EndLine() { FText.push_back('\n'); }
+  // Grows as push_back does, so that appending batch after batch stays linear.
   void Append(const TTextLines& other) {
-    FStarts.reserve(FStarts.size() + other.FStarts.size());
     for (size_t start : other.FStarts) FStarts.push_back(FText.size() + start);
     FText.append(other.FText);
   }
   void reserve(size_t lines, size_t bytes) {
     FStarts.reserve(lines);
     FText.reserve(bytes);
+  }
+  // Keeps the first `lines` lines (no more than there are).
+  void Truncate(size_t lines) {
+    if (lines >= FStarts.size()) return;
+    FText.resize(FStarts[lines]);
+    FStarts.resize(lines);
   }
   void clear() {
     FStarts.clear();

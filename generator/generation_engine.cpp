@@ -320,6 +320,17 @@ class TGenerationRun {
         throw Exception("MMDB File not found");
     }
     if (!FSink && !FEngine.Append()) FEngine.IPList().clear();
+    // The window's list gets the lines batch by batch: a run that fails leaves it as it was.
+    const size_t kept = FEngine.IPList().size();
+    try {
+      Make(seed);
+    } catch (...) {
+      if (!FSink) FEngine.IPList().Truncate(kept);
+      throw;
+    }
+  }
+
+  void Make(uint64_t seed) {
     if (FRanges.empty()) return;
     FRandom.seed(seed);
     if (FEngine.ResolveIPCountry())
@@ -331,8 +342,14 @@ class TGenerationRun {
     }
     FNeedOrigins = FEngine.GenerateNames() || FEngine.ResolveIPCountry();
     FLinesPerAddress = FPorts ? FPorts->size() : 1;
-    const auto reserve = static_cast<size_t>(std::clamp<int64_t>(FTotal, 0, FSink ? kBatchLines : kMaxReserve));
-    FLines.reserve(reserve * FLinesPerAddress, reserve * FLinesPerAddress * 16);
+    // Lines are made and finished a batch at a time, so that a stop is seen in every phase.
+    const auto batch = static_cast<size_t>(std::clamp<int64_t>(FTotal, 0, kBatchLines));
+    FLines.reserve(batch * FLinesPerAddress, batch * FLinesPerAddress * 16);
+    if (!FSink) {
+      const auto reserve = static_cast<size_t>(std::clamp<int64_t>(FTotal, 0, kMaxReserve)) * FLinesPerAddress;
+      TTextLines& list = FEngine.IPList();
+      list.reserve(list.size() + reserve, list.Text().size() + reserve * 16);
+    }
 
     const int ranges = static_cast<int>(FRanges.size());
     const TUInt128 count = static_cast<TUInt128>(std::max(FCount, 0));
@@ -466,17 +483,16 @@ class TGenerationRun {
       }
     }
     FWritten += to - from;
-    if (FSink && FLines.size() >= kBatchLines) Deliver();
+    if (FLines.size() >= kBatchLines) Deliver();
   }
 
   // The lines made so far get their country codes and names, and go to the sink or the list.
+  // A stop before they have them all leaves them out: only finished lines are kept.
   void Deliver() {
     if (FLines.empty()) return;
-    if (FCountries) AppendCountryCodes();
-    if (FNames) PutNamesInFront();
-    if (FSink) (*FSink)(FLines);
-    else if (FEngine.IPList().empty()) FEngine.IPList().swap(FLines);
-    else FEngine.IPList().Append(FLines);
+    const bool finished = (!FCountries || AppendCountryCodes()) && (!FNames || PutNamesInFront());
+    if (finished && FSink) (*FSink)(FLines);
+    else if (finished) FEngine.IPList().Append(FLines);
     FLines.clear();
     FOrigins.clear();
     FLineOrigins.clear();
@@ -485,7 +501,12 @@ class TGenerationRun {
   // The run's delimiter: between name and address, and before each database column.
   const std::string& Delimiter() const { return FEngine.NameDelimiter(); }
 
-  void AppendCountryCodes() {
+  // Whether a stop was asked, looked at every kProgressBatch steps of a phase.
+  bool StopAt(size_t step) const { return step % kProgressBatch == 0 && Terminated(); }
+
+  // False when a stop came first.
+  bool AppendCountryCodes() {
+    if (Terminated()) return false;  // before the sort
     // Looked up in address order: neighbouring look-ups share their path down the search tree
     // and often their record, where a random order would miss the cache at every step.
     struct TLookup {
@@ -502,7 +523,10 @@ class TGenerationRun {
                                           b.Address.ipv6.Groups.rbegin(), b.Address.ipv6.Groups.rend());
     });
     std::vector<const std::vector<std::string>*> columns(FLines.size());
-    for (const TLookup& l : lookups) columns[l.Line] = &FCountries->Of(l.Address);
+    for (size_t i = 0; i < lookups.size(); ++i) {
+      if (StopAt(i)) return false;
+      columns[lookups[i].Line] = &FCountries->Of(lookups[i].Address);
+    }
     std::vector<TLookup>().swap(lookups);
     FMMDBWarning = FCountries->Warning();
 
@@ -519,13 +543,16 @@ class TGenerationRun {
       coded.EndLine();
     }
     FLines.swap(coded);
+    return true;
   }
 
-  void PutNamesInFront() {
+  // False when a stop came first.
+  bool PutNamesInFront() {
     const std::string& delimiter = Delimiter();
     TTextLines named;
     named.reserve(FLines.size(), FLines.Text().size() * 2);
     for (size_t i = 0; i < FLines.size(); ++i) {
+      if (StopAt(i)) return false;
       const TLineOrigin& origin = FOrigins[FLineOrigins[i]];
       std::string& line = named.BeginLine();
       line += FNames->Next(origin.Address, FRanges[static_cast<size_t>(origin.Range)].Name);
@@ -534,6 +561,7 @@ class TGenerationRun {
       named.EndLine();
     }
     FLines.swap(named);
+    return true;
   }
 
   // Where a line came from, kept only for the names and the country column.

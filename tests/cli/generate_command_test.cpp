@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -102,6 +103,29 @@ TEST(GenerateCommand, CountryColumn) {
   EXPECT_EQ(noPath.status, 2);
   EXPECT_EQ(noPath.err, "--country needs --mmdb FILE, the database of the country codes\n");
   EXPECT_EQ(RunCli({"generate", "10.0.0.1", "--country", "--mmdb", "/nonexistent.mmdb"}).err, "MMDB File not found\n");
+}
+
+// Ctrl+C ends a run of the whole IPv4 space with names and country codes: status 130, and what
+// was written is whole lines, each with its name and column, in order.
+TEST(GenerateCommand, CtrlCEndsARunWithNamesAndCountriesKeepingFinishedLines) {
+  const std::string db = KORRIN_TEST_DATA_DIR "/test-data/GeoIP2-Country-Test.mmdb";
+  bool sent = false;
+  const ProcessResult run =
+      RunCli({"generate", "0.0.0.0/0", "--names", "h#", "--country", "--mmdb", db, "--delimiter", "comma", "--quiet"},
+             "", "", [&sent](pid_t pid, const ProcessResult& sofar) {
+               if (!sent && !sofar.out.empty()) sent = kill(pid, SIGINT) == 0;
+             });
+  EXPECT_TRUE(sent);
+  EXPECT_EQ(run.status, 130);
+  ASSERT_FALSE(run.out.empty());
+  EXPECT_EQ(run.out.back(), '\n');
+  std::istringstream lines(run.out);
+  std::string line;
+  for (uint64_t n = 1; std::getline(lines, line); ++n) {
+    const std::string name = "h" + std::to_string(n) + ",";
+    ASSERT_EQ(line.rfind(name, 0), 0u) << line;
+    ASSERT_NE(line.find(',', name.size()), std::string::npos) << line;
+  }
 }
 
 TEST(GenerateCommand, SeedMakesRandomOutputReproducible) {

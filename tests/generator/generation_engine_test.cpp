@@ -293,6 +293,12 @@ TEST_F(EngineFixture, CountryColumnErrorsComeFromTheReader) {
   EXPECT_EQ(Error({"1.1.1.16"}),
             "The MaxMind DB file's data section contains bad data: pointer larger than the database.");
   EXPECT_EQ(engine.IPList().ToVector(), Lines{});  // cleared before the database was opened
+  // A failure after whole batches were made: the list to append to stays as it was.
+  engine.SetAppend(true);
+  engine.IPList() = {"kept"};
+  EXPECT_NE(Error({"10.0.0.0/16", "1.1.1.16"}), "no error");
+  EXPECT_EQ(engine.IPList().ToVector(), Lines{"kept"});
+  engine.SetAppend(false);
   engine.SetMMDBFilePath(KORRIN_SOURCE_DIR "/README.md");
   EXPECT_NE(Error({"1.1.1.1"}), "no error");
   EXPECT_EQ(Run({}), Lines{});  // no range: the database is not opened
@@ -319,6 +325,40 @@ TEST_F(EngineFixture, TerminationEndsAnEndlessWalkKeepingWhatWasCollected) {
   EXPECT_GE(lines.size(), 3u);
   EXPECT_LE(lines.size(), 65536u);
   EXPECT_EQ(lines.front(), "fd00::");
+}
+
+// A Break that comes once every address is taken, so only the phases after the walk see it: the
+// batches finished before it are kept, whole, and the one it met is left out.
+TEST(EngineStop, ABreakInTheNameOrCountryPhaseKeepsOnlyFinishedLines) {
+  struct TBreakAfterTheWalk : TProgressCounters {
+    bool Terminated() const override { return Processed() >= (1 << 17); }
+  };
+  const struct { bool names, country; } cases[] = {{true, false}, {false, true}, {true, true}};
+  for (const auto& c : cases) {
+    const auto run = [&c](TProgressCounters& progress) {
+      TKorrinUtils engine(&progress);
+      engine.SetNameDelimiter(",");
+      engine.SetGenerateNames(c.names);
+      engine.SetNameTemplate("h#");
+      engine.SetCounterSymbol("#");
+      engine.SetFirstCounter(1);
+      engine.SetCounterStep(1);
+      engine.SetCounterDigits(1);
+      engine.SetResolveIPCountry(c.country);
+      engine.SetMMDBFilePath(kTestData + "GeoIP2-Country-Test.mmdb");
+      engine.IPRanges() = {"81.2.0.0/15"};
+      std::string result;
+      engine.PerformGenerateIPList(result);
+      return engine.IPList().ToVector();
+    };
+    TProgressCounters whole;
+    TBreakAfterTheWalk stopped;
+    const Lines all = run(whole), kept = run(stopped);
+    ASSERT_EQ(all.size(), size_t{1} << 17);
+    EXPECT_GT(kept.size(), 0u) << c.names << c.country;
+    EXPECT_LT(kept.size(), all.size()) << c.names << c.country;
+    EXPECT_TRUE(std::equal(kept.begin(), kept.end(), all.begin())) << c.names << c.country;
+  }
 }
 
 TEST_F(EngineFixture, CountIsTheLinesARunGives) {
