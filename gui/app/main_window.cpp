@@ -156,7 +156,7 @@ void TForm1::CreateLeftPanel(QWidget* panel) {
 }
 
 QLayout* TForm1::CreateRangesGroup() {
-  RangesLabel = Named(new TLabelEx(QStringLiteral("IP Ranges (CIDR notation):")), "Label1");
+  RangesLabel = Named(new TLabelEx(QStringLiteral("&IP Ranges (CIDR notation):")), "Label1");
   RangesMemo = NewMemo("Memo1");
   RangesMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   RangesMemo->setFixedHeight(LinesHigh(RangesMemo, 5));
@@ -181,9 +181,9 @@ QLayout* TForm1::CreateRangesGroup() {
 }
 
 QLayout* TForm1::CreateFilterGroup() {
-  UsableHostsCheckBox = Named(new QCheckBox(QStringLiteral("Usable host IP addresses")), "CheckBox8");
-  EscapeIPv6CheckBox = Named(new QCheckBox(QStringLiteral("Escape IPv6 with square brackets")), "CheckBox6");
-  ExcludeCheckBox = Named(new QCheckBox(QStringLiteral("Exclude (example: *.0):")), "CheckBox4");
+  UsableHostsCheckBox = Named(new QCheckBox(QStringLiteral("Usable &host IP addresses")), "CheckBox8");
+  EscapeIPv6CheckBox = Named(new QCheckBox(QStringLiteral("Escape IPv&6 with square brackets")), "CheckBox6");
+  ExcludeCheckBox = Named(new QCheckBox(QStringLiteral("E&xclude (example: *.0):")), "CheckBox4");
   ExcludeMasksMemo = NewMemo("Memo6");
   ExcludeMasksMemo->setFixedHeight(LinesHigh(ExcludeMasksMemo, 2));
   // Inputs whose caption is a check box or a group are named here: a screen reader has no label.
@@ -199,14 +199,14 @@ QLayout* TForm1::CreateFilterGroup() {
 }
 
 QLayout* TForm1::CreatePortsGroup() {
-  AddPortsCheckBox = Named(new QCheckBox(QStringLiteral("Add Port Numbers:")), "CheckBox2");
+  AddPortsCheckBox = Named(new QCheckBox(QStringLiteral("Add &Port Numbers:")), "CheckBox2");
   PortsEdit = NewEdit("Edit3", QStringLiteral("80"), 18);
   PortsEdit->setAccessibleName(QStringLiteral("Port Numbers"));
   return Row({AddPortsCheckBox, PortsEdit, Named(new TLabelEx(QStringLiteral("Example: 80,3128-3130")), "Label9")});
 }
 
 void TForm1::CreateNamesGroup(QBoxLayout* v) {
-  GenerateNamesCheckBox = Named(new QCheckBox(QStringLiteral("Generate Names using template:")), "CheckBox3");
+  GenerateNamesCheckBox = Named(new QCheckBox(QStringLiteral("Generate &Names using template:")), "CheckBox3");
   NameTemplateEdit = NewEdit("Edit4", QStringLiteral("mail#.example.com"), 26);
   NameTemplateEdit->setAccessibleName(QStringLiteral("Name template"));
   v->addLayout(Row({GenerateNamesCheckBox, NameTemplateEdit}));
@@ -232,7 +232,7 @@ void TForm1::CreateNamesGroup(QBoxLayout* v) {
            Labelled("Label21", "Delimiter:", NameDelimiterComboBox), NameDelimiterComboBox, CustomDelimiterEdit});
   hints->insertSpacing(0, 20);
   v->addLayout(hints);
-  v->addLayout(Row({Labelled("Label11", "Counter Symbol:", CounterSymbolComboBox), CounterSymbolComboBox,
+  v->addLayout(Row({Labelled("Label11", "&Counter Symbol:", CounterSymbolComboBox), CounterSymbolComboBox,
                     Labelled("Label13", "First Number:", FirstNumberEdit), FirstNumberEdit,
                     Labelled("Label16", "Step:", CounterStepEdit), CounterStepEdit,
                     Labelled("Label17", "Min. Digits:", MinDigitsEdit), MinDigitsEdit}));
@@ -243,9 +243,9 @@ void TForm1::CreateNamesGroup(QBoxLayout* v) {
 
 QWidget* TForm1::CreateCountGroup() {
   CountGroupBox = Named(new QGroupBox(QStringLiteral("Count")), "GroupBox1");
-  AllIPsRadioButton = Named(new QRadioButton(QStringLiteral("All IPs")), "RadioButton1");
-  TotalCountRadioButton = Named(new QRadioButton(QStringLiteral("Total Count:")), "RadioButton2");
-  EachRangeRadioButton = Named(new QRadioButton(QStringLiteral("For Each Range:")), "RadioButton3");
+  AllIPsRadioButton = Named(new QRadioButton(QStringLiteral("&All IPs")), "RadioButton1");
+  TotalCountRadioButton = Named(new QRadioButton(QStringLiteral("&Total Count:")), "RadioButton2");
+  EachRangeRadioButton = Named(new QRadioButton(QStringLiteral("&For Each Range:")), "RadioButton3");
   AllIPsRadioButton->setChecked(true);
   TotalCountEdit = NewEdit("Edit1", QStringLiteral("10"), 8);
   EachCountEdit = NewEdit("Edit2", QStringLiteral("10"), 8);
@@ -261,10 +261,10 @@ QWidget* TForm1::CreateCountGroup() {
 }
 
 QLayout* TForm1::CreateOptionsGroup() {
-  RandomOrderCheckBox = Named(new QCheckBox(QStringLiteral("Random Order")), "CheckBox1");
-  UniqueCheckBox = Named(new QCheckBox(QStringLiteral("Each address once")), "UniqueCheckBox");
+  RandomOrderCheckBox = Named(new QCheckBox(QStringLiteral("Random &Order")), "CheckBox1");
+  UniqueCheckBox = Named(new QCheckBox(QStringLiteral("&Each address once")), "UniqueCheckBox");
   AppendCheckBox = Named(new QCheckBox(QStringLiteral("Append")), "CheckBox5");
-  ResolveCountryCheckBox = Named(new QCheckBox(QStringLiteral("Resolve IP country")), "CheckBox7");
+  ResolveCountryCheckBox = Named(new QCheckBox(QStringLiteral("Resolve IP countr&y")), "CheckBox7");
   auto* options = new QVBoxLayout;
   options->addWidget(RandomOrderCheckBox);
   options->addWidget(UniqueCheckBox);
@@ -302,8 +302,8 @@ QLayout* TForm1::CreateStoredSettingsGroup() {
 
 QLayout* TForm1::CreateMMDBGroup() {
   MMDBFileEdit = NewEdit("Edit9", {});
-  ViewMMDBButton = Named(new TButtonEx(QStringLiteral("View...")), "Button4");
-  BrowseMMDBButton = Named(new TButtonEx(QStringLiteral("Browse...")), "Button11");
+  ViewMMDBButton = Named(new TButtonEx(QStringLiteral("&View...")), "Button4");
+  BrowseMMDBButton = Named(new TButtonEx(QStringLiteral("Bro&wse...")), "Button11");
   // The field of the country column, just below "Resolve IP country". Editable: a field that the
   // first records lack may still be typed.
   MMDBFieldComboBox = NewCombo("MMDBFieldComboBox", {QString::fromUtf8(kCountryCodeField)});
@@ -311,7 +311,7 @@ QLayout* TForm1::CreateMMDBGroup() {
   MMDBFieldComboBox->setMinimumContentsLength(12);
   MMDBFieldComboBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   auto* mmdb = new QHBoxLayout;
-  mmdb->addWidget(Labelled("Label3", "GeoIP2 MMDB File:", MMDBFileEdit));
+  mmdb->addWidget(Labelled("Label3", "GeoIP2 &MMDB File:", MMDBFileEdit));
   mmdb->addWidget(MMDBFileEdit, 1);
   mmdb->addWidget(ViewMMDBButton);
   mmdb->addWidget(BrowseMMDBButton);
@@ -323,8 +323,8 @@ QLayout* TForm1::CreateMMDBGroup() {
 }
 
 QLayout* TForm1::CreateRunGroup() {
-  StartButton = Named(new TButtonEx(QStringLiteral("Generate IPs")), "StartButton");
-  BreakButton = Named(new TButtonEx(QStringLiteral("Break")), "BreakButton");
+  StartButton = Named(new TButtonEx(QStringLiteral("&Generate IPs")), "StartButton");
+  BreakButton = Named(new TButtonEx(QStringLiteral("&Break")), "BreakButton");
   BreakButton->setEnabled(false);
   auto* progressPanel = Named(new QWidget, "ProgressPanel");
   TotalProgressBar = Named(new QProgressBar, "TotalProgressBar");
@@ -361,9 +361,9 @@ void TForm1::CreateOutputGroup(QBoxLayout* v) {
   OutputMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   OutputMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   v->addWidget(OutputMemo, 1);
-  ClearOutputButton = Named(new TButtonEx(QStringLiteral("Clear")), "Button2");
+  ClearOutputButton = Named(new TButtonEx(QStringLiteral("C&lear")), "Button2");
   ShuffleButton = Named(new TButtonEx(QStringLiteral("Shuffle")), "Button10");
-  SaveOutputButton = Named(new TButtonEx(QStringLiteral("Save to file...")), "Button3");
+  SaveOutputButton = Named(new TButtonEx(QStringLiteral("&Save to file...")), "Button3");
   OutputDelimiterComboBox = NewCombo("ComboBox2", kListDelimiters);
   OutputDelimiterComboBox->setAccessibleName(QStringLiteral("IPs delimiter"));
   auto* bottom = Row({ClearOutputButton, ShuffleButton});
@@ -390,8 +390,8 @@ void TForm1::CreateRightPanel(QWidget* panel) {
 }
 
 QLayout* TForm1::CreateLookupGroup() {
-  ReverseLookupButton = Named(new TButtonEx(QStringLiteral("Reverse DNS Lookup >>")), "Button5");
-  BreakLookupButton = Named(new TButtonEx(QStringLiteral("Break DNS Lookup")), "Button9");
+  ReverseLookupButton = Named(new TButtonEx(QStringLiteral("&Reverse DNS Lookup >>")), "Button5");
+  BreakLookupButton = Named(new TButtonEx(QStringLiteral("Brea&k DNS Lookup")), "Button9");
   ClearLookupButton = Named(new TButtonEx(QStringLiteral("Clear DNS Lookup Results")), "Button8");
   LookupProgressBar = Named(new QProgressBar, "ProgressBar1");
   LookupProgressBar->setTextVisible(false);
@@ -425,17 +425,17 @@ QLayout* TForm1::CreateDnsServersGroup() {
   PublicServersMemo->setPlainText(servers);
   PublicServersMemo->setReadOnly(true);
   PublicServersMemo->setFixedHeight(LinesHigh(PublicServersMemo, 2));
-  UsePublicServersButton = Named(new TButtonEx(QStringLiteral("Use Google Public DNS Servers:")), "Button1");
+  UsePublicServersButton = Named(new TButtonEx(QStringLiteral("&Use Google Public DNS Servers:")), "Button1");
   QueriesInFlightSpinBox = Named(new QSpinBox, "QueriesInFlightSpinBox");
   QueriesInFlightSpinBox->setRange(1, kMaxQueriesInFlight);
   QueriesInFlightSpinBox->setValue(kDefaultQueriesInFlight);
-  auto* inFlightLabel = Labelled("QueriesInFlightLabel", "Queries in flight:", QueriesInFlightSpinBox);
+  auto* inFlightLabel = Labelled("QueriesInFlightLabel", "&Queries in flight:", QueriesInFlightSpinBox);
   auto* inFlight = new QHBoxLayout;
   inFlight->addWidget(inFlightLabel);
   inFlight->addWidget(QueriesInFlightSpinBox);
   inFlight->addStretch(1);
   auto* dns = new QGridLayout;
-  dns->addWidget(Labelled("Label6", "DNS Servers:", DnsServersMemo), 0, 0);
+  dns->addWidget(Labelled("Label6", "&DNS Servers:", DnsServersMemo), 0, 0);
   PublicServersMemo->setAccessibleName(QStringLiteral("Google Public DNS Servers"));
   dns->addWidget(DnsServersMemo, 1, 0);
   dns->addLayout(inFlight, 2, 0);

@@ -112,7 +112,7 @@ TViewCSVFileForm::TViewCSVFileForm(QWidget* parent)
   auto* tabs = new QHBoxLayout;
   tabs->addWidget(CreateViewTabBar());
   tabs->addStretch();
-  ExportButton = new QPushButton(QStringLiteral("Export..."), this);
+  ExportButton = new QPushButton(QStringLiteral("&Export..."), this);
   ExportButton->setObjectName(QStringLiteral("ExportButton"));
   ExportButton->setToolTip(QStringLiteral("Write every row of the file to a CSV or tab-separated file"));
   tabs->addWidget(ExportButton);
@@ -126,7 +126,7 @@ TViewCSVFileForm::TViewCSVFileForm(QWidget* parent)
   bar->addWidget(CreateCountRowsPanel());
   bar->addStretch();
   CreateIndexStatus(bar);
-  CloseButton = new QPushButton(QStringLiteral("Close"), this);
+  CloseButton = new QPushButton(QStringLiteral("&Close"), this);
   CloseButton->setObjectName(QStringLiteral("CloseButton"));
   bar->addWidget(CloseButton);
 
@@ -217,9 +217,9 @@ QWidget* TViewCSVFileForm::CreateOptionsPanel() {
   OptionsPanel = new QWidget(this);
   auto* left = new QHBoxLayout(OptionsPanel);
   left->setContentsMargins(0, 0, 0, 0);
-  RefreshSourceViewButton = new QPushButton(QStringLiteral("Refresh"), OptionsPanel);
+  RefreshSourceViewButton = new QPushButton(QStringLiteral("&Refresh"), OptionsPanel);
   RefreshSourceViewButton->setObjectName(QStringLiteral("RefreshSourceViewButton"));
-  NoHeaderCheckBox = new QCheckBox(QStringLiteral("No Header"), OptionsPanel);
+  NoHeaderCheckBox = new QCheckBox(QStringLiteral("No &Header"), OptionsPanel);
   NoHeaderCheckBox->setObjectName(QStringLiteral("NoHeaderCheckBox"));
   auto* options = new QToolButton(OptionsPanel);
   options->setObjectName(QStringLiteral("OptionsButton"));
@@ -227,7 +227,7 @@ QWidget* TViewCSVFileForm::CreateOptionsPanel() {
   options->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
   options->setToolTip(QStringLiteral("Options"));
   options->setAccessibleName(QStringLiteral("Options"));
-  OpenFileButton = new QPushButton(QStringLiteral("Open File..."), OptionsPanel);
+  OpenFileButton = new QPushButton(QStringLiteral("&Open File..."), OptionsPanel);
   OpenFileButton->setObjectName(QStringLiteral("OpenFileButton"));
   ReadTimeLabel = new QLabel(QStringLiteral("0"), OptionsPanel);
   ReadTimeLabel->setObjectName(QStringLiteral("ReadTimeLabel"));
@@ -258,7 +258,7 @@ QWidget* TViewCSVFileForm::CreateCountRowsPanel() {
   CountRowsPanel = new QWidget(this);
   auto* count = new QHBoxLayout(CountRowsPanel);
   count->setContentsMargins(8, 0, 0, 0);
-  CountRowsButton = new QPushButton(QStringLiteral("Count Rows..."), CountRowsPanel);
+  CountRowsButton = new QPushButton(QStringLiteral("Cou&nt Rows..."), CountRowsPanel);
   CountRowsButton->setObjectName(QStringLiteral("CountRowsButton"));
   count->addWidget(CountRowsButton);
   CountRowsPanel->hide();

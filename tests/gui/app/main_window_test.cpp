@@ -38,6 +38,7 @@
 #include "gui/forms/link_label.h"
 #include "tests/support/dialog_recorders.h"
 #include "tests/support/fake_dns_server.h"
+#include "tests/support/mnemonics.h"
 #include "tests/support/readable_text.h"
 #include "tests/support/when_modal.h"
 
@@ -214,7 +215,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(C<QLabel>("Label7")->text(), QString("0"));
     QCOMPARE(Text("Memo5"), Text("Memo8"));
     QCOMPARE(MemoLineCount(C<QPlainTextEdit>("Memo5")), 2);
-    QVERIFY(C<QPushButton>("Button1")->text().startsWith("Use "));
+    QVERIFY(C<QPushButton>("Button1")->text().startsWith("&Use "));
     QCOMPARE(C<QLabel>("Label22")->text(), QString("%1-Bit Edition").arg(sizeof(void*) * 8));
     QVERIFY(C<QLabel>("Label14")->text().endsWith(QString::number(QDate::currentDate().year() - 2000)));
     // 633 pixels, or what the desktop's font needs, as far as the right panel leaves room.
@@ -1054,6 +1055,38 @@ class MainWindowTest : public QObject {
     QTRY_VERIFY(!W->isVisible());
   }
 
+  // Alt and a letter reach the boxes through their labels and toggle the check boxes.
+  void altKeysReachTheInputs_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("input");
+    QTest::newRow("ranges") << int(Qt::Key_I) << "Memo1";
+    QTest::newRow("servers") << int(Qt::Key_D) << "Memo5";
+    QTest::newRow("queries in flight") << int(Qt::Key_Q) << "QueriesInFlightSpinBox";
+    QTest::newRow("database") << int(Qt::Key_M) << "Edit9";
+    QTest::newRow("counter symbol") << int(Qt::Key_C) << "ComboBox1";
+    QTest::newRow("exclude") << int(Qt::Key_X) << "CheckBox4";
+    QTest::newRow("country") << int(Qt::Key_Y) << "CheckBox7";
+  }
+  void altKeysReachTheInputs() {
+    QFETCH(int, key);
+    QFETCH(QString, input);
+    ActivateWindow();
+    auto* target = W->findChild<QWidget*>(input);
+    auto* check = qobject_cast<QCheckBox*>(target);
+    const bool wasChecked = check && check->isChecked();
+    QTest::keyClick(W.get(), Qt::Key(key), Qt::AltModifier);
+    QTRY_COMPARE(QApplication::focusWidget(), target);
+    if (check) QTRY_COMPARE(check->isChecked(), !wasChecked);
+  }
+
+  // No two controls claim one Alt key: the letters a caption can give and a digit go to the most used
+  // controls (there are more controls than keys).
+  void noTwoControlsShareAnAltKey() {
+    const QStringList repeated = RepeatedMnemonics(W.get());
+    QVERIFY2(repeated.isEmpty(), qPrintable(repeated.join("; ")));
+    QVERIFY(Mnemonics(W.get()).size() >= 25);
+  }
+
   void everyInputHasATooltipWithItsSyntax() {
     int inputs = 0;
     for (QWidget* w : W->findChildren<QWidget*>()) {
@@ -1076,7 +1109,7 @@ class MainWindowTest : public QObject {
                   {"Edit3", "3128-3130"},         {"Edit4", "%s"},     {"Edit4", "%1"},  {"Memo5", ":5353"},
                   {"Memo5", "[2001:db8::53]"}};
     for (const auto& s : syntax) QVERIFY2(C<QWidget>(s.name)->toolTip().contains(s.example), s.name);
-    QCOMPARE(C<QLabel>("Label3")->text(), QString("GeoIP2 MMDB File:"));
+    QCOMPARE(C<QLabel>("Label3")->text(), QString("GeoIP2 &MMDB File:"));
   }
 
   // At the desktop's font sizes no caption is cut, the window fits a 1366x768 screen, and

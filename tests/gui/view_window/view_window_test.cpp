@@ -29,6 +29,7 @@
 #include "gui/view_window/view_csv_file_form.h"
 #include "gui/view_window/view_files.h"
 #include "tests/support/dialog_recorders.h"
+#include "tests/support/mnemonics.h"
 #include "tests/support/when_modal.h"
 #include "textio/cached_file_line_reader.h"
 #include "viewer/mmdb_meta_reader.h"
@@ -275,6 +276,16 @@ class ViewWindowTest : public QObject {
     QCOMPARE(text.size(), 1023);
     QVERIFY(text.startsWith("Exception korrin::Exception in module korrin.\nxxx"));
     QCOMPARE(ExceptionReportText(Exception("Done."), "m"), QString("Exception korrin::Exception in module m.\nDone."));
+  }
+
+  // Each button and check box of the window has its own Alt key.
+  void everyButtonHasAnAltKeyOfItsOwn() {
+    TViewer v(FDir.filePath("missing.csv"));
+    const QStringList repeated = test::RepeatedMnemonics(&v.Form);
+    QVERIFY2(repeated.isEmpty(), qPrintable(repeated.join("; ")));
+    for (QAbstractButton* b : v.Form.findChildren<QAbstractButton*>())
+      if (!b->text().isEmpty() && !qobject_cast<QTabBar*>(b->parentWidget()))
+        QVERIFY2(!test::MnemonicOf(b->text()).isNull(), qPrintable(b->text()));
   }
 
   void missingFileShowsItsStatusInBothTabs() {
