@@ -86,13 +86,18 @@ bool TRowReader::Row(bool Records, TStringList* Lines) {
     if (FBytes.size() - FAt < unit && !Fill()) {
       if (FAt < FBytes.size()) {
         // A dangling odd byte of UTF-16 is one more character, as the decoder shows it.
+        const char16_t replacement = kReplacementChar;
+        TRowScanner::TBreak brk;
+        if (FScanner.Next(&replacement, 1, brk) == 0) {
+          // A CR held before it ends its line, as the index counts it; the byte starts the next.
+          EndLine(Lines);
+          if (brk == TRowScanner::TBreak::Record || !Records) return true;
+          continue;
+        }
         any = true;
         if (Lines && FLine.size() < cap)
           FLine.insert(FLine.end(), FBytes.begin() + static_cast<std::ptrdiff_t>(FAt), FBytes.end());
         FAt = FBytes.size();
-        const char16_t replacement = kReplacementChar;
-        TRowScanner::TBreak ignored;
-        FScanner.Next(&replacement, 1, ignored);
       }
       FScanner.Finish();
       if (!any) return false;
