@@ -40,7 +40,7 @@ std::vector<std::string> ColumnFields(const TLookupOptions& options) {
 class TLookup {
  public:
   explicit TLookup(const TLookupOptions& options)
-      : FOptions(options), FReader(options.MMDBPath), FColumns(FReader, ColumnFields(options)) {}
+      : FOptions(options), FReader(options.MMDBPath), FColumns(FReader, ColumnFields(options), false) {}
 
   // One line on standard output, or one error line naming the address on standard error.
   void Answer(std::string_view text) {

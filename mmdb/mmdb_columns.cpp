@@ -52,13 +52,15 @@ std::vector<std::string> ChoosableFields(TMMDBReader& reader) {
   return fields;
 }
 
-TMMDBColumns::TMMDBColumns(const TMMDBReader& reader, const std::vector<std::string>& fields) : FReader(reader) {
+TMMDBColumns::TMMDBColumns(const TMMDBReader& reader, const std::vector<std::string>& fields, bool remember)
+    : FReader(reader), FRemember(remember) {
   for (const std::string& field : fields) {
     if (field == kCountryCodeField) FColumns.push_back({true, {}});
     else FColumns.push_back({false, ParseFieldPath(field)});
     FHasCountryColumn |= FColumns.back().Country;
   }
   FNone.resize(FColumns.size());
+  FLatest.resize(FColumns.size());
 }
 
 std::string TMMDBColumns::CountryCode(uint32_t record) {
@@ -78,18 +80,30 @@ const std::vector<std::string>& TMMDBColumns::Of(uint32_t record) {
   if (record == 0) return FNone;
   if (record == FLastRecord) return *FLastTexts;
   if (FFirstRecord == 0) FFirstRecord = record;
+  if (!FRemember) {
+    FLastRecord = 0;  // the texts are being replaced: a raise must not leave them named valid
+    Fill(record, FLatest);
+    FLastRecord = record;
+    FLastTexts = &FLatest;
+    return FLatest;
+  }
   auto known = FTexts.find(record);
   if (known == FTexts.end()) {
     std::vector<std::string> texts(FColumns.size());
-    for (size_t i = 0; i < FColumns.size(); ++i) {
-      if (FColumns[i].Country) texts[i] = CountryCode(record);
-      else FReader.RecordField(record, FColumns[i].Path, texts[i]);
-    }
+    Fill(record, texts);
     known = FTexts.emplace(record, std::move(texts)).first;
   }
   FLastRecord = record;
   FLastTexts = &known->second;
   return *FLastTexts;
+}
+
+void TMMDBColumns::Fill(uint32_t record, std::vector<std::string>& texts) {
+  for (size_t i = 0; i < FColumns.size(); ++i) {
+    texts[i].clear();
+    if (FColumns[i].Country) texts[i] = CountryCode(record);
+    else FReader.RecordField(record, FColumns[i].Path, texts[i]);
+  }
 }
 
 std::string TMMDBColumns::Warning() const {

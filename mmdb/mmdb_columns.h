@@ -36,12 +36,14 @@ std::vector<std::string> ChoosableFields(TMMDBReader& reader);
 class TMMDBColumns {
  public:
   // One column per field, in order; kCountryCodeField gives the country code. Raises when a
-  // path does not read.
-  TMMDBColumns(const TMMDBReader& reader, const std::vector<std::string>& fields);
+  // path does not read. Without `remember`, each record's texts are found anew, for callers
+  // that use them at once: in random order a table of every record met costs more than it saves.
+  TMMDBColumns(const TMMDBReader& reader, const std::vector<std::string>& fields, bool remember = true);
 
   // The texts of the data record's columns, empty where it lacks the field; record 0 (no data)
-  // gives empty texts. Kept as long as this object: the records are bounded by the database's
-  // data section. Raises on a corrupt record, which is then not remembered.
+  // gives empty texts. Remembered, they are kept as long as this object (the records are bounded
+  // by the database's data section); else only until the next call. Raises on a corrupt record,
+  // which is then not remembered.
   const std::vector<std::string>& Of(uint32_t record);
   // After a run: why its country column is empty when the records met hold no country field
   // at all, naming the fields the first of them holds; empty otherwise.
@@ -53,13 +55,16 @@ class TMMDBColumns {
     std::vector<std::string> Path;
   };
   std::string CountryCode(uint32_t record);
+  void Fill(uint32_t record, std::vector<std::string>& texts);
 
   const TMMDBReader& FReader;
   std::vector<TColumn> FColumns;
   bool FHasCountryColumn = false;
   std::unordered_map<uint32_t, std::vector<std::string>> FTexts;  // by data record
   std::vector<std::string> FNone;
-  uint32_t FFirstRecord = 0;  // the first record met, 0 before
+  bool FRemember;
+  std::vector<std::string> FLatest;  // the texts of the last record, when not remembered
+  uint32_t FFirstRecord = 0;         // the first record met, 0 before
   // Addresses in order mostly fall in the network of the one before: its texts without a search.
   uint32_t FLastRecord = 0;
   const std::vector<std::string>* FLastTexts = nullptr;

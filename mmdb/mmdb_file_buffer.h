@@ -23,7 +23,11 @@ class TMMDBFileBuffer : public TMMDBBuffer {
   explicit TMMDBFileBuffer(const std::string& fileName, int64_t readWholeLimit = kMMDBReadWholeLimit);
 
  private:
-  std::unique_ptr<uint8_t[]> FBytes;  // not zeroed first: the file's bytes are its first writes
+  struct TFree {
+    void operator()(uint8_t* bytes) const;
+  };
+  // Not zeroed first: the file's bytes are its first writes.
+  std::unique_ptr<uint8_t[], TFree> FBytes;
   std::unique_ptr<TGuardedMapping> FMapping;
 };
 

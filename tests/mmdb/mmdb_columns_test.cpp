@@ -59,20 +59,22 @@ TEST(Columns, TheCountryCodeOfEveryCommonLayoutAndAWarningWhenThereIsNone) {
   };
   for (const Tree& tree : kTrees) {
     for (const Layout& layout : layouts) {
-      SCOPED_TRACE(std::string(tree.what) + " / " + layout.what);
-      TMMDBReader reader(Build(tree, layout.record), "layout.mmdb");
-      TMMDBColumns columns(reader, {std::string(kCountryCodeField), "autonomous_system_number"});
-      EXPECT_EQ(columns.Warning(), "");  // nothing looked up yet
-      for (const char* address : {"8.8.8.8", "2001:4860::8888"}) {
-        const bool held = std::string(address).find(':') == std::string::npos ? tree.hasIPv4 : tree.hasIPv6;
-        EXPECT_EQ(columns.Of(RecordOf(reader, address))[0], held ? layout.code : "") << address;
-      }
-      const std::string warning = columns.Warning();
-      if (layout.fieldsNamed.empty()) {
-        EXPECT_EQ(warning, "");
-      } else {
-        EXPECT_NE(warning.find("hold no country code"), std::string::npos) << warning;
-        EXPECT_TRUE(warning.ends_with("holds: " + layout.fieldsNamed)) << warning;
+      for (const bool remember : {true, false}) {
+        SCOPED_TRACE(std::string(tree.what) + " / " + layout.what + (remember ? "" : " / not remembered"));
+        TMMDBReader reader(Build(tree, layout.record), "layout.mmdb");
+        TMMDBColumns columns(reader, {std::string(kCountryCodeField), "autonomous_system_number"}, remember);
+        EXPECT_EQ(columns.Warning(), "");  // nothing looked up yet
+        for (const char* address : {"8.8.8.8", "2001:4860::8888"}) {
+          const bool held = std::string(address).find(':') == std::string::npos ? tree.hasIPv4 : tree.hasIPv6;
+          EXPECT_EQ(columns.Of(RecordOf(reader, address))[0], held ? layout.code : "") << address;
+        }
+        const std::string warning = columns.Warning();
+        if (layout.fieldsNamed.empty()) {
+          EXPECT_EQ(warning, "");
+        } else {
+          EXPECT_NE(warning.find("hold no country code"), std::string::npos) << warning;
+          EXPECT_TRUE(warning.ends_with("holds: " + layout.fieldsNamed)) << warning;
+        }
       }
     }
   }
@@ -81,6 +83,20 @@ TEST(Columns, TheCountryCodeOfEveryCommonLayoutAndAWarningWhenThereIsNone) {
   TMMDBColumns fields(asn, {"asn"});
   EXPECT_EQ(fields.Of(RecordOf(asn, "8.8.8.8")), (std::vector<std::string>{"1"}));
   EXPECT_EQ(fields.Warning(), "");
+}
+
+TEST(Columns, EachRecordGetsOnlyItsOwnTextsWhetherRememberedOrNot) {
+  MMDBWriter w(4, 24);
+  w.Insert("1.0.0.0/24", Map({{Str("asn"), U32(1)}, {Str("org"), Str("One")}}));
+  w.Insert("2.0.0.0/24", Map({{Str("asn"), U32(2)}}));
+  TMMDBReader reader(w.Build(), "asn.mmdb");
+  using Texts = std::vector<std::string>;
+  for (const bool remember : {true, false}) {
+    TMMDBColumns columns(reader, {"asn", "org"}, remember);
+    for (const auto& [address, texts] : {std::pair{"1.0.0.1", Texts{"1", "One"}}, std::pair{"2.0.0.1", Texts{"2", ""}},
+                                         std::pair{"1.0.0.2", Texts{"1", "One"}}, std::pair{"3.0.0.1", Texts{"", ""}}})
+      EXPECT_EQ(columns.Of(RecordOf(reader, address)), texts) << address << (remember ? "" : ", not remembered");
+  }
 }
 
 TEST(Columns, FieldPathsThroughMapsArraysAndEveryKindOfValue) {
