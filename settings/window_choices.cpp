@@ -103,6 +103,7 @@ const TKeyRule kKeyRules[] = {
      .ItemCount = kListDelimiterCount},
     {.Key = "WindowGeometry", .Kind = K::TextIfPresent, .Text = &S::WindowGeometry},
     {.Key = "WindowSplitter", .Kind = K::TextIfPresent, .Text = &S::WindowSplitter},
+    {.Key = "ViewerSize", .Kind = K::TextIfPresent, .Text = &S::ViewerSize},
 };
 
 TCountChoice CountChoiceOf(int32_t value) {

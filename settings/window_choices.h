@@ -59,6 +59,7 @@ struct TKorrinSettings {
   // the window checks them against the screens it finds, so any text is safe here.
   std::string WindowGeometry;
   std::string WindowSplitter;
+  std::string ViewerSize;  // "width x height" of the database's viewer, as last closed
 
   bool operator==(const TKorrinSettings&) const = default;
 };

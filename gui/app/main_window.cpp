@@ -35,6 +35,7 @@
 #include "gui/forms/browse_button.h"
 #include "gui/forms/line_list_edit.h"
 #include "gui/forms/link_label.h"
+#include "gui/view_window/view_csv_file_form.h"
 #include "gui/view_window/view_files.h"
 #include "mmdb/mmdb_columns.h"
 #include "mmdb/mmdb_reader.h"
@@ -594,7 +595,12 @@ void TForm1::NameDelimiterComboBoxChange() {
   CustomDelimiterEdit->setVisible(NameDelimiterComboBox->currentIndex() == 4);
 }
 
-void TForm1::ViewMMDBButtonClick() { ViewMMDBFile(MMDBFileEdit->text(), this); }
+void TForm1::ViewMMDBButtonClick() {
+  if (QWidget* viewer = ViewMMDBFile(MMDBFileEdit->text(), this)) {
+    ShowViewerAtKeptSize(viewer);
+    viewer->installEventFilter(this);
+  }
+}
 
 void TForm1::FillMMDBFieldComboBox() {
   std::vector<std::string> fields{std::string(kCountryCodeField)};

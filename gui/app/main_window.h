@@ -59,6 +59,8 @@ class TForm1 : public TVForm {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // Keeps the size of a database viewer as it closes.
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
 
  private:
@@ -99,6 +101,7 @@ class TForm1 : public TVForm {
   // The first size and place: where the window was last, or the layout's size (at least the
   // default) centred; either way within the free area of the screen it is on.
   void PlaceWindow(const TKorrinSettings& Settings);
+  void ShowViewerAtKeptSize(QWidget* Viewer) const;
   // Every choice of the window as the settings file keeps it, and back.
   TKorrinSettings GetChoices() const;
   void SetChoices(const TKorrinSettings& Settings);
@@ -166,6 +169,7 @@ class TForm1 : public TVForm {
   bool FClosing = false;
   bool FShown = false;
   bool FSplitterRestored = false;
+  std::string FViewerSize;  // as the settings file keeps it; empty for the viewer's default
   // Disabling the button during a run moves the focus on; it comes back after the run.
   bool FStartHadFocus = false;
   TRandom FShuffleRandom;

@@ -46,6 +46,20 @@ std::string Text(const QLineEdit* e) { return e->text().toStdString(); }
 const QMargins kFrameRoom(8, 32, 8, 8);
 const QSize kDefaultSize(1047, 686);
 
+// Within the free area of the screen that holds the window's centre, or of the first screen;
+// centred on it when asked.
+void FitOnScreen(QWidget* w, bool centre) {
+  const QScreen* screen = centre ? nullptr : QGuiApplication::screenAt(w->geometry().center());
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  if (!screen) return;
+  const QRect room = screen->availableGeometry().marginsRemoved(kFrameRoom);
+  QRect placed(w->geometry().topLeft(), w->size().boundedTo(room.size()));
+  if (centre) placed.moveCenter(room.center());
+  placed.moveLeft(std::clamp(placed.left(), room.left(), room.right() + 1 - placed.width()));
+  placed.moveTop(std::clamp(placed.top(), room.top(), room.bottom() + 1 - placed.height()));
+  w->setGeometry(placed);
+}
+
 std::string Base64(const QByteArray& bytes) { return bytes.toBase64().toStdString(); }
 QByteArray FromBase64(const std::string& text) { return QByteArray::fromBase64(QByteArray::fromStdString(text)); }
 
@@ -110,6 +124,7 @@ TKorrinSettings TForm1::GetChoices() const {
   s.UnresolvedDelimiter = UnresolvedDelimiterComboBox->currentIndex();
   s.WindowGeometry = Base64(saveGeometry());
   s.WindowSplitter = Base64(PanelSplitter->saveState());
+  s.ViewerSize = FViewerSize;
   return s;
 }
 
@@ -179,16 +194,25 @@ void TForm1::PlaceWindow(const TKorrinSettings& Settings) {
   FSplitterRestored = PanelSplitter->restoreState(FromBase64(Settings.WindowSplitter));
   const bool restored = restoreGeometry(FromBase64(Settings.WindowGeometry));
   if (!restored) resize(kDefaultSize.expandedTo(WindowScrollArea->widget()->minimumSizeHint()));
-  // The screen that holds the window's centre now, or the first one.
-  const QScreen* screen = restored ? QGuiApplication::screenAt(geometry().center()) : nullptr;
-  if (!screen) screen = QGuiApplication::primaryScreen();
-  if (!screen) return;
-  const QRect room = screen->availableGeometry().marginsRemoved(kFrameRoom);
-  QRect placed(geometry().topLeft(), size().boundedTo(room.size()));
-  if (!restored) placed.moveCenter(room.center());
-  placed.moveLeft(std::clamp(placed.left(), room.left(), room.right() + 1 - placed.width()));
-  placed.moveTop(std::clamp(placed.top(), room.top(), room.bottom() + 1 - placed.height()));
-  setGeometry(placed);
+  FitOnScreen(this, !restored);
+  FViewerSize = Settings.ViewerSize;
+}
+
+void TForm1::ShowViewerAtKeptSize(QWidget* Viewer) const {
+  const QStringList parts = QString::fromStdString(FViewerSize).split(QLatin1Char('x'));
+  bool wide = false, high = false;
+  const QSize size = parts.size() == 2 ? QSize(parts[0].toInt(&wide), parts[1].toInt(&high)) : QSize();
+  if (!wide || !high || size.isEmpty()) return;
+  Viewer->resize(size);
+  FitOnScreen(Viewer, false);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Close && watched->isWidgetType() && watched->parent() == this) {
+    const QSize size = static_cast<QWidget*>(watched)->size();
+    FViewerSize = std::to_string(size.width()) + "x" + std::to_string(size.height());
+  }
+  return TVForm::eventFilter(watched, event);
 }
 
 void TForm1::SaveSettings() { FSettingsFile->Save(SettingsFileName({}), GetChoices(), *FStoredList); }

@@ -5,14 +5,14 @@
 
 namespace korrin {
 
-void ViewMMDBFile(const QString& FileName, QWidget* Owner) {
+TViewCSVFileForm* ViewMMDBFile(const QString& FileName, QWidget* Owner) {
   TViewFileOptions options;
   options.NoHeader = true;
   options.LineReaderClass = &TLineReaderClassOf<TMMDBMetaReader>::Instance();
   options.OpenDialogFilter = QStringLiteral("MMDB files (*.mmdb)|*.mmdb|All files (*.*)|*.*");
   options.CountRowsEnabled = false;
   options.SetMaxRowsEnabled = false;
-  TViewCSVFileForm::ViewFile(QStringLiteral("GeoIP2 MMDB"), FileName, options, Owner);
+  return TViewCSVFileForm::ViewFile(QStringLiteral("GeoIP2 MMDB"), FileName, options, Owner);
 }
 
 void ViewAnyFile(const QString& FileName) {

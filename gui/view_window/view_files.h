@@ -7,8 +7,11 @@ class QWidget;
 
 namespace korrin {
 
-// With an owner, the viewer opens beside the owner's window, which stays usable.
-void ViewMMDBFile(const QString& FileName, QWidget* Owner = nullptr);
+class TViewCSVFileForm;
+
+// With an owner, the viewer opens beside the owner's window, which stays usable, and is returned;
+// alone, the call returns null once it is closed.
+TViewCSVFileForm* ViewMMDBFile(const QString& FileName, QWidget* Owner = nullptr);
 void ViewAnyFile(const QString& FileName);
 
 }  // namespace korrin

@@ -39,6 +39,7 @@ inline TKorrinSettings EveryFieldChanged() {
   s.UnresolvedDelimiter = 1;
   s.WindowGeometry = "AdnQywADAAA=";
   s.WindowSplitter = "AAAA/wAAAAE=";
+  s.ViewerSize = "640x480";
   return s;
 }
 

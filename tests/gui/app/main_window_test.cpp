@@ -1182,6 +1182,35 @@ class MainWindowTest : public QObject {
     QCOMPARE(C<QSplitter>("Splitter1")->sizes(), sizes);
   }
 
+  // The database's viewer, opened by "View..." beside the window.
+  QWidget* OpenViewer() {
+    C<QLineEdit>("Edit9")->setText(KORRIN_TEST_DATA_DIR "/test-data/GeoIP2-Country-Test.mmdb");
+    QTest::mouseClick(C<QPushButton>("Button4"), Qt::LeftButton);
+    for (QWidget* window : QApplication::topLevelWidgets())
+      if (window->isVisible() && window->findChild<QWidget*>("SourceView", Qt::FindDirectChildrenOnly)) return window;
+    return nullptr;
+  }
+
+  void theViewersSizeIsKept() {
+    QWidget* viewer = OpenViewer();
+    QVERIFY(viewer);
+    viewer->resize(viewer->minimumSizeHint().width() + 5, 400);
+    const QSize kept = viewer->size();
+    viewer->close();
+    W->close();
+    NewWindow();
+    viewer = OpenViewer();
+    QVERIFY(viewer);
+    QCOMPARE(viewer->size(), kept);
+    viewer->close();
+    // One kept on a larger screen opens within this one.
+    NewWindowOverSettings("ViewerSize=5000x4000\r\n");
+    viewer = OpenViewer();
+    QVERIFY(viewer);
+    QVERIFY(W->screen()->availableGeometry().contains(viewer->frameGeometry()));
+    viewer->close();
+  }
+
   // A place saved on a larger screen, or one that is gone, is brought onto this one.
   void aPlaceOffThisScreenIsBroughtOntoIt() {
     QWidget elsewhere;
