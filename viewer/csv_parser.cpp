@@ -5,6 +5,7 @@
 #include "common/exception.h"
 #include "common/text.h"
 #include "textio/line_reader.h"
+#include "viewer/row_scanner.h"
 
 namespace korrin {
 
@@ -223,8 +224,19 @@ std::u16string TCSVParser::QuotedColumnValue(int32_t Index, char16_t QChar, bool
 std::u16string TCSVParser::JoinLines(const std::vector<std::u16string>& Lines) const {
   std::u16string text;
   for (size_t k = 0; k < Lines.size(); ++k) {
-    if (k) text += LineJoint();
-    text += Lines[k];
+    const std::u16string_view line = Lines[k];
+    if (k + 1 == Lines.size()) {
+      text += line;
+      break;
+    }
+    const std::u16string_view content = WithoutLineBreak(line);
+    // A line cut at the reader's cap lost its break: CR LF stands for it.
+    if (FReplaceLineBreaks || content.size() == line.size()) {
+      text += content;
+      text += LineJoint();
+    } else {
+      text += line;
+    }
   }
   return text;
 }

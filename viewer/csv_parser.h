@@ -94,7 +94,8 @@ class TCSVParser {
 
   // What joins two physical lines of one record: the replacement text or CR LF.
   std::u16string_view LineJoint() const;
-  // The physical lines of one record joined as a record is parsed.
+  // The physical lines of one record as the row reader gives them (each but the last ending in its
+  // line break) joined as a record is parsed: at their own breaks, or at the replacement text.
   std::u16string JoinLines(const std::vector<std::u16string>& Lines) const;
 
  private:

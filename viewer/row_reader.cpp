@@ -56,20 +56,12 @@ bool TRowReader::AtEnd() {
   return false;
 }
 
-void TRowReader::EndLine(TStringList* Lines) {
+void TRowReader::EndLine(TStringList* Lines, bool KeepBreak) {
   if (!Lines) return;
-  // Line content never holds CR or LF, so whatever of them ends the bytes is the break.
-  size_t n = FLine.size();
-  if (FEncoding.UnitSize == 2) {
-    const size_t lo = FEncoding.BigEndian ? 1 : 0;
-    while (n >= 2 && n % 2 == 0 && FLine[n - 2 + (1 - lo)] == 0 &&
-           (FLine[n - 2 + lo] == '\n' || FLine[n - 2 + lo] == '\r'))
-      n -= 2;
-  } else {
-    while (n > 0 && (FLine[n - 1] == '\n' || FLine[n - 1] == '\r')) --n;
-  }
   std::u16string text;
-  FEncoding.Encoding->Decode({FLine.data(), n}, text);
+  FEncoding.Encoding->Decode({FLine.data(), FLine.size()}, text);
+  // Line content never holds CR or LF, so whatever of them ends the text is the break.
+  if (!KeepBreak) text.resize(WithoutLineBreak(text).size());
   // NUL characters would cut the text short on its way to the screen.
   std::erase(text, u'\0');
   Lines->push_back(std::move(text));
@@ -90,7 +82,7 @@ bool TRowReader::Row(bool Records, TStringList* Lines) {
         TRowScanner::TBreak brk;
         if (FScanner.Next(&replacement, 1, brk) == 0) {
           // A CR held before it ends its line, as the index counts it; the byte starts the next.
-          EndLine(Lines);
+          EndLine(Lines, Records && brk == TRowScanner::TBreak::Line);
           if (brk == TRowScanner::TBreak::Record || !Records) return true;
           continue;
         }
@@ -112,7 +104,7 @@ bool TRowReader::Row(bool Records, TStringList* Lines) {
     if (Lines && FLine.size() < cap) FLine.insert(FLine.end(), p, p + std::min(used, cap - FLine.size()));
     FAt += used;
     if (brk == TRowScanner::TBreak::None) continue;
-    EndLine(Lines);
+    EndLine(Lines, Records && brk == TRowScanner::TBreak::Line);
     if (brk == TRowScanner::TBreak::Record || !Records) return true;
   }
 }

@@ -30,7 +30,9 @@ class TRowReader {
   void Seek(int64_t Offset);
   int64_t DataStart() const { return static_cast<int64_t>(FEncoding.PreambleSize); }
 
-  // The next record (Records) or line: its physical lines, CR and LF removed. False at the end.
+  // The next record (Records) or line: its physical lines. A record's lines but its last keep the
+  // break that ends them (LF, CR LF or CR), which belongs to a value; other lines have none.
+  // False at the end.
   bool Read(bool Records, TStringList& Lines);
   // Passes over the next rows without decoding them; false when the end came first.
   bool Skip(bool Records, int64_t Count);
@@ -44,7 +46,7 @@ class TRowReader {
   bool Fill();
   // Scans one row; Lines null skips it.
   bool Row(bool Records, TStringList* Lines);
-  void EndLine(TStringList* Lines);
+  void EndLine(TStringList* Lines, bool KeepBreak = false);
 
   TReadOnlyCachedFileStream FStream;
   const TSniffedEncoding FEncoding;

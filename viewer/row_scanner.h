@@ -57,4 +57,11 @@ class TRowScanner {
   size_t FRecordUnits = 0;   // units of the record so far, to bound a quote that never closes
 };
 
+// A line as shown: without the break that a record's inner line keeps (see TRowReader::Read).
+inline std::u16string_view WithoutLineBreak(std::u16string_view Line) {
+  size_t n = Line.size();
+  while (n > 0 && (Line[n - 1] == u'\n' || Line[n - 1] == u'\r')) --n;
+  return Line.substr(0, n);
+}
+
 }  // namespace korrin

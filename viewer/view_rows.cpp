@@ -59,7 +59,7 @@ bool TViewRows::InPreview(bool Records, int64_t Row) const {
 void TViewRows::PreviewLines(bool Records, int64_t Row, TStringList& Lines) const {
   const TStringList& lines = FPreview.PreviewLines();
   if (!Records) {
-    Lines.assign(1, lines[static_cast<size_t>(Row)]);
+    Lines.assign(1, std::u16string(WithoutLineBreak(lines[static_cast<size_t>(Row)])));
     return;
   }
   const std::vector<int32_t>& rows = FPreview.PreviewRows();

@@ -365,7 +365,8 @@ void TViewCSVFileForm::LoadPreview() {
     LinesView->header()->resizeSection(0, kNumberColumnWidth);
     const TStringList& lines = FPreview.PreviewLines();
     const bool header = FPreview.PreviewHeader();
-    LinesView->SetColumnCaption(1, header && !lines.empty() ? FromU16(lines.front()) : QStringLiteral("Line"));
+    LinesView->SetColumnCaption(1, header && !lines.empty() ? FromU16(std::u16string(WithoutLineBreak(lines.front())))
+                                                            : QStringLiteral("Line"));
     UpdateItemCounts();
     // The rest of a text file is indexed meanwhile, for the "..." item, Go to Row and Find.
     FPreview.StartIndex();

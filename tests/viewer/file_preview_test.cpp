@@ -125,7 +125,7 @@ TEST(FilePreviewTest, CellLineBreaksMakeOneRowOfSeveralLines) {
   ASSERT_TRUE(preview.ReadPreview(file.Name(), false));
   EXPECT_EQ(preview.PreviewLines().size(), 4u);
   EXPECT_EQ(preview.PreviewRows(), (std::vector<int32_t>{0, 1, 3}));
-  EXPECT_EQ(RowValues(preview, 1), (Values{u"1", u"two\r\nlines"}));
+  EXPECT_EQ(RowValues(preview, 1), (Values{u"1", u"two\nlines"}));
   preview.CSVParser().SetReplaceLineBreaks(true);
   preview.CSVParser().SetReplaceLineBreaksWith(u" ");
   EXPECT_EQ(RowValues(preview, 1), (Values{u"1", u"two lines"}));

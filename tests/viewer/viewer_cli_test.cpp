@@ -56,9 +56,9 @@ TEST(ViewerCliTest, PreviewWritesTabSeparatedRows) {
   // Without cell line breaks an open quote is a bad line, shown whole; the limit counts lines.
   const Case cases[] = {
       {"", "name\tnote\n\"Smith; J\";\"two\nlines\"\nx;\"a\\\\\"b\"\nlast\trow\n"},
-      {"--cell-line-breaks --backslash-escapes --max-rows 2", "name\tnote\nSmith; J\ttwo\\r\\nlines\n...\n"},
+      {"--cell-line-breaks --backslash-escapes --max-rows 2", "name\tnote\nSmith; J\ttwo\\nlines\n...\n"},
       {"--no-header --max-rows 1", "Column 1\tColumn 2\nname\tnote\n...\n"},
-      {"--cell-line-breaks --backslash-escapes", "name\tnote\nSmith; J\ttwo\\r\\nlines\nx\ta\"b\nlast\trow\n"},
+      {"--cell-line-breaks --backslash-escapes", "name\tnote\nSmith; J\ttwo\\nlines\nx\ta\"b\nlast\trow\n"},
   };
   for (const Case& c : cases) {
     const TRun run = RunCli("preview " + c.Options + " " + file.Name());
@@ -67,6 +67,27 @@ TEST(ViewerCliTest, PreviewWritesTabSeparatedRows) {
   }
   EXPECT_EQ(RunCli("preview --max-rows 0 " + file.Name()).Status, 2);
   EXPECT_EQ(RunCli("preview /tmp/korrin-missing.csv").Status, 1);
+}
+
+// A line break inside a value is shown as the file holds it, and the rows counted are records.
+TEST(ViewerCliTest, LineBreaksInsideValuesShowAsTheFileHoldsThem) {
+  TTempFile file("a,b\n1,\"lf\nend\"\n2,\"crlf\r\nend\"\r\n3,\"cr\rend\"\n4,\"two\n\r\nbreaks\"\n");
+  struct Case {
+    std::string Options;
+    std::string Out;
+    std::string Err;
+  };
+  const Case cases[] = {
+      {"", "a\tb\n1\tlf\\nend\n2\tcrlf\\r\\nend\n3\tcr\\rend\n4\ttwo\\n\\r\\nbreaks\n", "4 rows\n"},
+      {"--from 2 --max-rows 2", "a\tb\n2\tcrlf\\r\\nend\n3\tcr\\rend\n...\n", "2 rows from row 2\n"},
+  };
+  for (const Case& c : cases) {
+    const test::ProcessResult run = test::RunCliWords("preview --cell-line-breaks " + c.Options + " " + file.Name());
+    EXPECT_EQ(run.status, 0) << c.Options;
+    EXPECT_EQ(run.out, c.Out) << c.Options;
+    EXPECT_EQ(run.err, c.Err) << c.Options;
+  }
+  EXPECT_EQ(RunCli("count --cell-line-breaks " + file.Name()).Out, "4\n");
 }
 
 TEST(ViewerCliTest, PreviewFromARowAndCountTakeTheParsingOptions) {
@@ -78,8 +99,8 @@ TEST(ViewerCliTest, PreviewFromARowAndCountTakeTheParsingOptions) {
     std::string Expected;
   };
   const Case cases[] = {
-      {"preview --cell-line-breaks --from 2999 --max-rows 5", "id\tname\n2999\tn\\r\\n2999\n3000\tn\\r\\n3000\n"},
-      {"preview --cell-line-breaks --from 10 --max-rows 1", "id\tname\n10\tn\\r\\n10\n...\n"},
+      {"preview --cell-line-breaks --from 2999 --max-rows 5", "id\tname\n2999\tn\\n2999\n3000\tn\\n3000\n"},
+      {"preview --cell-line-breaks --from 10 --max-rows 1", "id\tname\n10\tn\\n10\n...\n"},
       // Without cell line breaks each line is a row; an open quote shows the line whole.
       {"preview --from 5999 --max-rows 9", "id\tname\n3000;\"n\n3000\"\n"},
       {"preview --delimiter comma --from 1 --max-rows 1", "id;name\n1;\"n\n...\n"},

@@ -339,7 +339,7 @@ class ViewWindowTest : public QObject {
   void cellLineBreaksJoinAQuotedField_data() {
     QTest::addColumn<bool>("replace");
     QTest::addColumn<QString>("cell");
-    QTest::newRow("CR LF") << false << "first\r\nsecond";
+    QTest::newRow("as in the file") << false << "first\nsecond";
     QTest::newRow("replaced") << true << "first | second";
   }
   void cellLineBreaksJoinAQuotedField() {
@@ -371,7 +371,7 @@ class ViewWindowTest : public QObject {
     QCOMPARE(v.Copied(v.Table()), QString("2\tx"));
     v.Table()->SelectAll();
     QCOMPARE(v.Copied(v.Table()),
-             replace ? QString("1\tfirst | second\r\n2\tx") : QString("1\t\"first\r\nsecond\"\r\n2\tx"));
+             replace ? QString("1\tfirst | second\r\n2\tx") : QString("1\t\"first\nsecond\"\r\n2\tx"));
     v.Lines()->SelectAll();
     QCOMPARE(v.Copied(v.Lines()), QString("1,\"first\r\nsecond\"\r\n2,x"));
   }
