@@ -149,7 +149,10 @@ bool Configure(TKorrinUtils& engine, const TGenerateOptions& o) {
   if (o.Delimiter) SetNameDelimiter(c, *o.Delimiter);
   c.ResolveCountry |= o.Country || !o.Fields.empty();
   if (o.Mmdb) c.MMDBFilePath = *o.Mmdb;
+  // The range lines can be millions: moved into the engine, not copied.
+  std::vector<std::string> ranges = std::exchange(c.IPRanges, {});
   if (!CopySettingsToUtils(c, engine)) return false;
+  engine.IPRanges() = std::move(ranges);
   if (o.Country || !o.Fields.empty()) {
     std::vector<std::string> fields;
     if (o.Country) fields.emplace_back(kCountryCodeField);

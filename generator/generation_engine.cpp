@@ -142,6 +142,8 @@ class TGenerationRun {
     if (FCountMode != TGenerateCounts::gcAllCount) CheckGenerateCount(FCount);
     FReport = TRangeLinesReport();
     std::string problem;
+    // Most lines are one range: without this, growing the list could take twice its size at once.
+    FRanges.reserve(FEngine.IPRanges().size());
     for (size_t index = 0; index < FEngine.IPRanges().size(); ++index) {
       const std::string& line = FEngine.IPRanges()[index];
       std::vector<TRangeLine> ranges = ReadRangeItems(line, problem);

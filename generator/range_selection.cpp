@@ -73,9 +73,10 @@ TRangeSelection::TRangeSelection(const std::vector<TIndexSpan>& base, std::vecto
     }
     if (left) FSpans.push_back(span);
   }
-  FStarts.reserve(FSpans.size());
+  // One span, the common case, needs no table of starts: it would cost an allocation a range.
+  if (FSpans.size() > 1) FStarts.reserve(FSpans.size());
   for (const TIndexSpan& span : FSpans) {
-    FStarts.push_back(FCount);
+    if (FSpans.size() > 1) FStarts.push_back(FCount);
     FCount += TWideCount(span.Last - span.First) + TWideCount(1);
   }
 }

@@ -47,7 +47,7 @@ class TRangeSelection {
 
  private:
   std::vector<TIndexSpan> FSpans;
-  std::vector<TWideCount> FStarts;  // how many selected addresses come before each span
+  std::vector<TWideCount> FStarts;  // how many selected addresses come before each span, if several
   TWideCount FCount;
 };
 
