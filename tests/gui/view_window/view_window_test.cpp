@@ -744,18 +744,20 @@ class ViewWindowTest : public QObject {
     QCOMPARE(tab, 0);
   }
 
+  // KORRIN_VIEWER_DATABASE names another database than the City one.
   void screenshot() {
     const QByteArray target = qgetenv("KORRIN_VIEWER_SCREENSHOT");
     if (target.isEmpty()) QSKIP("set KORRIN_VIEWER_SCREENSHOT to a .png path to write the screenshot");
+    const QString database = qEnvironmentVariable("KORRIN_VIEWER_DATABASE", kCity);
     TViewCSVFileForm form;
-    form.Prepare("GeoIP2 MMDB", QFileInfo(kCity).fileName(),
+    form.Prepare("GeoIP2 MMDB", QFileInfo(database).fileName(),
                  {.NoHeader = true,
                   .LineReaderClass = &TLineReaderClassOf<TMMDBMetaReader>::Instance(),
                   .OpenDialogFilter = "MMDB files (*.mmdb)|*.mmdb",
                   .CountRowsEnabled = false,
                   .SetMaxRowsEnabled = false});
     // Opened by its name alone, so the caption in the picture carries no local path.
-    QDir::setCurrent(QFileInfo(kCity).absolutePath());
+    QDir::setCurrent(QFileInfo(database).absolutePath());
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QVERIFY(form.grab().save(QString::fromLocal8Bit(target)));
