@@ -367,6 +367,8 @@ void TForm1::CreateOutputGroup(QBoxLayout* v) {
   SaveOutputButton = Named(new TButtonEx(QStringLiteral("&Save to file...")), "Button3");
   OutputDelimiterComboBox = NewCombo("ComboBox2", kListDelimiters);
   OutputDelimiterComboBox->setAccessibleName(QStringLiteral("IPs delimiter"));
+  // Three buttons read "Save to file..."; a screen reader reads them apart by these names.
+  SaveOutputButton->setAccessibleName(QStringLiteral("Save IPs to file..."));
   auto* bottom = Row({ClearOutputButton, ShuffleButton});
   bottom->addWidget(SaveOutputButton);
   bottom->addWidget(Labelled("Label18", "Delimiter:", OutputDelimiterComboBox));
@@ -458,6 +460,8 @@ void TForm1::CreateLookupResultsGroup(QBoxLayout* v) {
   UnresolvedDelimiterComboBox = NewCombo("ComboBox4", kListDelimiters);
   ResolvedDelimiterComboBox->setAccessibleName(QStringLiteral("Resolved IPs delimiter"));
   UnresolvedDelimiterComboBox->setAccessibleName(QStringLiteral("Unresolved IPs delimiter"));
+  SaveResolvedButton->setAccessibleName(QStringLiteral("Save resolved IPs to file..."));
+  SaveUnresolvedButton->setAccessibleName(QStringLiteral("Save unresolved IPs to file..."));
   v->addWidget(ResolvedCountLabel);
   v->addWidget(ResolvedMemo, 2);
   v->addLayout(Row(

@@ -1018,11 +1018,12 @@ class MainWindowTest : public QObject {
     QCOMPARE(C<QLabel>("StatusLabel")->text(), QString("Terminated."));
   }
 
-  void everyInputHasANameOfItsOwnForAScreenReader() {
+  void everyInputAndButtonHasANameOfItsOwnForAScreenReader() {
     QStringList names;
     for (QWidget* w : W->findChildren<QWidget*>()) {
       const bool input = qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractScrollArea*>(w) ||
-                         qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractSpinBox*>(w);
+                         qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractSpinBox*>(w) ||
+                         qobject_cast<QAbstractButton*>(w);
       QWidget* parent = w->parentWidget();
       if (!input || !w->isVisibleTo(W.get()) || qobject_cast<QComboBox*>(parent) ||
           qobject_cast<QAbstractSpinBox*>(parent))
