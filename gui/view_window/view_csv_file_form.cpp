@@ -122,7 +122,7 @@ TViewCSVFileForm::TViewCSVFileForm(QWidget* parent)
   auto* bar = new QHBoxLayout;
   bar->setContentsMargins(0, 6, 0, 0);
   layout->addLayout(bar);
-  bar->addWidget(CreateOptionsPanel());
+  bar->addLayout(CreateOptionsPanel());
   bar->addWidget(CreateCountRowsPanel());
   bar->addStretch();
   CreateIndexStatus(bar);
@@ -213,45 +213,47 @@ QWidget* TViewCSVFileForm::CreateViewTabBar() {
   return ViewTabBar;
 }
 
-QWidget* TViewCSVFileForm::CreateOptionsPanel() {
-  OptionsPanel = new QWidget(this);
-  auto* left = new QHBoxLayout(OptionsPanel);
-  left->setContentsMargins(0, 0, 0, 0);
-  RefreshSourceViewButton = new QPushButton(QStringLiteral("&Refresh"), OptionsPanel);
+// A layout, not a panel widget: a widget between the labels and the bar kept the size its labels
+// had before the window first showed, and cut their text.
+QBoxLayout* TViewCSVFileForm::CreateOptionsPanel() {
+  auto* left = new QHBoxLayout;
+  // The window's own layout sets no spacing, which a nested layout would take over.
+  left->setSpacing(style()->pixelMetric(QStyle::PM_LayoutHorizontalSpacing));
+  RefreshSourceViewButton = new QPushButton(QStringLiteral("&Refresh"), this);
   RefreshSourceViewButton->setObjectName(QStringLiteral("RefreshSourceViewButton"));
-  NoHeaderCheckBox = new QCheckBox(QStringLiteral("No &Header"), OptionsPanel);
+  NoHeaderCheckBox = new QCheckBox(QStringLiteral("No &Header"), this);
   NoHeaderCheckBox->setObjectName(QStringLiteral("NoHeaderCheckBox"));
-  auto* options = new QToolButton(OptionsPanel);
+  auto* options = new QToolButton(this);
   options->setObjectName(QStringLiteral("OptionsButton"));
   options->setAutoRaise(true);
   options->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
   options->setToolTip(QStringLiteral("Options"));
   options->setAccessibleName(QStringLiteral("Options"));
-  OpenFileButton = new QPushButton(QStringLiteral("&Open File..."), OptionsPanel);
+  OpenFileButton = new QPushButton(QStringLiteral("&Open File..."), this);
   OpenFileButton->setObjectName(QStringLiteral("OpenFileButton"));
-  ReadTimeLabel = new QLabel(QStringLiteral("0"), OptionsPanel);
+  ReadTimeLabel = new QLabel(QStringLiteral("0"), this);
   ReadTimeLabel->setObjectName(QStringLiteral("ReadTimeLabel"));
-  MaxRowsLabel = new TLabelEx(QStringLiteral("0"), OptionsPanel);
+  MaxRowsLabel = new TLabelEx(QStringLiteral("0"), this);
   MaxRowsLabel->setObjectName(QStringLiteral("MaxRowsLabel"));
-  RowsLabel = new QLabel(QStringLiteral("0"), OptionsPanel);
+  RowsLabel = new QLabel(QStringLiteral("0"), this);
   RowsLabel->setObjectName(QStringLiteral("RowsLabel"));
   left->addWidget(RefreshSourceViewButton);
   left->addWidget(NoHeaderCheckBox);
   left->addWidget(options);
   left->addWidget(OpenFileButton);
   left->addSpacing(8);
-  left->addWidget(new QLabel(QStringLiteral("Read Time (sec.):"), OptionsPanel));
+  left->addWidget(new QLabel(QStringLiteral("Read Time (sec.):"), this));
   left->addWidget(ReadTimeLabel);
   left->addSpacing(8);
-  left->addWidget(new QLabel(QStringLiteral("Max. View Rows:"), OptionsPanel));
+  left->addWidget(new QLabel(QStringLiteral("Max. View Rows:"), this));
   left->addWidget(MaxRowsLabel);
   left->addSpacing(8);
-  left->addWidget(new QLabel(QStringLiteral("Rows:"), OptionsPanel));
+  left->addWidget(new QLabel(QStringLiteral("Rows:"), this));
   left->addWidget(RowsLabel);
   connect(RefreshSourceViewButton, &QPushButton::clicked, this, [this] { LoadPreview(); });
   connect(options, &QToolButton::clicked, this, [this] { OptionsButtonClick(); });
   connect(OpenFileButton, &QPushButton::clicked, this, [this] { OpenFileButtonClick(); });
-  return OptionsPanel;
+  return left;
 }
 
 QWidget* TViewCSVFileForm::CreateCountRowsPanel() {

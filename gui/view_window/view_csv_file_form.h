@@ -90,7 +90,7 @@ class TViewCSVFileForm : public TVForm {
   // One function per group of controls; each makes its controls and connects them.
   void CreateViews(QBoxLayout* layout);
   QWidget* CreateViewTabBar();
-  QWidget* CreateOptionsPanel();
+  QBoxLayout* CreateOptionsPanel();
   QWidget* CreateCountRowsPanel();
   // The index's progress, the encoding and Find's result, beside the close button.
   void CreateIndexStatus(QBoxLayout* bar);
@@ -161,7 +161,6 @@ class TViewCSVFileForm : public TVForm {
   TListViewEx* ColumnsView;
   TListViewEx* LinesView;
   QTabBar* ViewTabBar;
-  QWidget* OptionsPanel;
   QWidget* CountRowsPanel;
   QPushButton* RefreshSourceViewButton;
   QCheckBox* NoHeaderCheckBox;

@@ -688,6 +688,33 @@ class ViewWindowTest : public QObject {
     QCOMPARE(v.Captions(v.Table()), (QStringList{"#", "x"}));
   }
 
+  void labelsShowTheirWholeText_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("pointSize");  // 0: the default font
+    for (const char* text : {"Read Time (sec.):", "Max. View Rows:", "Rows:"})
+      for (int pointSize : {0, 12}) QTest::addRow("%s %d pt", text, pointSize) << QString::fromUtf8(text) << pointSize;
+  }
+  void labelsShowTheirWholeText() {
+    QFETCH(QString, text);
+    QFETCH(int, pointSize);
+    TViewCSVFileForm form;
+    if (pointSize) {
+      QFont font = form.font();
+      font.setPointSize(pointSize);
+      form.setFont(font);
+    }
+    // A database is read in the background: the labels keep the texts set before the window showed.
+    form.Prepare("GeoIP2 MMDB", kCity,
+                 {.NoHeader = true, .LineReaderClass = &TLineReaderClassOf<TMMDBMetaReader>::Instance()});
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QLabel* label = nullptr;
+    for (QLabel* each : form.findChildren<QLabel*>())
+      if (each->text() == text) label = each;
+    QVERIFY(label);
+    QVERIFY2(label->width() >= label->sizeHint().width(),
+             qPrintable(QStringLiteral("%1 < %2").arg(label->width()).arg(label->sizeHint().width())));
+  }
   void opensInTheMiddleOfTheScreen() {
     TViewer v(ManyLines(3));
     QVERIFY(QTest::qWaitForWindowExposed(&v.Form));
