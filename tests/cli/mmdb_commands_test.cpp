@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <regex>
@@ -12,6 +11,7 @@
 #include "mmdb_test_writer.h"
 #include "run_process.h"
 #include "test_json.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -29,9 +29,11 @@ CliRun Cli(const std::string& arguments, std::string input = "") {
 
 const std::string kData = std::string(KORRIN_TEST_DATA_DIR) + "/test-data/";
 
-// A database written by the test writer, as a file the commands open.
+// A database written by the test writer, as a file the commands open. In a folder of this
+// process's own: tests running side by side write databases of the same name.
 std::string WriteDatabase(const std::string& name, const korrin::test::Bytes& bytes) {
-  const std::string path = ::testing::TempDir() + name;
+  static const korrin::test::TTempFolder folder;
+  const std::string path = folder / name;
   std::ofstream(path, std::ios::binary)
       .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   return path;
@@ -59,7 +61,6 @@ TEST(LookupCommand, FieldsReasonsAndIPv6OnlyThroughTheAliasesInAnIPv4Database) {
   // Every command refuses it: the country column of generate too.
   const CliRun generate = Cli("generate --quiet --country --mmdb " + db + " 101:101::/127 8.8.8.8");
   EXPECT_EQ(generate.out, "101:101:: \n101:101::1 \n8.8.8.8 US\n");
-  std::remove(db.c_str());
 }
 
 TEST(GenerateCommand, CountryAndFieldsWithTheDelimiterAndWithoutANameTemplate) {
@@ -70,7 +71,6 @@ TEST(GenerateCommand, CountryAndFieldsWithTheDelimiterAndWithoutANameTemplate) {
   EXPECT_EQ(Cli("generate --quiet --field asn --mmdb " + db + " 8.8.8.8").out, "8.8.8.8 15169\n");
   EXPECT_EQ(Cli("generate --quiet --field a..b --mmdb " + db + " 8.8.8.8").out,
             "The field path 'a..b' has an empty step\n");
-  std::remove(db.c_str());
 }
 
 // Values that hold the delimiter, a quote or a line break are quoted as CSV quotes them, so the
@@ -115,7 +115,6 @@ TEST(Subcommands, ValuesHoldingTheDelimiterAreQuoted) {
   }
   // lookup writes commas.
   EXPECT_EQ(Cli("lookup --field org --field asn --mmdb " + db + addresses).out, cases[0].out);
-  std::remove(db.c_str());
 }
 
 TEST(Subcommands, ADatabaseWithoutACountryFieldIsNamedOnceOnStandardError) {
@@ -137,7 +136,6 @@ TEST(Subcommands, ADatabaseWithoutACountryFieldIsNamedOnceOnStandardError) {
                              "2001:4860::/32\t15169\t\n"),
             std::string::npos)
       << preview.out;
-  std::remove(db.c_str());
 }
 
 TEST(LookupCommand, PrintsAddressAndCountryCode) {
