@@ -17,6 +17,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "gui/forms/report_list_accessible.h"
+
 namespace korrin {
 
 namespace {
@@ -157,6 +159,7 @@ TListViewEx::TListViewEx(QWidget* parent) : QTreeView(parent), FModel(new TListV
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setDragDropMode(QAbstractItemView::DragDrop);
+  TListViewExAccessible::Install();
   header()->setSectionsClickable(true);
   header()->setSectionsMovable(false);
   // Widths are the caller's, down to a hidden column of 0.

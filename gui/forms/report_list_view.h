@@ -78,6 +78,7 @@ class TListViewEx : public QTreeView {
   void SetItemCount(int32_t Value);
   // Stored mode only.
   void AddItem(const QStringList& Cells);
+  // In virtual mode, asked of the callback: any item, in the window or not.
   QStringList ItemCells(int32_t Index) const;
 
   void SelectAll();

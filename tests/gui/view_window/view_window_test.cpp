@@ -3,6 +3,7 @@
 // the row limit, and the database through the main window's road.
 #include <functional>
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
@@ -465,6 +466,51 @@ class ViewWindowTest : public QObject {
     v.Find("needle");
     QTRY_COMPARE(v.Label("FindLabel"), QString("1 match"));
     QCOMPARE(v.Table()->ItemOf(v.Table()->currentIndex()), rows - 1);
+  }
+
+  // A reader is told of every row of a long file, not of the list's window, and reads any cell.
+  void theAccessibleTableHoldsEveryRow() {
+    TViewer v(LongFile());
+    ShowWhole(v);
+    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(v.Table());
+    QVERIFY(table);
+    QCOMPARE(table->role(), QAccessible::Table);
+    QAccessibleTableInterface* rows = table->tableInterface();
+    QVERIFY(rows);
+    QCOMPARE(rows->rowCount(), kLongRows);
+    QCOMPARE(rows->columnCount(), 3);
+    QCOMPARE(rows->columnDescription(1), QString("n"));
+    const struct {
+      int Row, Column;
+      QString Text;
+    } cells[] = {
+        {0, 2, "row"},
+        {kLongRows - 1, 1, QString::number(kLongRows)},
+        {TListViewEx::kWindowRows + 5, 1, QString::number(TListViewEx::kWindowRows + 6)},
+        {98999, 2, "a,b \"q\""},  // row 99000, past the window
+    };
+    for (const auto& cell : cells) {
+      QAccessibleInterface* at = rows->cellAt(cell.Row, cell.Column);
+      QVERIFY(at);
+      QCOMPARE(at->text(QAccessible::Name), cell.Text);
+      QCOMPARE(at->tableCellInterface()->rowIndex(), cell.Row);
+    }
+    QVERIFY(!rows->cellAt(kLongRows, 0));
+    // A reader walking the whole list leaves no cell behind for every row it passed.
+    const QAccessible::Id first = QAccessible::uniqueId(rows->cellAt(1, 1));
+    for (int row = 2; row < 5000; ++row) rows->cellAt(row, 1);
+    QVERIFY(!QAccessible::accessibleInterface(first));
+
+    // The view's events number a cell as the tree view's own table does: a row of headers, then
+    // the rows of its window. A reader told of the focused cell hears the row the user moved to.
+    v.Table()->setFocus();
+    QTest::keyClick(v.Table(), Qt::Key_End, Qt::ControlModifier);
+    const QModelIndex current = v.Table()->currentIndex();
+    QVERIFY(current.row() > 0);
+    QAccessibleInterface* focused = table->child((current.row() + 1) * rows->columnCount() + current.column());
+    QVERIFY(focused);
+    QCOMPARE(focused->text(QAccessible::Name), QString::number(kLongRows));
+    QCOMPARE(table->indexOfChild(focused), (current.row() + 1) * rows->columnCount() + current.column());
   }
 
   // A new export renamed over the file shown: Find searches the file whose rows are shown, not the
