@@ -29,11 +29,16 @@ CliRun Cli(const std::string& arguments, std::string input = "") {
 
 const std::string kData = std::string(KORRIN_TEST_DATA_DIR) + "/test-data/";
 
-// A database written by the test writer, as a file the commands open. In a folder of this
-// process's own: tests running side by side write databases of the same name.
-std::string WriteDatabase(const std::string& name, const korrin::test::Bytes& bytes) {
+// This process's own folder, removed at its end: tests running side by side write files of the
+// same name.
+const korrin::test::TTempFolder& Scratch() {
   static const korrin::test::TTempFolder folder;
-  const std::string path = folder / name;
+  return folder;
+}
+
+// A database written by the test writer, as a file the commands open.
+std::string WriteDatabase(const std::string& name, const korrin::test::Bytes& bytes) {
+  const std::string path = Scratch() / name;
   std::ofstream(path, std::ios::binary)
       .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   return path;
@@ -287,9 +292,9 @@ TEST(LookupCommand, JsonGivesTheWholeRecordAsTheSourceDataHasIt) {
 
 TEST(Subcommands, EveryOneEndsWithAMessageWhenReadingRunsOutOfMemory) {
   const std::string db = kData + "GeoIP2-Country-Test.mmdb";
-  const std::string csv = ::testing::TempDir() + "korrin-oom.csv";
+  const std::string csv = Scratch() / "korrin-oom.csv";
   { std::ofstream(csv) << "a,b\n1,2\n"; }
-  const std::string ini = ::testing::TempDir() + "korrin-oom.ini";
+  const std::string ini = Scratch() / "korrin-oom.ini";
   { std::ofstream(ini) << "[Settings]\n"; }
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{"lookup", "--mmdb", db, "1.2.3.4"}, "\"" + db + "\""},
