@@ -132,18 +132,33 @@ bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
   return true;
 }
 
-void AppendCSVField(std::string& out, std::string_view value, std::string_view delimiter) {
-  if (value.find_first_of("\"\r\n") == std::string_view::npos &&
-      (delimiter.empty() || value.find(delimiter) == std::string_view::npos)) {
+namespace {
+
+// One quoting rule for UTF-8 and UTF-16 text alike.
+template <class C>
+void AppendField(std::basic_string<C>& out, std::basic_string_view<C> value, std::basic_string_view<C> delimiter) {
+  constexpr C kSpecial[] = {C('"'), C('\r'), C('\n')};
+  if (value.find_first_of(std::basic_string_view<C>(kSpecial, 3)) == value.npos &&
+      (delimiter.empty() || value.find(delimiter) == value.npos)) {
     out += value;
     return;
   }
-  out += '"';
-  for (const char c : value) {
-    if (c == '"') out += '"';
+  out += C('"');
+  for (const C c : value) {
+    if (c == C('"')) out += C('"');
     out += c;
   }
-  out += '"';
+  out += C('"');
+}
+
+}  // namespace
+
+void AppendCSVField(std::string& out, std::string_view value, std::string_view delimiter) {
+  AppendField(out, value, delimiter);
+}
+
+void AppendCSVField(std::u16string& out, std::u16string_view value, std::u16string_view delimiter) {
+  AppendField(out, value, delimiter);
 }
 
 std::string CSVField(std::string_view value, std::string_view delimiter) {

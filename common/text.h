@@ -39,6 +39,7 @@ bool EndsWithNoCase(std::string_view text, std::string_view suffix);
 // delimiter, a quote or a line break ("Blaine, Minnesota" with commas), so that the columns never
 // shift; any other value stays as it is.
 void AppendCSVField(std::string& out, std::string_view value, std::string_view delimiter = ",");
+void AppendCSVField(std::u16string& out, std::u16string_view value, std::u16string_view delimiter);
 std::string CSVField(std::string_view value, std::string_view delimiter = ",");
 
 }  // namespace korrin

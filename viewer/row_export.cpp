@@ -1,6 +1,7 @@
 #include "viewer/row_export.h"
 
 #include "common/file_io.h"
+#include "common/text.h"
 #include "common/utf16.h"
 
 namespace korrin {
@@ -16,17 +17,7 @@ std::u16string FormatDelimitedRow(const std::vector<std::u16string>& Values, cha
   std::u16string row;
   for (size_t k = 0; k < Values.size(); ++k) {
     if (k) row += Delimiter;
-    const std::u16string& value = Values[k];
-    if (value.find_first_of(std::u16string{Delimiter, u'"', u'\r', u'\n'}) == std::u16string::npos) {
-      row += value;
-      continue;
-    }
-    row += u'"';
-    for (const char16_t c : value) {
-      if (c == u'"') row += u'"';
-      row += c;
-    }
-    row += u'"';
+    AppendCSVField(row, Values[k], std::u16string_view(&Delimiter, 1));
   }
   return row;
 }
