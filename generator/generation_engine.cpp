@@ -48,12 +48,9 @@ struct TRangeEntry {
 };
 
 bool ProgressionContains(const TAddressProgression& walk, const TIPAddr& address) {
-  if (address.ip_family != walk.First.ip_family) return false;
-  const TUInt128 base = IPAddrValue(walk.First), value = IPAddrValue(address);
-  if (value < base) return false;
-  if (walk.LastIndex == 0) return value == base;
-  const TUInt128 offset = value - base;
-  return (offset & ((TUInt128{1} << walk.StrideBit) - 1)) == 0 && (offset >> walk.StrideBit) <= walk.LastIndex;
+  const TUInt128 value = IPAddrValue(address);
+  TIndexSpan index;
+  return address.ip_family == walk.First.ip_family && IndexSpanOf(walk, value, value, index);
 }
 
 // "2^k" for a power of two, as the window sizes are named; the number otherwise.
