@@ -96,7 +96,7 @@ class TForm1 : public TVForm {
   void LoadSettings();
   void SaveSettings();
   // A start goes on without its save: a full disk under the settings folder must not stop a run
-  // that needs no disk. Says why, once for each reason.
+  // that needs no disk. Says why once while the saves keep failing for that reason.
   void SaveSettingsBeforeStart();
   // The first size and place: where the window was last, or the layout's size (at least the
   // default) centred; either way within the free area of the screen it is on.
@@ -161,7 +161,7 @@ class TForm1 : public TVForm {
   QTimer* FLookupTimer = nullptr;
   std::unique_ptr<TStoredSettingsList> FStoredList;
   std::unique_ptr<TSharedSettingsFile> FSettingsFile;
-  std::string FSettingsSaveWarning;  // the reason last shown for a save that failed at a start
+  std::string FSettingsSaveWarning;  // the reason shown while the saves at a start fail; empty once one works
   TStoredNamesModel* FStoredNames = nullptr;
   bool FDNSBreak = false;
   std::string FAppVer;

@@ -220,6 +220,8 @@ void TForm1::SaveSettings() { FSettingsFile->Save(SettingsFileName({}), GetChoic
 void TForm1::SaveSettingsBeforeStart() {
   try {
     SaveSettings();
+    // A save that works again ends the failure: the next one is told, whatever its reason.
+    FSettingsSaveWarning.clear();
   } catch (const std::exception& e) {
     if (FSettingsSaveWarning == e.what()) return;
     FSettingsSaveWarning = e.what();

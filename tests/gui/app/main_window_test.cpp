@@ -876,6 +876,16 @@ class MainWindowTest : public QObject {
     QVERIFY(Boxes->Texts()[0].endsWith("The settings were not saved; the run goes on."));
     Generate();
     QCOMPARE(Boxes->Shown.size(), size_t{1});  // the same reason is not repeated
+    // Once a save works again, the next failure is told anew, though its reason is the same.
+    QVERIFY(QDir(SettingsFile()).removeRecursively());
+    Generate();
+    QVERIFY(QFileInfo(SettingsFile()).isFile());
+    QCOMPARE(Boxes->Shown.size(), size_t{1});
+    QVERIFY(QFile::remove(SettingsFile()));
+    QVERIFY(QDir().mkpath(SettingsFile()));
+    Generate();
+    QCOMPARE(Boxes->Shown.size(), size_t{2});
+    QCOMPARE(Boxes->Texts()[1], Boxes->Texts()[0]);
   }
 
   void typedFirstLastRangesGenerateEveryAddress() {
