@@ -25,12 +25,6 @@ namespace {
 
 std::string SystemError() { return std::strerror(errno); }
 
-std::string FolderOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 void WriteAll(int fd, std::string_view data, const std::string& shown_name) {
   while (!data.empty()) {
     const ssize_t n = ::write(fd, data.data(), data.size());
@@ -131,6 +125,12 @@ std::string ResolveTarget(const std::string& path) {
 }
 
 }  // namespace
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
 
 std::string ReadWholeFile(const std::string& FileName) {
   TFileDescriptor file(::open(FileName.c_str(), O_RDONLY | O_CLOEXEC));

@@ -17,6 +17,9 @@ constexpr size_t kMaxWholeFileSize = 256u << 20;
 
 std::string ReadWholeFile(const std::string& FileName);
 
+// The folder that holds `path`: "." for a bare name, "/" for one at the root.
+std::string FolderOf(const std::string& path);
+
 // A file written piece by piece that replaces `FileName` only at Commit(): a failure or a writer
 // destroyed before it leaves the old file as it was. Writes go to a temporary file beside it, as
 // WriteFileReplacing's do; a device or pipe is written in place.

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -10,6 +9,8 @@
 #include <memory>
 
 #include "common/exception.h"
+#include "common/file_descriptor.h"
+#include "common/file_io.h"
 #include "common/text.h"
 #include "settings/settings_file.h"
 
@@ -22,22 +23,15 @@ namespace {
 // (one that cannot be opened) the save goes on unlocked, as before.
 class TFolderLock {
  public:
-  explicit TFolderLock(const std::string& FileName) {
-    const size_t slash = FileName.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : FileName.substr(0, slash);
-    FHandle = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (FHandle >= 0)
-      while (::flock(FHandle, LOCK_EX) != 0 && errno == EINTR) {
+  explicit TFolderLock(const std::string& FileName)
+      : FFolder(::open(FolderOf(FileName).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    if (FFolder.Fd() >= 0)
+      while (::flock(FFolder.Fd(), LOCK_EX) != 0 && errno == EINTR) {
       }
   }
-  ~TFolderLock() {
-    if (FHandle >= 0) ::close(FHandle);
-  }
-  TFolderLock(const TFolderLock&) = delete;
-  TFolderLock& operator=(const TFolderLock&) = delete;
 
  private:
-  int FHandle = -1;
+  TFileDescriptor FFolder;
 };
 
 // Renames the file that could not be read to the first free name of UnreadableCopyName, .2, .3 ...
