@@ -75,9 +75,11 @@ std::vector<TRangeLine> ReadRangeItems(std::string_view line, std::string& probl
   for (const std::string_view item : ListItems(eq == std::string_view::npos ? trimmed : trimmed.substr(eq + 1))) {
     std::string itemProblem;
     auto range = ReadRangeLine(name + std::string(item), itemProblem);
+    // Only a whole line is a ";" comment: an item that reads as one would vanish unseen.
+    if (!range && itemProblem.empty()) itemProblem = "a ';' comment can only start a line";
     if (range) {
       ranges.push_back(std::move(*range));
-    } else if (!itemProblem.empty()) {
+    } else {
       problem = Format("item '%.*s': %s", int(item.size()), item.data(), itemProblem.c_str());
       return {};
     }

@@ -66,6 +66,11 @@ TEST(TargetItems, RangeLinesListSeveralUnderOneName) {
   EXPECT_EQ(problem, "no range after '='");
   EXPECT_TRUE(ReadRangeItems("10.0.0.1, 10.0.0/24", problem).empty());
   EXPECT_EQ(problem, "item '10.0.0/24': an IPv4 address has 4 parts, not 3");
+  // An item of a list never drops out as a comment would.
+  for (const char* line : {"10.0.0.1, ;10.0.0.2", "A=10.0.0.1, ;10.0.0.2", "10.0.0.1, B=;x"}) {
+    EXPECT_TRUE(ReadRangeItems(line, problem).empty()) << line;
+    EXPECT_NE(problem.find("a ';' comment can only start a line"), std::string::npos) << line;
+  }
 }
 
 }  // namespace
