@@ -643,7 +643,7 @@ void TLineListEdit::mousePressEvent(QMouseEvent* event) {
   const QPoint point = event->position().toPoint();
   if (event->button() == Qt::MiddleButton) {
     QClipboard* clipboard = QApplication::clipboard();
-    if (clipboard->supportsSelection() && !FReadOnly) {
+    if (clipboard->supportsSelection() && Editable()) {
       SetCursor(PosAt(point));
       InsertText(clipboard->text(QClipboard::Selection));
     }
