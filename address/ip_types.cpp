@@ -116,7 +116,7 @@ bool ReadIPv4(std::string_view text, TIPv4& out, std::string& problem) {
     return problem = Format("an IPv4 address has 4 parts, not %d", static_cast<int>(parts.size())), false;
   uint32_t value = 0;
   for (std::string_view part : parts) {
-    uint8_t octet;
+    uint8_t octet = 0;
     if (!ReadDecimalOctet(part, octet, problem)) return false;
     value = (value << 8) | octet;
   }
