@@ -1,5 +1,6 @@
 #include "viewer/row_export.h"
 
+#include "common/exception.h"
 #include "common/file_io.h"
 #include "common/text.h"
 #include "common/utf16.h"
@@ -51,7 +52,15 @@ bool ExportRows(TViewRows::TReader& Reader, const TExportRequest& Request, const
     int64_t done = 0;
     for (const TItemRange& range : Request.Ranges)
       for (int64_t item = range.First; item <= range.Last; ++item, ++done) {
-        if (!Reader.Lines(item, lines)) continue;
+        if (!Reader.Lines(item, lines)) {
+          // Ranges may reach past the rows shown; a row shown that cannot be read is a loss.
+          if (Reader.Shows(item))
+            throw Exception(
+                Format("Row %lld could not be read: the file has changed since it was shown. Nothing was "
+                       "exported; reload the file and export again.",
+                       static_cast<long long>(item + 1)));
+          continue;
+        }
         add(Reader.Values(lines));
         if (stopped(done, total)) return false;
       }

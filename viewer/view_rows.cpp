@@ -110,9 +110,13 @@ TViewRows::TReader::TReader(const TViewRows& Rows, bool Records)
     FReader = std::make_unique<TRowReader>(index->File(), index->Encoding(), index->Options(), 1 << 20);
 }
 
+bool TViewRows::TReader::Shows(int64_t Item) const {
+  return !FRows.FStatusMode && Item >= 0 && Item < FRows.Count(FRecords) && !FRows.IsMore(FRecords, Item);
+}
+
 bool TViewRows::TReader::Lines(int64_t Item, TStringList& Lines) {
   const TViewRows& rows = FRows;
-  if (rows.FStatusMode || Item < 0 || Item >= rows.Count(FRecords) || rows.IsMore(FRecords, Item)) return false;
+  if (!Shows(Item)) return false;
   const int64_t row = rows.FileRow(Item);
   if (rows.InPreview(FRecords, row)) {
     rows.PreviewLines(FRecords, row, Lines);

@@ -72,6 +72,9 @@ class TViewRows {
 class TViewRows::TReader {
  public:
   TReader(const TViewRows& Rows, bool Records);
+  // True when Item is a row the view shows (neither the "..." item nor past the end), so that
+  // Lines failing on it means the row could not be read.
+  bool Shows(int64_t Item) const;
   // The raw lines of Item; false where TViewRows::Lines would be false. Fastest in item order.
   bool Lines(int64_t Item, TStringList& Lines);
   // The next row of the whole source, whatever the view shows, from its first data row on;

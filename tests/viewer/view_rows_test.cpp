@@ -126,6 +126,20 @@ TEST(ViewRowsTest, AStoppedOrFailedExportLeavesTheOldFile) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
 }
 
+TEST(ViewRowsTest, AnExportOfRowsTheFileNoLongerHoldsFailsAndLeavesTheOldFile) {
+  const TTempFile file(Source(3000));
+  const test::TTempFolder folder;
+  const std::string target = folder / "kept.csv";
+  test::WriteBytes(target, "old");
+  TShown shown(file.Name());
+  ASSERT_TRUE(shown.Rows.ShowAll());
+  std::filesystem::resize_file(file.Name(), 100);  // cut in place while shown
+  const auto reader = shown.Rows.CreateReader(true);
+  TExportRequest request{target, u',', reader->HeaderValues(), {{2990, 2999}}};
+  EXPECT_THROW(ExportRows(*reader, request, nullptr), Exception);
+  EXPECT_EQ(ReadBytes(target), "old");
+}
+
 TEST(ViewRowsTest, ValuesAreQuotedOnlyWhereTheyMustBe) {
   struct Case {
     Values Row;
