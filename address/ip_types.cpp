@@ -88,26 +88,6 @@ std::vector<std::string_view> SplitAt(std::string_view text, char sep) {
 
 std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
 
-// Decimal digits only, 0 to 255: a sign, a blank, hex or a larger value makes the address invalid
-// instead of becoming another one. Leading zeros read as decimal, up to three digits as other
-// tools write them; "0000000000001" is a slip, not an octet.
-bool ReadDecimalOctet(std::string_view text, uint8_t& out, std::string& problem) {
-  const auto notAnOctet = [&] {
-    problem = "IPv4 part " + Quoted(text) + " is not a number from 0 to 255";
-    return false;
-  };
-  if (text.empty()) return notAnOctet();
-  unsigned value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return notAnOctet();
-    value = value * 10 + static_cast<unsigned>(c - '0');
-    if (value > 255) return notAnOctet();
-  }
-  if (text.size() > 3) return problem = "IPv4 part " + Quoted(text) + " has more than 3 digits", false;
-  out = static_cast<uint8_t>(value);
-  return true;
-}
-
 bool ReadIPv4(std::string_view text, TIPv4& out, std::string& problem) {
   if (text.empty()) return problem = "empty address", false;
   if (text.size() > 64) return problem = "too long for an address", false;
@@ -179,6 +159,24 @@ bool ReadIPv6(std::string_view text, TIPv6& out, std::string& problem) {
 }
 
 }  // namespace
+
+// Leading zeros read as decimal, as other tools write them; "0000000000001" is a slip, not an octet.
+bool ReadDecimalOctet(std::string_view text, uint8_t& out, std::string& problem) {
+  const auto notAnOctet = [&] {
+    problem = "IPv4 part " + Quoted(text) + " is not a number from 0 to 255";
+    return false;
+  };
+  if (text.empty()) return notAnOctet();
+  unsigned value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return notAnOctet();
+    value = value * 10 + static_cast<unsigned>(c - '0');
+    if (value > 255) return notAnOctet();
+  }
+  if (text.size() > 3) return problem = "IPv4 part " + Quoted(text) + " has more than 3 digits", false;
+  out = static_cast<uint8_t>(value);
+  return true;
+}
 
 bool TryStrToIPv4(std::string_view text, TIPv4& out) {
   std::string problem;

@@ -74,6 +74,9 @@ std::string IPv6ToStr(const TIPv6& value);
 // to four hex digits, either optionally ending in a dotted IPv4 part) with nothing else in the
 // text. Nothing is cut or read as 0. TryReadIPAddr says why a text is not an address.
 bool TryReadIPAddr(std::string_view text, TIPAddr& out, std::string& problem);
+// One part of a dotted IPv4 address by that rule: decimal digits only, 0 to 255, at most three
+// digits; a sign, a blank, hex or a larger value is refused instead of becoming another octet.
+bool ReadDecimalOctet(std::string_view text, uint8_t& out, std::string& problem);
 bool TryStrToIPAddr(std::string_view text, TIPAddr& out);
 TIPAddr StrToIPAddr(std::string_view text);
 std::string IPAddrToStr(const TIPAddr& value, bool escapeIPv6);

@@ -3,6 +3,7 @@
 #include <array>
 #include <utility>
 
+#include "address/ip_types.h"
 #include "common/text.h"
 
 namespace korrin {
@@ -30,22 +31,20 @@ std::vector<std::string_view> OctetParts(std::string_view item) {
   }
 }
 
-bool ReadOctet(std::string_view text, uint32_t& value) {
-  if (!IsDigits(text) || text.size() > 3) return false;
-  value = static_cast<uint32_t>(*TryStrToInt(text));
-  return value <= 255;
-}
-
 bool ReadOctetRange(std::string_view item, std::vector<TIPAddrSpan>& spans, std::string& problem) {
-  std::array<std::pair<uint32_t, uint32_t>, 4> octets;
+  std::array<std::pair<uint8_t, uint8_t>, 4> octets;
   const std::vector<std::string_view> parts = OctetParts(item);
+  std::string octetProblem;  // the part's own message below says more
+  const auto readOctet = [&](std::string_view Text, uint8_t& Value) {
+    return ReadDecimalOctet(Text, Value, octetProblem);
+  };
   for (size_t i = 0; i < 4; ++i) {
     const std::string_view part = parts[i];
     const size_t dash = part.find('-');
     auto& [low, high] = octets[i];
     const bool ok = dash == std::string_view::npos
-                        ? ReadOctet(part, low) && ReadOctet(part, high)
-                        : ReadOctet(part.substr(0, dash), low) && ReadOctet(part.substr(dash + 1), high);
+                        ? readOctet(part, low) && readOctet(part, high)
+                        : readOctet(part.substr(0, dash), low) && readOctet(part.substr(dash + 1), high);
     if (!ok)
       return problem =
                  Format("IPv4 part '%.*s' is not a number or a range from 0 to 255", int(part.size()), part.data()),
@@ -56,7 +55,7 @@ bool ReadOctetRange(std::string_view item, std::vector<TIPAddrSpan>& spans, std:
   // The parts after the last one short of 0-255 are whole, so each choice of the parts before it
   // is one span.
   int last = 3;
-  while (last >= 0 && octets[static_cast<size_t>(last)] == std::pair<uint32_t, uint32_t>{0, 255}) --last;
+  while (last >= 0 && octets[static_cast<size_t>(last)] == std::pair<uint8_t, uint8_t>{0, 255}) --last;
   uint64_t count = 1;
   for (int i = 0; i < last; ++i)
     count *= octets[static_cast<size_t>(i)].second - octets[static_cast<size_t>(i)].first + 1;
