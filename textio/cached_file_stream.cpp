@@ -26,14 +26,16 @@ int64_t SaturatingAdd(int64_t a, int64_t b) {
   return b > 0 ? INT64_MAX : INT64_MIN;
 }
 
-int OpenReadOnly(const std::string& name) {
+// St receives what the opened file is: its identity, type and size.
+int OpenReadOnly(const std::string& name, struct stat& st) {
   // Non-blocking, so that a FIFO without a writer cannot hold the open; reads block again after.
   const int fd = ::open(name == "-" ? "/dev/stdin" : name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) RaiseStreamError("Cannot open %s.", name, errno);
-  struct stat st;
-  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+  // A file whose kind and size are unknown cannot be read safely: neither as a file nor as a pipe.
+  const int error = ::fstat(fd, &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : 0;
+  if (error) {
     ::close(fd);
-    RaiseStreamError("Cannot open %s.", name, EISDIR);
+    RaiseStreamError("Cannot open %s.", name, error);
   }
   if (const int flags = ::fcntl(fd, F_GETFL); flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
   return fd;
@@ -41,9 +43,9 @@ int OpenReadOnly(const std::string& name) {
 
 }  // namespace
 
-TOpenedFile::TOpenedFile(const std::string& FileName) : FName(FileName), FHandle(OpenReadOnly(FileName)) {
+TOpenedFile::TOpenedFile(const std::string& FileName) : FName(FileName) {
   struct stat st {};
-  ::fstat(FHandle, &st);
+  FHandle = OpenReadOnly(FileName, st);
   FOpened = IdentityOf(st);
 }
 
@@ -61,17 +63,18 @@ bool TOpenedFile::Changed() const {
 
 TBaseCachedFileStream::TBaseCachedFileStream(const std::string& FileName, int Handle, int32_t CacheSize)
     : FFileName(FileName) {
+  struct stat st {};
   if (Handle < 0) {
-    FHandle = OpenReadOnly(FileName);
+    FHandle = OpenReadOnly(FileName, st);
     FOwnsHandle = true;
   } else {
     FHandle = Handle;
+    if (::fstat(FHandle, &st) != 0) RaiseStreamError("Cannot read %s.", FileName, errno);
   }
   FCacheSize = CacheSize > 0 ? CacheSize : kDefaultCacheSize;
   FCache = std::make_unique<uint8_t[]>(FCacheSize);
   // Files of /proc report no size but have contents: they are read like pipes.
-  struct stat st;
-  FSequential = ::fstat(FHandle, &st) == 0 && (!S_ISREG(st.st_mode) || st.st_size == 0);
+  FSequential = !S_ISREG(st.st_mode) || st.st_size == 0;
 }
 
 TBaseCachedFileStream::~TBaseCachedFileStream() {

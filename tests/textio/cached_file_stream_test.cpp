@@ -139,6 +139,14 @@ TEST(CachedFileStreamTest, FailuresCarryTheirMessages) {
   } catch (const EStreamError& e) {
     EXPECT_EQ(std::string(e.what()), "Cannot open /tmp. Is a directory");
   }
+  // A descriptor that says nothing of its file (here none is open under the number) is an error
+  // with its reason, not a file of unknown size.
+  try {
+    TReadOnlyCachedFileStream stream("borrowed.csv", 1 << 20, 0);
+    FAIL();
+  } catch (const EStreamError& e) {
+    EXPECT_EQ(std::string(e.what()), "Cannot read borrowed.csv. Bad file descriptor");
+  }
   TTempFile file("abc");
   TReadOnlyCachedFileStream stream(file.Name());
   EXPECT_EQ(stream.CacheSize(), TBaseCachedFileStream::kDefaultCacheSize);
