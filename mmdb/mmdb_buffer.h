@@ -45,6 +45,23 @@ class TMMDBBuffer {
   void CheckUnchanged() const {
     if (FChanged->load(std::memory_order_relaxed)) RaiseChanged();
   }
+  // Raises the same message when the file no longer holds the version opened: a mapped file
+  // rewritten in place, which the mapping cannot see. It asks the system, so it runs where a
+  // rewrite would explain what was read (before bad data is reported) and now and then (NoteLookUp).
+  void CheckFileUnchanged() const {
+    CheckUnchanged();
+    if (FileRewritten()) RaiseChanged();
+  }
+  // Once per look-up: a rewrite whose bytes happen to decode is reported within
+  // kLookUpsPerFileCheck look-ups, instead of records of another version given silently.
+  static constexpr int kLookUpsPerFileCheck = 1024;
+  void NoteLookUp() {
+    CheckUnchanged();
+    if (FWatchesFile && ++FLookUpsUnchecked >= kLookUpsPerFileCheck) {
+      FLookUpsUnchecked = 0;
+      CheckFileUnchanged();
+    }
+  }
   int64_t ReadLong(int64_t offset, int64_t size) const { return static_cast<int64_t>(Accumulate(0, offset, size)); }
   uint64_t ReadULong(int64_t offset, int64_t size) const { return Accumulate(0, offset, size); }
 
@@ -55,11 +72,14 @@ class TMMDBBuffer {
     FBytes = bytes.data();
     FLength = static_cast<int64_t>(bytes.size());
   }
-  // Every later read raises `message` once `changed` is set.
+  // Every later read raises `message` once `changed` is set, and look-ups ask FileRewritten.
   void WatchForChange(const std::atomic<bool>& changed, std::string message) {
     FChanged = &changed;
     FChangedMessage = std::move(message);
+    FWatchesFile = true;
   }
+  // Whether the file the bytes come from was written since it was opened.
+  virtual bool FileRewritten() const { return false; }
 
  private:
   // The first of `count` bytes at `offset`; raises the bad-data message when they do not fit.
@@ -89,6 +109,8 @@ class TMMDBBuffer {
   int64_t FLength = 0;
   const std::atomic<bool>* FChanged = &kNeverChanged;
   std::string FChangedMessage;
+  bool FWatchesFile = false;
+  int FLookUpsUnchecked = 0;
 };
 
 }  // namespace korrin

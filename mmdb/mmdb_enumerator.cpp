@@ -52,8 +52,10 @@ bool TMMDBEnumeratorBase::NextNetwork() {
     if (SkippedSubtree(bit + 1)) continue;
     if (child < nodeCount) {
       if (emptyNodes[child]) continue;
-      if ((bit + 1) / 8 >= byteCount)
+      if ((bit + 1) / 8 >= byteCount) {
+        _reader.CheckFileUnchanged();
         throw EMMDBError(TMMDBErrorKind::CorruptSearchTree, Format("Invalid search tree, bad bit %d", bit + 1));
+      }
       path.push_back({child, 0, false});
     } else if (child > nodeCount) {
       step.HasData = true;

@@ -2,11 +2,15 @@
 // A database file's bytes as the reader uses them. A file that is rewritten in place while in use
 // (`cp`, `curl -o`, `rsync --inplace`, `truncate`) must never end the program nor feed the reader
 // bytes of two versions: files up to a bound are read into memory, so the reader keeps the version
-// it opened; larger ones are mapped, and a cut under the mapping is reported as a changed file.
+// it opened; larger ones are mapped, and a cut under the mapping or a write into the file is
+// reported as a changed file.
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include <sys/stat.h>
+
+#include "common/file_descriptor.h"
 #include "mmdb/guarded_mapping.h"
 #include "mmdb/mmdb_buffer.h"
 
@@ -22,6 +26,9 @@ class TMMDBFileBuffer : public TMMDBBuffer {
   // and says so when the file changes while it is being read.
   explicit TMMDBFileBuffer(const std::string& fileName, int64_t readWholeLimit = kMMDBReadWholeLimit);
 
+ protected:
+  bool FileRewritten() const override;
+
  private:
   struct TFree {
     void operator()(uint8_t* bytes) const;
@@ -29,6 +36,10 @@ class TMMDBFileBuffer : public TMMDBBuffer {
   // Not zeroed first: the file's bytes are its first writes.
   std::unique_ptr<uint8_t[], TFree> FBytes;
   std::unique_ptr<TGuardedMapping> FMapping;
+  // Kept open while the file is mapped, to compare the file with what it was when opened: the
+  // descriptor keeps naming this file when another is renamed over its name, which is safe.
+  TFileDescriptor FFile;
+  struct stat FOpened {};
 };
 
 }  // namespace korrin

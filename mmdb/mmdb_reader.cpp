@@ -24,11 +24,25 @@ constexpr const char* kCorruptTree = "The MaxMind Db file's search tree is corru
   throw EMMDBError(TMMDBErrorKind::CorruptSearchTree, std::string(kCorruptTree) + what);
 }
 
+// Runs `read`; when it fails on bad data and the file was written meanwhile, the user is told of
+// the change instead, as the bytes read were not all of the version opened.
+template <class F>
+decltype(auto) CheckedRead(const TMMDBBuffer& database, F&& read) {
+  try {
+    return read();
+  } catch (const EMMDBError& e) {
+    if (e.Kind() != TMMDBErrorKind::CannotOpen) database.CheckFileUnchanged();
+    throw;
+  }
+}
+
 // The metadata is decoded before the data-section decoder can be built, so this runs first.
 TMMDBMetadata DecodeMetadata(const TMMDBBuffer& database, int64_t metadataStart) {
-  TMMDBMetadata metadata;
-  TMMDBDecoder(database, metadataStart).DecodeInto(metadata, metadataStart);
-  return metadata;
+  return CheckedRead(database, [&] {
+    TMMDBMetadata metadata;
+    TMMDBDecoder(database, metadataStart).DecodeInto(metadata, metadataStart);
+    return metadata;
+  });
 }
 
 // The last marker in the file wins; the metadata starts right after it.
@@ -39,6 +53,7 @@ int64_t LocateMetadata(const TMMDBBuffer& database, const std::string& fileName)
     if (bytes[static_cast<size_t>(pos)] == '\xAB' &&
         std::memcmp(bytes.data() + pos, kMetadataMarker, kMarkerLength) == 0)
       return pos + kMarkerLength;
+  database.CheckFileUnchanged();
   throw EMMDBError(
       TMMDBErrorKind::NotADatabase,
       Format("Could not find a MaxMind Db metadata marker in this file (%s). Is this a valid MaxMind Db file?",
@@ -82,8 +97,8 @@ bool EmbeddedIPv4(const TMMDBIPAddress& address, TMMDBIPAddress& ipv4, int& skip
 
 }  // namespace
 
-TMMDBReader::TMMDBReader(const std::string& fileName)
-    : TMMDBReader(std::make_unique<TMMDBFileBuffer>(fileName), fileName) {}
+TMMDBReader::TMMDBReader(const std::string& fileName, int64_t readWholeLimit)
+    : TMMDBReader(std::make_unique<TMMDBFileBuffer>(fileName, readWholeLimit), fileName) {}
 
 TMMDBReader::TMMDBReader(std::vector<uint8_t> bytes, const std::string& fileName)
     : TMMDBReader(std::make_unique<TMMDBArrayBuffer>(std::move(bytes)), fileName) {}
@@ -108,8 +123,10 @@ void TMMDBReader::CheckTree() const {
 }
 
 uint32_t TMMDBReader::StartNode(int bitCount) {
-  CheckTree();
-  return FMetadata.IPVersion() == 6 && bitCount == 32 ? IPv4StartNode() : 0;
+  return CheckedRead(*_database, [&] {
+    CheckTree();
+    return FMetadata.IPVersion() == 6 && bitCount == 32 ? IPv4StartNode() : 0;
+  });
 }
 
 uint32_t TMMDBReader::IPv4StartNode() {
@@ -121,16 +138,18 @@ uint32_t TMMDBReader::IPv4StartNode() {
 }
 
 uint32_t TMMDBReader::ReadNodeRecord(uint32_t node, int index) const {
-  CheckTree();
-  if (node >= FNodeCount) RaiseCorruptTree("node number out of range.");
-  const int32_t recordSize = FMetadata.RecordSize();
-  const uint8_t* b = FTree + int64_t{node} * (recordSize / 4);
-  const uint32_t side = index != 0;
-  switch (recordSize) {
-    case 24: return NodeRecord<24>(b, side);
-    case 28: return NodeRecord<28>(b, side);
-    default: return NodeRecord<32>(b, side);
-  }
+  return CheckedRead(*_database, [&] {
+    CheckTree();
+    if (node >= FNodeCount) RaiseCorruptTree("node number out of range.");
+    const int32_t recordSize = FMetadata.RecordSize();
+    const uint8_t* b = FTree + int64_t{node} * (recordSize / 4);
+    const uint32_t side = index != 0;
+    switch (recordSize) {
+      case 24: return NodeRecord<24>(b, side);
+      case 28: return NodeRecord<28>(b, side);
+      default: return NodeRecord<32>(b, side);
+    }
+  });
 }
 
 template <int RecordSize>
@@ -155,13 +174,17 @@ bool TMMDBReader::HoldsFamilyOf(const TMMDBIPAddress& address) const {
 }
 
 uint32_t TMMDBReader::FindAddressNode(const TMMDBIPAddress& address, int& prefixLength) {
+  return CheckedRead(*_database, [&] { return FindNode(address, prefixLength); });
+}
+
+uint32_t TMMDBReader::FindNode(const TMMDBIPAddress& address, int& prefixLength) {
   if (address._v6 && FMetadata.IPVersion() == 4) {
     // The top bits of any other IPv6 address would lead to some IPv4 network's record.
     TMMDBIPAddress embedded;
     int skipped;
     prefixLength = 0;
     if (!EmbeddedIPv4(address, embedded, skipped)) return 0;
-    const uint32_t record = FindAddressNode(embedded, prefixLength);
+    const uint32_t record = FindNode(embedded, prefixLength);
     prefixLength += skipped;
     return record;
   }
@@ -172,7 +195,7 @@ uint32_t TMMDBReader::FindAddressNode(const TMMDBIPAddress& address, int& prefix
     case 28: node = WalkTree<28>(address, start, prefixLength); break;
     default: node = WalkTree<32>(address, start, prefixLength);
   }
-  _database->CheckUnchanged();  // the walk reads the tree in place
+  _database->NoteLookUp();  // the walk reads the tree in place
   if (node == FNodeCount) return 0;
   if (node > FNodeCount) return node;
   throw EMMDBError(TMMDBErrorKind::CorruptSearchTree, "Something bad happened");
@@ -188,26 +211,28 @@ int64_t TMMDBReader::RecordOffset(uint32_t record) const {
 }
 
 void TMMDBReader::ResolveRecordInto(uint32_t record, TMMDBRecord& object) const {
-  FDecoder.DecodeInto(object, RecordOffset(record));
+  CheckedRead(*_database, [&] { FDecoder.DecodeInto(object, RecordOffset(record)); });
 }
 
 std::string TMMDBReader::RecordJson(uint32_t record) const {
-  return MMDBValueJson(FDecoder, *_database, RecordOffset(record));
+  return CheckedRead(*_database, [&] { return MMDBValueJson(FDecoder, *_database, RecordOffset(record)); });
 }
 
 bool TMMDBReader::RecordField(uint32_t record, std::span<const std::string> path, std::string& text, bool json) const {
-  const int64_t value = FDecoder.FindPath(RecordOffset(record), path);
-  if (value < 0) return false;
-  text = json ? MMDBValueJson(FDecoder, *_database, value) : MMDBValueText(FDecoder, *_database, value);
-  return true;
+  return CheckedRead(*_database, [&] {
+    const int64_t value = FDecoder.FindPath(RecordOffset(record), path);
+    if (value < 0) return false;
+    text = json ? MMDBValueJson(FDecoder, *_database, value) : MMDBValueText(FDecoder, *_database, value);
+    return true;
+  });
 }
 
 std::vector<std::string> TMMDBReader::RecordKeys(uint32_t record) const {
-  return FDecoder.MapKeys(RecordOffset(record));
+  return CheckedRead(*_database, [&] { return FDecoder.MapKeys(RecordOffset(record)); });
 }
 
 std::vector<std::string> TMMDBReader::RecordFieldPaths(uint32_t record, size_t limit) const {
-  return FDecoder.LeafPaths(RecordOffset(record), limit);
+  return CheckedRead(*_database, [&] { return FDecoder.LeafPaths(RecordOffset(record), limit); });
 }
 
 bool TMMDBReader::FindRecord(const TMMDBIPAddress& address, int& prefixLength, TMMDBRecord& object) {

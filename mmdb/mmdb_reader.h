@@ -10,15 +10,17 @@
 #include "address/mmdb_ip_address.h"
 #include "mmdb/mmdb_buffer.h"
 #include "mmdb/mmdb_decoder.h"
+#include "mmdb/mmdb_file_buffer.h"
 #include "mmdb/mmdb_metadata.h"
 
 namespace korrin {
 
 class TMMDBReader {
  public:
-  // Opens the file (mmdb/mmdb_file_buffer.h) and decodes its metadata; raises on an unreadable
-  // file or bad metadata.
-  explicit TMMDBReader(const std::string& fileName);
+  // Opens the file (mmdb/mmdb_file_buffer.h: read whole up to `readWholeLimit` bytes, mapped
+  // beyond) and decodes its metadata; raises on an unreadable file or bad metadata. Every failure
+  // on bad data is reported as the file's change instead when the file was written meanwhile.
+  explicit TMMDBReader(const std::string& fileName, int64_t readWholeLimit = kMMDBReadWholeLimit);
   // A database already in memory; `fileName` only names it in messages.
   TMMDBReader(std::vector<uint8_t> bytes, const std::string& fileName);
   TMMDBReader(const TMMDBReader&) = delete;
@@ -62,10 +64,15 @@ class TMMDBReader {
   }
   // True, with `object` filled, when the address has data; otherwise `object` is left untouched.
   bool FindRecord(const TMMDBIPAddress& address, int& prefixLength, TMMDBRecord& object);
+  // Raises the file's change when it was written since it was opened; for a caller about to
+  // report bad data it read through the reader.
+  void CheckFileUnchanged() const { _database->CheckFileUnchanged(); }
 
  private:
   TMMDBReader(std::unique_ptr<TMMDBBuffer> database, const std::string& fileName);
   uint32_t IPv4StartNode();
+  // FindAddressNode but for the look at the file on a failure, which its caller makes.
+  uint32_t FindNode(const TMMDBIPAddress& address, int& prefixLength);
   // Where the data record a tree record points at starts; raises when it is outside the data section.
   int64_t RecordOffset(uint32_t record) const;
   // The walk for one record size, so the node layout is chosen once per look-up, not per node.

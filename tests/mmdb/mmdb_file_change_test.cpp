@@ -1,6 +1,7 @@
-// A database file rewritten or cut short while a look-up uses it, in a child process so that a
-// SIGBUS would show as the child's death: the reader keeps the version it read whole, and a
-// mapped file cut under the mapping is reported as changed, never a crash.
+// A database file rewritten or cut short while a look-up uses it, in a child process where a
+// SIGBUS could come, so that it would show as the child's death: the reader keeps the version it
+// read whole, and a mapped file cut under the mapping or written over is reported as changed,
+// never a crash nor records of another version.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -9,6 +10,7 @@
 #include <filesystem>
 #include <string>
 
+#include "mmdb/mmdb_buffer.h"
 #include "mmdb/mmdb_error.h"
 #include "mmdb/mmdb_file_buffer.h"
 #include "mmdb/mmdb_geo_records.h"
@@ -102,6 +104,63 @@ TEST(FileChange, AMappedFileCutUnderARunningReadIsReportedAsChanged) {
       });
   EXPECT_EQ(text,
             "The file \"" + path + "\" changed while it was in use. Open it again once it has been written in full.");
+}
+
+// The database with every bit of its data section flipped: its search tree still leads to
+// records, which no longer decode.
+std::string DataFlipped(std::string bytes) {
+  const TMMDBReader reader(std::vector<uint8_t>(bytes.begin(), bytes.end()), "flipped");
+  const auto dataStart = static_cast<size_t>(reader.Metadata().SearchTreeSize() + 16);
+  const size_t metadata = bytes.rfind("\xAB\xCD\xEFMaxMind.com");
+  for (size_t i = dataStart; i < metadata; ++i) bytes[i] = static_cast<char>(~bytes[i]);
+  return bytes;
+}
+
+// Another version that decodes as well as the first: Great Britain's code is now "XX".
+std::string CodeReplaced(std::string bytes) {
+  for (size_t at = 0; (at = bytes.find("\x42GB", at)) != std::string::npos; at += 3) bytes.replace(at + 1, 2, "XX");
+  return bytes;
+}
+
+TEST(FileChange, AMappedFileRewrittenInPlaceIsReportedAsChanged) {
+  const TTempFolder folder;
+  const std::string path = folder / "mapped.mmdb";
+  const std::string original = ReadBytes(TestDatabase("GeoIP2-Country-Test.mmdb"));
+  const std::string changed =
+      "The file \"" + path + "\" changed while it was in use. Open it again once it has been written in full.";
+  struct TCase {
+    const char* Name;
+    std::string Bytes;
+    // Look-ups after the rewrite before it must have been told: a rewrite that reads as bad data
+    // is told at once, one that decodes at the periodic look at the file.
+    int LookUps;
+  };
+  const TCase cases[] = {
+      {"data flipped", DataFlipped(original), 1},
+      {"another version", CodeReplaced(original), TMMDBBuffer::kLookUpsPerFileCheck},
+      {"another database padded", ReadBytes(TestDatabase("GeoLite2-City-Test.mmdb")).substr(0, original.size()),
+       TMMDBBuffer::kLookUpsPerFileCheck},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    ASSERT_EQ(c.Bytes.size(), original.size());
+    ASSERT_NE(c.Bytes, original);
+    WriteBytes(path, original);
+    // Written long ago, so the rewrite cannot fall into the same tick of the file system's clock.
+    std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+    TMMDBReader reader(path, 0);
+    ASSERT_EQ(Countries(reader), "GB GB SE JP US ");
+    WriteInPlace(path, c.Bytes);
+    int done = 0;
+    const std::string message = Error([&] {
+      for (; done < c.LookUps; ++done) {
+        TMMDBIPCountryInfoEx record;
+        int prefix = 0;
+        reader.FindRecord(TMMDBIPAddress::Parse(kAddresses[done % std::size(kAddresses)]), prefix, record);
+      }
+    });
+    EXPECT_EQ(message, changed) << "after " << done << " look-ups";
+  }
 }
 
 }  // namespace

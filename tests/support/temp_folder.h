@@ -33,6 +33,12 @@ inline void WriteBytes(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
+// Writes over the file from its start without cutting it first, as `rsync --inplace` or `cp`
+// onto a file at least as long do.
+inline void WriteInPlace(const std::string& path, const std::string& bytes) {
+  std::fstream(path, std::ios::binary | std::ios::in | std::ios::out) << bytes;
+}
+
 inline std::string ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
