@@ -12,6 +12,9 @@ namespace {
 // Written to the file in pieces of about this size.
 constexpr size_t kWriteChunk = 1 << 20;
 
+// What every export that found the file changed ends with.
+constexpr const char* kExportAgain = "Nothing was exported; reload the file and export again.";
+
 }  // namespace
 
 std::u16string FormatDelimitedRow(const std::vector<std::u16string>& Values, char16_t Delimiter) {
@@ -46,6 +49,8 @@ bool ExportRows(TViewRows::TReader& Reader, const TExportRequest& Request, const
       add(Reader.Values(lines));
       if (stopped(Reader.Position(), Reader.Size())) return false;
     }
+    if (const std::string shortfall = Reader.Shortfall(); !shortfall.empty())
+      throw Exception(Format("%s: the file changed while it was being exported. %s", shortfall.c_str(), kExportAgain));
   } else {
     int64_t total = 0;
     for (const TItemRange& range : Request.Ranges) total += range.Last - range.First + 1;
@@ -55,10 +60,8 @@ bool ExportRows(TViewRows::TReader& Reader, const TExportRequest& Request, const
         if (!Reader.Lines(item, lines)) {
           // Ranges may reach past the rows shown; a row shown that cannot be read is a loss.
           if (Reader.Shows(item))
-            throw Exception(
-                Format("Row %lld could not be read: the file has changed since it was shown. Nothing was "
-                       "exported; reload the file and export again.",
-                       static_cast<long long>(item + 1)));
+            throw Exception(Format("Row %lld could not be read: the file has changed since it was shown. %s",
+                                   static_cast<long long>(item + 1), kExportAgain));
           continue;
         }
         add(Reader.Values(lines));

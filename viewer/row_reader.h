@@ -39,6 +39,8 @@ class TRowReader {
   bool AtEnd();
   // Where the next row starts.
   int64_t Position() const { return FBase + static_cast<int64_t>(FAt); }
+  // Where the file ends for this reader: its size when the reader was made.
+  int64_t Size() { return FStream.Size(); }
   // The delimiter the scan has found or was given; 0 while none is known.
   char16_t Delimiter() const { return FScanner.Delimiter(); }
 

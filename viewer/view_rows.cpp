@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/text.h"
 #include "common/utf16.h"
 
 namespace korrin {
@@ -26,12 +27,14 @@ int64_t TViewRows::PreviewCount(bool Records) const {
   return static_cast<int64_t>(Records ? FPreview.PreviewRows().size() : FPreview.PreviewLines().size());
 }
 
+int64_t TViewRows::IndexedCount(bool Records) const {
+  const TRowIndex& index = *FPreview.Index();
+  return std::max<int64_t>((Records ? index.Records() : index.Lines()) - Header(), 0);
+}
+
 int64_t TViewRows::Count(bool Records) const {
   if (FStatusMode) return 1;
-  if (FShowAll) {
-    const TRowIndex& index = *FPreview.Index();
-    return std::max<int64_t>((Records ? index.Records() : index.Lines()) - Header(), 0);
-  }
+  if (FShowAll) return IndexedCount(Records);
   // A source that did not end adds the "..." item.
   return std::max<int64_t>(PreviewCount(Records) - Header(), 0) + (FPreview.PreviewEof() ? 0 : 1);
 }
@@ -106,8 +109,12 @@ std::unique_ptr<TViewRows::TReader> TViewRows::CreateReader(bool Records) const 
 
 TViewRows::TReader::TReader(const TViewRows& Rows, bool Records)
     : FRows(Rows), FRecords(Records), FParser(Rows.Parser()) {
-  if (const TRowIndex* index = Rows.FPreview.Index())
-    FReader = std::make_unique<TRowReader>(index->File(), index->Encoding(), index->Options(), 1 << 20);
+  const TRowIndex* index = Rows.FPreview.Index();
+  if (!index) return;
+  // The end is taken before the first row is read, so that a file cut short later is noticed.
+  if (index->Done()) FEndRow = Rows.IndexedCount(Records);
+  FReader = std::make_unique<TRowReader>(index->File(), index->Encoding(), index->Options(), 1 << 20);
+  FEndPosition = FReader->Size();
 }
 
 bool TViewRows::TReader::Shows(int64_t Item) const {
@@ -150,9 +157,24 @@ bool TViewRows::TReader::Next(TStringList& Lines) {
     if (!FReader->Skip(FRecords, rows.Header())) return false;
     FNextRow = rows.Header();
   }
+  if (FEndRow >= 0 && FNextRow - rows.Header() >= FEndRow) return false;
   if (!FReader->Read(FRecords, Lines)) return false;
   ++FNextRow;
   return true;
+}
+
+std::string TViewRows::TReader::Shortfall() const {
+  if (!FReader) return {};
+  const std::string name = FRows.FPreview.Index()->File()->Name();
+  const int64_t read = std::max<int64_t>(FNextRow - FRows.Header(), 0);
+  if (FEndRow >= 0)
+    return read < FEndRow ? Format("\"%s\" ended after %s of its %s rows", name.c_str(), FormatCount(read).c_str(),
+                                   FormatCount(FEndRow).c_str())
+                          : std::string();
+  return FReader->Position() < FEndPosition
+             ? Format("\"%s\" ended after %s rows, at byte %s of %s", name.c_str(), FormatCount(read).c_str(),
+                      FormatCount(FReader->Position()).c_str(), FormatCount(FEndPosition).c_str())
+             : std::string();
 }
 
 int64_t TViewRows::TReader::Position() const { return FReader ? FReader->Position() : FNextPreviewRow; }

@@ -59,6 +59,8 @@ class TViewRows {
 
  private:
   int64_t Header() const { return FPreview.PreviewHeader() ? 1 : 0; }
+  // The items of the whole file as far as the index has counted them.
+  int64_t IndexedCount(bool Records) const;
   bool InPreview(bool Records, int64_t Row) const;
   // The preview's rows (records) or lines.
   int64_t PreviewCount(bool Records) const;
@@ -78,8 +80,13 @@ class TViewRows::TReader {
   // The raw lines of Item; false where TViewRows::Lines would be false. Fastest in item order.
   bool Lines(int64_t Item, TStringList& Lines);
   // The next row of the whole source, whatever the view shows, from its first data row on;
-  // false at its end.
+  // false after the rows the index counted when it had done (those the view shows), else at the
+  // end the file had when the reader was made.
   bool Next(TStringList& Lines);
+  // After Next gave false: empty when it read to that end, else how far it got, naming the file
+  // ("x.csv" ended after 812 of its 3,000 rows): the file was cut short meanwhile or a read failed,
+  // which Next cannot tell from the end.
+  std::string Shortfall() const;
   // How far Next has read, and of what (bytes of a file, else rows).
   int64_t Position() const;
   int64_t Size() const;
@@ -95,6 +102,8 @@ class TViewRows::TReader {
   std::unique_ptr<TRowReader> FReader;
   int64_t FNextRow = -1;         // the file row FReader reads next
   int64_t FNextPreviewRow = -1;  // Next's row where there is no file reader
+  int64_t FEndRow = -1;          // the rows Next gives: the index's count, -1 while it counts
+  int64_t FEndPosition = 0;      // where the file ended when the reader was made
 };
 
 }  // namespace korrin

@@ -7,10 +7,14 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <regex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/exception.h"
+#include "common/text.h"
 #include "common/utf16.h"
 #include "tests/textio/test_streams.h"
 #include "viewer/file_preview.h"
@@ -34,10 +38,11 @@ std::string Source(int Rows) {
 struct TShown {
   TFilePreview Preview;
   TViewRows Rows{Preview};
-  explicit TShown(const std::string& File, int32_t MaxLines = 100) {
+  // Indexed false stops the index at its first block, as a window exports while it counts.
+  explicit TShown(const std::string& File, int32_t MaxLines = 100, bool Indexed = true) {
     Preview.SetPreviewMaxLines(MaxLines);
     Rows.Reset(Preview.ReadPreview(File, false));
-    if (!Rows.StatusMode()) Preview.BuildIndex(nullptr);
+    if (!Rows.StatusMode()) Preview.BuildIndex([Indexed](int64_t, int64_t, int64_t) { return !Indexed; });
   }
 };
 
@@ -138,6 +143,62 @@ TEST(ViewRowsTest, AnExportOfRowsTheFileNoLongerHoldsFailsAndLeavesTheOldFile) {
   TExportRequest request{target, u',', reader->HeaderValues(), {{2990, 2999}}};
   EXPECT_THROW(ExportRows(*reader, request, nullptr), Exception);
   EXPECT_EQ(ReadBytes(target), "old");
+}
+
+TEST(ViewRowsTest, AWholeFileExportOfAFileCutShortFailsAndLeavesTheOldFile) {
+  // More than the reader's 1 MB block, so that a cut made while the export runs is read.
+  const std::string source = Source(100000);
+  const std::string head = Source(7);
+  const test::TTempFolder folder;
+  const std::string target = folder / "kept.csv";
+  const auto cut = [&](const std::string& File) { std::filesystem::resize_file(File, head.size()); };
+  const auto grow = [](const std::string& File) { std::ofstream(File, std::ios::app) << Row(100001); };
+  struct Case {
+    const char* Name;
+    bool Indexed;
+    std::function<void(const std::string&)> Change;
+    bool WhileExporting;  // else between the count and the export
+    std::string Error;    // a pattern of the message, after the file's name; none exports every row
+  };
+  const Case cases[] = {
+      {"cut before", true, cut, false, "ended after 7 of its 100,000 rows"},
+      {"cut while", true, cut, true, "ended after [0-9,]+ of its 100,000 rows"},
+      {"cut while counted", false, cut, true,
+       "ended after [0-9,]+ rows, at byte [0-9,]+ of " + FormatCount(static_cast<int64_t>(source.size()))},
+      // The rows the index counted, those shown, are exported; the window asks to reload.
+      {"grown before", true, grow, false, ""},
+      {"grown while", true, grow, true, ""},
+  };
+  for (const Case& c : cases) {
+    const TTempFile file(source);
+    test::WriteBytes(target, "old");
+    TShown shown(file.Name(), 100, c.Indexed);
+    if (!c.WhileExporting) c.Change(file.Name());
+    const auto reader = shown.Rows.CreateReader(true);
+    TExportRequest request{target, u',', reader->HeaderValues(), {}};
+    bool changed = false;
+    const auto progress = [&](int64_t, int64_t) {
+      if (c.WhileExporting && !std::exchange(changed, true)) c.Change(file.Name());
+      return false;
+    };
+    if (c.Error.empty()) {
+      ASSERT_TRUE(ExportRows(*reader, request, progress)) << c.Name;
+      EXPECT_EQ(ReadBytes(target), source) << c.Name;
+      continue;
+    }
+    try {
+      ExportRows(*reader, request, progress);
+      ADD_FAILURE() << c.Name << ": exported";
+    } catch (const Exception& e) {
+      const std::string message = e.what(), name = "\"" + file.Name() + "\" ";
+      EXPECT_EQ(message.substr(0, name.size()), name) << c.Name;
+      EXPECT_TRUE(std::regex_match(message.substr(name.size()),
+                                   std::regex(c.Error + ": the file changed while it was being exported\\. "
+                                                        "Nothing was exported; reload the file and export again\\.")))
+          << c.Name << ": " << message;
+    }
+    EXPECT_EQ(ReadBytes(target), "old") << c.Name;
+  }
 }
 
 TEST(ViewRowsTest, ValuesAreQuotedOnlyWhereTheyMustBe) {

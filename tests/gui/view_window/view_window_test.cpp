@@ -615,6 +615,25 @@ class ViewWindowTest : public QObject {
     QCOMPARE(ReadFile(target), expected);
   }
 
+  // A file cut short after its rows were counted: the whole-file export says so instead of writing
+  // fewer rows, and the file exported to stays as it was.
+  void aWholeFileExportOfAFileCutShortSaysSoAndKeepsTheOldFile() {
+    const QString source = LongFile();
+    const QString target = Write("kept.csv", "old");
+    TViewer v(source);
+    ShowWhole(v);
+    TMessageRecorder boxes;
+    boxes.Answer = false;  // should the window offer to read the file again meanwhile, the rows stay
+    korrin::test::TFileDialogRecorder dialogs({target});
+    QVERIFY(QFile::resize(source, QByteArray("n,text\r\n" + LongRow(1) + LongRow(2)).size()));
+    v.Button("ExportButton")->click();
+    QVERIFY2(boxes.Texts().contains(QString("\"%1\" ended after 2 of its %2 rows: the file changed while it was "
+                                            "being exported. Nothing was exported; reload the file and export again.")
+                                        .arg(source, QLocale(QLocale::English).toString(kLongRows))),
+             qPrintable(boxes.Texts().join('\n')));
+    QCOMPARE(ReadFile(target), QByteArray("old"));
+  }
+
   // F3 and Shift+F3 go on from the current row in their direction and wrap at the ends, saying so.
   void findNextAndPreviousGoOnFromTheCurrentRow() {
     TViewer v(LongFile());
