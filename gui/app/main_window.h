@@ -172,6 +172,8 @@ class TForm1 : public TVForm {
   std::string FViewerSize;  // as the settings file keeps it; empty for the viewer's default
   // Disabling the button during a run moves the focus on; it comes back after the run.
   bool FStartHadFocus = false;
+  // A run that failed delivers nothing: the list stays as it was before it.
+  bool FRunFailed = false;
   TRandom FShuffleRandom;
 
   QScrollArea* WindowScrollArea;

@@ -25,8 +25,8 @@ void TForm1::ProgressBeforeStart(bool& Allow) {
   SaveSettingsBeforeStart();
   FStartHadFocus = StartButton->hasFocus();
   SetRunning(true);
-  if (!FUtils->Append()) OutputMemo->Clear();
-  FUtils->IPList() = OutputMemo->Lines();
+  FRunFailed = false;
+  FUtils->IPList() = FUtils->Append() ? OutputMemo->Lines() : TTextLines();
 }
 
 void TForm1::OnStartProcess() {
@@ -64,6 +64,7 @@ void TForm1::ShowActionResult() {
 }
 
 void TForm1::ShowActionError() {
+  FRunFailed = true;
   FProgress->SetStatus(FActionResult.empty() ? std::string("Failed.") : GroupCounts(FActionResult));
   ErrorMessage(QString::fromStdString(FProgress->Status()));
 }
@@ -77,7 +78,8 @@ void TForm1::ShowStatus(const QString& Text) {
 
 void TForm1::ProgressAfterStop() {
   // The window holds the lines now; the next start copies them back.
-  DeliverLines(std::move(FUtils->IPList()));
+  if (FRunFailed) CloseIfAsked();
+  else DeliverLines(std::move(FUtils->IPList()));
   FUtils->IPList().clear();
   SetRunning(false);
   // A Return after the run would otherwise land in whatever took the focus meanwhile.

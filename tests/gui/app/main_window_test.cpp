@@ -36,6 +36,7 @@
 #include "gui/forms/dialog_hooks.h"
 #include "gui/forms/line_list_edit.h"
 #include "gui/forms/link_label.h"
+#include "mmdb/mmdb_file_buffer.h"
 #include "tests/support/dialog_recorders.h"
 #include "tests/support/fake_dns_server.h"
 #include "tests/support/mnemonics.h"
@@ -76,6 +77,19 @@ std::unique_ptr<TFakeDnsServer> SilentServer() {
 QByteArray ReadFile(const QString& name) {
   QFile f(name);
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// A copy of a test database grown past the size up to which a database is read whole, so that
+// the window maps it as it maps a large one: the gap before the metadata is a hole in the file,
+// an unused stretch of the data section.
+QString LargeDatabase(const QString& folder) {
+  const QByteArray bytes = ReadFile(KORRIN_TEST_DATA_DIR "/test-data/GeoIP2-Country-Test.mmdb");
+  const qsizetype metadata = bytes.lastIndexOf("\xAB\xCD\xEFMaxMind.com");
+  QFile f(folder + "/large.mmdb");
+  if (metadata < 0 || !f.open(QIODevice::WriteOnly) || f.write(bytes.left(metadata)) != metadata ||
+      !f.seek(kMMDBReadWholeLimit + metadata) || f.write(bytes.mid(metadata)) != bytes.size() - metadata)
+    qFatal("cannot write %s", qPrintable(f.fileName()));
+  return f.fileName();
 }
 
 }  // namespace
@@ -416,6 +430,52 @@ class MainWindowTest : public QObject {
     Generate();
     QCOMPARE(Boxes->Texts(), QStringList{"MMDB File not found"});
     QCOMPARE(C<QLabel>("StatusLabel")->text(), QString("MMDB File not found"));
+  }
+
+  // A large database written over while a run looks addresses up in it: the user is told it
+  // changed, and what was there before the run stays.
+  void aDatabaseChangedDuringARunIsToldAndTheListsStay_data() {
+    QTest::addColumn<bool>("cut");
+    QTest::newRow("cut short") << true;
+    QTest::newRow("written over in place by another database") << false;
+  }
+  void aDatabaseChangedDuringARunIsToldAndTheListsStay() {
+    QFETCH(bool, cut);
+    const QTemporaryDir folder;
+    const QString database = LargeDatabase(folder.path());
+    C<QCheckBox>("CheckBox7")->setChecked(true);
+    C<QLineEdit>("Edit9")->setText(database);
+    C<QComboBox>("ComboBox5")->setCurrentIndex(2);
+    TypeRanges("81.2.69.160\n2001:218::1");
+    Generate();
+    const QString list = "81.2.69.160,GB\n2001:218::1,JP";
+    QCOMPARE(Text("Memo2"), list);
+    const QString ranges = "10.0.0.0/12";  // a million look-ups: the change lands while they run
+    TypeRanges(ranges);
+    QTest::mouseClick(C<QPushButton>("StartButton"), Qt::LeftButton);
+    // The run has opened the database before it walks the addresses.
+    QTRY_VERIFY_WITH_TIMEOUT(W->Progress().Position() >= 1000, 60000);
+    QFile file(database);
+    if (cut) {
+      QVERIFY(file.resize(1 << 20));
+    } else {
+      QVERIFY(file.open(QIODevice::ReadWrite));
+      file.write(ReadFile(KORRIN_TEST_DATA_DIR "/test-data/GeoLite2-City-Test.mmdb"));
+      file.close();
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!W->Busy(), 120000);
+    const QString message =
+        "The file \"" + database + "\" changed while it was in use. Open it again once it has been written in full.";
+    QCOMPARE(Boxes->Texts(), QStringList{message});
+    QCOMPARE(int(Boxes->Shown[0].Kind), int(TMessageKind::mkError));
+    QCOMPARE(C<QLabel>("StatusLabel")->text(), message);
+    QCOMPARE(Text("Memo2"), list);
+    QCOMPARE(Text("Memo1"), ranges);
+    QVERIFY(C<QCheckBox>("CheckBox7")->isChecked());
+    QCOMPARE(C<QLineEdit>("Edit9")->text(), database);
+    QCOMPARE(C<QComboBox>("ComboBox5")->currentIndex(), 2);
+    QCOMPARE(C<QComboBox>("MMDBFieldComboBox")->currentText(), QString("country_code"));
+    QVERIFY(C<QPushButton>("StartButton")->isEnabled());
   }
 
   // The field chooser offers what the opened database holds; the column follows the choice, a
