@@ -10,7 +10,6 @@
 #include "cli/commands.h"
 #include "common/exception.h"
 #include "common/text.h"
-#include "textio/text_input_reader.h"
 
 namespace korrin::cli {
 
@@ -28,11 +27,6 @@ void ReadingInput(const std::string& fileName) {
   // The seam through which tests make a reader fail as exhausted memory would: no input small
   // enough for a test reaches that failure otherwise.
   if (const char* fail = std::getenv("KORRIN_CLI_TEST_FAIL_READING"); fail && *fail) throw std::bad_alloc();
-}
-
-std::vector<std::string> ReadInputLines(const std::string& fileName) {
-  ReadingInput(fileName);
-  return ReadTextInputLines(fileName);
 }
 
 void FlushStandardOutput() {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "textio/text_input_reader.h"
+
 namespace korrin::cli {
 
 // Names the input a subcommand is about to read ("standard input" for "-"), for the message an
@@ -13,7 +15,11 @@ namespace korrin::cli {
 void ReadingInput(const std::string& fileName);
 
 // The lines of a text input ("-": standard input), named first for that message.
-std::vector<std::string> ReadInputLines(const std::string& fileName);
+template <typename TLines = std::vector<std::string>>
+TLines ReadInputLines(const std::string& fileName) {
+  ReadingInput(fileName);
+  return ReadTextInputLines<TLines>(fileName);
+}
 
 // Flushes standard output and raises "Cannot write to standard output: REASON" when any of what
 // was written to it did not arrive (a full disk, /dev/full, a closed pipe), so that a cut-short

@@ -110,10 +110,14 @@ bool Configure(TKorrinUtils& engine, const TGenerateOptions& o) {
     ReadingInput(*o.SettingsFile);
     c = LoadChoicesFromFile(*o.SettingsFile, o.Stored);
   }
+  // The range lines can be millions: read into one buffer and moved into the engine, not copied.
+  TTextLines ranges;
+  const bool readRanges = !o.Example && o.Ranges.empty() && (!o.RangesFile.empty() || !o.SettingsFile);
   if (o.Example) c.IPRanges.assign(std::begin(kExampleRanges), std::end(kExampleRanges));
   else if (!o.Ranges.empty()) c.IPRanges = o.Ranges;
-  else if (!o.RangesFile.empty()) c.IPRanges = ReadInputLines(o.RangesFile);
-  else if (!o.SettingsFile) c.IPRanges = ReadInputLines("-");
+  else if (readRanges) ranges = ReadInputLines<TTextLines>(o.RangesFile.empty() ? "-" : o.RangesFile);
+  const std::vector<std::string> given = std::exchange(c.IPRanges, {});
+  if (!readRanges) ranges.Assign(given);
 
   if (o.All) c.Mode = TCountChoice::AllIPs;
   if (o.Total) {
@@ -149,10 +153,8 @@ bool Configure(TKorrinUtils& engine, const TGenerateOptions& o) {
   if (o.Delimiter) SetNameDelimiter(c, *o.Delimiter);
   c.ResolveCountry |= o.Country || !o.Fields.empty();
   if (o.Mmdb) c.MMDBFilePath = *o.Mmdb;
-  // The range lines can be millions: moved into the engine, not copied.
-  std::vector<std::string> ranges = std::exchange(c.IPRanges, {});
   if (!CopySettingsToUtils(c, engine)) return false;
-  engine.IPRanges() = std::move(ranges);
+  engine.IPRanges().swap(ranges);
   if (o.Country || !o.Fields.empty()) {
     std::vector<std::string> fields;
     if (o.Country) fields.emplace_back(kCountryCodeField);

@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   TStepBudget progress;
   korrin::TKorrinUtils engine(&progress);
-  engine.IPRanges() = Lines(sections[0]);
+  engine.IPRanges().Assign(Lines(sections[0]));
   // Keep runs small: "all" only over at most 2^14 addresses in all, a few ports, short names.
   int64_t window = 0;
   for (const auto& line : engine.IPRanges())

@@ -8,10 +8,11 @@
 
 namespace korrin {
 
+// Its widest member first: a run holds one for each range, and padding would add a quarter.
 struct TAddressProgression {
+  TUInt128 LastIndex = 0;  // Count - 1: the whole IPv6 space holds 2^128 addresses
   TIPAddr First;
   int StrideBit = 0;
-  TUInt128 LastIndex = 0;  // Count - 1: the whole IPv6 space holds 2^128 addresses
   // The first and last address are a network's own (network and broadcast), so they are no
   // usable hosts. A network of two (RFC 3021, RFC 6164) or one address has none: all are hosts.
   bool NetworkEnds = false;

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <limits>
 #include <memory>
+#include <span>
 #include <utility>
 
 #include "common/random.h"
@@ -36,15 +37,32 @@ constexpr int64_t kMaxCountWalk = int64_t{1} << 22;
 // Generated names pad their counter to at most this many digits.
 constexpr int32_t kMaxCounterDigits = 64;
 
-struct TRangeEntry {
-  std::string Name;
-  TAddressProgression Walk;
+// What few ranges have, kept apart so that the many without it cost nothing for it.
+struct TRangeExtras {
   std::vector<TIPAddrSpan> Pieces;  // an octet range's spans, when it has several
-  size_t Line = 0;                  // the index of its range line
-  TRangeSelection Selection;        // the indices the run takes, before masks and filters
   // Earlier ranges of a finer pattern than this one's stride: with --unique their addresses are
   // left out one by one, since as index intervals they could be countless.
   std::vector<size_t> EarlierFilters;
+};
+
+// A run holds one for each range, for the counts and samples over all of them: it is kept small.
+struct TRangeEntry {
+  TAddressProgression Walk;
+  TRangeSelection Selection;  // the indices the run takes, before masks and filters
+  std::string_view Name;      // a view into its range line
+  size_t Line = 0;            // the index of its range line
+  std::unique_ptr<TRangeExtras> Extras;
+
+  std::span<const TIPAddrSpan> Pieces() const {
+    return Extras ? std::span<const TIPAddrSpan>(Extras->Pieces) : std::span<const TIPAddrSpan>();
+  }
+  std::span<const size_t> EarlierFilters() const {
+    return Extras ? std::span<const size_t>(Extras->EarlierFilters) : std::span<const size_t>();
+  }
+  TRangeExtras& MakeExtras() {
+    if (!Extras) Extras = std::make_unique<TRangeExtras>();
+    return *Extras;
+  }
 };
 
 bool ProgressionContains(const TAddressProgression& walk, const TIPAddr& address) {
@@ -142,17 +160,17 @@ class TGenerationRun {
     // Most lines are one range: without this, growing the list could take twice its size at once.
     FRanges.reserve(FEngine.IPRanges().size());
     for (size_t index = 0; index < FEngine.IPRanges().size(); ++index) {
-      const std::string& line = FEngine.IPRanges()[index];
+      const std::string_view line = FEngine.IPRanges()[index];
       std::vector<TRangeLine> ranges = ReadRangeItems(line, problem);
       if (ranges.empty()) {
         if (!problem.empty() && FReport.SkippedCount++ < TKorrinUtils::kMaxSkippedLinesKept)
-          FReport.Skipped.push_back({static_cast<int64_t>(index) + 1, line, problem});
+          FReport.Skipped.push_back({static_cast<int64_t>(index) + 1, std::string(line), problem});
         continue;
       }
       ++FReport.Read;
       for (TRangeLine& range : ranges) {
-        const TAddressProgression walk = ProgressionOf(range);
-        FRanges.push_back({std::move(range.Name), walk, std::move(range.Pieces), index, {}, {}});
+        TRangeEntry& entry = FRanges.emplace_back(TRangeEntry{ProgressionOf(range), {}, range.Name, index, nullptr});
+        if (!range.Pieces.empty()) entry.MakeExtras().Pieces = std::move(range.Pieces);
       }
     }
   }
@@ -176,8 +194,8 @@ class TGenerationRun {
       const TAddressProgression& walk = range.Walk;
       std::vector<TIndexSpan> base, holes;
       TIndexSpan span;
-      if (range.Pieces.empty()) base.push_back({0, walk.LastIndex});
-      for (const TIPAddrSpan& piece : range.Pieces)
+      if (range.Pieces().empty()) base.push_back({0, walk.LastIndex});
+      for (const TIPAddrSpan& piece : range.Pieces())
         if (IndexSpanOf(walk, IPAddrValue(piece.First), IPAddrValue(piece.Last), span)) base.push_back(span);
       FExcludes.Sets().AppendIndexSpans(walk, holes);
       if (FEngine.UsableHostIPAddresses())
@@ -194,7 +212,7 @@ class TGenerationRun {
           if (ProgressionContains(earlier, walk.First)) holes.push_back(span);
         } else if (earlier.StrideBit > walk.StrideBit) {
           // A sparser pattern could make countless holes in this range's indices.
-          if (unique) range.EarlierFilters.push_back(k);
+          if (unique) range.MakeExtras().EarlierFilters.push_back(k);
         } else if (((IPAddrValue(walk.First) - IPAddrValue(earlier.First)) &
                     ((TUInt128{1} << earlier.StrideBit) - 1)) == 0) {
           holes.push_back(span);  // a pattern no sparser than this range's stride holds a run of it
@@ -207,8 +225,8 @@ class TGenerationRun {
         if (holes.size() > ownHoles) NoteRepeats(range, range.Selection.Count() - TRangeSelection(base, holes).Count());
       }
       if (walk.StrideBit == 0 || walk.LastIndex == 0) {
-        if (range.Pieces.empty()) earlierSpans.Add({walk.First, walk.At(walk.LastIndex)});
-        for (const TIPAddrSpan& piece : range.Pieces) earlierSpans.Add(piece);
+        if (range.Pieces().empty()) earlierSpans.Add({walk.First, walk.At(walk.LastIndex)});
+        for (const TIPAddrSpan& piece : range.Pieces()) earlierSpans.Add(piece);
       } else {
         earlierPatterns.push_back(i);
       }
@@ -269,10 +287,10 @@ class TGenerationRun {
 
   // Whether a selected address of the range passes the masks and the filters, which are asked
   // address by address.
-  bool HasFilters(const TRangeEntry& range) const { return FExcludes.HasMasks() || !range.EarlierFilters.empty(); }
+  bool HasFilters(const TRangeEntry& range) const { return FExcludes.HasMasks() || !range.EarlierFilters().empty(); }
   bool Eligible(const TRangeEntry& range, const TIPAddr& address) const {
     if (FExcludes.MasksExclude(address)) return false;
-    for (const size_t k : range.EarlierFilters)
+    for (const size_t k : range.EarlierFilters())
       if (ProgressionContains(FRanges[k].Walk, address)) return false;
     return true;
   }

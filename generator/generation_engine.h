@@ -81,7 +81,7 @@ class TKorrinUtils {
   void SetAddPortNumbers(bool v) { FAddPortNumbers = v; }
   const std::string& PortNumbers() const { return FPortNumbers; }
   void SetPortNumbers(const std::string& v) { FPortNumbers = v; }
-  std::vector<std::string>& IPRanges() { return FIPRanges; }
+  TTextLines& IPRanges() { return FIPRanges; }
   bool UsableHostIPAddresses() const { return FUsableHostIPAddresses; }
   void SetUsableHostIPAddresses(bool v) { FUsableHostIPAddresses = v; }
   bool DoExclude() const { return FDoExclude; }
@@ -152,7 +152,7 @@ class TKorrinUtils {
   std::string FNameDelimiter = " ";
   bool FAddPortNumbers = false;
   std::string FPortNumbers;
-  std::vector<std::string> FIPRanges;
+  TTextLines FIPRanges;
   bool FUsableHostIPAddresses = false;
   bool FDoExclude = false;
   std::vector<std::string> FExcludeMasks;

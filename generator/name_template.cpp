@@ -23,7 +23,7 @@ void TNameTemplate::Skip(const TWideCount& lines) {
                                     static_cast<uint32_t>(FStep) * static_cast<uint32_t>(lines.Low()));
 }
 
-std::string TNameTemplate::Next(const TIPAddr& address, const std::string& rangeName) {
+std::string TNameTemplate::Next(const TIPAddr& address, std::string_view rangeName) {
   std::string t = FTemplate;
   if (FUsesCounter) {
     std::string digits = std::to_string(FCounter);

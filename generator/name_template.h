@@ -14,7 +14,7 @@ class TNameTemplate {
   TNameTemplate(std::string nameTemplate, std::string counterSymbol, int32_t firstCounter, int32_t step,
                 int32_t minDigits);
   // The name for the next line; advances the counter when the template uses it.
-  std::string Next(const TIPAddr& address, const std::string& rangeName);
+  std::string Next(const TIPAddr& address, std::string_view rangeName);
   // Advances the counter as that many names would: for a part that starts further down a list.
   void Skip(const TWideCount& lines);
 

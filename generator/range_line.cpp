@@ -18,7 +18,7 @@ std::optional<TRangeLine> ReadRangeLine(std::string_view line, std::string& prob
   if (range[0] == ';') return std::nullopt;
 
   TRangeLine r;
-  r.Name = std::string(name);
+  r.Name = name;
   if (IsOctetRange(range)) {
     std::vector<TIPAddrSpan> spans;
     if (!TryReadAddressSet(range, spans, problem)) return std::nullopt;
@@ -78,6 +78,7 @@ std::vector<TRangeLine> ReadRangeItems(std::string_view line, std::string& probl
     // Only a whole line is a ";" comment: an item that reads as one would vanish unseen.
     if (!range && itemProblem.empty()) itemProblem = "a ';' comment can only start a line";
     if (range) {
+      range->Name = eq == std::string_view::npos ? Trim(item) : trimmed.substr(0, eq);  // out of the joined text
       ranges.push_back(std::move(*range));
     } else {
       problem = Format("item '%.*s': %s", int(item.size()), item.data(), itemProblem.c_str());

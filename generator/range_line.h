@@ -13,7 +13,9 @@
 namespace korrin {
 
 struct TRangeLine {
-  std::string Name;  // the text before "=", untrimmed; the whole trimmed line when there is none
+  // The text before "=", untrimmed; the whole trimmed line when there is none. A view into the
+  // line read, valid while that is: a run over millions of lines keeps no copy of each name.
+  std::string_view Name;
   TIPAddr Base;
   int Prefix = 0;               // p: the top p bits are the fixed network
   int SuffixStart = 0;          // s: the lowest W - s bits are a fixed suffix; bits between vary

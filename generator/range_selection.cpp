@@ -57,6 +57,7 @@ bool IndexSpanOf(const TAddressProgression& walk, TUInt128 first, TUInt128 last,
 
 TRangeSelection::TRangeSelection(const std::vector<TIndexSpan>& base, std::vector<TIndexSpan> holes) {
   std::sort(holes.begin(), holes.end(), [](const TIndexSpan& a, const TIndexSpan& b) { return a.First < b.First; });
+  std::vector<TIndexSpan> spans;
   size_t h = 0;
   for (TIndexSpan span : base) {
     // Holes wholly before this span cannot reach the later ones either: base is ascending.
@@ -64,27 +65,45 @@ TRangeSelection::TRangeSelection(const std::vector<TIndexSpan>& base, std::vecto
     bool left = true;
     for (size_t j = h; j < holes.size() && holes[j].First <= span.Last; ++j) {
       if (holes[j].Last < span.First) continue;
-      if (holes[j].First > span.First) FSpans.push_back({span.First, holes[j].First - 1});
+      if (holes[j].First > span.First) spans.push_back({span.First, holes[j].First - 1});
       if (holes[j].Last >= span.Last) {
         left = false;
         break;
       }
       span.First = std::max(span.First, holes[j].Last + 1);
     }
-    if (left) FSpans.push_back(span);
+    if (left) spans.push_back(span);
   }
-  // One span, the common case, needs no table of starts: it would cost an allocation a range.
-  if (FSpans.size() > 1) FStarts.reserve(FSpans.size());
-  for (const TIndexSpan& span : FSpans) {
-    if (FSpans.size() > 1) FStarts.push_back(FCount);
-    FCount += TWideCount(span.Last - span.First) + TWideCount(1);
+  if (spans.size() == 1) {
+    FOne = spans[0];
+    FHasOne = true;
+  } else if (spans.size() > 1) {
+    auto several = std::make_unique<TSeveral>();
+    several->Starts.reserve(spans.size());
+    for (const TIndexSpan& span : spans) {
+      several->Starts.push_back(several->Count);
+      several->Count += TWideCount(span.Last - span.First) + TWideCount(1);
+    }
+    several->Spans = std::move(spans);
+    FSeveral = std::move(several);
   }
 }
 
+TWideCount TRangeSelection::Count() const {
+  if (FSeveral) return FSeveral->Count;
+  return FHasOne ? TWideCount(FOne.Last - FOne.First) + TWideCount(1) : TWideCount();
+}
+
+std::span<const TIndexSpan> TRangeSelection::Spans() const {
+  if (FSeveral) return FSeveral->Spans;
+  return FHasOne ? std::span<const TIndexSpan>(&FOne, 1) : std::span<const TIndexSpan>();
+}
+
 TUInt128 TRangeSelection::IndexAt(const TWideCount& k) const {
-  if (FSpans.size() == 1) return FSpans[0].First + k.Low();  // a sample's picks mostly land here
-  const size_t i = static_cast<size_t>(std::upper_bound(FStarts.begin(), FStarts.end(), k) - FStarts.begin()) - 1;
-  return FSpans[i].First + (k - FStarts[i]).Low();
+  if (!FSeveral) return FOne.First + k.Low();  // a sample's picks mostly land here
+  const auto& starts = FSeveral->Starts;
+  const size_t i = static_cast<size_t>(std::upper_bound(starts.begin(), starts.end(), k) - starts.begin()) - 1;
+  return FSeveral->Spans[i].First + (k - starts[i]).Low();
 }
 
 }  // namespace korrin

@@ -5,6 +5,8 @@
 // the addresses they cover, so a /8 less 2,000 networks or an IPv6 /32 less its half is counted,
 // walked and sampled at once.
 #include <map>
+#include <memory>
+#include <span>
 #include <vector>
 
 #include "address/ip_span.h"
@@ -40,15 +42,22 @@ class TRangeSelection {
   // The indices of `base` (sorted, disjoint) less every index in `holes` (any order).
   TRangeSelection(const std::vector<TIndexSpan>& base, std::vector<TIndexSpan> holes);
 
-  const TWideCount& Count() const { return FCount; }
-  const std::vector<TIndexSpan>& Spans() const { return FSpans; }
+  TWideCount Count() const;
+  std::span<const TIndexSpan> Spans() const;
   // The walk index of the k-th selected address, for k < Count().
   TUInt128 IndexAt(const TWideCount& k) const;
 
  private:
-  std::vector<TIndexSpan> FSpans;
-  std::vector<TWideCount> FStarts;  // how many selected addresses come before each span, if several
-  TWideCount FCount;
+  struct TSeveral {
+    std::vector<TIndexSpan> Spans;
+    std::vector<TWideCount> Starts;  // how many selected addresses come before each span
+    TWideCount Count;
+  };
+  // One span, the common case, is kept in place: a run over millions of ranges would otherwise
+  // make an allocation for each.
+  TIndexSpan FOne;
+  bool FHasOne = false;
+  std::unique_ptr<const TSeveral> FSeveral;
 };
 
 }  // namespace korrin

@@ -55,7 +55,7 @@ bool CopySettingsToUtils(const TKorrinSettings& s, TKorrinUtils& utils) {
   utils.SetNameDelimiter(NameDelimiterOf(s.NameDelimiter, s.NameCustomDelimiter));
   utils.SetAddPortNumbers(s.AddPort);
   utils.SetPortNumbers(s.AddPort ? s.Ports : "");
-  utils.IPRanges() = s.IPRanges;
+  utils.IPRanges().Assign(s.IPRanges);
   utils.SetUsableHostIPAddresses(s.UsableHostIPAddresses);
   utils.SetDoExclude(s.Exclude);
   utils.ExcludeMasks() = s.Exclude ? s.ExcludeMasks : std::vector<std::string>{};

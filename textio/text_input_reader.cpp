@@ -1,6 +1,7 @@
 #include "textio/text_input_reader.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -61,6 +62,8 @@ TTextInputReader::TTextInputReader(const std::string& path)
   } else {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) throw Exception(Format("Cannot open %s. %s", FName.c_str(), std::strerror(errno)));
+    struct stat status {};
+    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) FSizeHint = status.st_size;
     FStream = std::make_unique<TDescriptorStream>(fd, true, FName);
   }
   FReader = std::make_unique<TStreamReaderEx>(FStream.get(), nullptr, true, 65536);
@@ -84,13 +87,6 @@ bool TTextInputReader::Next(std::string& line) {
                            FName.c_str(), FormatCount(kMaxLineLength).c_str()));
   line = Utf16ToUtf8(text);
   return true;
-}
-
-std::vector<std::string> ReadTextInputLines(const std::string& path) {
-  TTextInputReader reader(path);
-  std::vector<std::string> lines;
-  for (std::string line; reader.Next(line);) lines.push_back(std::move(line));
-  return lines;
 }
 
 }  // namespace korrin

@@ -28,6 +28,8 @@ class TTextInputReader {
   // error, a line longer than kMaxLineLength or more than kMaxLines lines.
   bool Next(std::string& line);
   int64_t LineNumber() const { return FLineNumber; }
+  // The bytes a regular file holds, 0 for a pipe or a terminal: a reader can reserve for it.
+  int64_t SizeHint() const { return FSizeHint; }
   // Runs `action` before each read of the input, which may wait for more: a command that
   // buffers its answers writes them out there, so none waits behind a question not yet asked.
   void SetBeforeRead(std::function<void()> action);
@@ -37,9 +39,20 @@ class TTextInputReader {
   std::unique_ptr<TStream> FStream;
   std::unique_ptr<TStreamReaderEx> FReader;
   int64_t FLineNumber = 0;
+  int64_t FSizeHint = 0;
 };
 
-// Every line of the input at `path` ("-" for standard input).
-std::vector<std::string> ReadTextInputLines(const std::string& path);
+// Every line of the input at `path` ("-" for standard input), as strings or in one buffer
+// (TTextLines), which costs a few bytes a line where a string costs tens.
+template <typename TLines = std::vector<std::string>>
+TLines ReadTextInputLines(const std::string& path) {
+  TTextInputReader reader(path);
+  TLines lines;
+  // Lines take no more bytes than the file: the buffer then never grows by doubling.
+  if constexpr (requires { lines.reserve(size_t{0}, size_t{0}); })
+    lines.reserve(0, static_cast<size_t>(reader.SizeHint()));
+  for (std::string line; reader.Next(line);) lines.push_back(std::move(line));
+  return lines;
+}
 
 }  // namespace korrin

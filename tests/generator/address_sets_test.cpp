@@ -19,7 +19,7 @@ struct AddressSets : ::testing::Test {
   std::string result;
 
   Lines Run(Lines ranges, Lines excludes = {}, TGenerateCounts mode = TGenerateCounts::gcAllCount, int32_t count = 0) {
-    engine.IPRanges() = std::move(ranges);
+    engine.IPRanges().Assign(ranges);
     engine.SetDoExclude(!excludes.empty());
     engine.ExcludeMasks() = std::move(excludes);
     engine.SetGenerateCountMode(mode);
@@ -29,7 +29,7 @@ struct AddressSets : ::testing::Test {
   }
   std::string Count(Lines ranges, Lines excludes = {}, TGenerateCounts mode = TGenerateCounts::gcAllCount,
                     int32_t count = 0) {
-    engine.IPRanges() = std::move(ranges);
+    engine.IPRanges().Assign(ranges);
     engine.SetDoExclude(!excludes.empty());
     engine.ExcludeMasks() = std::move(excludes);
     engine.SetGenerateCountMode(mode);

@@ -29,7 +29,7 @@ struct EngineFixture : ::testing::Test {
     engine.SetNameDelimiter(" ");
   }
   Lines Run(Lines ranges, TGenerateCounts mode = TGenerateCounts::gcAllCount, int32_t count = 0) {
-    engine.IPRanges() = std::move(ranges);
+    engine.IPRanges().Assign(ranges);
     engine.SetGenerateCountMode(mode);
     engine.SetGenerateCount(count);
     engine.PerformGenerateIPList(result);
@@ -392,7 +392,7 @@ TEST_F(EngineFixture, CountIsTheLinesARunGives) {
       {{}, TGenerateCounts::gcAllCount, 0, false, {}, nullptr, "0"},
   };
   for (const auto& c : cases) {
-    engine.IPRanges() = c.ranges;
+    engine.IPRanges().Assign(c.ranges);
     engine.SetGenerateCountMode(c.mode);
     engine.SetGenerateCount(c.count);
     engine.SetUsableHostIPAddresses(c.usable);

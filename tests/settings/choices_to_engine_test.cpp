@@ -38,7 +38,7 @@ TEST(CopySettingsToUtils, EveryChoiceReachesTheEngine) {
   EXPECT_EQ(u.CounterDigits(), 3);
   EXPECT_EQ(u.NameDelimiter(), "|");
   EXPECT_EQ(u.PortNumbers(), "80");
-  EXPECT_EQ(u.IPRanges(), (std::vector<std::string>{"10.0.0.0/30", ""}));
+  EXPECT_EQ(u.IPRanges().ToVector(), (std::vector<std::string>{"10.0.0.0/30", ""}));
   EXPECT_EQ(u.ExcludeMasks(), std::vector<std::string>{"*.0"});
   EXPECT_TRUE(u.RandomOrder() && u.Append() && u.EscapeIPv6() && u.UsableHostIPAddresses() && u.DoExclude() &&
               u.UniqueAddresses());
