@@ -7,16 +7,15 @@ namespace korrin {
 
 namespace {
 
-constexpr TUInt128 kMax = ~TUInt128{0};
+// The spans added since the last merge join the merged list once they number this many, or an
+// eighth of the list: a merge costs the list's size, so the merges cost a few times it in all.
+constexpr size_t kMinRecentSpans = 65536;
 
-size_t FamilySlot(TIPAddrFamily family) { return family == TIPAddrFamily::IPv4 ? 0 : 1; }
-
-}  // namespace
-
-void TAddressValueSet::Add(const TIPAddrSpan& span) {
-  auto& spans = FSpans[FamilySlot(span.First.ip_family)];
-  TUInt128 first = IPAddrValue(span.First), last = IPAddrValue(span.Last);
-  // Every span that overlaps or touches the new one merges into it.
+// Adds [first, last] to sorted, merged spans keyed by their first value: every span that overlaps
+// or touches it merges into it.
+template <typename V>
+void AddMerged(std::map<V, V>& spans, V first, V last) {
+  constexpr V kMax = ~V{0};
   auto it = spans.upper_bound(first);
   if (it != spans.begin() && (std::prev(it)->second >= first || std::prev(it)->second + 1 == first)) --it;
   while (it != spans.end() && (last == kMax || it->first <= last + 1)) {
@@ -27,16 +26,59 @@ void TAddressValueSet::Add(const TIPAddrSpan& span) {
   spans.emplace(first, last);
 }
 
-void TAddressValueSet::AppendIndexSpans(const TAddressProgression& walk, std::vector<TIndexSpan>& out) const {
-  const auto& spans = FSpans[FamilySlot(walk.First.ip_family)];
-  if (spans.empty()) return;
+}  // namespace
+
+template <typename V>
+void TAddressValueSet::TSpans<V>::Add(V first, V last) {
+  AddMerged(FRecent, first, last);
+  if (FRecent.size() >= std::max(kMinRecentSpans, FMerged.size() / 8)) MergeRecent();
+}
+
+template <typename V>
+void TAddressValueSet::TSpans<V>::MergeRecent() {
+  std::vector<std::pair<V, V>> merged;
+  merged.reserve(FMerged.size() + FRecent.size());
+  auto a = FMerged.begin();
+  auto b = FRecent.begin();
+  while (a != FMerged.end() || b != FRecent.end()) {
+    const bool takeA = b == FRecent.end() || (a != FMerged.end() && a->first < b->first);
+    const std::pair<V, V> next = takeA ? *a++ : std::pair<V, V>(*b++);
+    if (!merged.empty() && (merged.back().second >= next.first || merged.back().second + 1 == next.first))
+      merged.back().second = std::max(merged.back().second, next.second);
+    else merged.push_back(next);
+  }
+  FMerged = std::move(merged);
+  FRecent.clear();
+}
+
+template <typename V>
+void TAddressValueSet::TSpans<V>::AppendIndexSpans(const TAddressProgression& walk,
+                                                   std::vector<TIndexSpan>& out) const {
+  if (Empty()) return;
   const TUInt128 low = IPAddrValue(walk.First);
   const TUInt128 high = IPAddrValue(walk.At(walk.LastIndex));
-  auto it = spans.upper_bound(low);
-  if (it != spans.begin()) --it;
   TIndexSpan span;
-  for (; it != spans.end() && it->first <= high; ++it)
+  // Spans are disjoint and sorted by both ends: the first that may reach low is the last one
+  // starting at or before it.
+  auto it = std::upper_bound(FMerged.begin(), FMerged.end(), low,
+                             [](TUInt128 value, const std::pair<V, V>& s) { return value < s.first; });
+  if (it != FMerged.begin()) --it;
+  for (; it != FMerged.end() && it->first <= high; ++it)
     if (IndexSpanOf(walk, it->first, it->second, span)) out.push_back(span);
+  auto r = FRecent.upper_bound(static_cast<V>(low));
+  if (r != FRecent.begin()) --r;
+  for (; r != FRecent.end() && r->first <= high; ++r)
+    if (IndexSpanOf(walk, r->first, r->second, span)) out.push_back(span);
+}
+
+void TAddressValueSet::Add(const TIPAddrSpan& span) {
+  if (span.First.ip_family == TIPAddrFamily::IPv4) FIPv4.Add(span.First.ipv4.Value, span.Last.ipv4.Value);
+  else FIPv6.Add(IPAddrValue(span.First), IPAddrValue(span.Last));
+}
+
+void TAddressValueSet::AppendIndexSpans(const TAddressProgression& walk, std::vector<TIndexSpan>& out) const {
+  if (walk.First.ip_family == TIPAddrFamily::IPv4) FIPv4.AppendIndexSpans(walk, out);
+  else FIPv6.AppendIndexSpans(walk, out);
 }
 
 bool IndexSpanOf(const TAddressProgression& walk, TUInt128 first, TUInt128 last, TIndexSpan& out) {
