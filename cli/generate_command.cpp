@@ -218,7 +218,8 @@ void WarnAboutRangeLines(const TKorrinUtils& engine) {
     std::cerr << "Warning: " << FormatCount(unseen) << " more range lines repeat addresses" << std::endl;
   if (engine.OverlappingLineCount() > 0)
     std::cerr << "Warning: " << GroupCounts(engine.RepeatedAddresses().ToString())
-              << " addresses repeat; --unique gives each address once" << std::endl;
+              << (engine.RepeatedAddresses() == TWideCount(1) ? " address repeats" : " addresses repeat")
+              << "; --unique gives each address once" << std::endl;
 }
 
 int RunGenerate(const TGenerateOptions& o) {

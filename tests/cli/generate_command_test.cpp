@@ -433,6 +433,9 @@ TEST(GenerateCommand, ExclusionFilesTargetFilesAndUniqueAddresses) {
   EXPECT_EQ(repeated.err,
             "Warning: line 2 '10.0.0.2/31' repeats 2 of the addresses of the lines before it\n"
             "Warning: 2 addresses repeat; --unique gives each address once\n");
+  EXPECT_EQ(RunCli({"generate", "--quiet", "10.0.0.0/30", "10.0.0.3"}).err,
+            "Warning: line 2 '10.0.0.3' repeats 1 of the addresses of the lines before it\n"
+            "Warning: 1 address repeats; --unique gives each address once\n");
   const ProcessResult unique = RunCli({"generate", "--quiet", "--unique", "10.0.0.0/30", "10.0.0.2/31"});
   EXPECT_EQ(unique.out, "10.0.0.0\n10.0.0.1\n10.0.0.2\n10.0.0.3\n");
   EXPECT_EQ(unique.err, "");
