@@ -533,12 +533,8 @@ class TGenerationRun {
     std::vector<TLookup> lookups(FLines.size());
     for (size_t i = 0; i < lookups.size(); ++i)
       lookups[i] = {FOrigins[FLineOrigins[i]].Address, static_cast<uint32_t>(i)};
-    std::sort(lookups.begin(), lookups.end(), [](const TLookup& a, const TLookup& b) {
-      if (a.Address.ip_family != b.Address.ip_family) return a.Address.ip_family < b.Address.ip_family;
-      if (a.Address.ip_family == TIPAddrFamily::IPv4) return a.Address.ipv4.Value < b.Address.ipv4.Value;
-      return std::lexicographical_compare(a.Address.ipv6.Groups.rbegin(), a.Address.ipv6.Groups.rend(),
-                                          b.Address.ipv6.Groups.rbegin(), b.Address.ipv6.Groups.rend());
-    });
+    std::sort(lookups.begin(), lookups.end(),
+              [](const TLookup& a, const TLookup& b) { return CompareIPAddr(a.Address, b.Address) < 0; });
     std::vector<const std::vector<std::string>*> columns(FLines.size());
     for (size_t i = 0; i < lookups.size(); ++i) {
       if (StopAt(i)) return false;
