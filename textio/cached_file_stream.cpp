@@ -108,18 +108,12 @@ int64_t TBaseCachedFileStream::FileSize() {
 
 int32_t TBaseCachedFileStream::ReadAt(int64_t Offset, void* Buffer, int32_t Count) {
   if (FSequential) {
-    if (Offset != FSequentialRead) {
-      FLastError = ESPIPE;
-      return -1;
-    }
+    if (Offset != FSequentialRead) Fail(ESPIPE);
     int32_t total = 0;
     while (total < Count && !FSequentialEnded) {
       const ssize_t n = ::read(FHandle, static_cast<uint8_t*>(Buffer) + total, static_cast<size_t>(Count - total));
       if (n < 0 && errno == EINTR) continue;
-      if (n < 0) {
-        FLastError = errno;
-        return -1;
-      }
+      if (n < 0) Fail(errno);
       FSequentialEnded = n == 0;
       total += static_cast<int32_t>(n);
     }
@@ -131,12 +125,14 @@ int32_t TBaseCachedFileStream::ReadAt(int64_t Offset, void* Buffer, int32_t Coun
   do {
     n = ::pread(FHandle, Buffer, static_cast<size_t>(Count), Offset);
   } while (n < 0 && errno == EINTR);
-  if (n < 0) {
-    FLastError = errno;
-    return -1;
-  }
+  if (n < 0) Fail(errno);
   FLastError = 0;
   return static_cast<int32_t>(n);
+}
+
+void TBaseCachedFileStream::Fail(int Error) {
+  FLastError = Error;
+  RaiseStreamError("Cannot read %s.", FFileName, Error);
 }
 
 TReadOnlyCachedFileStream::TReadOnlyCachedFileStream(const std::string& FileName, int32_t CacheSize)
@@ -192,7 +188,6 @@ bool TReadOnlyCachedFileStream::FillCache() {
   const int32_t count = ViewBytesFrom(start, FCacheSize);
   if (count == 0) return false;
   const int32_t n = ReadAt(FViewStart + start, FCache.get(), count);
-  if (n < 0) return false;
   FCacheStart = start;
   FCacheEnd = start + n;
   // A block that ends before the position (a file that shrank) means the end is reached.
@@ -209,7 +204,7 @@ int32_t TReadOnlyCachedFileStream::Read(void* Buffer, int32_t Count) {
   const bool cached = FPosition >= FCacheStart && FPosition < FCacheEnd;
   if (FDisableStreamReadCacheRefCount > 0 && !(FSequential && cached)) {
     const int32_t count = ViewBytesFrom(FPosition, Count);
-    const int32_t n = count > 0 ? std::max(ReadAt(FViewStart + FPosition, Buffer, count), 0) : 0;
+    const int32_t n = count > 0 ? ReadAt(FViewStart + FPosition, Buffer, count) : 0;
     FPosition += n;
     return n;
   }

@@ -52,7 +52,8 @@ class TOpenedFile {
 class TBaseCachedFileStream : public TStream {
  public:
   static constexpr int32_t kDefaultCacheSize = 16384;
-  static constexpr int32_t kEndOfFileError = 38;
+  // What LastError gives after a read at or past the end: no errno is negative.
+  static constexpr int32_t kEndOfFileError = -1;
   // A pipe, a device or a file without a size (/proc) is read in order up to its end, but no
   // further than this, so that an endless one (/dev/zero) stops with a message.
   static constexpr int64_t kMaxSequentialBytes = int64_t{16} << 30;
@@ -79,9 +80,11 @@ class TBaseCachedFileStream : public TStream {
   TBaseCachedFileStream(const std::string& FileName, int Handle, int32_t CacheSize);
 
   virtual int64_t FileSize();
-  // Positioned read that sets FLastError: 0 and the byte count, or the errno and -1. A sequential
-  // source reads only at the offset it has reached, and fills the whole count unless it ends.
+  // Positioned read: the byte count, FLastError 0. A failed read raises EStreamError with the
+  // system's reason (FLastError its errno), so that no reader takes it for the end of the file. A
+  // sequential source reads only at the offset it has reached, and fills the whole count unless it ends.
   int32_t ReadAt(int64_t Offset, void* Buffer, int32_t Count);
+  [[noreturn]] void Fail(int Error);
 
   int FHandle = -1;
   bool FOwnsHandle = false;

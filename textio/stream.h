@@ -11,7 +11,8 @@ class TStream {
  public:
   virtual ~TStream() = default;
 
-  // Copies up to Count bytes into Buffer and returns how many were copied; 0 at the end.
+  // Copies up to Count bytes into Buffer and returns how many were copied; 0 at the end. A read
+  // that fails raises its error, so that a reader never takes it for the end.
   virtual int32_t Read(void* Buffer, int32_t Count) = 0;
   virtual int32_t Write(const void* Buffer, int32_t Count) = 0;
   virtual int64_t Seek(int64_t Offset, TSeekOrigin Origin) = 0;

@@ -4,6 +4,7 @@
 #include "common/file_io.h"
 #include "common/text.h"
 #include "common/utf16.h"
+#include "textio/stream_error.h"
 
 namespace korrin {
 
@@ -15,25 +16,15 @@ constexpr size_t kWriteChunk = 1 << 20;
 // What every export that found the file changed ends with.
 constexpr const char* kExportAgain = "Nothing was exported; reload the file and export again.";
 
-}  // namespace
-
-std::u16string FormatDelimitedRow(const std::vector<std::u16string>& Values, char16_t Delimiter) {
-  std::u16string row;
-  for (size_t k = 0; k < Values.size(); ++k) {
-    if (k) row += Delimiter;
-    AppendCSVField(row, Values[k], std::u16string_view(&Delimiter, 1));
-  }
-  return row;
-}
-
-bool ExportRows(TViewRows::TReader& Reader, const TExportRequest& Request, const TExportProgress& Progress) {
-  TReplacingFile writer(Request.FileName);
+// Writes the rows to Writer; false when Progress stopped it.
+bool WriteRows(TViewRows::TReader& Reader, const TExportRequest& Request, const TExportProgress& Progress,
+               TReplacingFile& Writer) {
   std::string chunk;
   const auto add = [&](const std::vector<std::u16string>& Values) {
     chunk += Utf16ToUtf8(FormatDelimitedRow(Values, Request.Delimiter));
     chunk += "\r\n";
     if (chunk.size() >= kWriteChunk) {
-      writer.Write(chunk);
+      Writer.Write(chunk);
       chunk.clear();
     }
   };
@@ -68,7 +59,29 @@ bool ExportRows(TViewRows::TReader& Reader, const TExportRequest& Request, const
         if (stopped(done, total)) return false;
       }
   }
-  writer.Write(chunk);
+  Writer.Write(chunk);
+  return true;
+}
+
+}  // namespace
+
+std::u16string FormatDelimitedRow(const std::vector<std::u16string>& Values, char16_t Delimiter) {
+  std::u16string row;
+  for (size_t k = 0; k < Values.size(); ++k) {
+    if (k) row += Delimiter;
+    AppendCSVField(row, Values[k], std::u16string_view(&Delimiter, 1));
+  }
+  return row;
+}
+
+bool ExportRows(TViewRows::TReader& Reader, const TExportRequest& Request, const TExportProgress& Progress) {
+  TReplacingFile writer(Request.FileName);
+  try {
+    if (!WriteRows(Reader, Request, Progress, writer)) return false;
+  } catch (const EStreamError& e) {
+    // The source could not be read: its reason, not a guess that it changed.
+    throw Exception(Format("%s. Nothing was exported.", e.what()));
+  }
   writer.Commit();
   return true;
 }

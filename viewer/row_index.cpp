@@ -118,9 +118,9 @@ bool TRowIndex::Build(const TIndexProgress& Progress) {
   size_t carried = 0;  // an odd byte of UTF-16 that waits for its pair
   for (;;) {
     const int32_t n = stream.Read(block.data() + carried, kBlockSize);
-    if (n <= 0) {
+    if (n == 0) {
       // A file that grew while it was indexed is indexed to its end as it is now.
-      if (n < 0 || !stream.ExtendViewToFileEnd()) break;
+      if (!stream.ExtendViewToFileEnd()) break;
       FSize = stream.Size();
       continue;
     }

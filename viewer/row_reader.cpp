@@ -38,7 +38,7 @@ bool TRowReader::Fill() {
   FAt = 0;
   const size_t kept = FBytes.size();
   FBytes.resize(kept + kReadSize);
-  const int32_t n = std::max(FStream.Read(FBytes.data() + kept, static_cast<int32_t>(kReadSize)), 0);
+  const int32_t n = FStream.Read(FBytes.data() + kept, static_cast<int32_t>(kReadSize));
   FBytes.resize(kept + static_cast<size_t>(n));
   if (n == 0) FEnd = true;
   if (FEncoding.UnitSize == 2) {

@@ -4,6 +4,7 @@
 
 #include "common/text.h"
 #include "common/utf16.h"
+#include "textio/stream_error.h"
 
 namespace korrin {
 
@@ -91,7 +92,12 @@ std::vector<std::u16string> TViewRows::Cells(bool Records, int64_t Item) {
   if (IsMore(Records, Item)) return {u"..."};
   std::vector<std::u16string> cells{Number(Item)};
   TStringList lines;
-  if (!Lines(Records, Item, lines)) return Records ? cells : std::vector<std::u16string>{Number(Item), u""};
+  try {
+    if (!Lines(Records, Item, lines)) return Records ? cells : std::vector<std::u16string>{Number(Item), u""};
+  } catch (const EStreamError& e) {
+    // A row the file could not give shows why, where its values would be.
+    return {Number(Item), Utf8ToUtf16(e.what())};
+  }
   if (!Records) {
     cells.push_back(std::move(lines.front()));
     return cells;

@@ -42,7 +42,8 @@ class TViewRows {
   int64_t RowCount(bool& More) const;
 
   // The cells the views show: the number and the values (Records) or the number and the raw line;
-  // "..." for the "..." item, the status text in status mode.
+  // "..." for the "..." item, the status text in status mode, and a read error's message for a row
+  // the file could not give.
   std::vector<std::u16string> Cells(bool Records, int64_t Item);
   // The raw lines of a row; false for the "..." item, in status mode and past what the index reached.
   bool Lines(bool Records, int64_t Item, TStringList& Lines);
@@ -84,8 +85,8 @@ class TViewRows::TReader {
   // end the file had when the reader was made.
   bool Next(TStringList& Lines);
   // After Next gave false: empty when it read to that end, else how far it got, naming the file
-  // ("x.csv" ended after 812 of its 3,000 rows): the file was cut short meanwhile or a read failed,
-  // which Next cannot tell from the end.
+  // ("x.csv" ended after 812 of its 3,000 rows): the file was cut short meanwhile, which Next cannot
+  // tell from the end. A read that fails raises its error instead.
   std::string Shortfall() const;
   // How far Next has read, and of what (bytes of a file, else rows).
   int64_t Position() const;

@@ -8,12 +8,15 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <functional>
+#include <memory>
 
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "tests/textio/test_streams.h"
+#include "textio/line_reader.h"
 #include "textio/stream_error.h"
 
 namespace korrin {
@@ -163,6 +166,69 @@ TEST(CachedFileStreamTest, FailuresCarryTheirMessages) {
   } catch (const EStreamError& e) {
     EXPECT_EQ(std::string(e.what()).rfind("SetEndOfFile for " + file.Name() + ". ", 0), 0u) << e.what();
   }
+}
+
+// A read the system refuses is an error with its reason, through the cache, around it and through
+// the line reader, never an early end; the end's code is none of the errno values.
+TEST(CachedFileStreamTest, AFailedReadRaisesItsReasonInsteadOfEnding) {
+  const TTempFile file(Pattern(5000));
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);
+  ASSERT_EQ(::write(fds[1], "0123456789", 10), 10);
+  const std::string pipe = "/proc/self/fd/" + std::to_string(fds[0]);
+  struct Case {
+    const char* Name;
+    std::function<void()> Read;
+    std::string Error;
+    int Errno;
+  };
+  const auto broken = [&] {
+    auto opened = std::make_unique<TReadOnlyCachedFileStream>(file.Name(), 64);
+    EXPECT_GE(test::BreakReadsOf(file.Name()), 1);
+    return opened;
+  };
+  std::unique_ptr<TReadOnlyCachedFileStream> stream;
+  std::vector<char> buffer(100);
+  const Case cases[] = {
+      {"cached", [&] { (stream = broken())->Read(buffer.data(), 10); }, file.Name() + ". Bad file descriptor", EBADF},
+      {"around the cache",
+       [&] {
+         stream = broken();
+         stream->DisableStreamReadCache();
+         stream->Read(buffer.data(), 10);
+       },
+       file.Name() + ". Bad file descriptor", EBADF},
+      // Unmapped memory: a source read in order that fails at its first byte.
+      {"sequential",
+       [&] {
+         stream = std::make_unique<TReadOnlyCachedFileStream>("/proc/self/mem", 64);
+         stream->Read(buffer.data(), 10);
+       },
+       "/proc/self/mem. Input/output error", EIO},
+      // Bytes a pipe has given cannot be read again once the cache has moved past them.
+      {"pipe read back",
+       [&] {
+         stream = std::make_unique<TReadOnlyCachedFileStream>(pipe, 4);
+         stream->Read(buffer.data(), 8);
+         stream->SetPosition(0);
+         stream->Read(buffer.data(), 1);
+       },
+       pipe + ". Illegal seek", ESPIPE},
+  };
+  for (const Case& c : cases) {
+    try {
+      c.Read();
+      ADD_FAILURE() << c.Name << ": no error";
+    } catch (const EStreamError& e) {
+      EXPECT_EQ(std::string(e.what()), "Cannot read " + c.Error) << c.Name;
+      EXPECT_EQ(stream->LastError(), c.Errno) << c.Name;
+    }
+  }
+  TLineReader lines(broken(), 0);
+  EXPECT_THROW(lines.ReadLine(), EStreamError);
+  EXPECT_LT(TBaseCachedFileStream::kEndOfFileError, 0);
+  ::close(fds[0]);
+  ::close(fds[1]);
 }
 
 TEST(CachedFileStreamTest, WildSeeksReadNothingInsteadOfFailing) {

@@ -1,11 +1,13 @@
 #pragma once
-// Sources for the reader tests: bytes in memory as a stream, and bytes written to a temporary
-// file that is removed with its owner.
+// Sources for the reader tests: bytes in memory as a stream, bytes written to a temporary file
+// that is removed with its owner, and a file whose reads fail.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
@@ -56,6 +58,24 @@ class TTempFile {
   TTempFolder FFolder;
   std::string FName;
 };
+
+// Makes every later read of the descriptors this process holds open on File fail (EBADF) while
+// fstat still sees the file: one open only for writing takes each one's place. A read error for
+// any reader of the file that needs neither privileges nor timing. Gives how many it broke.
+inline int BreakReadsOf(const std::string& File) {
+  const std::filesystem::path file = std::filesystem::canonical(File);
+  const int writeOnly = ::open(File.c_str(), O_WRONLY | O_CLOEXEC);
+  if (writeOnly < 0) return 0;
+  int broken = 0;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+    std::error_code error;
+    const int fd = std::stoi(entry.path().filename().string());
+    if (fd != writeOnly && std::filesystem::read_symlink(entry.path(), error) == file && ::dup2(writeOnly, fd) >= 0)
+      ++broken;
+  }
+  ::close(writeOnly);
+  return broken;
+}
 
 // Bytes drawn mostly from the values that matter to the decoder and the line rules.
 inline std::string RandomBytes(std::mt19937& rng) {

@@ -5,11 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <regex>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -19,6 +21,9 @@
 #include "tests/textio/test_streams.h"
 #include "viewer/file_preview.h"
 #include "viewer/row_export.h"
+#include "viewer/row_finder.h"
+#include "viewer/row_index.h"
+#include "viewer/row_reader.h"
 
 namespace korrin {
 namespace {
@@ -198,6 +203,116 @@ TEST(ViewRowsTest, AWholeFileExportOfAFileCutShortFailsAndLeavesTheOldFile) {
           << c.Name << ": " << message;
     }
     EXPECT_EQ(ReadBytes(target), "old") << c.Name;
+  }
+}
+
+// A file the system stops reading, after it was shown: each reader of it raises the reason, none
+// takes it for a shorter file. The rows on screen show it, an export says it and keeps the old file.
+TEST(ViewRowsTest, AReadErrorReachesEveryReaderWithItsReason) {
+  const test::TTempFolder folder;
+  const std::string target = folder / "kept.csv";
+  std::string name;  // of the case's file
+  struct Case {
+    const char* Name;
+    // Reads the file after Break, giving what the user is told.
+    std::function<std::string(TShown& Shown, const std::function<void()>& Break)> Read;
+    const char* After;  // what follows the reason
+  };
+  const auto thrown = [](const std::function<void()>& Read) {
+    try {
+      Read();
+    } catch (const Exception& e) {
+      return std::string(e.what());
+    }
+    return std::string("no error");
+  };
+  const auto find = [&](TShown& Shown, const std::function<void()>& Break, bool Decoded, bool Worker) {
+    const TRowIndex& index = *Shown.Preview.Index();
+    TRowOptions options = index.Options();
+    options.CellLineBreaks = Decoded;  // records over lines are searched decoded
+    TRowFinder finder(index.File(), index.Encoding(), options);
+    Break();
+    TFindRequest request{u"plain"};
+    if (!Worker) {
+      TFindResult result;
+      return thrown([&] { finder.Find(request, result); });
+    }
+    finder.Start(request);
+    while (!finder.Done()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return finder.Error();
+  };
+  const Case cases[] = {
+      {"index",
+       [&](TShown& Shown, const std::function<void()>& Break) {
+         TRowIndex index(name, Shown.Preview.Encoding(), Shown.Preview.RowOptions());
+         Break();
+         return thrown([&] { index.Build(nullptr); });
+       },
+       ""},
+      {"index on its worker",
+       [&](TShown& Shown, const std::function<void()>& Break) {
+         TRowIndex index(name, Shown.Preview.Encoding(), Shown.Preview.RowOptions());
+         Break();
+         index.Start();
+         index.Stop();  // the first read fails before a stop is looked at
+         return index.Error();
+       },
+       ""},
+      {"row reader",
+       [&](TShown& Shown, const std::function<void()>& Break) {
+         const TRowIndex& index = *Shown.Preview.Index();
+         TRowReader reader(index.File(), index.Encoding(), index.Options());
+         Break();
+         TStringList lines;
+         return thrown([&] { reader.Read(true, lines); });
+       },
+       ""},
+      {"rows shown",
+       [&](TShown& Shown, const std::function<void()>& Break) {
+         Shown.Rows.ShowAll();
+         Break();
+         const Values cells = Shown.Rows.Cells(true, 900);
+         EXPECT_EQ(cells.front(), u"901");
+         return Utf16ToUtf8(cells.back());
+       },
+       ""},
+      {"find", [&](TShown& Shown, const std::function<void()>& Break) { return find(Shown, Break, false, false); }, ""},
+      {"find decoded",
+       [&](TShown& Shown, const std::function<void()>& Break) { return find(Shown, Break, true, false); }, ""},
+      {"find on its worker",
+       [&](TShown& Shown, const std::function<void()>& Break) { return find(Shown, Break, false, true); }, ""},
+      {"export",
+       [&](TShown& Shown, const std::function<void()>& Break) {
+         test::WriteBytes(target, "old");
+         const auto reader = Shown.Rows.CreateReader(true);
+         Break();
+         const std::string message = thrown([&] { ExportRows(*reader, {target, u',', {}, {}}, nullptr); });
+         EXPECT_EQ(ReadBytes(target), "old");
+         return message;
+       },
+       ". Nothing was exported."},
+  };
+  for (const Case& c : cases) {
+    const TTempFile file(Source(1000));
+    name = file.Name();
+    TShown shown(name);
+    const auto breakReads = [&] { ASSERT_GE(test::BreakReadsOf(file.Name()), 1) << c.Name; };
+    EXPECT_EQ(c.Read(shown, breakReads), "Cannot read " + file.Name() + ". Bad file descriptor" + c.After) << c.Name;
+  }
+}
+
+// A file that fails at its first read (unmapped memory) is read by name: the preview shows the
+// reason and Count Rows raises it.
+TEST(ViewRowsTest, AFileThatCannotBeReadShowsTheReason) {
+  const std::string reason = "Cannot read /proc/self/mem. Input/output error";
+  TShown shown("/proc/self/mem");
+  EXPECT_TRUE(shown.Rows.StatusMode());
+  EXPECT_EQ(shown.Rows.Cells(true, 0), Values{Utf8ToUtf16(reason)});
+  try {
+    shown.Preview.CountRows("/proc/self/mem", false, nullptr);
+    ADD_FAILURE() << "counted";
+  } catch (const Exception& e) {
+    EXPECT_EQ(std::string(e.what()), reason);
   }
 }
 

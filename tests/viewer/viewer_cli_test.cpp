@@ -47,6 +47,16 @@ TEST(ViewerCliTest, PipesStandardInputAndProcFilesAreReadToTheirEnd) {
   EXPECT_EQ(zero.err, "3+ rows\n");
 }
 
+// Unmapped memory fails at its first read: an error with the reason, not an empty file.
+TEST(ViewerCliTest, AFileThatCannotBeReadFailsWithTheReason) {
+  for (const char* command : {"count", "preview"}) {
+    const test::ProcessResult run = test::RunCli({command, "/proc/self/mem"});
+    EXPECT_EQ(run.status, 1) << command;
+    EXPECT_EQ(run.err, "Cannot read /proc/self/mem. Input/output error\n") << command;
+    EXPECT_EQ(run.out, "") << command;
+  }
+}
+
 TEST(ViewerCliTest, PreviewWritesTabSeparatedRows) {
   TTempFile file("name;note\n\"Smith; J\";\"two\nlines\"\nx;\"a\\\"b\"\nlast;row\n");
   struct Case {
