@@ -34,6 +34,7 @@
 #include "gui/forms/report_list_view.h"
 #include "gui/forms/wait_dialog_box.h"
 #include "textio/cached_file_line_reader.h"
+#include "textio/stream_error.h"
 
 namespace korrin {
 
@@ -481,6 +482,8 @@ void TViewCSVFileForm::IndexTimerTick() {
     if (index->Done()) ShowRowCount(rows, more);
     // Rows far down that the first measure could not reach yet.
     if (index->Done() && FViewRows.ShowsAll()) MeasureShownColumns();
+    // The count stopped where the file could not be read: the reason, not a shorter file.
+    if (!index->Done()) ErrorMessage(FTitle, QString::fromStdString(index->Error()));
   }
   FindTick();
   if ((index->Done() || !index->Error().empty()) && !FFinder) FIndexTimer->stop();
@@ -719,7 +722,13 @@ QString TViewCSVFileForm::SelectedText(const TListViewEx* View, bool& TooLarge) 
 
 void TViewCSVFileForm::CopyClick(const TListViewEx* View) {
   bool tooLarge = false;
-  const QString text = SelectedText(View, tooLarge);
+  QString text;
+  try {
+    text = SelectedText(View, tooLarge);
+  } catch (const EStreamError& e) {
+    ErrorMessage(QStringLiteral("Copy"), QString::fromUtf8(e.what()));
+    return;
+  }
   if (tooLarge) {
     if (Confirm(QStringLiteral("Copy"),
                 QStringLiteral("The selection holds more than %1 MB of text, too much for the clipboard. "

@@ -32,6 +32,7 @@
 #include "tests/support/dialog_recorders.h"
 #include "tests/support/mnemonics.h"
 #include "tests/support/when_modal.h"
+#include "tests/textio/test_streams.h"
 #include "textio/cached_file_line_reader.h"
 #include "viewer/mmdb_meta_reader.h"
 
@@ -631,6 +632,31 @@ class ViewWindowTest : public QObject {
                                             "being exported. Nothing was exported; reload the file and export again.")
                                         .arg(source, QLocale(QLocale::English).toString(kLongRows))),
              qPrintable(boxes.Texts().join('\n')));
+    QCOMPARE(ReadFile(target), QByteArray("old"));
+  }
+
+  // A file the system stops reading: the window gives the reason instead of a shorter file.
+  void aReadErrorShowsItsReason() {
+    {
+      // Unmapped memory, which fails at its first read.
+      TViewer v("/proc/self/mem");
+      QCOMPARE(v.Table()->ItemCells(0), QStringList{"Cannot read /proc/self/mem. Input/output error"});
+    }
+    // After the file was shown: the rows not read yet, Copy and Export.
+    const QString source = LongFile();
+    const QString target = Write("kept.csv", "old");
+    TViewer v(source);
+    ShowWhole(v);
+    QVERIFY(korrin::test::BreakReadsOf(source.toStdString()) >= 1);
+    const QString reason = "Cannot read " + source + ". Bad file descriptor";
+    const int item = kLongRows / 32 + 500;  // between the rows the window measured
+    QCOMPARE(v.Table()->ItemCells(item), (QStringList{QString::number(item + 1), reason}));
+    TMessageRecorder boxes;
+    Select(v.Table(), item, item + 1);
+    v.Table()->findChild<QAction*>("Copy1")->trigger();
+    korrin::test::TFileDialogRecorder dialogs({target});
+    v.Button("ExportButton")->click();
+    QCOMPARE(boxes.Texts(), (QStringList{reason, reason + ". Nothing was exported."}));
     QCOMPARE(ReadFile(target), QByteArray("old"));
   }
 
