@@ -51,13 +51,6 @@ qsizetype GraphemeStep(const QString& text, qsizetype pos, bool forward) {
   return next < 0 ? pos : next;
 }
 
-// A line's UTF-16 units: its bytes when it is ASCII, as nearly every line of addresses is.
-qsizetype Units(std::string_view line) {
-  if (std::all_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-    return static_cast<qsizetype>(line.size());
-  return QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())).size();
-}
-
 QByteArray OwnDragMark(const void* list) { return QByteArray::number(reinterpret_cast<quintptr>(list), 16); }
 
 }  // namespace
@@ -87,6 +80,7 @@ void TLineListEdit::SetLines(TTextLines Lines) {
   const size_t before = LineCount();
   if (Lines.empty()) Lines.push_back("");
   FLines.Assign(std::move(Lines));
+  FOffsets.Invalidate(0);
   FCursor = FAnchor = {};
   FTyping = false;
   verticalScrollBar()->setValue(0);
@@ -98,8 +92,13 @@ void TLineListEdit::SetLines(TTextLines Lines) {
 void TLineListEdit::AppendLines(const TTextLines& Lines) {
   if (Lines.empty()) return;
   const size_t before = LineCount();
-  if (FLines.size() == 1 && FLines[0].empty()) FLines.Assign(TTextLines(Lines));
-  else FLines.Append(Lines);
+  if (FLines.size() == 1 && FLines[0].empty()) {
+    FLines.Assign(TTextLines(Lines));
+    FOffsets.Invalidate(0);
+  } else {
+    // The lines before keep where they begin.
+    FLines.Append(Lines);
+  }
   FCursor = Clamp(FCursor);
   FAnchor = Clamp(FAnchor);
   FTyping = false;
@@ -114,6 +113,7 @@ void TLineListEdit::Shuffle(TRandom& Random) {
   const size_t before = LineCount();
   // The final empty line is no line of the list and stays last.
   FLines.Shuffle(Random, before);
+  FOffsets.Invalidate(0);
   FCursor = FAnchor = {};
   FTyping = false;
   AfterChange(before);
@@ -214,6 +214,7 @@ void TLineListEdit::Redo() {
 }
 
 void TLineListEdit::ShowChange(const TEditableLines::TChange& Change, size_t CountBefore) {
+  FOffsets.Invalidate(Change.First);
   const size_t line = Change.First + std::max<size_t>(Change.Inserted, 1) - 1;
   FCursor = FAnchor = Clamp({line, LineLength(std::min(line, FLines.size() - 1))});
   FTyping = false;
@@ -228,19 +229,13 @@ void TLineListEdit::AnnounceLines() {
 }
 
 int TLineListEdit::TextOffset(TPos Pos) const {
-  qint64 offset = 0;
-  for (size_t i = 0; i < Pos.Line && i < FLines.size(); ++i) offset += Units(FLines[i]) + 1;
+  const qint64 offset = FOffsets.LineStart(std::min(Pos.Line, FLines.size() - 1));
   return static_cast<int>(std::min<qint64>(offset + Pos.Column, INT_MAX));
 }
 
 TLineListEdit::TPos TLineListEdit::PosAtOffset(int Offset) const {
-  qint64 rest = std::max(0, Offset);
-  for (size_t i = 0; i + 1 < FLines.size(); ++i) {
-    const qint64 units = Units(FLines[i]);
-    if (rest <= units) return {i, static_cast<qsizetype>(rest)};
-    rest -= units + 1;
-  }
-  return Clamp({FLines.size() - 1, static_cast<qsizetype>(rest)});
+  const TLineOffsets::TLineAt at = FOffsets.LineAt(Offset);
+  return Clamp({at.Line, static_cast<qsizetype>(std::max<qint64>(Offset, 0) - at.Start)});
 }
 
 void TLineListEdit::InsertText(const QString& Text) {
@@ -266,6 +261,7 @@ void TLineListEdit::ReplaceText(TPos From, TPos To, const QString& Text, bool Me
     rest.remove_prefix(nl + 1);
   }
   FLines.Replace(From.Line, To.Line - From.Line + 1, lines, Merge);
+  FOffsets.Invalidate(From.Line);
   const qsizetype lastBreak = composed.lastIndexOf(QLatin1Char('\n'));
   FCursor = FAnchor = {From.Line + lines.size() - 1, composed.size() - (lastBreak + 1) - suffix.size()};
   FTyping = false;

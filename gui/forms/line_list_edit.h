@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "common/editable_lines.h"
+#include "gui/forms/line_offsets.h"
 
 class QMenu;
 class QMimeData;
@@ -152,6 +153,8 @@ class TLineListEdit : public QAbstractScrollArea {
   };
 
   TEditableLines FLines;
+  // Where lines begin for assistive technology; it reads FLines, so it follows it.
+  TLineOffsets FOffsets{FLines};
   TPos FCursor;
   TPos FAnchor;
   bool FReadOnly = false;

@@ -9,7 +9,10 @@
 #include <QTimer>
 #include <QToolTip>
 #include <QtTest>
+#include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "gui/forms/line_list_edit.h"
 
@@ -502,6 +505,69 @@ class LineListEditTest : public QObject {
     QCOMPARE(Shown(list).first(), QString("0.0.1"));
     list.SetReadOnly(true);
     QVERIFY(a->state().readOnly && !a->state().editable);
+  }
+
+  // Offsets that assistive technology reads stay those of the text as shown after edits anywhere:
+  // before the first line changed, across it, and after the lines it added or removed.
+  void offsetsFollowEditsInTheMiddle() {
+    TTextLines lines = Numbered(300);
+    // Lines whose UTF-16 units differ from their bytes, at and around the edges of 64 lines.
+    for (size_t i : {5, 63, 64, 130, 199, 257}) lines[i] = "\xC3\xA9t\xF0\x9F\x98\x80";
+    TLineListEdit list;
+    ShowList(list, lines);
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(&list);
+    QAccessibleTextInterface* text = a->textInterface();
+    TRandom random(3);
+    const auto selectFrom = [&list](TLineListEdit::TPos From, TLineListEdit::TPos To) {
+      list.SetCursor(From);
+      list.SetCursor(To, true);
+    };
+    const std::vector<std::pair<const char*, std::function<void()>>> edits = {
+        {"no edit", [] {}},
+        {"typing in line 150",
+         [&] {
+           list.SetCursor({150, 3});
+           list.InsertText(QString::fromUtf8("x\xF0\x9F\x98\x80"));
+         }},
+        {"a paste with breaks into line 100",
+         [&] {
+           list.SetCursor({100, 2});
+           list.InsertText("a\nb\nc");
+         }},
+        {"deleting from line 60 to line 200",
+         [&] {
+           selectFrom({60, 1}, {200, 2});
+           list.Delete();
+         }},
+        {"undo", [&] { list.Undo(); }},
+        {"redo", [&] { list.Redo(); }},
+        {"joining line 63 with the next",
+         [&] {
+           list.SetCursor({63, 1000});
+           list.Delete();
+         }},
+        {"lines appended", [&] { list.AppendLines(Numbered(100)); }},
+        {"shuffle", [&] { list.Shuffle(random); }},
+        {"fewer lines", [&] { list.SetLines(Numbered(10)); }},
+    };
+    for (const auto& [name, edit] : edits) {
+      edit();
+      // The plain sum over the text as shown.
+      const QStringList shown = a->text(QAccessible::Value).split(QLatin1Char('\n'));
+      QVERIFY2(text->characterCount() == int(shown.join(QLatin1Char('\n')).size()), name);
+      int start = 0;
+      for (size_t i = 0; i < size_t(shown.size()); ++i) {
+        const qsizetype length = shown[qsizetype(i)].size();
+        for (const qsizetype column : {qsizetype(0), length}) {
+          list.SetCursor({i, column});
+          QVERIFY2(text->cursorPosition() == start + int(column), name);
+          list.SetCursor({});
+          text->setCursorPosition(start + int(column));
+          QVERIFY2(list.Cursor() == (TLineListEdit::TPos{i, column}), name);
+        }
+        start += int(length) + 1;
+      }
+    }
   }
 
   void thePrimarySelectionFollowsTheSelection() {
