@@ -35,6 +35,7 @@
 #include "gui/forms/browse_button.h"
 #include "gui/forms/line_list_edit.h"
 #include "gui/forms/link_label.h"
+#include "gui/forms/on_demand_combo_box.h"
 #include "gui/view_window/view_csv_file_form.h"
 #include "gui/view_window/view_files.h"
 #include "mmdb/mmdb_columns.h"
@@ -306,8 +307,10 @@ QLayout* TForm1::CreateMMDBGroup() {
   ViewMMDBButton = Named(new TButtonEx(QStringLiteral("&View...")), "Button4");
   BrowseMMDBButton = Named(new TButtonEx(QStringLiteral("Bro&wse...")), "Button11");
   // The field of the country column, just below "Resolve IP country". Editable: a field that the
-  // first records lack may still be typed.
-  MMDBFieldComboBox = NewCombo("MMDBFieldComboBox", {QString::fromUtf8(kCountryCodeField)});
+  // first records lack may still be typed. The fields are read when the user is about to see them,
+  // as reading a database of hundreds of megabytes at each change of the path would stall the window.
+  MMDBFieldComboBox = Named(new TOnDemandComboBox, "MMDBFieldComboBox");
+  MMDBFieldComboBox->addItem(QString::fromUtf8(kCountryCodeField));
   MMDBFieldComboBox->setEditable(true);
   MMDBFieldComboBox->setMinimumContentsLength(12);
   MMDBFieldComboBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -319,7 +322,7 @@ QLayout* TForm1::CreateMMDBGroup() {
   mmdb->addWidget(Labelled("Label25", "Field:", MMDBFieldComboBox));
   mmdb->addWidget(MMDBFieldComboBox);
   connect(ViewMMDBButton, &QPushButton::clicked, this, [this] { Guarded([this] { ViewMMDBButtonClick(); }); });
-  connect(MMDBFileEdit, &QLineEdit::textChanged, this, [this] { FillMMDBFieldComboBox(); });
+  connect(MMDBFieldComboBox, &TOnDemandComboBox::ItemsWanted, this, [this] { FillMMDBFieldComboBox(); });
   return mmdb;
 }
 
@@ -607,11 +610,18 @@ void TForm1::ViewMMDBButtonClick() {
 }
 
 void TForm1::FillMMDBFieldComboBox() {
-  std::vector<std::string> fields{std::string(kCountryCodeField)};
   const std::string path = MMDBFileEdit->text().toStdString();
-  // Typing a path opens nothing until it names a file.
+  std::optional<TFileStamp> stamp;
   std::error_code error;
   if (std::filesystem::is_regular_file(path, error)) {
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    const std::filesystem::file_time_type modified = std::filesystem::last_write_time(path, error);
+    if (!error) stamp = TFileStamp{path, size, modified};
+  }
+  if (stamp && stamp == FMMDBFieldsFrom) return;
+  FMMDBFieldsFrom = stamp;
+  std::vector<std::string> fields{std::string(kCountryCodeField)};
+  if (stamp) {
     try {
       TMMDBReader reader(path);
       fields = ChoosableFields(reader);

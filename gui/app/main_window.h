@@ -4,7 +4,9 @@
 // lists, keeps every choice in the settings file and shows the about area. Members are named by
 // role; each control's object name stays its control name ("Memo1", "Button5"), which the tests
 // and saved layouts look up.
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +36,7 @@ class TKorrinThread;
 class TKorrinUtils;
 class TLabelEx;
 class TLineListEdit;
+class TOnDemandComboBox;
 class TProgress;
 class TReverseLookup;
 class TStoredNamesModel;
@@ -144,7 +147,8 @@ class TForm1 : public TVForm {
   void NameDelimiterComboBoxChange();
   void ViewMMDBButtonClick();
   // Offers the fields of the database the path names, keeping the field chosen; a path that
-  // names no readable database leaves the country code alone on offer.
+  // names no readable database leaves the country code alone on offer. Called as the user is
+  // about to see the fields; a file already read is read again only once it changed.
   void FillMMDBFieldComboBox();
   void SaveListClick(const TLineListEdit* List, QComboBox* Delimiter);
   static std::string GetDelimiter(const QComboBox* Combo);
@@ -175,6 +179,15 @@ class TForm1 : public TVForm {
   // A run that failed delivers nothing: the list stays as it was before it.
   bool FRunFailed = false;
   TRandom FShuffleRandom;
+  // The database file the field chooser's fields came from, as the path, size and time of change
+  // that tell a new or rewritten file from the one read.
+  struct TFileStamp {
+    std::string Path;
+    std::uintmax_t Size = 0;
+    std::filesystem::file_time_type Modified;
+    bool operator==(const TFileStamp&) const = default;
+  };
+  std::optional<TFileStamp> FMMDBFieldsFrom;
 
   QScrollArea* WindowScrollArea;
   // Left panel
@@ -208,7 +221,7 @@ class TForm1 : public TVForm {
   QCheckBox* UniqueCheckBox;
   QCheckBox* AppendCheckBox;
   QCheckBox* ResolveCountryCheckBox;
-  QComboBox* MMDBFieldComboBox;
+  TOnDemandComboBox* MMDBFieldComboBox;
   QLineEdit* MMDBFileEdit;
   TButtonEx* ViewMMDBButton;
   TButtonEx* BrowseMMDBButton;

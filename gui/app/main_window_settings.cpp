@@ -17,6 +17,7 @@
 #include "gui/app/memo_lines.h"
 #include "gui/app/stored_names_model.h"
 #include "gui/forms/browse_button.h"
+#include "gui/forms/on_demand_combo_box.h"
 #include "settings/app_settings_location.h"
 #include "settings/settings_file.h"
 #include "settings/shared_settings_file.h"

@@ -9,6 +9,7 @@
 
 #include "gui/app/main_window.h"
 #include "gui/forms/line_list_edit.h"
+#include "gui/forms/on_demand_combo_box.h"
 
 namespace korrin {
 

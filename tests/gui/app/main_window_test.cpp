@@ -145,6 +145,15 @@ class MainWindowTest : public QObject {
     QTest::mouseClick(radio, Qt::LeftButton, {}, QPoint(6, radio->height() / 2));
     QVERIFY(radio->isChecked());
   }
+  // The fields the field chooser's drop-down lists when the user opens it.
+  QStringList FieldsOffered() {
+    auto* combo = C<QComboBox>("MMDBFieldComboBox");
+    combo->showPopup();
+    QStringList texts;
+    for (int i = 0; i < combo->count(); ++i) texts << combo->itemText(i);
+    combo->hidePopup();
+    return texts;
+  }
   void ActivateWindow() {
     W->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(W.get()));
@@ -482,12 +491,7 @@ class MainWindowTest : public QObject {
   // value holding the delimiter comes quoted, and the choice outlives a restart.
   void theFieldChooserOffersTheDatabasesFields() {
     auto* combo = C<QComboBox>("MMDBFieldComboBox");
-    const auto items = [this] {
-      auto* combo = C<QComboBox>("MMDBFieldComboBox");
-      QStringList texts;
-      for (int i = 0; i < combo->count(); ++i) texts << combo->itemText(i);
-      return texts;
-    };
+    const auto items = [this] { return FieldsOffered(); };
     QCOMPARE(C<QLabel>("Label25")->buddy(), combo);
     QCOMPARE(items(), QStringList{"country_code"});
     QCOMPARE(combo->currentText(), QString("country_code"));
@@ -510,6 +514,51 @@ class MainWindowTest : public QObject {
     NewWindow();
     QCOMPARE(items(), asnFields);
     QCOMPARE(C<QComboBox>("MMDBFieldComboBox")->currentText(), QString("autonomous_system_organization"));
+  }
+
+  // Neither the start nor typing the path reads the database: the fields are read as the user is
+  // about to see them, from the drop-down or from the keys, and read again once the file changed.
+  void theFieldChooserReadsTheDatabaseWhenItsFieldsAreWanted_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("the drop-down") << "drop-down";
+    QTest::newRow("the keys") << "keys";
+  }
+  void theFieldChooserReadsTheDatabaseWhenItsFieldsAreWanted() {
+    QFETCH(QString, how);
+    const QTemporaryDir folder;
+    const QString database = folder.filePath("geo.mmdb");
+    QVERIFY(QFile::copy(KORRIN_TEST_DATA_DIR "/test-data/GeoLite2-ASN-Test.mmdb", database));
+    // A database the settings name at the start.
+    C<QLineEdit>("Edit9")->setText(database);
+    W->close();
+    NewWindow();
+    auto* combo = C<QComboBox>("MMDBFieldComboBox");
+    // Not read yet: the chooser holds the country code alone until its fields are wanted.
+    QCOMPARE(combo->count(), 1);
+    const auto offered = [&] {
+      if (how == "drop-down") return FieldsOffered();
+      // Tabbing into the chooser and stepping down through its fields.
+      combo->setFocus(Qt::TabFocusReason);
+      QStringList texts{combo->currentText()};
+      for (int i = 1; i < combo->count(); ++i) {
+        QTest::keyClick(combo, Qt::Key_Down);
+        texts << combo->currentText();
+      }
+      C<QLineEdit>("Edit9")->setFocus();
+      combo->setCurrentIndex(0);
+      return texts;
+    };
+    const QStringList asnFields{"country_code", "autonomous_system_number", "autonomous_system_organization"};
+    QCOMPARE(offered(), asnFields);
+    // Rewritten in place with another database, and a database set after the start.
+    QFile::remove(database);
+    QVERIFY(QFile::copy(KORRIN_TEST_DATA_DIR "/test-data/GeoIP2-Country-Test.mmdb", database));
+    const QStringList countryFields = offered();
+    QVERIFY(countryFields != asnFields);
+    QVERIFY(countryFields.contains("country.iso_code"));
+    C<QLineEdit>("Edit9")->setText(KORRIN_TEST_DATA_DIR "/test-data/GeoLite2-ASN-Test.mmdb");
+    QCOMPARE(combo->count(), countryFields.size());
+    QCOMPARE(offered(), asnFields);
   }
 
   void countryResolutionWithoutAFileAsksForIt() {
