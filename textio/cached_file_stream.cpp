@@ -61,6 +61,13 @@ bool TOpenedFile::Changed() const {
   return ::stat(FName.c_str(), &st) != 0 || !(IdentityOf(st) == FOpened);
 }
 
+bool TOpenedFile::WrittenOver() const {
+  struct stat st {};
+  if (::fstat(FHandle, &st) != 0) return true;  // what cannot be looked at is not vouched for
+  const TIdentity now = IdentityOf(st);
+  return now.Size == FOpened.Size && (now.Seconds != FOpened.Seconds || now.Nanoseconds != FOpened.Nanoseconds);
+}
+
 TBaseCachedFileStream::TBaseCachedFileStream(const std::string& FileName, int Handle, int32_t CacheSize)
     : FFileName(FileName) {
   struct stat st {};

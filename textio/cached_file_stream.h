@@ -36,6 +36,10 @@ class TOpenedFile {
   // The name leads to another file or to none, or the file's size or modification time is not
   // what it was when it was opened: what is shown of it may be out of date.
   bool Changed() const;
+  // The open file keeps its size but not its modification time: it was written over in place, so
+  // rows read from it now may be of another version than those counted. (One that grew may only
+  // have been appended to, and one cut short is found by its reads.)
+  bool WrittenOver() const;
 
  private:
   std::string FName;

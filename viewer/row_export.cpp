@@ -50,9 +50,7 @@ bool WriteRows(TViewRows::TReader& Reader, const TExportRequest& Request, const 
       for (int64_t item = range.First; item <= range.Last; ++item, ++done) {
         if (!Reader.Lines(item, lines)) {
           // Ranges may reach past the rows shown; a row shown that cannot be read is a loss.
-          if (Reader.Shows(item))
-            throw Exception(Format("Row %lld could not be read: the file has changed since it was shown. %s",
-                                   static_cast<long long>(item + 1), kExportAgain));
+          if (Reader.Shows(item)) throw Exception(Format("%s. %s", Reader.NotRead(item).c_str(), kExportAgain));
           continue;
         }
         add(Reader.Values(lines));
@@ -60,6 +58,8 @@ bool WriteRows(TViewRows::TReader& Reader, const TExportRequest& Request, const 
       }
   }
   Writer.Write(chunk);
+  if (const std::string writtenOver = Reader.WrittenOver(); !writtenOver.empty())
+    throw Exception(Format("%s. %s", writtenOver.c_str(), kExportAgain));
   return true;
 }
 

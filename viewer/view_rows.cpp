@@ -169,6 +169,18 @@ bool TViewRows::TReader::Next(TStringList& Lines) {
   return true;
 }
 
+std::string TViewRows::TReader::NotRead(int64_t Item) {
+  return Format("Row %lld could not be read: the file has changed since it was shown",
+                static_cast<long long>(Item + 1));
+}
+
+std::string TViewRows::TReader::WrittenOver() const {
+  if (!FReader) return {};
+  const TOpenedFile& file = *FRows.FPreview.Index()->File();
+  return file.WrittenOver() ? Format("\"%s\" was written over in place since it was shown", file.Name().c_str())
+                            : std::string();
+}
+
 std::string TViewRows::TReader::Shortfall() const {
   if (!FReader) return {};
   const std::string name = FRows.FPreview.Index()->File()->Name();

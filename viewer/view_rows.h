@@ -88,6 +88,11 @@ class TViewRows::TReader {
   // ("x.csv" ended after 812 of its 3,000 rows): the file was cut short meanwhile, which Next cannot
   // tell from the end. A read that fails raises its error instead.
   std::string Shortfall() const;
+  // Why Item, a row the view shows, gave no lines ("Row 12 could not be read: ..."): a loss.
+  static std::string NotRead(int64_t Item);
+  // Empty while the file keeps the version the rows were counted from; else that it was written
+  // over in place, naming it, which reads cannot tell.
+  std::string WrittenOver() const;
   // How far Next has read, and of what (bytes of a file, else rows).
   int64_t Position() const;
   int64_t Size() const;

@@ -44,6 +44,8 @@ constexpr int kNumberColumnWidth = 60;
 constexpr int kMaxColumnWidth = 300;
 constexpr int kNewColumnWidth = 50;
 constexpr qsizetype kMaxReportLength = 1023;
+// What every Copy that found the file changed ends with.
+constexpr const char* kCopyAgain = "Nothing was copied; reload the file and copy again.";
 
 QString FromU16(const std::u16string& Text) { return QString::fromStdU16String(Text); }
 
@@ -708,7 +710,11 @@ QString TViewCSVFileForm::SelectedText(const TListViewEx* View, bool& TooLarge) 
   };
   for (const TItemRange& range : SelectedRanges(View))
     for (int64_t item = range.First; item <= range.Last; ++item) {
-      if (!reader->Lines(item, lines)) continue;
+      if (!reader->Lines(item, lines)) {
+        // The selection may reach past the rows shown; a row shown that cannot be read is a loss.
+        if (reader->Shows(item)) throw Exception(reader->NotRead(item) + ". " + kCopyAgain);
+        continue;
+      }
       if (records) add(FormatDelimitedRow(reader->Values(lines), u'\t'));
       else add(lines.front());
       // UTF-16 in memory; the bound is the text's, in the two bytes of each unit.
@@ -717,6 +723,8 @@ QString TViewCSVFileForm::SelectedText(const TListViewEx* View, bool& TooLarge) 
         return {};
       }
     }
+  if (const std::string writtenOver = reader->WrittenOver(); !writtenOver.empty())
+    throw Exception(writtenOver + ". " + kCopyAgain);
   return text;
 }
 
@@ -725,7 +733,7 @@ void TViewCSVFileForm::CopyClick(const TListViewEx* View) {
   QString text;
   try {
     text = SelectedText(View, tooLarge);
-  } catch (const EStreamError& e) {
+  } catch (const Exception& e) {
     ErrorMessage(QStringLiteral("Copy"), QString::fromUtf8(e.what()));
     return;
   }

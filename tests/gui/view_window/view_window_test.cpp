@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
+#include <QDateTime>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -633,6 +634,42 @@ class ViewWindowTest : public QObject {
                                         .arg(source, QLocale(QLocale::English).toString(kLongRows))),
              qPrintable(boxes.Texts().join('\n')));
     QCOMPARE(ReadFile(target), QByteArray("old"));
+  }
+
+  // A file changed after its rows were counted: Copy says so instead of copying fewer rows or rows
+  // of another version, and the clipboard keeps what it held.
+  void copyOfAFileChangedSinceShownSaysSo_data() {
+    QTest::addColumn<bool>("cut");
+    QTest::newRow("cut short") << true;
+    QTest::newRow("written over in place") << false;
+  }
+  void copyOfAFileChangedSinceShownSaysSo() {
+    QFETCH(bool, cut);
+    const QString source = LongFile();
+    TViewer v(source);
+    ShowWhole(v);
+    TMessageRecorder boxes;
+    boxes.Answer = false;  // should the window offer to read the file again meanwhile, the rows stay
+    const QString before = QGuiApplication::clipboard()->text();
+    QString expected;
+    if (cut) {
+      QVERIFY(QFile::resize(source, QByteArray("n,text\r\n" + LongRow(1) + LongRow(2)).size()));
+      Select(v.Table(), kLongRows - 2, kLongRows - 1);
+      expected = QString("Row %1 could not be read: the file has changed since it was shown.").arg(kLongRows - 1);
+    } else {
+      QFile file(source);
+      QVERIFY(file.open(QIODevice::ReadWrite));
+      const QDateTime time = file.fileTime(QFileDevice::FileModificationTime);
+      QVERIFY(file.seek(40) && file.write("X") == 1);
+      QVERIFY(file.setFileTime(time.addSecs(1), QFileDevice::FileModificationTime));
+      file.close();
+      Select(v.Table(), 4, 5);
+      expected = "\"" + source + "\" was written over in place since it was shown.";
+    }
+    v.Table()->findChild<QAction*>("Copy1")->trigger();
+    expected += " Nothing was copied; reload the file and copy again.";
+    QVERIFY2(boxes.Texts().contains(expected), qPrintable(boxes.Texts().join('\n')));
+    QCOMPARE(QGuiApplication::clipboard()->text(), before);
   }
 
   // A file the system stops reading: the window gives the reason instead of a shorter file.
