@@ -6,8 +6,8 @@
 #include <QAccessible>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QDir>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
