@@ -34,7 +34,6 @@
 #include "gui/forms/report_list_view.h"
 #include "gui/forms/wait_dialog_box.h"
 #include "textio/cached_file_line_reader.h"
-#include "textio/stream_error.h"
 
 namespace korrin {
 
