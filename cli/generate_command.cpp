@@ -112,12 +112,18 @@ bool Configure(TKorrinUtils& engine, const TGenerateOptions& o) {
   }
   // The range lines can be millions: read into one buffer and moved into the engine, not copied.
   TTextLines ranges;
-  const bool readRanges = !o.Example && o.Ranges.empty() && (!o.RangesFile.empty() || !o.SettingsFile);
-  if (o.Example) c.IPRanges.assign(std::begin(kExampleRanges), std::end(kExampleRanges));
-  else if (!o.Ranges.empty()) c.IPRanges = o.Ranges;
-  else if (readRanges) ranges = ReadInputLines<TTextLines>(o.RangesFile.empty() ? "-" : o.RangesFile);
-  const std::vector<std::string> given = std::exchange(c.IPRanges, {});
-  if (!readRanges) ranges.Assign(given);
+  if (o.Example) {
+    for (const char* line : kExampleRanges) ranges.push_back(line);
+  } else if (!o.Ranges.empty()) {
+    ranges.Assign(o.Ranges);
+  } else if (!o.RangesFile.empty()) {
+    ranges = ReadInputLines<TTextLines>(o.RangesFile);
+  } else if (!o.SettingsFile) {
+    ranges = ReadInputLines<TTextLines>("-");
+  } else {
+    ranges.Assign(c.IPRanges);
+  }
+  c.IPRanges.clear();  // else copied into the engine before these replace them
 
   if (o.All) c.Mode = TCountChoice::AllIPs;
   if (o.Total) {
