@@ -48,18 +48,13 @@ bool WriteRows(TViewRows::TReader& Reader, const TExportRequest& Request, const 
     int64_t done = 0;
     for (const TItemRange& range : Request.Ranges)
       for (int64_t item = range.First; item <= range.Last; ++item, ++done) {
-        if (!Reader.Lines(item, lines)) {
-          // Ranges may reach past the rows shown; a row shown that cannot be read is a loss.
-          if (Reader.Shows(item)) throw Exception(Format("%s. %s", Reader.NotRead(item).c_str(), kExportAgain));
-          continue;
-        }
+        if (!Reader.SelectedLines(item, lines, kExportAgain)) continue;
         add(Reader.Values(lines));
         if (stopped(done, total)) return false;
       }
   }
   Writer.Write(chunk);
-  if (const std::string writtenOver = Reader.WrittenOver(); !writtenOver.empty())
-    throw Exception(Format("%s. %s", writtenOver.c_str(), kExportAgain));
+  Reader.CheckNotWrittenOver(kExportAgain);
   return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/exception.h"
 #include "common/text.h"
 #include "common/utf16.h"
 #include "textio/stream_error.h"
@@ -169,16 +170,20 @@ bool TViewRows::TReader::Next(TStringList& Lines) {
   return true;
 }
 
-std::string TViewRows::TReader::NotRead(int64_t Item) {
-  return Format("Row %lld could not be read: the file has changed since it was shown",
-                static_cast<long long>(Item + 1));
+bool TViewRows::TReader::SelectedLines(int64_t Item, TStringList& Lines, std::string_view Again) {
+  if (this->Lines(Item, Lines)) return true;
+  if (Shows(Item))
+    throw Exception(Format("Row %lld could not be read: the file has changed since it was shown. %.*s",
+                           static_cast<long long>(Item + 1), static_cast<int>(Again.size()), Again.data()));
+  return false;
 }
 
-std::string TViewRows::TReader::WrittenOver() const {
-  if (!FReader) return {};
+void TViewRows::TReader::CheckNotWrittenOver(std::string_view Again) const {
+  if (!FReader) return;
   const TOpenedFile& file = *FRows.FPreview.Index()->File();
-  return file.WrittenOver() ? Format("\"%s\" was written over in place since it was shown", file.Name().c_str())
-                            : std::string();
+  if (file.WrittenOver())
+    throw Exception(Format("\"%s\" was written over in place since it was shown. %.*s", file.Name().c_str(),
+                           static_cast<int>(Again.size()), Again.data()));
 }
 
 std::string TViewRows::TReader::Shortfall() const {

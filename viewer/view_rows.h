@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "viewer/csv_parser.h"
@@ -75,9 +76,6 @@ class TViewRows {
 class TViewRows::TReader {
  public:
   TReader(const TViewRows& Rows, bool Records);
-  // True when Item is a row the view shows (neither the "..." item nor past the end), so that
-  // Lines failing on it means the row could not be read.
-  bool Shows(int64_t Item) const;
   // The raw lines of Item; false where TViewRows::Lines would be false. Fastest in item order.
   bool Lines(int64_t Item, TStringList& Lines);
   // The next row of the whole source, whatever the view shows, from its first data row on;
@@ -88,11 +86,13 @@ class TViewRows::TReader {
   // ("x.csv" ended after 812 of its 3,000 rows): the file was cut short meanwhile, which Next cannot
   // tell from the end. A read that fails raises its error instead.
   std::string Shortfall() const;
-  // Why Item, a row the view shows, gave no lines ("Row 12 could not be read: ..."): a loss.
-  static std::string NotRead(int64_t Item);
-  // Empty while the file keeps the version the rows were counted from; else that it was written
-  // over in place, naming it, which reads cannot tell.
-  std::string WrittenOver() const;
+  // The lines of Item for a copy or an export of selected rows: false for an item the view does
+  // not show (a selection may reach past its rows); for a row it shows that can no longer be read,
+  // raises "Row 12 could not be read: the file has changed since it was shown. " + Again.
+  bool SelectedLines(int64_t Item, TStringList& Lines, std::string_view Again);
+  // Raises "\"x.csv\" was written over in place since it was shown. " + Again when it was, which
+  // reads cannot tell: what was read may be of two versions.
+  void CheckNotWrittenOver(std::string_view Again) const;
   // How far Next has read, and of what (bytes of a file, else rows).
   int64_t Position() const;
   int64_t Size() const;
@@ -102,6 +102,10 @@ class TViewRows::TReader {
   std::vector<std::u16string> Values(const TStringList& Lines);
 
  private:
+  // True when Item is a row the view shows (neither the "..." item nor past the end), so that
+  // Lines failing on it means the row could not be read.
+  bool Shows(int64_t Item) const;
+
   const TViewRows& FRows;
   const bool FRecords;
   TCSVParser FParser;

@@ -709,11 +709,7 @@ QString TViewCSVFileForm::SelectedText(const TListViewEx* View, bool& TooLarge) 
   };
   for (const TItemRange& range : SelectedRanges(View))
     for (int64_t item = range.First; item <= range.Last; ++item) {
-      if (!reader->Lines(item, lines)) {
-        // The selection may reach past the rows shown; a row shown that cannot be read is a loss.
-        if (reader->Shows(item)) throw Exception(reader->NotRead(item) + ". " + kCopyAgain);
-        continue;
-      }
+      if (!reader->SelectedLines(item, lines, kCopyAgain)) continue;
       if (records) add(FormatDelimitedRow(reader->Values(lines), u'\t'));
       else add(lines.front());
       // UTF-16 in memory; the bound is the text's, in the two bytes of each unit.
@@ -722,8 +718,7 @@ QString TViewCSVFileForm::SelectedText(const TListViewEx* View, bool& TooLarge) 
         return {};
       }
     }
-  if (const std::string writtenOver = reader->WrittenOver(); !writtenOver.empty())
-    throw Exception(writtenOver + ". " + kCopyAgain);
+  reader->CheckNotWrittenOver(kCopyAgain);
   return text;
 }
 
