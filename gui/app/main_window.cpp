@@ -612,11 +612,11 @@ void TForm1::ViewMMDBButtonClick() {
 void TForm1::FillMMDBFieldComboBox() {
   const std::string path = MMDBFileEdit->text().toStdString();
   std::optional<TFileStamp> stamp;
-  std::error_code error;
-  if (std::filesystem::is_regular_file(path, error)) {
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    const std::filesystem::file_time_type modified = std::filesystem::last_write_time(path, error);
-    if (!error) stamp = TFileStamp{path, size, modified};
+  std::error_code kindError, sizeError, timeError;
+  if (std::filesystem::is_regular_file(path, kindError)) {
+    const std::uintmax_t size = std::filesystem::file_size(path, sizeError);
+    const std::filesystem::file_time_type modified = std::filesystem::last_write_time(path, timeError);
+    if (!sizeError && !timeError) stamp = TFileStamp{path, size, modified};
   }
   if (stamp && stamp == FMMDBFieldsFrom) return;
   FMMDBFieldsFrom = stamp;
