@@ -27,7 +27,6 @@ class TMMDBReader {
   TMMDBReader& operator=(const TMMDBReader&) = delete;
 
   const TMMDBMetadata& Metadata() const { return FMetadata; }
-  const TMMDBDecoder& Decoder() const { return FDecoder; }
 
   // The node the walk of `bitCount` address bits starts at: the IPv4 subtree of an IPv6 database
   // for 32 bits, otherwise the root. Raises when the tree cannot be walked.
