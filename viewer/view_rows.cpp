@@ -75,8 +75,12 @@ void TViewRows::PreviewLines(bool Records, int64_t Row, TStringList& Lines) cons
   Lines.assign(lines.begin() + first, lines.begin() + end);
 }
 
+bool TViewRows::Shows(bool Records, int64_t Item) const {
+  return !FStatusMode && Item >= 0 && Item < Count(Records) && !IsMore(Records, Item);
+}
+
 bool TViewRows::Lines(bool Records, int64_t Item, TStringList& Lines) {
-  if (FStatusMode || Item < 0 || Item >= Count(Records) || IsMore(Records, Item)) return false;
+  if (!Shows(Records, Item)) return false;
   const int64_t row = FileRow(Item);
   if (InPreview(Records, row)) {
     PreviewLines(Records, row, Lines);
@@ -124,13 +128,9 @@ TViewRows::TReader::TReader(const TViewRows& Rows, bool Records)
   FEndPosition = FReader->Size();
 }
 
-bool TViewRows::TReader::Shows(int64_t Item) const {
-  return !FRows.FStatusMode && Item >= 0 && Item < FRows.Count(FRecords) && !FRows.IsMore(FRecords, Item);
-}
-
 bool TViewRows::TReader::Lines(int64_t Item, TStringList& Lines) {
   const TViewRows& rows = FRows;
-  if (!Shows(Item)) return false;
+  if (!rows.Shows(FRecords, Item)) return false;
   const int64_t row = rows.FileRow(Item);
   if (rows.InPreview(FRecords, row)) {
     rows.PreviewLines(FRecords, row, Lines);
@@ -172,7 +172,7 @@ bool TViewRows::TReader::Next(TStringList& Lines) {
 
 bool TViewRows::TReader::SelectedLines(int64_t Item, TStringList& Lines, std::string_view Again) {
   if (this->Lines(Item, Lines)) return true;
-  if (Shows(Item))
+  if (FRows.Shows(FRecords, Item))
     throw Exception(Format("Row %lld could not be read: the file has changed since it was shown. %.*s",
                            static_cast<long long>(Item + 1), static_cast<int>(Again.size()), Again.data()));
   return false;

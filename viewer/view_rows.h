@@ -61,6 +61,9 @@ class TViewRows {
 
  private:
   int64_t Header() const { return FPreview.PreviewHeader() ? 1 : 0; }
+  // Item is a row the view shows (neither the "..." item nor past the end, nor the status), so that
+  // a reader failing on it means the row could not be read.
+  bool Shows(bool Records, int64_t Item) const;
   // The items of the whole file as far as the index has counted them.
   int64_t IndexedCount(bool Records) const;
   bool InPreview(bool Records, int64_t Row) const;
@@ -102,10 +105,6 @@ class TViewRows::TReader {
   std::vector<std::u16string> Values(const TStringList& Lines);
 
  private:
-  // True when Item is a row the view shows (neither the "..." item nor past the end), so that
-  // Lines failing on it means the row could not be read.
-  bool Shows(int64_t Item) const;
-
   const TViewRows& FRows;
   const bool FRecords;
   TCSVParser FParser;
