@@ -221,7 +221,7 @@ std::u16string TCSVParser::QuotedColumnValue(int32_t Index, char16_t QChar, bool
   return quoted + QChar;
 }
 
-std::u16string TCSVParser::JoinLines(const std::vector<std::u16string>& Lines) const {
+std::u16string TCSVParser::JoinLines(std::span<const std::u16string> Lines) const {
   std::u16string text;
   for (size_t k = 0; k < Lines.size(); ++k) {
     const std::u16string_view line = Lines[k];

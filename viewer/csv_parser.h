@@ -3,6 +3,7 @@
 // as long as the view, each parse writes the values back into one reusable buffer, and columns are
 // read out by index afterwards. The delimiter is picked from the line itself.
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -96,7 +97,7 @@ class TCSVParser {
   std::u16string_view LineJoint() const;
   // The physical lines of one record as the row reader gives them (each but the last ending in its
   // line break) joined as a record is parsed: at their own breaks, or at the replacement text.
-  std::u16string JoinLines(const std::vector<std::u16string>& Lines) const;
+  std::u16string JoinLines(std::span<const std::u16string> Lines) const;
 
  private:
   class TScan;

@@ -221,11 +221,12 @@ int64_t TFilePreview::ShownRowCount() const {
 }
 
 std::u16string TFilePreview::RowText(int32_t Row) const {
-  const auto first = static_cast<std::ptrdiff_t>(FPreviewRows.at(static_cast<size_t>(Row)));
-  const auto end = static_cast<size_t>(Row) + 1 < FPreviewRows.size()
-                       ? static_cast<std::ptrdiff_t>(FPreviewRows[static_cast<size_t>(Row) + 1])
-                       : static_cast<std::ptrdiff_t>(FPreviewLines.size());
-  return FCSVParser.JoinLines(TStringList(FPreviewLines.begin() + first, FPreviewLines.begin() + end));
+  const auto first = static_cast<size_t>(FPreviewRows.at(static_cast<size_t>(Row)));
+  const size_t end = static_cast<size_t>(Row) + 1 < FPreviewRows.size()
+                         ? static_cast<size_t>(FPreviewRows[static_cast<size_t>(Row) + 1])
+                         : FPreviewLines.size();
+  // Joined where they lie: a row parsed is not copied first.
+  return FCSVParser.JoinLines(std::span(FPreviewLines).subspan(first, end - first));
 }
 
 int32_t TFilePreview::ParseRow(int32_t Row) { return FCSVParser.ParseLine(RowText(Row)); }
