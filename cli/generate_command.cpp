@@ -228,6 +228,14 @@ void WarnAboutRangeLines(const TKorrinUtils& engine) {
               << "; --unique gives each address once" << std::endl;
 }
 
+// Why the country column has no database, naming what asked for the column: a flag, or else
+// the settings file, whose choices hold it without a database.
+const char* MissingDatabaseMessage(const TGenerateOptions& o) {
+  if (o.Country) return "--country needs --mmdb FILE, the database of the country codes";
+  if (!o.Fields.empty()) return "--field needs --mmdb FILE, the database of the fields";
+  return "The settings ask for the country column but name no database: give --mmdb FILE";
+}
+
 int RunGenerate(const TGenerateOptions& o) {
   TProgressCounters progress;
   TKorrinUtils engine(&progress);
@@ -237,9 +245,7 @@ int RunGenerate(const TGenerateOptions& o) {
   };
   try {
     if (!Configure(engine, o)) {
-      std::cerr << (o.Country || o.Fields.empty() ? "--country needs --mmdb FILE, the database of the country codes"
-                                                  : "--field needs --mmdb FILE, the database of the fields")
-                << std::endl;
+      std::cerr << MissingDatabaseMessage(o) << std::endl;
       return kExitUsage;
     }
     WarnAboutIdleOptions(o, engine);

@@ -102,6 +102,12 @@ TEST(GenerateCommand, CountryColumn) {
   const ProcessResult noPath = RunCli({"generate", "10.0.0.1", "--country"});
   EXPECT_EQ(noPath.status, 2);
   EXPECT_EQ(noPath.err, "--country needs --mmdb FILE, the database of the country codes\n");
+  // Asked for by the settings file, not a flag: the message names no flag the user did not give.
+  const std::string ini = TempPath("country-without-database.ini");
+  std::ofstream(ini, std::ios::binary) << "IPRange1=10.0.0.1\r\nIPRangeN=1\r\nResolveCountry=1\r\n";
+  const ProcessResult fromSettings = RunCli({"generate", "--settings", ini});
+  EXPECT_EQ(fromSettings.status, 2);
+  EXPECT_EQ(fromSettings.err, "The settings ask for the country column but name no database: give --mmdb FILE\n");
   EXPECT_EQ(RunCli({"generate", "10.0.0.1", "--country", "--mmdb", "/nonexistent.mmdb"}).err, "MMDB File not found\n");
 }
 
