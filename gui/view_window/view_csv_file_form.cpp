@@ -760,8 +760,9 @@ void TViewCSVFileForm::ExportClick(const TListViewEx* View, bool Selection) {
   const QString suffix = QFileInfo(files.front()).suffix().toLower();
   request.FileName = files.front().toStdString();
   request.Delimiter = suffix == QStringLiteral("csv") ? u',' : u'\t';
-  // Exported are the table's rows, whichever tab is shown: values, not raw lines.
-  const std::unique_ptr<TViewRows::TReader> reader = FViewRows.CreateReader(true);
+  // Exported are values, not raw lines: the table's rows, whichever tab is shown, or the items
+  // selected in the tab, whose items are lines in the text tab.
+  const std::unique_ptr<TViewRows::TReader> reader = FViewRows.CreateReader(!Selection || Records(View));
   request.Captions = reader->HeaderValues();
   QElapsedTimer timer;
   timer.start();

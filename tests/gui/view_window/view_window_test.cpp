@@ -617,6 +617,18 @@ class ViewWindowTest : public QObject {
     QCOMPARE(ReadFile(target), expected);
   }
 
+  // The text tab's items are lines, which are not the table's records where a value spans lines:
+  // its selection exports the lines selected, as values.
+  void exportOfTheTextTabsSelectionWritesTheSelectedLines() {
+    TViewer v(Write("breaks.csv", "id,note\n1,\"first\nsecond\"\n2,x\n"), false, nullptr, true);
+    const QString target = FDir.filePath("lines.csv");
+    korrin::test::TFileDialogRecorder dialogs({target});
+    QCOMPARE(v.Lines()->ItemCount(), 3);
+    Select(v.Lines(), 2, 2);
+    v.Lines()->findChild<QAction*>("ExportSelection2")->trigger();
+    QCOMPARE(ReadFile(target), QByteArray("id,note\r\n2,x\r\n"));
+  }
+
   // A file cut short after its rows were counted: the whole-file export says so instead of writing
   // fewer rows, and the file exported to stays as it was.
   void aWholeFileExportOfAFileCutShortSaysSoAndKeepsTheOldFile() {
