@@ -337,7 +337,8 @@ class TGenerationRun {
         throw Exception("MMDB File not found");
     }
     if (!FSink && !FEngine.Append()) FEngine.IPList().clear();
-    // The window's list gets the lines batch by batch: a run that fails leaves it as it was.
+    // The lines join the list batch by batch: a run that fails takes its own back out, so an
+    // appending run leaves the list as it was (the window refills it from its memo for each job).
     const size_t kept = FEngine.IPList().size();
     try {
       Make(seed);
