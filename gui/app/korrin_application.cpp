@@ -1,7 +1,8 @@
 #include "gui/app/korrin_application.h"
 
-#include <new>
+#include <exception>
 
+#include "common/exception.h"
 #include "gui/forms/dialog_hooks.h"
 
 namespace korrin {
@@ -9,9 +10,8 @@ namespace korrin {
 bool TKorrinApplication::notify(QObject* receiver, QEvent* event) {
   try {
     return QApplication::notify(receiver, event);
-  } catch (const std::exception& e) {
-    const QString text =
-        dynamic_cast<const std::bad_alloc*>(&e) ? QStringLiteral("Out of memory.") : QString::fromStdString(e.what());
+  } catch (const std::exception&) {
+    const QString text = QString::fromStdString(ExceptionMessage(std::current_exception()));
     ShowMessage(activeWindow(), {TMessageKind::mkError, applicationName(), text});
   }
   return false;
